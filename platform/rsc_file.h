@@ -1,0 +1,93 @@
+// The resource-file library: a TOML file seen as top-level keys whose values
+// are text, integers, tables of cells, or something else.
+//
+//   kind 1  a string
+//   kind 2  an integer that fits in 32 bits
+//   kind 3  any other scalar (boolean, float, date, a larger integer), as
+//           its TOML text
+//   kind 4  an array: of scalars, a table of one column; of arrays all of the
+//           same length, a table with that many columns
+//   kind 5  an inline or standard table, or an array that is not a table
+//           (mixed rows, rows of unequal length, nested tables)
+//
+// Only top-level keys are looked up. A file that cannot be read or parsed
+// has no keys; parseError() tells why, with line and column.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace comptab {
+
+class RscTable;
+
+class RscValue {
+ public:
+  enum Kind { Text = 1, Integer = 2, Scalar = 3, Table = 4, Other = 5 };
+
+  int kind() const { return kind_; }
+  // The value's text: the string itself, an integer's digits, a scalar's
+  // TOML text. Nothing for tables and kind 5.
+  const std::optional<std::string>& text() const { return text_; }
+  // Asked only of kind 2.
+  int32_t integer() const { return integer_; }
+  // The table of a kind-4 value, else null.
+  const RscTable* table() const { return table_.get(); }
+
+  RscValue();
+  ~RscValue();
+  RscValue(RscValue&&) noexcept;
+  RscValue& operator=(RscValue&&) noexcept;
+
+ private:
+  friend class RscFile;
+  int kind_ = Other;
+  std::optional<std::string> text_;
+  int32_t integer_ = 0;
+  std::unique_ptr<RscTable> table_;
+};
+
+class RscTable {
+ public:
+  size_t columnCount() const { return columns_; }
+  size_t rowCount() const { return columns_ == 0 ? 0 : cells_.size() / columns_; }
+  // Null when the cell is out of range.
+  const RscValue* cell(size_t row, size_t col) const;
+
+ private:
+  friend class RscFile;
+  size_t columns_ = 0;
+  std::vector<RscValue> cells_;  // row-major
+};
+
+class RscFile {
+ public:
+  // Files larger than this are refused unread: no resource file comes near.
+  static constexpr size_t kMaxBytes = 8u << 20;
+
+  // Never fails; see parseError().
+  static RscFile open(const std::string& path);
+
+  // The value of a top-level key, or null when the file has no such key.
+  std::unique_ptr<RscValue> lookup(std::string_view key) const;
+
+  // Empty when the file was read and parsed; else one line saying why not,
+  // with the file, line and column where the parser stopped.
+  const std::string& parseError() const { return parseError_; }
+
+  RscFile();
+  ~RscFile();
+  RscFile(RscFile&&) noexcept;
+  RscFile& operator=(RscFile&&) noexcept;
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+  std::string parseError_;
+};
+
+}  // namespace comptab

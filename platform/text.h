@@ -1,0 +1,25 @@
+// Small string helpers shared by every layer.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace comptab {
+
+// ASCII case-insensitive comparison: negative, 0 or positive, like strcmp.
+int compareNoCase(std::string_view a, std::string_view b);
+inline bool equalsNoCase(std::string_view a, std::string_view b) { return compareNoCase(a, b) == 0; }
+
+// printf into a std::string; the attribute lets the compiler check arguments.
+std::string strprintf(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// Splits a reference such as "R12" into its leading text ("R") and the rest
+// from the first digit on ("12"). A text without digits is all text part;
+// "U1A" gives "U" and "1A".
+void splitTextNumber(std::string_view text, std::string& textPart, std::string& numberPart);
+
+// Reads a whole decimal integer (optional sign). Returns false, leaving
+// `value` alone, when the text is not one or does not fit in 32 bits.
+bool parseInt(std::string_view text, int& value);
+
+}  // namespace comptab
