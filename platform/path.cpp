@@ -22,6 +22,10 @@ PathKind pathKind(const std::string& path) {
   return S_ISDIR(info.st_mode) ? PathKind::Directory : PathKind::File;
 }
 
+bool readableFile(const std::string& path) {
+  return pathKind(path) == PathKind::File && pathAccess(path, Access::Readable);
+}
+
 std::string joinPath(std::string_view dir, std::string_view name) {
   if (dir.empty()) return std::string(name);
   if (name.empty()) return std::string(dir);

@@ -14,6 +14,9 @@ enum class Access { Exists = 0, Writable = 2, Readable = 4 };
 
 bool pathAccess(const std::string& path, Access mode);
 PathKind pathKind(const std::string& path);
+// True for an existing path that is not a directory and that we may read:
+// what "can be read" means for an input file.
+bool readableFile(const std::string& path);
 
 // Joins with exactly one '/' between the parts; an empty side gives the other.
 std::string joinPath(std::string_view dir, std::string_view name);
