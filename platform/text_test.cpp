@@ -1,1 +1,54 @@
+#include "platform/text.h"
+
 #include <gtest/gtest.h>
+
+#include <string>
+
+namespace comptab {
+namespace {
+
+TEST(Text, CompareNoCase) {
+  EXPECT_EQ(compareNoCase("YES", "yes"), 0);
+  EXPECT_TRUE(equalsNoCase("CrLf", "crlf"));
+  EXPECT_FALSE(equalsNoCase("yes", "yes "));
+  EXPECT_LT(compareNoCase("abc", "ABD"), 0);
+  EXPECT_GT(compareNoCase("b", "A"), 0);
+  EXPECT_LT(compareNoCase("ab", "abc"), 0);
+}
+
+TEST(Text, SplitTextNumber) {
+  struct Case {
+    const char* text;
+    const char* head;
+    const char* number;
+  } cases[] = {{"R12", "R", "12"}, {"U1A", "U", "1A"}, {"12", "", "12"}, {"ABC", "ABC", ""}, {"", "", ""}, {"IC-3", "IC-", "3"}};
+  for (const Case& c : cases) {
+    std::string head = "stale";
+    std::string number = "stale";
+    splitTextNumber(c.text, head, number);
+    EXPECT_EQ(head, c.head) << c.text;
+    EXPECT_EQ(number, c.number) << c.text;
+  }
+}
+
+TEST(Text, ParseInt) {
+  int v = 7;
+  EXPECT_TRUE(parseInt("-12", v));
+  EXPECT_EQ(v, -12);
+  EXPECT_TRUE(parseInt("+3", v));
+  EXPECT_EQ(v, 3);
+  for (const char* bad : {"", "12x", "x", "99999999999", " 1", "+"}) {
+    v = 7;
+    EXPECT_FALSE(parseInt(bad, v)) << bad;
+    EXPECT_EQ(v, 7) << bad;
+  }
+}
+
+TEST(Text, StrprintfGrowsPastItsBuffer) {
+  EXPECT_EQ(strprintf("%03d|%.3f|%.2f", 7, 1.5, 90.0), "007|1.500|90.00");
+  const std::string longText(1000, 'x');
+  EXPECT_EQ(strprintf("<%s>", longText.c_str()), "<" + longText + ">");
+}
+
+}  // namespace
+}  // namespace comptab

@@ -1,0 +1,239 @@
+// Construction of the App: options, version, usage, error file, resource
+// file, and the merge of the settings into the run mode.
+#include <charconv>
+#include <cstdio>
+
+#include "app/app.h"
+#include "app/message_codes.h"
+#include "platform/command_line.h"
+#include "platform/file_locators.h"
+#include "platform/parameter_set.h"
+#include "platform/path.h"
+#include "platform/text.h"
+#include "platform/version_banner.h"
+#include "settings/resource_reader.h"
+#include "settings/run_mode.h"
+
+namespace comptab {
+
+namespace {
+
+struct ModeWord {
+  const char* word;
+  const char* shortWord;
+  uint32_t bit;
+};
+
+constexpr ModeWord kModeWords[] = {
+    {"noheader", "nh", mode::kNoHeader},       {"noadjust", "na", mode::kNoAdjust},
+    {"execute", "e", mode::kExecute},          {"search", "s", mode::kSearch},
+    {"destination", "d", mode::kDestination},  {"alignsep", "a", mode::kAlignSep},
+    {"force", "f", mode::kForce},              {"compdest", "cd", mode::kCompDest},
+    {"package", "p", mode::kPackage},          {"compkind", "ck", mode::kCompKind},
+    {"pnpackage", "pn", mode::kPnPackage},     {"chkkcdbprop", "chkp", mode::kCheckKcdbProp},
+    {"chkopengate", "chkg", mode::kCheckOpenGate}, {"propspec", "ps", mode::kPropSpec},
+};
+
+const ModeWord* findModeWord(std::string_view word) {
+  for (const ModeWord& m : kModeWords)
+    if (equalsNoCase(word, m.word) || equalsNoCase(word, m.shortWord)) return &m;
+  return nullptr;
+}
+
+// Adds a mode bit with the one interaction between bits: part-name packaging
+// replaces the component-destination listing.
+void addModeBit(uint32_t& runMode, uint32_t bit) {
+  if (bit == mode::kCompDest && (runMode & mode::kPnPackage)) return;
+  runMode |= bit;
+  if (bit == mode::kPnPackage) runMode &= ~mode::kCompDest;
+}
+
+// The level as a decimal integer from the start of the text; a text that
+// does not begin with a number, or one out of range, gives 0.
+int leadingInt(std::string_view text) {
+  size_t start = 0;
+  while (start < text.size() && (text[start] == ' ' || text[start] == '\t')) ++start;
+  if (start < text.size() && text[start] == '+') ++start;
+  int value = 0;
+  const auto [end, ec] = std::from_chars(text.data() + start, text.data() + text.size(), value);
+  (void)end;
+  return ec == std::errc() ? value : 0;
+}
+
+constexpr const char* kUsageLines[] = {
+    "\nUsage   : ",
+    "comptab.exe",
+    " [options] file_name\n",
+    "options :\n",
+    "  [-p:resource Resource_File_Name]\n",
+    "  [-p:destination Destination]\n",
+    "  [-p:execute Program_Name]\n",
+    "  [-p:level Hierarchy_Level]\n",
+    "  [-p:package Property_Name]\n",
+    "  [-output Output_File_Name]\n",
+    "  [-mode noadjust] --- Not adjust width of cell\n",
+    "  [-mode execute] --- Execute a command specified in resource file\n",
+    "  [-mode search] --- Search components using terms specified in resource file\n",
+    "  [-mode destination] --- Output components which have destinations specified in resource file\n",
+    "  [-mode alignsep] --- Align separators\n",
+    "  [-mode force] --- Overwrite existing file\n",
+    "  [-mode compdest] --- Change the way to list components which have destinations\n",
+    "  [-mode compkind] --- Output componentKind as the string referring CompKind\n",
+    "  [-mode package] --- Gate packaging mode\n",
+    "  [-mode pnpackage] --- Partname packaging mode (Option 'compdest' will be ignored) \n",
+    "  [-mode chkkcdbprop] --- Check properties of components referring KCDB (enable only at package/pnpackage mode)\n",
+    "  [-mode chkopengate] --- Check open gate of packaged components referring KCDB (enable only at package/pnpackage mode)\n",
+    "  [-mode crlf] --- Output newline character of CR+LF (default on PC)\n",
+    "  [-mode lf] --- Output newline character of LF (default on UNIX)\n",
+    "  [-mode noheader] --- Not to output property name row\n",
+    "  [-V] --- Output version number\n",
+    "file_name: Target_File_Name (.sht or .cir)\n",
+};
+
+}  // namespace
+
+App::App(int argc, const char* const* argv) {
+  setMessageSource("KDXROOT/comptab");
+  setUpErrorFile(std::nullopt);
+  // The argument table of the suite's entry point holds 127 words; a longer
+  // command line is refused rather than cut short.
+  if (argc < 2 || argc - 1 > kMaxWords) {
+    showUsage();
+    exitState = 5;
+    return;
+  }
+  const ParameterSet words(argc, argv);
+  bool eolGiven = false;
+  if (!parseOptions(words, eolGiven)) return;
+  if (!words.target())
+    reportError(ReportKind::General, "", 1, msg::kNoTarget);
+  else
+    setTarget(*words.target());
+  if (!loadResource()) {
+    exitState = 1;
+    return;
+  }
+  mergeSettings(eolGiven);
+  exitState = 0;
+}
+
+bool App::parseOptions(const ParameterSet& words, bool& eolGiven) {
+  for (const Parameter& p : words.parameters()) {
+    const std::string value = p.value.value_or("");
+    switch (p.kind) {
+      case Parameter::Version: {
+        VersionBanner banner;
+        banner.setProgramName("comptab.exe");
+        banner.setVersion("V7.010");
+        banner.setDate("2003/02/28");
+        banner.print();
+        exitState = 3;
+        return false;
+      }
+      case Parameter::Output:
+        outputPath = p.value;
+        break;
+      case Parameter::Mode:
+        if (equalsNoCase(value, "crlf") || equalsNoCase(value, "lf")) {
+          eol = equalsNoCase(value, "crlf") ? "\r\n" : "\n";
+          eolGiven = true;
+        } else if (const ModeWord* m = findModeWord(value)) {
+          addModeBit(RunMode, m->bit);
+        } else {
+          showUsage();
+          exitState = 5;
+          return false;
+        }
+        break;
+      case Parameter::Named:
+        if (equalsNoCase(p.name, "resource") || equalsNoCase(p.name, "r")) {
+          resourceFile = value;
+        } else if (equalsNoCase(p.name, "destination") || equalsNoCase(p.name, "d")) {
+          destinations.push_back(value);
+        } else if (equalsNoCase(p.name, "execute") || equalsNoCase(p.name, "e")) {
+          executeProgram = value;
+          RunMode |= mode::kExecute;
+        } else if (equalsNoCase(p.name, "level") || equalsNoCase(p.name, "l")) {
+          hierarchyLevel = p.value ? leadingInt(*p.value) : -1;
+        } else if (equalsNoCase(p.name, "package") || equalsNoCase(p.name, "p")) {
+          packageProperty = value;
+        } else {
+          showUsage();
+          exitState = 5;
+          return false;
+        }
+        break;
+      default:
+        showUsage();
+        exitState = 5;
+        return false;
+    }
+  }
+  return true;
+}
+
+void App::setTarget(const std::string& word) {
+  const std::string path = expandPath(word);
+  if (pathKind(path) == PathKind::Directory) {
+    designFile.clear();
+    designDir = path;
+    RunMode |= mode::kCircuit;
+  } else {
+    designFile = path;
+    designDir = directoryPart(path);
+  }
+}
+
+bool App::loadResource() {
+  ReadFailure failure = ReadFailure::None;
+  std::string currentKey;
+  std::string parseError;
+  settings = loadSettings(resourceFile, failure, currentKey, parseError);
+  if (settings) return true;
+  reportError(ReportKind::InputFile, resourceFile, 1, failureCode(failure));
+  if (!currentKey.empty()) writeError(msg::kDetail, {currentKey});
+  if (!parseError.empty()) writeNote(parseError);
+  return false;
+}
+
+void App::mergeSettings(bool eolGiven) {
+  const Settings& s = *settings;
+  const std::pair<int, uint32_t> flags[] = {
+      {s.forceOverwrite, mode::kForce},        {s.alignSeparator, mode::kAlignSep},
+      {s.noAdjust, mode::kNoAdjust},           {s.useCompKind, mode::kCompKind},
+      {s.usePropSpec, mode::kPropSpec},        {s.checkKCDBProperty, mode::kCheckKcdbProp},
+      {s.checkOpenGate, mode::kCheckOpenGate}, {s.noHeader, mode::kNoHeader},
+      {s.destinationOutputMode, mode::kCompDest}, {s.referencePackage, mode::kPackage},
+      {s.partNamePackage, mode::kPnPackage},
+  };
+  for (const auto& [flag, bit] : flags)
+    if (flag == 1) addModeBit(RunMode, bit);
+  if (hierarchyLevel == -1) hierarchyLevel = s.hierarchyLevel;
+  if (!eolGiven && !s.endOfLineStyle.empty()) {
+    if (equalsNoCase(s.endOfLineStyle, "crlf"))
+      eol = "\r\n";
+    else if (equalsNoCase(s.endOfLineStyle, "lf"))
+      eol = "\n";
+  }
+  if (eol.empty()) eol = "\r\n";
+}
+
+int App::setUpErrorFile(const std::optional<std::string>& directory) {
+  if (directory) {
+    setDirectory(joinPath(*directory, "log"));
+    logReady = setProgram("comptab");
+    if (logReady == 0) return setUpErrorFile(std::nullopt);
+  } else {
+    setDirectory(joinPath(PersonalFile::areaDir(), "log"));
+    logReady = setProgram("comptab");
+  }
+  sortWarnings(1);
+  return 1;
+}
+
+void App::showUsage() {
+  std::fputs("See a error file for usage.\n", stderr);
+  for (const char* line : kUsageLines) writeText(line);
+}
+
+}  // namespace comptab

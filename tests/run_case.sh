@@ -1,0 +1,79 @@
+#!/usr/bin/env bash
+# Runs one end-to-end case: the built comptab on the case's inputs, its
+# standard output, standard error, error file and exit status compared with
+# the expected files of the case.
+#
+#   run_case.sh COMPTAB CASE_DIR SUITE_ROOT [--accept]
+#
+# A case folder holds:
+#   cmd              line 1: a comment saying what the case shows;
+#                    line 2: the arguments, as a shell would split them
+#   env              optional: NAME=VALUE lines, or -NAME to unset NAME
+#   setup            optional: bash run in the work folder first; exit 77 skips
+#   expected.status  the exit status
+#   expected.out     standard output (optional: absent means not compared)
+#   expected.stderr  standard error (optional)
+#   expected.err     the error file; absent means no error file may exist
+#   errfile          optional: where the error file is, relative to the work
+#                    folder (default home/halden/dx/log/comptab.err)
+# In expected files and in env, @WORK@ stands for the work folder and
+# @SUITE@ for the suite root.
+set -u
+comptab=$1 case_dir=$2 suite=$3 accept=${4:-}
+name=$(basename "$case_dir")
+work=$(mktemp -d "${TMPDIR:-/tmp}/comptab-e2e.XXXXXX")
+trap 'chmod -R u+rwx "$work" 2>/dev/null; rm -rf "$work"' EXIT
+cp -R "$case_dir"/. "$work"/
+mkdir -p "$work/home"
+cd "$work" || exit 1
+
+export HOME="$work/home" KDXROOT="$suite"
+unset KDXLANG KSYSROOT
+if [ -f env ]; then
+  while IFS= read -r line || [ -n "$line" ]; do
+    [ -z "$line" ] && continue
+    line=${line//@WORK@/$work}
+    line=${line//@SUITE@/$suite}
+    if [ "${line:0:1}" = "-" ]; then unset "${line:1}"; else export "$line"; fi
+  done < env
+fi
+if [ -f setup ]; then
+  bash setup
+  rc=$?
+  [ $rc -eq 77 ] && { echo "skipped by setup"; exit 77; }
+  [ $rc -ne 0 ] && { echo "setup failed ($rc)"; exit 1; }
+fi
+
+args_line=$(sed -n 2p cmd)
+eval "args=($args_line)"
+"$comptab" "${args[@]}" > "$work/.actual.out" 2> "$work/.actual.stderr"
+echo $? > "$work/.actual.status"
+
+errfile=home/halden/dx/log/comptab.err
+[ -f errfile ] && errfile=$(head -n 1 errfile)
+
+normalise() { sed -e "s|$work|@WORK@|g" -e "s|$suite|@SUITE@|g" "$1"; }
+
+if [ "$accept" = "--accept" ]; then
+  cp "$work/.actual.status" "$case_dir/expected.status"
+  normalise "$work/.actual.out" > "$case_dir/expected.out"
+  normalise "$work/.actual.stderr" > "$case_dir/expected.stderr"
+  if [ -f "$errfile" ]; then normalise "$errfile" > "$case_dir/expected.err"; else rm -f "$case_dir/expected.err"; fi
+  echo "accepted $name"
+  exit 0
+fi
+
+failed=0
+check() {  # label expected actual
+  if ! diff -u --label "expected $1" --label "actual $1" "$2" <(normalise "$3"); then failed=1; fi
+}
+check status expected.status "$work/.actual.status"
+[ -f expected.out ] && check stdout expected.out "$work/.actual.out"
+[ -f expected.stderr ] && check stderr expected.stderr "$work/.actual.stderr"
+if [ -f expected.err ]; then
+  if [ -f "$errfile" ]; then check "error file" expected.err "$errfile"
+  else echo "expected an error file at $errfile, found none"; failed=1; fi
+elif [ -f "$errfile" ]; then
+  echo "expected no error file, found $errfile:"; cat "$errfile"; failed=1
+fi
+exit $failed
