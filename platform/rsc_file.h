@@ -6,9 +6,11 @@
 //   kind 3  any other scalar (boolean, float, date, a larger integer), as
 //           its TOML text
 //   kind 4  an array: of scalars, a table of one column; of arrays all of the
-//           same length, a table with that many columns
+//           same length holding scalars, a table with that many columns; an
+//           empty array, a table of one column and no rows
 //   kind 5  an inline or standard table, or an array that is not a table
-//           (mixed rows, rows of unequal length, nested tables)
+//           (scalars mixed with arrays, rows of unequal length, tables or
+//           arrays inside a row)
 //
 // Only top-level keys are looked up. A file that cannot be read or parsed
 // has no keys; parseError() tells why, with line and column.
@@ -54,13 +56,15 @@ class RscValue {
 class RscTable {
  public:
   size_t columnCount() const { return columns_; }
-  size_t rowCount() const { return columns_ == 0 ? 0 : cells_.size() / columns_; }
+  // Kept apart from the cells so that rows of no columns ([[], []]) count.
+  size_t rowCount() const { return rows_; }
   // Null when the cell is out of range.
   const RscValue* cell(size_t row, size_t col) const;
 
  private:
   friend class RscFile;
   size_t columns_ = 0;
+  size_t rows_ = 0;
   std::vector<RscValue> cells_;  // row-major
 };
 
