@@ -1,0 +1,4 @@
+separator = ","
+emptyCell = "-"
+token = ","
+formatTable = [["reference", 8, "yes", "right", "x"]]

@@ -1,0 +1,1 @@
+separator = "ÿ"
