@@ -1,0 +1,140 @@
+#include "output/table_writer.h"
+
+#include <charconv>
+#include <climits>
+
+#include "platform/output_stream.h"
+#include "settings/run_mode.h"
+#include "table/component_record.h"
+
+namespace comptab {
+
+namespace {
+
+template <class T>
+T entryOr(const std::vector<T>& list, size_t i, T fallback) {
+  return i < list.size() ? list[i] : fallback;
+}
+
+// The number after the "%" of a fixed-text column, read the way the
+// resource file's users expect a number to be read: leading blanks and a
+// sign allowed, reading stops at the first non-digit, and no digits at all
+// mean 0. -1 when the number is negative or too large to be an index.
+int fixedTextIndex(std::string_view rest) {
+  size_t i = rest.find_first_not_of(" \t\n\v\f\r");
+  if (i == std::string_view::npos) return 0;
+  bool negative = false;
+  if (rest[i] == '+' || rest[i] == '-') negative = rest[i++] == '-';
+  unsigned n = 0;
+  const char* first = rest.data() + i;
+  const auto [end, ec] = std::from_chars(first, rest.data() + rest.size(), n);
+  if (end == first) return 0;  // no digits
+  if (ec == std::errc::result_out_of_range || n > static_cast<unsigned>(INT_MAX)) return -1;
+  if (negative && n != 0) return -1;
+  return static_cast<int>(n);
+}
+
+}  // namespace
+
+TableWriter::TableWriter(const Settings& settings, uint32_t runMode, std::string eol,
+                         DisplayNameHook displayName)
+    : settings_(settings),
+      noAdjust_((runMode & mode::kNoAdjust) != 0),
+      alignSeparator_((runMode & mode::kAlignSep) != 0),
+      eol_(std::move(eol)),
+      displayName_(std::move(displayName)) {
+  const std::vector<std::string>& format = settings.formatProperty;
+  columns_.resize(format.size());
+  for (size_t i = 0; i < format.size(); ++i) {
+    Column& column = columns_[i];
+    column.text = format[i];
+    if (!format[i].empty() && format[i].front() == '%') {
+      const int n = fixedTextIndex(std::string_view(format[i]).substr(1));
+      if (n >= 0 && static_cast<size_t>(n) < settings.fixedString.size()) {
+        column.kind = Column::Kind::FixedText;
+        column.text = settings.fixedString[static_cast<size_t>(n)];
+      } else {
+        column.kind = Column::Kind::LeftOut;
+      }
+    }
+    column.width = entryOr(settings.formatWidth, i, 0);
+    column.quoted = entryOr(settings.formatQuoted, i, 0) != 0;
+    column.rightAligned = entryOr(settings.formatRight, i, 0) != 0;
+    // Counted over every column, left-out ones included: a left-out last
+    // column leaves the line ending in a separator.
+    column.notLast = i + 1 < format.size();
+  }
+}
+
+void TableWriter::writeCell(OutputStream& stream, std::string_view text, int width, bool notLast,
+                            bool quoted, bool rightAligned) const {
+  const std::string_view separator = settings_.separator;
+  const std::string_view quote = quoted ? std::string_view(settings_.quoteChar) : std::string_view();
+  const std::string_view trailing = notLast ? separator : std::string_view();
+
+  if (width < 1 || noAdjust_) {
+    stream.write(quote);
+    stream.write(text);
+    stream.write(quote);
+    stream.write(trailing);
+    return;
+  }
+
+  // The separator takes its room even in the last column, where it is not
+  // written, so that every column keeps the width the user gave it.
+  const long fixed = static_cast<long>(separator.size()) + (quoted ? 2 : 0);
+  const long pad = width - fixed - static_cast<long>(text.size());
+  if (pad < 0) {
+    if (width <= fixed) return;
+    stream.write(quote);
+    stream.write(text.substr(0, static_cast<size_t>(width - fixed)));
+    stream.write(quote);
+    stream.write(trailing);
+    return;
+  }
+
+  const size_t blanks = static_cast<size_t>(pad);
+  if (rightAligned) stream.writeRepeated(' ', blanks);
+  stream.write(quote);
+  stream.write(text);
+  stream.write(quote);
+  if (!alignSeparator_) stream.write(trailing);
+  if (!rightAligned) stream.writeRepeated(' ', blanks);
+  if (alignSeparator_) stream.write(trailing);
+}
+
+void TableWriter::writeRow(OutputStream& stream, const ComponentRecord& row) const {
+  for (const Column& column : columns_) {
+    std::string_view text = column.text;
+    if (column.kind == Column::Kind::LeftOut) continue;
+    if (column.kind == Column::Kind::Property) {
+      const PropertyText value = row.value(column.text);
+      text = isEmptyValue(value) ? std::string_view(settings_.emptyCell) : *value;
+    }
+    writeCell(stream, text, column.width, column.notLast, column.quoted, column.rightAligned);
+  }
+  stream.write(eol_);
+}
+
+void TableWriter::writeHeader(OutputStream& stream) const {
+  for (const Column& column : columns_) {
+    if (column.kind == Column::Kind::LeftOut) continue;
+    if (column.kind == Column::Kind::FixedText) {
+      writeCell(stream, column.text, column.width, column.notLast, column.quoted, column.rightAligned);
+    } else {
+      writeCell(stream, headerTitle(column.text), column.width, column.notLast, column.quoted,
+                column.rightAligned);
+    }
+  }
+  stream.write(eol_);
+}
+
+std::string TableWriter::headerTitle(std::string_view propertyName) const {
+  const std::vector<std::string>& aliases = settings_.aliasProperty;
+  for (size_t i = 0; i < aliases.size(); ++i)
+    if (aliases[i] == propertyName) return entryOr(settings_.aliasText, i, std::string());
+  if (displayName_) return displayName_(propertyName);
+  return std::string(propertyName);
+}
+
+}  // namespace comptab

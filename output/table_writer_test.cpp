@@ -1,0 +1,147 @@
+#include "output/table_writer.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "platform/output_stream.h"
+#include "settings/run_mode.h"
+#include "table/test_rows.h"
+
+namespace comptab {
+namespace {
+
+// Runs `write` on a stream into a scratch file and returns every byte.
+template <class Write>
+std::string captured(Write write) {
+  const std::filesystem::path file = std::filesystem::temp_directory_path() /
+                                     ("comptab_table_writer_" + std::to_string(getpid()));
+  OutputStream out;
+  if (!out.open(file.string(), false)) return "(cannot open)";
+  write(out);
+  if (!out.close()) return "(write failed)";
+  std::ifstream in(file, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  std::error_code ignored;
+  std::filesystem::remove(file, ignored);
+  return text.str();
+}
+
+Settings baseSettings() {
+  Settings s;
+  s.separator = ",";
+  s.quoteChar = "\"";
+  s.emptyCell = "-";
+  return s;
+}
+
+TEST(TableWriterTest, CellShapes) {
+  struct Case {
+    const char* separator;
+    const char* text;
+    int width;
+    bool notLast, quoted, right;
+    uint32_t mode;
+    const char* expected;
+  };
+  const uint32_t align = mode::kAlignSep;
+  const uint32_t noAdjust = mode::kNoAdjust;
+  const Case cases[] = {
+      {",", "R1", 8, true, false, false, 0, "R1,     "},  // separator right after the text
+      {",", "R1", 8, true, false, false, align, "R1     ,"},
+      {",", "R1", 8, false, false, false, 0, "R1     "},  // room for a separator, none written
+      {",", "10k", 8, true, false, true, 0, "    10k,"},
+      {",", "10k", 8, true, false, true, align, "    10k,"},
+      {",", "R1", 8, true, true, false, 0, "\"R1\",   "},
+      {",", "R12", 4, true, false, false, 0, "R12,"},  // fits exactly
+      {",", "ABCDEFG", 6, true, true, false, 0, "\"ABC\","},  // cut inside the quotes
+      {",", "ABCDEFG", 5, false, false, true, align, "ABCD"},  // cut: no alignment
+      {",", "A", 3, true, true, false, 0, ""},  // no room: not even the separator
+      {",", "", 3, true, true, false, 0, "\"\","},
+      {",", "", 4, true, false, false, 0, ",   "},
+      {",", "R1", 0, true, true, false, 0, "\"R1\","},  // width below 1: not adjusted
+      {",", "ABCDEFGHIJ", 4, true, false, false, noAdjust, "ABCDEFGHIJ,"},
+      {"", "R1", 5, true, false, false, 0, "R1   "},
+      {" | ", "R1", 3, true, false, false, 0, ""},
+      {",", "x", 101, true, false, true, 0, nullptr},  // long padding, checked below
+  };
+  for (const Case& c : cases) {
+    Settings settings = baseSettings();
+    settings.separator = c.separator;
+    const TableWriter writer(settings, c.mode, "\n");
+    const std::string out = captured([&](OutputStream& stream) {
+      writer.writeCell(stream, c.text, c.width, c.notLast, c.quoted, c.right);
+    });
+    EXPECT_EQ(out, c.expected ? c.expected : std::string(99, ' ') + "x,")
+        << "'" << c.text << "' width " << c.width;
+  }
+}
+
+std::string rowText(const Settings& settings, const ComponentRecord& row) {
+  const TableWriter writer(settings, 0, "\r\n");
+  return captured([&](OutputStream& s) { writer.writeRow(s, row); });
+}
+
+TEST(TableWriterTest, RowsShowPropertiesFixedTextsAndEmptyCells) {
+  Settings settings = baseSettings();
+  settings.formatProperty = {"reference", "%1", "value", "%", "%7"};
+  settings.formatWidth = {6, 5, 6, 0, 4};
+  settings.formatQuoted = {0, 0, 1, 0, 0};
+  settings.formatRight = {0, 0, 1, 0, 0};
+  settings.fixedString = {"F0", "F1"};
+  // "%7" is past the fixed texts: no cell, but the column before it keeps
+  // its separator.
+  EXPECT_EQ(rowText(settings, test::makeRow("reference=R1 value=10k")),
+            "R1,   F1,  \"10k\",F0,\r\n");
+  EXPECT_EQ(rowText(settings, test::makeRow("value=")), "-,    F1,    \"-\",F0,\r\n");
+  settings.emptyCell = "";
+  EXPECT_EQ(rowText(settings, test::makeRow("value=")), ",     F1,     \"\",F0,\r\n");
+}
+
+TEST(TableWriterTest, FixedTextNumbers) {
+  struct Case {
+    const char* entry;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {"%", "|F0"},  {"%1", "|F1"},  {"% +1", "|F1"}, {"%1x", "|F1"}, {"%x", "|F0"},
+      {"%-0", "|F0"}, {"%2", "|"},   {"%-1", "|"},    {"%99999999999", "|"},
+  };
+  for (const Case& c : cases) {
+    Settings settings = baseSettings();
+    settings.separator = "|";
+    settings.emptyCell = "";
+    settings.formatProperty = {"reference", c.entry};
+    settings.formatWidth = {0, 0};
+    settings.formatQuoted = {0, 0};
+    settings.formatRight = {0, 0};
+    settings.fixedString = {"F0", "F1"};
+    EXPECT_EQ(rowText(settings, ComponentRecord()), std::string(c.expected) + "\r\n") << c.entry;
+  }
+}
+
+TEST(TableWriterTest, HeaderTitles) {
+  Settings settings = baseSettings();
+  settings.formatProperty = {"reference", "%0", "value", "partName"};
+  settings.formatWidth = {0, 0, 0, 4};
+  settings.formatQuoted = {0, 0, 0, 0};
+  settings.formatRight = {0, 0, 0, 0};
+  settings.fixedString = {"F0"};
+  settings.aliasProperty = {"value", "reference", "value"};
+  settings.aliasText = {"Value", "Ref", "Second"};
+  const auto header = [&](DisplayNameHook hook) {
+    const TableWriter writer(settings, 0, "\n", std::move(hook));
+    return captured([&](OutputStream& s) { writer.writeHeader(s); });
+  };
+  const DisplayNameHook display = [](std::string_view name) { return "[" + std::string(name) + "]"; };
+  // An alias wins over the display name; titles are cut like any cell.
+  EXPECT_EQ(header({}), "Ref,F0,Value,par\n");
+  EXPECT_EQ(header(display), "Ref,F0,Value,[pa\n");
+}
+
+}  // namespace
+}  // namespace comptab

@@ -1,0 +1,84 @@
+#include "platform/output_stream.h"
+
+#include <csignal>
+#include <cstring>
+#include <utility>
+
+namespace comptab {
+
+namespace {
+
+// A reader that goes away (a pipe into a pager that was quit) must show up
+// as a failed write that the run reports, not end the process unseen.
+void ignoreBrokenPipes() {
+  static const bool ignored = std::signal(SIGPIPE, SIG_IGN) != SIG_ERR;
+  (void)ignored;
+}
+
+}  // namespace
+
+OutputStream OutputStream::standardOutput() {
+  ignoreBrokenPipes();
+  OutputStream stream;
+  stream.file_ = stdout;
+  return stream;
+}
+
+OutputStream::OutputStream(OutputStream&& other) noexcept
+    : owned_(std::move(other.owned_)),
+      file_(std::exchange(other.file_, nullptr)),
+      failed_(std::exchange(other.failed_, false)) {}
+
+OutputStream& OutputStream::operator=(OutputStream&& other) noexcept {
+  if (this != &other) {
+    owned_ = std::move(other.owned_);
+    file_ = std::exchange(other.file_, nullptr);
+    failed_ = std::exchange(other.failed_, false);
+  }
+  return *this;
+}
+
+bool OutputStream::open(const std::string& path, bool append) {
+  if (isOpen()) close();
+  ignoreBrokenPipes();
+  failed_ = false;
+  owned_.reset(std::fopen(path.c_str(), append ? "ab" : "wb"));
+  file_ = owned_.get();
+  return isOpen();
+}
+
+void OutputStream::write(std::string_view text) {
+  if (!file_) {
+    failed_ = true;
+    return;
+  }
+  if (text.empty()) return;
+  if (std::fwrite(text.data(), 1, text.size(), file_) != text.size()) failed_ = true;
+}
+
+void OutputStream::writeRepeated(char c, size_t count) {
+  char block[64];
+  std::memset(block, c, sizeof block);
+  while (count > 0) {
+    const size_t n = count < sizeof block ? count : sizeof block;
+    write(std::string_view(block, n));
+    count -= n;
+  }
+}
+
+bool OutputStream::flush() {
+  if (!file_ || std::fflush(file_) != 0) failed_ = true;
+  return ok();
+}
+
+bool OutputStream::close() {
+  if (!file_) return ok();
+  // A write error can surface only when the buffer goes out, so flush and
+  // ask the stream before closing.
+  if (std::fflush(file_) != 0 || std::ferror(file_)) failed_ = true;
+  if (owned_ && std::fclose(owned_.release()) != 0) failed_ = true;
+  file_ = nullptr;
+  return ok();
+}
+
+}  // namespace comptab

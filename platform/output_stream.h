@@ -1,0 +1,51 @@
+// Where a table goes: a file opened in binary mode, or standard output.
+// A failed write must not pass for success (a full disk, a closed pipe), so
+// the stream remembers every failure of a write, flush or close, and the
+// caller asks once at the end.
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace comptab {
+
+class OutputStream {
+ public:
+  // A stream that is not open; writes to it fail.
+  OutputStream() = default;
+  static OutputStream standardOutput();
+  OutputStream(OutputStream&& other) noexcept;
+  OutputStream& operator=(OutputStream&& other) noexcept;
+  // Closes a file it opened; call close() first to learn whether that failed.
+  ~OutputStream() = default;
+
+  // Opens `path` in binary mode, truncating it, or appending when `append`.
+  // False when it cannot be opened. A file already open is closed first,
+  // and the record of failures starts afresh.
+  bool open(const std::string& path, bool append);
+  bool isOpen() const { return file_ != nullptr; }
+
+  void write(std::string_view text);
+  // `count` copies of `c`, written in blocks.
+  void writeRepeated(char c, size_t count);
+
+  bool flush();
+  // Closes a file this stream opened, or flushes standard output, which
+  // stays open. True when nothing written through the stream has failed.
+  bool close();
+  bool ok() const { return !failed_; }
+
+ private:
+  struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+  };
+
+  std::unique_ptr<std::FILE, FileCloser> owned_;
+  std::FILE* file_ = nullptr;  // owned_ or standard output
+  bool failed_ = false;
+};
+
+}  // namespace comptab

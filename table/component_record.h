@@ -1,0 +1,73 @@
+// One output row: a property list, the gate labels that packaging adds, and
+// the flags that packaging reads.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "table/property_list.h"
+
+namespace comptab {
+
+class PatternCache;
+
+// Copying a record (assign, or the copy operations, which are the same)
+// shares its property list: rows move between tables by copying, and a
+// change made through one holder is seen through every other. Only clear()
+// empties the list, for every holder at once; the memory goes when the last
+// holder lets go.
+class ComponentRecord {
+ public:
+  // Returns the node that now holds the value; it stays valid until the
+  // list is cleared.
+  PropertyNode& setProperty(std::string_view name, PropertyText value);
+  PropertyNode* findProperty(std::string_view name);
+  const PropertyNode* findProperty(std::string_view name) const;
+  // Absent when the row has no such property or it holds no value.
+  PropertyText value(std::string_view name) const;
+
+  // True when the row's property `name` matches `pattern` (see
+  // PropertyNode::matches); a row without the property matches only an
+  // empty pattern.
+  bool matchProperty(std::string_view name, std::string_view pattern, PatternCache& patterns) const;
+
+  void assign(const ComponentRecord& other) { *this = other; }
+  void clear();
+
+  // Folds `other` into this row when both have the same `keyName` value:
+  // a property whose values differ becomes "mine<delimiter>theirs", an
+  // empty side written as `emptyText`; properties only `other` has are
+  // added; `other`'s non-zero flags win. False, with nothing changed, when
+  // the keys differ.
+  bool merge(std::string_view keyName, const ComponentRecord& other, std::string_view emptyText,
+             std::string_view delimiter);
+
+  // Tidies every value that merging built: splits it at the delimiter
+  // characters, drops repeated parts and sorts the rest; several different
+  // parts of a property other than "reference" become `mixedText` instead
+  // when that is non-empty. An empty value becomes `emptyText`.
+  void normalise(std::string_view emptyText, std::string_view delimiter, std::string_view mixedText);
+
+  bool hasProperties() const { return properties_ && !properties_->empty(); }
+  // The list, or an empty one when the row has none.
+  const PropertyList& properties() const;
+  // True when both rows hold the same list object.
+  bool sharesPropertiesWith(const ComponentRecord& other) const {
+    return properties_ && properties_ == other.properties_;
+  }
+
+  std::vector<std::string> strings;
+  int32_t packagedFlag = 0;
+  int32_t gateFlag = 0;
+  int32_t partsFlag = 0;
+  int32_t powerBoxFlag = 0;
+  int32_t virtualGateFlag = 0;
+
+ private:
+  std::shared_ptr<PropertyList> properties_;
+};
+
+}  // namespace comptab

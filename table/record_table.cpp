@@ -1,0 +1,42 @@
+#include "table/record_table.h"
+
+#include <cstdint>
+
+namespace comptab {
+
+ComponentRecord& RecordTable::at(int index) {
+  if (index < 0) index = 0;
+  if (index >= capacity()) {
+    // Roughly doubles while the table is small, then adds 256 rows past the
+    // index: big tables do not reserve huge blocks they may never fill.
+    const int64_t step = std::min<int64_t>(std::max(capacity(), 1), 256);
+    std::vector<ComponentRecord> grown(static_cast<size_t>(int64_t{index} + step));
+    std::move(rows_.begin(), rows_.begin() + count_, grown.begin());
+    rows_.swap(grown);
+  }
+  if (index >= count_) count_ = index + 1;
+  return rows_[index];
+}
+
+void RecordTable::setCount(int count) {
+  count = std::clamp(count, 0, capacity());
+  // Rows past the count are kept fresh, so that a row that at() brings into
+  // use holds nothing from an earlier item and no list stays alive unseen.
+  for (int i = count; i < count_; ++i) rows_[i] = ComponentRecord();
+  count_ = count;
+}
+
+void RecordTable::assign(const RecordTable& other) {
+  if (&other == this) return;
+  if (other.count_ > count_) at(other.count_);
+  setCount(other.count_);
+  for (int i = 0; i < count_; ++i) rows_[i].assign(other.rows_[i]);
+}
+
+void RecordTable::clearRows() {
+  for (int i = 0; i < count_; ++i) rows_[i].clear();
+  at(0);
+  setCount(0);
+}
+
+}  // namespace comptab

@@ -1,0 +1,55 @@
+// The rows of one output item: a growable array whose first count() rows
+// are in use.
+#pragma once
+
+#include <algorithm>
+#include <vector>
+
+#include "table/component_record.h"
+
+namespace comptab {
+
+class RecordTable {
+ public:
+  RecordTable() = default;
+  RecordTable(const RecordTable&) = delete;
+  RecordTable& operator=(const RecordTable&) = delete;
+
+  int count() const { return count_; }
+  int capacity() const { return static_cast<int>(rows_.size()); }
+
+  // Row `index` (a negative one counts as 0), growing the array when it is
+  // too small; the rows in use then reach at least up to `index`. Append a
+  // row with at(count()).assign(row).
+  ComponentRecord& at(int index);
+  // Row `index` of those in use, without growing.
+  const ComponentRecord& operator[](int index) const { return rows_[index]; }
+
+  // Keeps the first `count` rows in use (limited to what is allocated);
+  // the rows beyond start afresh. setCount(0) empties the table but keeps
+  // its storage.
+  void setCount(int count);
+
+  // This table's rows in use become copies of `other`'s, sharing lists.
+  void assign(const RecordTable& other);
+
+  // Orders the rows in use by a three-way comparator (negative, 0,
+  // positive). Stable: rows that compare equal keep their order.
+  template <class Compare>
+  void sort(Compare compare) {
+    std::stable_sort(rows_.begin(), rows_.begin() + count_,
+                     [&compare](const ComponentRecord& a, const ComponentRecord& b) {
+                       return compare(a, b) < 0;
+                     });
+  }
+
+  // Clears every row in use (their lists emptied for every holder) and
+  // empties the table.
+  void clearRows();
+
+ private:
+  int count_ = 0;
+  std::vector<ComponentRecord> rows_;  // its size is the capacity
+};
+
+}  // namespace comptab

@@ -1,0 +1,88 @@
+#include "table/sort_order.h"
+
+#include <gtest/gtest.h>
+
+#include "table/record_table.h"
+#include "table/test_rows.h"
+
+namespace comptab {
+namespace {
+
+// The sort state is program-wide; every test starts from a clean one and
+// leaves none behind.
+class SortOrderTest : public testing::Test {
+ protected:
+  void SetUp() override { sortState() = SortState(); }
+  void TearDown() override { sortState() = SortState(); }
+};
+
+// Each row is given the id of its place before sorting.
+void fill(RecordTable& table, const std::vector<std::string>& rows) {
+  for (const std::string& text : rows) {
+    const ComponentRecord row = test::makeRow("id=" + std::to_string(table.count()) + " " + text);
+    table.at(table.count()).assign(row);
+  }
+}
+
+std::string ids(const RecordTable& table) {
+  std::string text;
+  for (int i = 0; i < table.count(); ++i) text += table[i].value("id").value_or("?");
+  return text;
+}
+
+TEST_F(SortOrderTest, LaterKeysAreMoreSignificant) {
+  struct Case {
+    std::vector<std::string> keys;
+    std::vector<std::string> rows;
+    const char* expectedIds;
+  };
+  const Case cases[] = {
+      {{"P", "Q"}, {"P=2 Q=B", "P=1 Q=B", "P=3 Q=A", "P=1 Q=A"}, "3210"},  // Q, then P
+      // A row without the key comes first; an empty value is a value.
+      {{"Q"}, {"Q=A", "Q=", "P=1", "Q"}, "2310"},
+      {{"P", "Q"}, {"P=2", "P=1", "Q=A P=9"}, "102"},  // both lack Q: P decides
+      {{"reference"}, {"reference=R10", "reference=R2", "reference=C1"}, "210"},
+      {{"P", "Q"}, {"Q=A P=1", "Q=A P=1", "Q=A", "Q=A P=1"}, "2013"},  // equal rows keep order
+      // An empty key name makes no pass of its own.
+      {{"", "Q"}, {"Q=B", "Q=A", "Q=A"}, "120"},
+  };
+  for (const Case& c : cases) {
+    sortState().sortKeys = c.keys;
+    RecordTable table;
+    fill(table, c.rows);
+    sortTableByKeys(table);
+    EXPECT_EQ(ids(table), c.expectedIds);
+  }
+}
+
+TEST_F(SortOrderTest, ManyEqualRowsKeepTheirOrder) {
+  // Enough rows that an unstable sort would move equal ones about.
+  sortState().sortKeys = {"value"};
+  std::vector<std::string> rows;
+  const char* values[] = {"value=22k", "value=10k", "", "value=4k7", "value="};
+  for (int i = 0; i < 200; ++i) rows.push_back(values[i % 5]);
+  RecordTable table;
+  fill(table, rows);
+  sortTableByKeys(table);
+  std::string expected;
+  for (int first : {2, 4, 3, 1, 0})  // none, empty, 4k7, 10k, 22k
+    for (int i = first; i < 200; i += 5) expected += std::to_string(i);
+  EXPECT_EQ(ids(table), expected);
+}
+
+TEST_F(SortOrderTest, ComparatorStartsAtCurrentAndReturnsToSaved) {
+  RecordTable table;
+  fill(table, {"P=1 Q=B", "P=2 Q=A"});
+  SortState& state = sortState();
+  state.sortKeys = {"P", "Q"};
+  state.sortCurrent = 0;
+  state.sortSaved = 1;
+  EXPECT_LT(compareRows(table[0], table[1]), 0);  // P alone
+  EXPECT_EQ(state.sortCurrent, 1);
+  EXPECT_GT(compareRows(table[0], table[1]), 0);  // Q first
+  state.sortCurrent = state.sortSaved = 5;        // past the list: no property
+  EXPECT_GT(compareRows(table[0], table[1]), 0);
+}
+
+}  // namespace
+}  // namespace comptab
