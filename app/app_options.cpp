@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "app/app.h"
-#include "app/message_codes.h"
+#include "design/message_codes.h"
 #include "platform/command_line.h"
 #include "platform/file_locators.h"
 #include "platform/parameter_set.h"
@@ -216,19 +216,6 @@ void App::mergeSettings(bool eolGiven) {
       eol = "\n";
   }
   if (eol.empty()) eol = "\r\n";
-}
-
-int App::setUpErrorFile(const std::optional<std::string>& directory) {
-  if (directory) {
-    setDirectory(joinPath(*directory, "log"));
-    logReady = setProgram("comptab");
-    if (logReady == 0) return setUpErrorFile(std::nullopt);
-  } else {
-    setDirectory(joinPath(PersonalFile::areaDir(), "log"));
-    logReady = setProgram("comptab");
-  }
-  sortWarnings(1);
-  return 1;
 }
 
 void App::showUsage() {

@@ -1,0 +1,21 @@
+// Execute mode: the written table handed to another program.
+#include "app/app.h"
+#include "design/message_codes.h"
+#include "output/execute_command.h"
+#include "platform/process.h"
+
+namespace comptab {
+
+int App::execute() {
+  const auto command = buildExecuteCommand(executeProgram, outputPath.value_or(""));
+  if (!command) {
+    reportError(ReportKind::InputFile, "", 1, msg::kExecuteCommandBad);
+    return 0;
+  }
+  // Whether the program starts, and how it ends, is the program's business:
+  // the table has been written either way.
+  runAndWait(command->program, command->args);
+  return 1;
+}
+
+}  // namespace comptab

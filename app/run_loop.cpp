@@ -1,0 +1,97 @@
+// The run loop: one table per output item, each collected, sorted, folded
+// where the modes ask, and written.
+#include "app/app.h"
+#include "design/message_codes.h"
+#include "output/table_writer.h"
+#include "platform/output_stream.h"
+#include "settings/run_mode.h"
+#include "table/record_table.h"
+#include "table/sort_order.h"
+
+namespace comptab {
+
+namespace {
+constexpr const char* kBoard = "_TOBOARD";
+}
+
+// The items of the run: null stands for the one table of a design listed
+// without destinations (or of the component-destination listing).
+std::vector<const std::string*> App::outputItems() const {
+  std::vector<const std::string*> items;
+  if (RunMode & mode::kCompDest) {
+    items.push_back(nullptr);
+  } else if (!destinations.empty()) {
+    for (const std::string& d : destinations) items.push_back(&d);
+  } else if (!dataSpecDestinations.empty()) {
+    for (const std::string& d : dataSpecDestinations) items.push_back(&d);
+  } else {
+    items.push_back(nullptr);
+  }
+  return items;
+}
+
+void App::reportOutputFailure() {
+  if (outputPath) {
+    reportError(ReportKind::OutputFile, *outputPath, 1, msg::kOutputOpen);
+  } else {
+    writeError(msg::kOutputOpen, {"standard output"});
+    exitState = 1;
+  }
+}
+
+int App::run() {
+  sortState().sortKeys = settings->sortKey;
+  if (openDesign() == 0) return finalStatus();
+
+  const std::vector<const std::string*> items = outputItems();
+  const TableWriter writer(*settings, RunMode, eol, displayNameHook());
+  RecordTable table;
+  for (size_t i = 0; i < items.size(); ++i) {
+    table.setCount(0);
+    const std::string* item = items[i];
+    const int walked = (RunMode & mode::kCircuit) ? walkCircuit(table, item) : walkSheets(table, item);
+    if (walked == 0) {
+      table.clearRows();
+      return finalStatus();
+    }
+    sortTableByKeys(table);
+    foldRows(table, i == 0);
+
+    OutputStream out;
+    if (outputPath) {
+      if (!out.open(*outputPath, i > 0)) {
+        table.clearRows();
+        reportOutputFailure();
+        return finalStatus();
+      }
+    } else {
+      out = OutputStream::standardOutput();
+    }
+    if (!settings->beginString.empty()) {
+      out.write(settings->beginString);
+      out.write(eol);
+    }
+    if (!(RunMode & mode::kCompDest)) {
+      out.write(settings->destHeadString);
+      out.write(item != nullptr ? *item : kBoard);
+      out.write(eol);
+    }
+    if (!(RunMode & mode::kNoHeader)) writer.writeHeader(out);
+    for (int r = 0; r < table.count(); ++r) writer.writeRow(out, table[r]);
+    if (!settings->endString.empty()) {
+      out.write(settings->endString);
+      out.write(eol);
+    }
+    table.clearRows();
+    // A full disk or a closed pipe must not pass for a written table.
+    if (!out.close()) {
+      reportOutputFailure();
+      return finalStatus();
+    }
+  }
+  if ((RunMode & mode::kExecute) && !executeProgram.empty() && execute() == 0) return finalStatus();
+  if (warningWritten() && exitState == 0) exitState = 2;
+  return finalStatus();
+}
+
+}  // namespace comptab

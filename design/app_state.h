@@ -1,0 +1,60 @@
+// What a run knows: the option values, the target, the run mode, the
+// settings and the side data of the open design, and the one routine
+// through which every error is reported. The App (app/) adds the command
+// line and the run loop on top; the walks and the extraction read this.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/batch_log.h"
+#include "platform/pattern.h"
+#include "settings/settings.h"
+
+namespace comptab {
+
+enum class ReportKind { InputFile = 1, OutputFile = 2, General = 3 };
+
+class AppState : public BatchLog {
+ public:
+  AppState();
+  ~AppState() override;
+
+  // Writes `code` with `text` (nothing passed means no argument), then a
+  // second message on the state of the file or the text, and stores
+  // `newExitState`.
+  void reportError(ReportKind kind, std::optional<std::string_view> text, int newExitState, int code);
+
+  // Sends messages to <directory>/log, or to the personal log directory
+  // when there is no directory or its log cannot be written. Returns 1.
+  int setUpErrorFile(const std::optional<std::string>& directory);
+
+  // Checks the target, settles the output, the execute command, the
+  // destinations and the package property, and opens the side data.
+  // 0 when the run must stop (the failure has been reported).
+  int openDesign();
+
+  int logReady = 1;
+  int exitState = 0;
+  std::vector<std::string> destinations;
+  std::string executeProgram;
+  std::optional<std::string> outputPath;  // nothing: standard output
+  std::string packageProperty;
+  std::vector<std::string> dataSpecDestinations;
+  std::string designFile;
+  std::string designDir;
+  std::string resourceFile;
+  uint32_t RunMode = 0;
+  std::string eol;
+  int hierarchyLevel = -1;
+  std::unique_ptr<Settings> settings;
+
+  // Search terms are compiled once a run, whatever the number of rows.
+  PatternCache patterns;
+};
+
+}  // namespace comptab
