@@ -1,6 +1,9 @@
 #include "design/app_state.h"
 
 #include "design/message_codes.h"
+#include "platform/comp_kind.h"
+#include "platform/data_resource.h"
+#include "platform/prop_spec.h"
 #include "platform/file_locators.h"
 #include "platform/path.h"
 

@@ -17,6 +17,10 @@
 
 namespace comptab {
 
+class CompKindTable;
+class DataResource;
+class PropSpecFile;
+
 enum class ReportKind { InputFile = 1, OutputFile = 2, General = 3 };
 
 class AppState : public BatchLog {
@@ -37,6 +41,9 @@ class AppState : public BatchLog {
   // destinations and the package property, and opens the side data.
   // 0 when the run must stop (the failure has been reported).
   int openDesign();
+  // Opens the design's data resource, or a fallback with a warning; 0 when
+  // there is none (reported).
+  int openDataResource();
 
   int logReady = 1;
   int exitState = 0;
@@ -52,6 +59,9 @@ class AppState : public BatchLog {
   std::string eol;
   int hierarchyLevel = -1;
   std::unique_ptr<Settings> settings;
+  std::unique_ptr<DataResource> dataResource;
+  std::unique_ptr<CompKindTable> compKindTable;  // only in the compkind mode, and when it reads
+  std::unique_ptr<PropSpecFile> propSpecFile;    // only in the propspec mode, and when it reads
 
   // Search terms are compiled once a run, whatever the number of rows.
   PatternCache patterns;

@@ -3,7 +3,12 @@
 // data the walks and the extraction read.
 #include "design/app_state.h"
 #include "design/message_codes.h"
+#include "platform/comp_kind.h"
+#include "platform/data_resource.h"
+#include "platform/design_files.h"
+#include "platform/file_locators.h"
 #include "platform/path.h"
+#include "platform/prop_spec.h"
 #include "platform/temp_file.h"
 #include "settings/run_mode.h"
 
@@ -59,7 +64,40 @@ int AppState::openDesign() {
     }
   }
   if (packageProperty.empty()) packageProperty = settings->package;
+
+  if (openDataResource() == 0) return 0;
+  // Both tables are optional: without them kinds show as numbers and
+  // titles as property names.
+  if (RunMode & mode::kCompKind)
+    compKindTable = CompKindTable::open(SystemFile::fileName("CompKind", SystemKind::Table), CompKindTable::kReadOnly);
+  if (RunMode & mode::kPropSpec) {
+    propSpecFile = std::make_unique<PropSpecFile>();
+    if (propSpecFile->readFrom(SystemFile::fileNameLang("PropSpec", SystemKind::Table)) == 0) propSpecFile.reset();
+  }
   return 1;
+}
+
+int AppState::openDataResource() {
+  const std::string candidates[] = {
+      DesignDataFile::fileName(designDir, DesignFileKind::DataFile, "kordata"),
+      packPath(joinPath(designDir, "kordata") + ".rsc"),
+      packPath(SystemFile::fileName("kordata", SystemKind::Resource)),
+  };
+  for (size_t i = 0; i < std::size(candidates); ++i) {
+    const std::string& path = candidates[i];
+    if (path.empty()) continue;
+    std::string reason;
+    dataResource = DataResource::open(path, DataResource::kReadOnly, designDir, &reason);
+    if (dataResource) {
+      if (i > 0) writeWarning(msg::kDefaultFileUsed, {path});
+      return 1;
+    }
+    // A file that is there but wrong is passed over; say why, or the
+    // fallback's warning would leave the user guessing.
+    if (pathAccess(path, Access::Exists)) writeNote(reason);
+  }
+  reportError(ReportKind::InputFile, candidates[2], 1, msg::kDataResourceOpen);
+  return 0;
 }
 
 }  // namespace comptab
