@@ -1,0 +1,52 @@
+// The KCDB as the extraction and the gate packaging see it: every device
+// and component fetched at most once a run, and every name the library does
+// not know asked for only once, since a design names the same few parts on
+// row after row.
+//
+// Components are cached by their name alone, whatever device they were
+// asked for with: once a component name has an answer for one device, any
+// other device asking for that name gets the same answer.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "platform/kcdb.h"
+#include "platform/name_set.h"
+
+namespace comptab {
+
+class KcdbCache {
+ public:
+  // A cache on the KCDB at that path (as the data resource gives it), or
+  // null when there is none or it cannot be opened; then `whyNot`, when
+  // given, receives one line saying why.
+  static std::unique_ptr<KcdbCache> create(const std::string& kcdbPath, std::string* whyNot = nullptr);
+
+  KcdbCache(const KcdbCache&) = delete;
+  KcdbCache& operator=(const KcdbCache&) = delete;
+
+  // The returned objects belong to the cache and live as long as it does.
+  // Null for an empty name and for a name the library does not know.
+  const KcdbDevice* device(std::string_view deviceName);
+  // Null also when the device's library cannot be read now; that is not
+  // remembered, so the next request asks again.
+  const KcdbComponent* component(const KcdbDevice* device, std::string_view componentName);
+  // component(device(deviceName), componentName).
+  const KcdbComponent* lookup(std::string_view deviceName, std::string_view componentName);
+
+  // The library behind the cache: its request counts and its last error.
+  const KcdbAccess& access() const { return access_; }
+
+ private:
+  KcdbCache() = default;
+
+  KcdbAccess access_;
+  KcdbDeviceSet devices_;
+  KcdbComponentSet components_;
+  NameSet missingDevices_;
+  NameSet missingComponents_;
+};
+
+}  // namespace comptab

@@ -1,0 +1,164 @@
+#include "design/kcdb_cache.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/kcdb_test_db.h"
+
+namespace comptab {
+namespace {
+
+// 74HC00 and 74HC08 both have a component named GATE, with different gate
+// counts, so a result shows which device it was fetched for. 74LS00 lives
+// in a library listed as not present: it has no reader.
+const char* const kLibrarySql = R"sql(
+INSERT INTO libraries VALUES (1, 'logic', 1), (2, 'archive', 0);
+INSERT INTO devices VALUES (1, '74HC00', 1), (2, '74HC08', 1), (3, '74LS00', 2), (4, 'RES-10K', 1);
+INSERT INTO device_properties VALUES (1, 1, 'componentName', 'GATE'), (2, 1, 'componentName', 'GATE');
+INSERT INTO components VALUES (1, 1, 'GATE', 3, 4), (2, 2, 'GATE', 3, 2), (3, 3, 'GATE', 3, 4),
+                              (4, 4, 'RES', 2, 1), (5, 2, 'PWR', 4, 1);
+INSERT INTO pin_gates VALUES (1, '1', 1), (2, '1', 2), (4, '1', 1);
+WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 200)
+  INSERT INTO devices SELECT 100 + i, printf('FILL-%03d', i), 1 FROM n;
+)sql";
+
+class KcdbCacheTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_FALSE(dir.path().empty());
+    path = dir.database("kcdb.db", std::string(kKcdbSchemaSql) + kLibrarySql);
+    ASSERT_FALSE(path.empty());
+    freshCache();
+  }
+  void freshCache() {
+    std::string whyNot;
+    cache = KcdbCache::create(path, &whyNot);
+    ASSERT_NE(cache, nullptr) << whyNot;
+  }
+  const KcdbRequestCounts& asked() const { return cache->access().requestCounts(); }
+
+  ScratchDir dir;
+  std::string path;
+  std::unique_ptr<KcdbCache> cache;
+};
+
+// Each scenario runs on a fresh cache; the counts are what the library was
+// asked in all.
+TEST_F(KcdbCacheTest, LibraryRequestsPerScenario) {
+  struct Lookup {
+    const char* device;
+    const char* component;
+    bool found;
+  };
+  struct Scenario {
+    const char* what;
+    std::vector<Lookup> lookups;
+    int devices;
+    int readers;
+    int components;
+  };
+  const Scenario scenarios[] = {
+      {"empty device name: nothing asked, nothing remembered", {{"", "GATE", false}, {"", "GATE", false}}, 0, 0, 0},
+      {"empty component name", {{"74HC00", "", false}, {"74HC00", "", false}}, 1, 0, 0},
+      {"known names asked once",
+       {{"74HC00", "GATE", true}, {"74HC00", "GATE", true}, {"74HC00", "GATE", true}},
+       1,
+       1,
+       1},
+      {"unknown device asked once", {{"NOPE", "GATE", false}, {"NOPE", "GATE", false}, {"NOPE", "X", false}}, 1, 0, 0},
+      {"device names are exact text", {{"74HC00", "GATE", true}, {"74hc00", "GATE", false}}, 2, 1, 1},
+      {"unknown component asked once, whatever the device",
+       {{"74HC00", "XYZ", false}, {"74HC00", "XYZ", false}, {"74HC08", "XYZ", false}},
+       2,
+       1,
+       1},
+      {"component of one device given to another", {{"74HC00", "GATE", true}, {"74HC08", "GATE", true}}, 2, 1, 1},
+      {"no reader: asked again each time",
+       {{"74LS00", "GATE", false}, {"74LS00", "GATE", false}, {"74LS00", "GATE", false}},
+       1,
+       3,
+       0},
+      {"no reader remembers no missing component", {{"74LS00", "PWR", false}, {"74HC08", "PWR", true}}, 2, 2, 1},
+      {"a component of a device without reader, cached from another",
+       {{"74HC00", "GATE", true}, {"74LS00", "GATE", true}},
+       2,
+       1,
+       1},
+  };
+  for (const Scenario& s : scenarios) {
+    SCOPED_TRACE(s.what);
+    freshCache();
+    for (const Lookup& l : s.lookups) {
+      EXPECT_EQ(cache->lookup(l.device, l.component) != nullptr, l.found) << l.device << "/" << l.component;
+    }
+    EXPECT_EQ(asked().devices, s.devices);
+    EXPECT_EQ(asked().readers, s.readers);
+    EXPECT_EQ(asked().components, s.components);
+  }
+}
+
+TEST_F(KcdbCacheTest, ComponentKeyedByItsNameAlone) {
+  const KcdbComponent* forA = cache->lookup("74HC00", "GATE");
+  ASSERT_NE(forA, nullptr);
+  EXPECT_EQ(forA->gateCount(), 4);
+  const KcdbDevice* b = cache->device("74HC08");
+  ASSERT_NE(b, nullptr);
+  // 74HC08's own GATE has 2 gates; the one fetched for 74HC00 comes back.
+  EXPECT_EQ(cache->component(b, "GATE"), forA);
+  EXPECT_EQ(cache->lookup("74HC08", "GATE")->gateCount(), 4);
+}
+
+TEST_F(KcdbCacheTest, DevicesAreFetchedOnceAndStayPut) {
+  const KcdbDevice* first = cache->device("74HC00");
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(first->deviceName(), "74HC00");
+  ASSERT_EQ(first->props().size(), 1u);
+  EXPECT_EQ(first->props()[0].value, "GATE");
+  const KcdbComponent* gate = cache->component(first, "GATE");
+  ASSERT_NE(gate, nullptr);
+  EXPECT_EQ(gate->gateNo("1"), 1);
+  // Many more entries must not move what was handed out.
+  for (int i = 1; i <= 200; ++i) {
+    char name[16];
+    snprintf(name, sizeof name, "FILL-%03d", i);
+    ASSERT_NE(cache->device(name), nullptr) << name;
+  }
+  EXPECT_EQ(cache->device("74HC00"), first);
+  EXPECT_EQ(first->deviceName(), "74HC00");
+  EXPECT_EQ(cache->lookup("74HC00", "GATE"), gate);
+  EXPECT_EQ(gate->compName(), "GATE");
+  EXPECT_EQ(asked().devices, 201);
+}
+
+TEST_F(KcdbCacheTest, NoDeviceGivesNoComponent) {
+  const KcdbDevice none;
+  EXPECT_EQ(cache->component(nullptr, "GATE"), nullptr);
+  EXPECT_EQ(cache->component(&none, "GATE"), nullptr);
+  EXPECT_EQ(asked().readers, 0);
+  EXPECT_EQ(asked().components, 0);
+}
+
+TEST(KcdbCacheCreate, NoCacheWithoutALibrary) {
+  ScratchDir dir;
+  ASSERT_FALSE(dir.path().empty());
+  const struct {
+    std::string path;
+    const char* reason;
+  } cases[] = {
+      {"", "no database named"},
+      {dir.file("absent.db"), "no such file"},
+      {dir.write("text.db", "not a database\n"), "file is not a database"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path);
+    std::string whyNot;
+    EXPECT_EQ(KcdbCache::create(c.path, &whyNot), nullptr);
+    EXPECT_NE(whyNot.find(c.reason), std::string::npos) << whyNot;
+    EXPECT_EQ(KcdbCache::create(c.path), nullptr);
+  }
+}
+
+}  // namespace
+}  // namespace comptab

@@ -1,0 +1,87 @@
+#include "platform/kcdb_test_db.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <system_error>
+
+#include "platform/sqlite_db.h"
+
+namespace comptab {
+
+const char* const kKcdbSchemaSql = R"sql(
+PRAGMA user_version = 1;
+CREATE TABLE libraries (
+  id      INTEGER PRIMARY KEY,
+  name    TEXT NOT NULL UNIQUE,
+  present INTEGER NOT NULL DEFAULT 1
+) STRICT;
+CREATE TABLE devices (
+  id         INTEGER PRIMARY KEY,
+  name       TEXT NOT NULL UNIQUE,
+  library_id INTEGER NOT NULL REFERENCES libraries(id)
+) STRICT;
+CREATE TABLE device_properties (
+  device_id INTEGER NOT NULL REFERENCES devices(id),
+  position  INTEGER NOT NULL,
+  name      TEXT NOT NULL,
+  value     TEXT NOT NULL DEFAULT '',
+  PRIMARY KEY (device_id, position)
+) STRICT;
+CREATE TABLE components (
+  id         INTEGER PRIMARY KEY,
+  device_id  INTEGER NOT NULL REFERENCES devices(id),
+  name       TEXT NOT NULL,
+  type_code  INTEGER NOT NULL CHECK (type_code BETWEEN 0 AND 65535),
+  gate_count INTEGER NOT NULL CHECK (gate_count >= 0),
+  UNIQUE (device_id, name)
+) STRICT;
+CREATE TABLE pin_gates (
+  component_id INTEGER NOT NULL REFERENCES components(id),
+  pin_number   TEXT NOT NULL,
+  gate_no      INTEGER NOT NULL CHECK (gate_no >= 0),
+  PRIMARY KEY (component_id, pin_number)
+) STRICT;
+)sql";
+
+ScratchDir::ScratchDir() {
+  const char* base = std::getenv("TMPDIR");
+  std::string pattern = std::string(base && *base ? base : "/tmp") + "/comptab-kcdb-XXXXXX";
+  if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
+}
+
+ScratchDir::~ScratchDir() {
+  std::error_code ignored;
+  if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
+}
+
+std::string ScratchDir::write(const std::string& name, const std::string& bytes) const {
+  const std::string path = file(name);
+  std::ofstream(path, std::ios::binary) << bytes;
+  return path;
+}
+
+std::string ScratchDir::database(const std::string& name, const std::string& sql) const {
+  const std::string path = file(name);
+  std::string error;
+  if (!SqliteDb::createFromSql(path, sql, error)) {
+    ADD_FAILURE() << "building " << name << ": " << error;
+    return "";
+  }
+  return path;
+}
+
+std::string ScratchDir::listing() const {
+  std::set<std::string> names;
+  std::error_code ec;
+  for (const auto& entry : std::filesystem::directory_iterator(path_, ec)) names.insert(entry.path().filename());
+  std::string text;
+  for (const std::string& name : names) text += name + "\n";
+  return text;
+}
+
+}  // namespace comptab

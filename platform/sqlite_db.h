@@ -1,0 +1,103 @@
+// A small owner of an SQLite connection and its prepared statements, so that
+// every handle is finalised or closed on every way out, and every failure
+// leaves a one-line reason instead of a return code to look up.
+//
+// Only platform/ includes this header; the SQLite types stay declared, not
+// defined, so the callers need no third-party header.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace comptab {
+
+class SqliteStatement;
+
+class SqliteDb {
+ public:
+  SqliteDb();
+  ~SqliteDb();
+  SqliteDb(SqliteDb&&) noexcept;
+  SqliteDb& operator=(SqliteDb&&) noexcept;
+
+  // Opens an existing database file for reading only; never creates one.
+  // False when it cannot be opened; error() tells why.
+  bool openReadOnly(const std::string& path);
+  bool isOpen() const { return db_ != nullptr; }
+  // Closes the connection; statements prepared on it must be gone first.
+  void close();
+
+  // Prepares one statement. Null when the text does not compile against
+  // this database (a table or a column missing, ...); error() tells why.
+  std::unique_ptr<SqliteStatement> prepare(std::string_view sql);
+
+  // Runs SQL text of any number of statements that return no rows needed.
+  bool exec(const std::string& sql);
+
+  // The reason of the last failure, without the file name.
+  const std::string& error() const { return error_; }
+
+  // Creates (or adds to) the database at `path` by running `sql` on it.
+  // Builds the databases that tests and examples start from.
+  static bool createFromSql(const std::string& path, const std::string& sql, std::string& error);
+
+ private:
+  struct Closer {
+    void operator()(sqlite3* db) const;
+  };
+  void noteError(int rc);
+
+  std::unique_ptr<sqlite3, Closer> db_;
+  std::string error_;
+};
+
+class SqliteStatement {
+ public:
+  enum class Step { Row, Done, Error };
+  // The storage class of a result column's value.
+  enum class Type { Integer, Float, Text, Blob, Null };
+
+  ~SqliteStatement();
+  SqliteStatement(const SqliteStatement&) = delete;
+  SqliteStatement& operator=(const SqliteStatement&) = delete;
+
+  // Parameters count from 1. The text is copied, so it need not outlive
+  // the call.
+  bool bind(int index, std::string_view text);
+  bool bind(int index, int64_t value);
+
+  Step step();
+  // Makes the statement ready for its next use: back to the start, no
+  // parameters bound. False when that itself fails.
+  bool reset();
+
+  Type columnType(int column) const;
+  int64_t columnInt(int column) const;
+  // Copies the text of a column of the current row; empty for NULL. False
+  // (with error()) only when SQLite could not make the text.
+  bool columnText(int column, std::string& text);
+
+  // How many times the statement has been run from its start.
+  int runCount() const { return runCount_; }
+  const std::string& error() const { return error_; }
+
+ private:
+  friend class SqliteDb;
+  struct Finalizer {
+    void operator()(sqlite3_stmt* stmt) const;
+  };
+  explicit SqliteStatement(sqlite3_stmt* stmt);
+  void noteError(int rc);
+
+  std::unique_ptr<sqlite3_stmt, Finalizer> stmt_;
+  bool started_ = false;
+  int runCount_ = 0;
+  std::string error_;
+};
+
+}  // namespace comptab
