@@ -1,0 +1,34 @@
+// Reads a whole file into memory in one go, with room to spare after the
+// end for parsers that read past it.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace comptab {
+
+// A file's contents followed by at least the padding asked for. The buffer
+// is not cleared before the read: a large file is written into once.
+class FileBytes {
+ public:
+  std::string_view text() const { return {data_.get(), size_}; }
+  // Lets go of the memory.
+  void release() {
+    data_.reset();
+    size_ = 0;
+  }
+
+ private:
+  friend bool readFileBytes(const std::string&, size_t, size_t, FileBytes&, std::string&);
+  std::unique_ptr<char[]> data_;
+  size_t size_ = 0;
+};
+
+// False, with a one-line reason in `why`, when the path is missing, a
+// directory or not a regular file, cannot be read, or is larger than
+// `maxBytes`.
+bool readFileBytes(const std::string& path, size_t maxBytes, size_t padding, FileBytes& bytes, std::string& why);
+
+}  // namespace comptab
