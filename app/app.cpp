@@ -1,16 +1,17 @@
 #include "app/app.h"
 
 #include "design/message_codes.h"
+#include "extract/extract_component.h"
 #include "platform/environment.h"
 
 namespace comptab {
 
 App::~App() = default;
 
-int App::run() {
-  if (openDesign() == 0) return finalStatus();
-  if (warningWritten() && exitState == 0) exitState = 2;
-  return finalStatus();
+int App::extractComponent(const Placement& where, const ComponentRef& component, RecordTable& table,
+                          const VariantComponent* variant, const Destination* dest,
+                          const std::string* destinationName) {
+  return comptab::extractComponent(*this, where, component, table, variant, dest, destinationName);
 }
 
 int comptabMain(int argc, const char* const* argv) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "design/app_state.h"
+#include "output/table_writer.h"
 
 namespace comptab {
 
@@ -30,6 +31,10 @@ class App : public AppState {
   // command is malformed (reported).
   int execute();
 
+  int extractComponent(const Placement& where, const ComponentRef& component, RecordTable& table,
+                       const VariantComponent* variant, const Destination* dest,
+                       const std::string* destinationName) override;
+
  private:
   // Returns false when the usage was shown or the version printed.
   bool parseOptions(const ParameterSet& words, bool& eolGiven);
@@ -37,6 +42,8 @@ class App : public AppState {
   bool loadResource();
   void mergeSettings(bool eolGiven);
   std::vector<const std::string*> outputItems() const;
+  // Column titles from the property display names, when they are open.
+  DisplayNameHook displayNameHook() const;
   void reportOutputFailure();
   // The final status: exitState, negated when the error file has no name.
   int finalStatus() const { return logReady != 0 ? exitState : -exitState; }

@@ -4,6 +4,7 @@
 #include "design/message_codes.h"
 #include "output/table_writer.h"
 #include "platform/output_stream.h"
+#include "platform/prop_spec.h"
 #include "settings/run_mode.h"
 #include "table/record_table.h"
 #include "table/sort_order.h"
@@ -28,6 +29,12 @@ std::vector<const std::string*> App::outputItems() const {
     items.push_back(nullptr);
   }
   return items;
+}
+
+DisplayNameHook App::displayNameHook() const {
+  if (!propSpecFile) return {};
+  const PropSpecFile* names = propSpecFile.get();
+  return [names](std::string_view property) { return names->displayString(PropSpecFile::kComponent, property); };
 }
 
 void App::reportOutputFailure() {
@@ -55,7 +62,6 @@ int App::run() {
       return finalStatus();
     }
     sortTableByKeys(table);
-    foldRows(table, i == 0);
 
     OutputStream out;
     if (outputPath) {

@@ -4,6 +4,7 @@
 #include "platform/comp_kind.h"
 #include "platform/data_resource.h"
 #include "platform/prop_spec.h"
+#include "platform/variants.h"
 #include "platform/file_locators.h"
 #include "platform/path.h"
 

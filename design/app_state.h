@@ -18,8 +18,15 @@
 namespace comptab {
 
 class CompKindTable;
+class ComponentRef;
 class DataResource;
+class Destination;
 class PropSpecFile;
+class RecordTable;
+class VariantComponent;
+class VariantDataSpec;
+class VariantSysSpec;
+struct Placement;
 
 enum class ReportKind { InputFile = 1, OutputFile = 2, General = 3 };
 
@@ -27,6 +34,8 @@ class AppState : public BatchLog {
  public:
   AppState();
   ~AppState() override;
+  AppState(const AppState&) = delete;
+  AppState& operator=(const AppState&) = delete;
 
   // Writes `code` with `text` (nothing passed means no argument), then a
   // second message on the state of the file or the text, and stores
@@ -44,6 +53,23 @@ class AppState : public BatchLog {
   // Opens the design's data resource, or a fallback with a warning; 0 when
   // there is none (reported).
   int openDataResource();
+  // Opens the variant specs; 0 when destinations are asked for and a spec
+  // they need is missing (reported).
+  int openVariantSpecs();
+
+  // Collect the rows of one output item; `destinationName` is null for a
+  // table without destinations. 0 when the run must stop (reported).
+  int walkSheets(RecordTable& table, const std::string* destinationName);
+  int walkCircuit(RecordTable& table, const std::string* destinationName);
+  // One component a walk reached: excluded, or extracted once, or once per
+  // destination it serves. 0 when the run must stop.
+  int listComponent(const Placement& where, const ComponentRef& component, RecordTable& table,
+                    const std::string* destinationName);
+  // Turns one component into a row of `table` (the extraction). 0 when the
+  // run must stop.
+  virtual int extractComponent(const Placement& where, const ComponentRef& component, RecordTable& table,
+                               const VariantComponent* variant, const Destination* dest,
+                               const std::string* destinationName) = 0;
 
   int logReady = 1;
   int exitState = 0;
@@ -59,6 +85,8 @@ class AppState : public BatchLog {
   std::string eol;
   int hierarchyLevel = -1;
   std::unique_ptr<Settings> settings;
+  std::unique_ptr<VariantSysSpec> variantSysSpec;
+  std::unique_ptr<VariantDataSpec> variantDataSpec;
   std::unique_ptr<DataResource> dataResource;
   std::unique_ptr<CompKindTable> compKindTable;  // only in the compkind mode, and when it reads
   std::unique_ptr<PropSpecFile> propSpecFile;    // only in the propspec mode, and when it reads

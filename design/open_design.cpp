@@ -10,12 +10,14 @@
 #include "platform/path.h"
 #include "platform/prop_spec.h"
 #include "platform/temp_file.h"
+#include "platform/variants.h"
 #include "settings/run_mode.h"
 
 namespace comptab {
 
 namespace {
 constexpr std::string_view kDesignDirMark = "$CIR";
+constexpr std::string_view kBoard = "_TOBOARD";
 }
 
 int AppState::openDesign() {
@@ -66,6 +68,20 @@ int AppState::openDesign() {
   if (packageProperty.empty()) packageProperty = settings->package;
 
   if (openDataResource() == 0) return 0;
+  if (openVariantSpecs() == 0) {
+    reportError(ReportKind::General, "", 1, msg::kVariantSpecsNeeded);
+    return 0;
+  }
+  if (variantDataSpec) {
+    for (size_t i = 0; i < variantDataSpec->count(); ++i) dataSpecDestinations.push_back(variantDataSpec->name(i));
+    dataSpecDestinations.emplace_back(kBoard);
+    for (const std::string& wanted : destinations) {
+      if (!variantDataSpec->lookup(wanted) && wanted != kBoard) {
+        reportError(ReportKind::General, wanted, 1, msg::kUnknownDestination);
+        return 0;
+      }
+    }
+  }
   // Both tables are optional: without them kinds show as numbers and
   // titles as property names.
   if (RunMode & mode::kCompKind)
@@ -73,6 +89,28 @@ int AppState::openDesign() {
   if (RunMode & mode::kPropSpec) {
     propSpecFile = std::make_unique<PropSpecFile>();
     if (propSpecFile->readFrom(SystemFile::fileNameLang("PropSpec", SystemKind::Table)) == 0) propSpecFile.reset();
+  }
+  return 1;
+}
+
+int AppState::openVariantSpecs() {
+  const std::string sysPath = SystemFile::fileName("vmsys", SystemKind::Resource);
+  const std::string dataPath = DesignDataFile::fileName(designDir, DesignFileKind::DataFile, "vmdata");
+  std::string sysReason;
+  std::string dataReason;
+  variantSysSpec = VariantSysSpec::open(sysPath, 2, &sysReason);
+  variantDataSpec = VariantDataSpec::open(dataPath, 2, &dataReason);
+  // Without destinations, or with the board alone, no spec is needed.
+  if (destinations.empty() || (destinations.size() == 1 && destinations[0] == kBoard)) return 1;
+  if (!variantSysSpec) {
+    reportError(ReportKind::InputFile, sysPath, 1, msg::kVariantSysOpen);
+    if (pathAccess(sysPath, Access::Exists)) writeNote(sysReason);
+    return 0;
+  }
+  if (!variantDataSpec) {
+    reportError(ReportKind::InputFile, dataPath, 1, msg::kVariantDataOpen);
+    if (pathAccess(dataPath, Access::Exists)) writeNote(dataReason);
+    return 0;
   }
   return 1;
 }

@@ -12,7 +12,7 @@ token = ","       # joins the values of rows folded into one
 # property, width, quoted, alignment. A width counts the separator after the
 # cell; positions are right-aligned so that their decimal points line up.
 formatTable = [
-  ["reference",     9, "no", "left"],
+  ["reference",    10, "no", "left"],
   ["partName",     17, "no", "left"],
   ["componentName", 17, "no", "left"],
   ["positionX",    11, "no", "right"],
@@ -25,3 +25,9 @@ headerAlias = [
 ]
 
 sortKey = ["reference"]
+
+# Symbols that are not parts of the board.
+excludeType = ["power", "ground", "titleBlock"]
+
+# Lines end in LF, as text files do here (the default is CR LF).
+endOfLineStyle = "lf"

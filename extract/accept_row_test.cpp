@@ -9,6 +9,14 @@
 namespace comptab {
 namespace {
 
+// The run state without a design behind it.
+struct TestState : AppState {
+  int extractComponent(const Placement&, const ComponentRef&, RecordTable&, const VariantComponent*,
+                       const Destination*, const std::string*) override {
+    return 1;
+  }
+};
+
 struct Fixture {
   Fixture(const char* searchMode, std::vector<std::pair<std::string, std::string>> terms) {
     app.settings = std::make_unique<Settings>();
@@ -34,7 +42,7 @@ struct Fixture {
     }
     return added;
   }
-  AppState app;
+  TestState app;
   RecordTable table;
 };
 

@@ -5,7 +5,7 @@ formatVersion = 1
 
 # A thousand internal units make a millimetre: a component at x = 25400
 # prints as positionX 25.400.
-unitsPerUserUnit = 1000
+unitsPerUserUnit = 10
 
 # The example has no component library database of its own. A design that
 # has one names it here, relative to this file or through $CIR (the design's

@@ -1,0 +1,80 @@
+// Walking a sheet file: every component of the sheet, in stored order, to
+// the extraction, with the exclusion and destination rules every walk shares.
+#include <memory>
+
+#include "design/app_state.h"
+#include "design/message_codes.h"
+#include "design/placement.h"
+#include "design/zone_offset.h"
+#include "platform/comp_type.h"
+#include "platform/variants.h"
+#include "settings/run_mode.h"
+
+namespace comptab {
+
+namespace {
+constexpr std::string_view kBoard = "_TOBOARD";
+}
+
+int AppState::walkSheets(RecordTable& table, const std::string* destinationName) {
+  DesignDb db = DesignDb::open(dataResource.get(), designFile, 2);
+  if (!db.isValid()) {
+    reportError(ReportKind::InputFile, designFile, 1, msg::kSheetOpen);
+    writeNote(db.reason());
+    return 0;
+  }
+  const SheetRef sheet(db.lookup(DesignDb::kSheetType, "Sheet"));
+  const ZoneRef zone(db.lookup(DesignDb::kZoneType, "Zone"));
+  if (!sheet.isValid() || !zone.isValid()) {
+    db.close(1);
+    reportError(ReportKind::General, "", 1, msg::kSheetIncomplete);
+    return 0;
+  }
+  normalizeZoneOffset(sheet, zone);
+  const Placement where{sheet, zone};
+  for (const ComponentRef component : sheet.components()) {
+    if (!component.isValid()) continue;
+    if (listComponent(where, component, table, destinationName) == 0) {
+      db.close(1);
+      return 0;
+    }
+  }
+  db.close(1);
+  return 1;
+}
+
+int AppState::listComponent(const Placement& where, const ComponentRef& component, RecordTable& table,
+                            const std::string* destinationName) {
+  if (!settings->excludeType.empty()) {
+    const std::string type = CompType::name(component.typeCode());
+    for (const std::string& excluded : settings->excludeType)
+      if (excluded == type) return 1;
+  }
+  if (!variantSysSpec || !variantDataSpec) return extractComponent(where, component, table, nullptr, nullptr, nullptr);
+
+  VariantComponent variant(*variantSysSpec, *variantDataSpec);
+  variant.assign(component);
+  if (!variant.hasDestination(nullptr)) return extractComponent(where, component, table, nullptr, nullptr, nullptr);
+
+  // With compdest every destination gets its row in the one table; else
+  // only the destination of the table being made.
+  std::vector<const std::string*> names;
+  if (RunMode & mode::kCompDest) {
+    const auto& all = destinations.empty() ? dataSpecDestinations : destinations;
+    for (const std::string& name : all) names.push_back(&name);
+  } else {
+    names.push_back(destinationName);
+  }
+  for (const std::string* name : names) {
+    const Destination* dest = name != nullptr ? variantDataSpec->lookup(*name) : nullptr;
+    if (dest == nullptr && (name == nullptr || *name != kBoard)) {
+      reportError(ReportKind::General, name != nullptr ? std::optional<std::string_view>(*name) : std::nullopt, 1,
+                  msg::kUnknownDestination);
+      return 0;
+    }
+    if (extractComponent(where, component, table, &variant, dest, name) == 0) return 0;
+  }
+  return 1;
+}
+
+}  // namespace comptab

@@ -1,0 +1,109 @@
+#include "extract/extract_component.h"
+
+#include "design/app_state.h"
+#include "design/placement.h"
+#include "extract/accept_row.h"
+#include "extract/component_zone.h"
+#include "extract/split_reference.h"
+#include "platform/comp_kind.h"
+#include "platform/comp_type.h"
+#include "platform/data_resource.h"
+#include "platform/path.h"
+#include "platform/text.h"
+#include "platform/variants.h"
+#include "table/component_record.h"
+
+namespace comptab {
+
+namespace {
+
+constexpr std::string_view kBoard = "_TOBOARD";
+constexpr double kDegreesPerRadian = 57.29577951308232;
+
+// The component's own properties. Seen through a variant, each base
+// property takes its value for the destination, and the destinations' own
+// properties ("value@PRO") stand for nothing more; without one they are
+// left out, as they are not properties of the board itself.
+void copyProperties(const AppState& app, const ComponentRef& component, ComponentRecord& row,
+                    const VariantComponent* variant, const Destination* dest, bool toBoard) {
+  const bool variantPath = variant != nullptr && (toBoard || dest != nullptr);
+  const char separator = app.variantSysSpec ? app.variantSysSpec->separator() : '\0';
+  std::string value;
+  for (const PropertyRef property : component.properties()) {
+    if (!property.isValid()) continue;
+    const std::string_view name = property.name();
+    const size_t cut = app.variantSysSpec ? name.find(separator) : std::string_view::npos;
+    if (variantPath) {
+      const std::string_view base = name.substr(0, cut);
+      // Every name this path sets is a base name, so a base already in the
+      // row has been handled.
+      if (row.findProperty(base) != nullptr) continue;
+      unsigned flag = 0;
+      value.clear();
+      variant->getProperty(base, value, flag, dest);
+      row.setProperty(base, value);
+    } else if (cut == std::string_view::npos) {
+      row.setProperty(name, property.value());
+    }
+  }
+}
+
+void setNumber(ComponentRecord& row, std::string_view name, long long number) {
+  row.setProperty(name, strprintf("%lld", number));
+}
+
+}  // namespace
+
+int extractComponent(AppState& app, const Placement& where, const ComponentRef& component, RecordTable& table,
+                     const VariantComponent* variant, const Destination* dest, const std::string* destinationName) {
+  ComponentRecord row;
+  const bool toBoard = destinationName != nullptr && *destinationName == kBoard;
+  if (toBoard) dest = nullptr;
+  copyProperties(app, component, row, variant, dest, toBoard);
+  row.virtualGateFlag = equalsNoCase(row.value("isvGate").value_or(""), "YES") ? 1 : 0;
+
+  row.setProperty("id", strprintf("cmp%d", component.number()));
+  std::string sheetName = baseName(app.designFile);
+  if (const size_t dot = sheetName.rfind('.'); dot != std::string::npos && dot > 0) sheetName.resize(dot);
+  row.setProperty("sheetNumber", sheetName);
+
+  if (variant != nullptr) row.setProperty("_TOBOARD", variant->toBoard().value());
+  setNumber(row, "bitCount", component.bitCount());
+  const uint16_t kind = component.kindCode();
+  const CompKind* kindRecord = app.compKindTable ? app.compKindTable->compKind(kind) : nullptr;
+  if (kindRecord != nullptr)
+    row.setProperty("componentKind", kindRecord->name);
+  else
+    setNumber(row, "componentKind", kind);
+  const uint16_t type = component.typeCode();
+  row.setProperty("componentType", CompType::name(type));
+  row.gateFlag = CompType::isGate(type) ? 1 : 0;
+  row.partsFlag = CompType::isParts(type) ? 1 : 0;
+  row.powerBoxFlag = CompType::isPowerBox(type) ? 1 : 0;
+  row.setProperty("symbolName", component.symbolName());
+  setNumber(row, "pathNumber", component.pathNumber());
+  if (variant != nullptr && destinationName != nullptr) row.setProperty("_DEST", *destinationName);
+
+  if (const auto reference = row.value("reference"); reference && !reference->empty()) {
+    std::string header;
+    std::string number;
+    splitReference(app.compKindTable.get(), kind, CompType::isBlock(type), *reference, header, number);
+    row.setProperty("_REFH", header);
+    row.setProperty("_REFN", number);
+  }
+
+  const Point position = component.position();
+  row.setProperty("positionX", strprintf("%.3f", app.dataResource->decode(position.x)));
+  row.setProperty("positionY", strprintf("%.3f", app.dataResource->decode(position.y)));
+  const ZoneGrid grid{where.zone.offset(), where.zone.pitch(), where.zone.origin(), where.zone.charX(),
+                      where.zone.charY()};
+  row.setProperty("_ZONE", zoneLabel(grid, position, where.sheet.region()));
+  row.setProperty("angle", strprintf("%.2f", component.angle() * kDegreesPerRadian));
+  row.setProperty("scale", strprintf("%.2f", component.scale()));
+  setNumber(row, "color", component.color());
+  row.setProperty("mirror", component.isMirrored() ? "ON" : "OFF");
+  row.setProperty("dispContents", component.displaysContents() ? "ON" : "OFF");
+  return acceptRow(app, table, row);
+}
+
+}  // namespace comptab

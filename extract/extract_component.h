@@ -1,0 +1,23 @@
+// One placed component becomes one row: its own properties, then the
+// pseudo-properties the program computes (ids, geometry, type, kind,
+// reference split, zone), and the flags packaging reads.
+#pragma once
+
+#include <string>
+
+namespace comptab {
+
+class AppState;
+class ComponentRef;
+class Destination;
+class RecordTable;
+class VariantComponent;
+struct Placement;
+
+// Builds the row and hands it to the search filter; 0 when the run must
+// stop. With a variant, the row shows the component as it is for `dest`
+// (the board itself when `destinationName` is "_TOBOARD").
+int extractComponent(AppState& app, const Placement& where, const ComponentRef& component, RecordTable& table,
+                     const VariantComponent* variant, const Destination* dest, const std::string* destinationName);
+
+}  // namespace comptab
