@@ -9,13 +9,17 @@
 #   cmd              line 1: a comment saying what the case shows;
 #                    line 2: the arguments, as a shell would split them
 #   env              optional: NAME=VALUE lines, or -NAME to unset NAME
-#   setup            optional: bash run in the work folder first; exit 77 skips
+#   setup            optional: bash run in the work folder first ($E2E_SUITE is
+#                    the shipped suite root); exit 77 skips
 #   expected.status  the exit status
 #   expected.out     standard output (optional: absent means not compared)
 #   expected.stderr  standard error (optional)
 #   expected.err     the error file; absent means no error file may exist
 #   errfile          optional: where the error file is, relative to the work
 #                    folder (default home/halden/dx/log/comptab.err)
+#   inputs           optional: names of shared inputs under tests/inputs/,
+#                    one a line, copied into the work folder first
+#   expected.file.N  the file N that the run writes in the work folder
 # In expected files and in env, @WORK@ stands for the work folder and
 # @SUITE@ for the suite root.
 set -u
@@ -23,6 +27,12 @@ comptab=$1 case_dir=$2 suite=$3 accept=${4:-}
 name=$(basename "$case_dir")
 work=$(mktemp -d "${TMPDIR:-/tmp}/comptab-e2e.XXXXXX")
 trap 'chmod -R u+rwx "$work" 2>/dev/null; rm -rf "$work"' EXIT
+inputs_dir=$(cd "$(dirname "$0")" && pwd)/inputs
+if [ -f "$case_dir/inputs" ]; then
+  while IFS= read -r input || [ -n "$input" ]; do
+    [ -n "$input" ] && cp -R "$inputs_dir/$input" "$work"/
+  done < "$case_dir/inputs"
+fi
 cp -R "$case_dir"/. "$work"/
 mkdir -p "$work/home"
 cd "$work" || exit 1
@@ -37,6 +47,7 @@ if [ -f env ]; then
     if [ "${line:0:1}" = "-" ]; then unset "${line:1}"; else export "$line"; fi
   done < env
 fi
+export E2E_SUITE="$suite"  # for setup scripts that build a suite root of their own
 if [ -f setup ]; then
   bash setup
   rc=$?
@@ -59,6 +70,11 @@ if [ "$accept" = "--accept" ]; then
   normalise "$work/.actual.out" > "$case_dir/expected.out"
   normalise "$work/.actual.stderr" > "$case_dir/expected.stderr"
   if [ -f "$errfile" ]; then normalise "$errfile" > "$case_dir/expected.err"; else rm -f "$case_dir/expected.err"; fi
+  for expected in "$case_dir"/expected.file.*; do
+    [ -e "$expected" ] || continue
+    written=${expected##*/expected.file.}
+    if [ -f "$work/$written" ]; then normalise "$work/$written" > "$expected"; else rm -f "$expected"; fi
+  done
   echo "accepted $name"
   exit 0
 fi
@@ -70,6 +86,12 @@ check() {  # label expected actual
 check status expected.status "$work/.actual.status"
 [ -f expected.out ] && check stdout expected.out "$work/.actual.out"
 [ -f expected.stderr ] && check stderr expected.stderr "$work/.actual.stderr"
+for expected in expected.file.*; do
+  [ -e "$expected" ] || continue
+  written=${expected#expected.file.}
+  if [ -f "$work/$written" ]; then check "file $written" "$expected" "$work/$written"
+  else echo "expected the run to write $written, found none"; failed=1; fi
+done
 if [ -f expected.err ]; then
   if [ -f "$errfile" ]; then check "error file" expected.err "$errfile"
   else echo "expected an error file at $errfile, found none"; failed=1; fi

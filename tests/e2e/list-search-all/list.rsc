@@ -1,0 +1,9 @@
+separator = ","
+emptyCell = "-"
+token = ","
+endOfLineStyle = "lf"
+sortKey = ["reference"]
+formatTable = [["reference", 0], ["value", 0]]
+termTable = [["reference", "^R"], ["value", "^10k$"]]
+searchMode = "a"
+destination = ["LITE"]

@@ -1,0 +1,9 @@
+separator = ","
+emptyCell = "-"
+token = ","
+sortKey = ["reference"]
+excludeType = ["power", "block", "connector", "gate"]
+beginString = "BEGIN"
+endString = "END"
+destHeadString = "Destination: "
+formatTable = [["reference", 0], ["value", 0], ["_DEST", 0], ["_TOBOARD", 0]]
