@@ -49,7 +49,7 @@ void copyProperties(const AppState& app, const ComponentRef& component, Componen
 }
 
 void setNumber(ComponentRecord& row, std::string_view name, long long number) {
-  row.setProperty(name, strprintf("%lld", number));
+  row.setProperty(name, decimalText(number));
 }
 
 }  // namespace
@@ -62,7 +62,7 @@ int extractComponent(AppState& app, const Placement& where, const ComponentRef& 
   copyProperties(app, component, row, variant, dest, toBoard);
   row.virtualGateFlag = equalsNoCase(row.value("isvGate").value_or(""), "YES") ? 1 : 0;
 
-  row.setProperty("id", strprintf("cmp%d", component.number()));
+  row.setProperty("id", "cmp" + decimalText(component.number()));
   std::string sheetName = baseName(app.designFile);
   if (const size_t dot = sheetName.rfind('.'); dot != std::string::npos && dot > 0) sheetName.resize(dot);
   row.setProperty("sheetNumber", sheetName);
@@ -93,13 +93,13 @@ int extractComponent(AppState& app, const Placement& where, const ComponentRef& 
   }
 
   const Point position = component.position();
-  row.setProperty("positionX", strprintf("%.3f", app.dataResource->decode(position.x)));
-  row.setProperty("positionY", strprintf("%.3f", app.dataResource->decode(position.y)));
+  row.setProperty("positionX", fixedText(app.dataResource->decode(position.x), 3));
+  row.setProperty("positionY", fixedText(app.dataResource->decode(position.y), 3));
   const ZoneGrid grid{where.zone.offset(), where.zone.pitch(), where.zone.origin(), where.zone.charX(),
                       where.zone.charY()};
   row.setProperty("_ZONE", zoneLabel(grid, position, where.sheet.region()));
-  row.setProperty("angle", strprintf("%.2f", component.angle() * kDegreesPerRadian));
-  row.setProperty("scale", strprintf("%.2f", component.scale()));
+  row.setProperty("angle", fixedText(component.angle() * kDegreesPerRadian, 2));
+  row.setProperty("scale", fixedText(component.scale(), 2));
   setNumber(row, "color", component.color());
   row.setProperty("mirror", component.isMirrored() ? "ON" : "OFF");
   row.setProperty("dispContents", component.displaysContents() ? "ON" : "OFF");
