@@ -4,6 +4,7 @@
 #include "design/placement.h"
 #include "extract/accept_row.h"
 #include "extract/component_zone.h"
+#include "extract/gate_data.h"
 #include "extract/split_reference.h"
 #include "platform/comp_kind.h"
 #include "platform/comp_type.h"
@@ -103,6 +104,7 @@ int extractComponent(AppState& app, const Placement& where, const ComponentRef& 
   setNumber(row, "color", component.color());
   row.setProperty("mirror", component.isMirrored() ? "ON" : "OFF");
   row.setProperty("dispContents", component.displaysContents() ? "ON" : "OFF");
+  if (app.kcdbCache) addGateData(*app.kcdbCache, component, row);
   return acceptRow(app, table, row);
 }
 
