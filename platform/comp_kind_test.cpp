@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 #include "platform/scratch_dir.h"
 
@@ -28,52 +29,29 @@ blockHeader = "X"
 kinds = [[1, "resistor", "R"], [0, "none", ""], [65535, "last", "Z"]]
 )";
 
-TEST_F(CompKindTest, KindsByCode) {
+TEST_F(CompKindTest, KindsAndReferenceHeaders) {
   const auto table = openText(kTable);
-  ASSERT_NE(table, nullptr);
-  struct Case {
-    int code;
-    const char* name;  // null: no such kind
-  } cases[] = {{1, "resistor"}, {65535, "last"}, {3, nullptr}, {-1, nullptr}, {65536, nullptr}};
-  for (const Case& c : cases) {
-    const CompKind* kind = table->compKind(c.code);
-    EXPECT_EQ(kind ? kind->name : "(none)", c.name ? c.name : "(none)") << c.code;
-  }
-  ASSERT_EQ(table->kinds().size(), 3u);
-  EXPECT_EQ(table->kinds()[1].name, "none");  // in the file's order
-}
-
-TEST_F(CompKindTest, ReferenceHeaders) {
-  const auto withBlock = openText(kTable);
   const auto withoutBlock = openText("kinds = [[1, \"resistor\", \"R\"]]\n");
   const auto emptyBlock = openText("blockHeader = \"\"\nkinds = [[1, \"resistor\", \"R\"]]\n");
   const auto noKinds = openText("kinds = []\n");
-  ASSERT_TRUE(withBlock && withoutBlock && emptyBlock && noKinds);
-  struct Case {
-    const CompKindTable* table;
-    int code;
-    bool isBlock;
-    const char* header;
-  } cases[] = {
-      {withBlock.get(), 1, false, "R"},
-      {withBlock.get(), 7, false, ""},
-      // Blocks take the block header whatever their kind, known or not.
-      {withBlock.get(), 7, true, "X"},
-      // Without a block header, a block is headed like any component of its kind.
-      {withoutBlock.get(), 1, true, "R"},
-      {emptyBlock.get(), 1, true, ""},
-      {noKinds.get(), 1, false, ""},
-  };
-  for (const Case& c : cases) EXPECT_EQ(c.table->refHeader(c.code, c.isBlock), c.header) << c.code << " " << c.isBlock;
+  ASSERT_TRUE(table && withoutBlock && emptyBlock && noKinds);
+  const std::pair<int, const char*> codes[] = {{1, "resistor"}, {65535, "last"}, {3, "-"}, {-1, "-"}, {65536, "-"}};
+  for (const auto& [code, name] : codes) EXPECT_EQ(table->compKind(code) ? table->compKind(code)->name : "-", name);
+  EXPECT_EQ(table->kinds().at(1).name, "none");  // in the file's order
+  EXPECT_EQ(table->refHeader(1, false), "R");
+  EXPECT_EQ(table->refHeader(7, false), "");
+  // Blocks take the block header whatever their kind, known or not...
+  EXPECT_EQ(table->refHeader(7, true), "X");
+  // ...and without one are headed like any component of their kind.
+  EXPECT_EQ(withoutBlock->refHeader(1, true), "R");
+  EXPECT_EQ(emptyBlock->refHeader(1, true), "");
+  EXPECT_EQ(noKinds->refHeader(1, false), "");
 }
 
 // The first reasons are shown whole, the rest by how they start.
 TEST_F(CompKindTest, BrokenFilesGiveTheirReason) {
   const std::string rows = "kinds must be an array of [code, name, reference header] rows, not ";
-  struct Case {
-    const char* text;
-    std::string reason;  // how it starts after "<path>: "
-  } cases[] = {
+  const std::pair<const char*, std::string> cases[] = {
       {"blockHeader = \"X\"\n", "kinds is missing"},
       {"kinds = \"R\"\n", rows + "the text \"R\""},
       // Long texts are cut short in the reason, never inside a character.
@@ -91,10 +69,10 @@ TEST_F(CompKindTest, BrokenFilesGiveTheirReason) {
        "kinds row 3: code 1 is given again (first in row 1)"},
       {"blockHeader = 1\nkinds = []\n", "blockHeader must be a string"},
   };
-  for (const Case& c : cases) {
+  for (const auto& [text, expected] : cases) {
     std::string reason;
-    EXPECT_EQ(openText(c.text, &reason), nullptr) << c.text;
-    EXPECT_EQ(reason.rfind(path + ": " + c.reason, 0), 0u) << reason;
+    EXPECT_EQ(openText(text, &reason), nullptr) << text;
+    EXPECT_EQ(reason.rfind(path + ": " + expected, 0), 0u) << reason;
   }
 }
 

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 #include <string>
+#include <tuple>
+#include <utility>
 
 #include "platform/scratch_dir.h"
 #include "platform/text.h"
@@ -26,32 +28,24 @@ class DataResourceTest : public ::testing::Test {
   std::string path;
 };
 
-TEST_F(DataResourceTest, DecodesIntoUserUnits) {
-  struct Case {
-    int32_t units;
-    int32_t v;
-    const char* printed;  // as the extraction prints positions
-  } cases[] = {
-      {1000, -1234, "-1.234"},
-      {3, 2, "0.667"},  // not an integer division
-      {INT32_MAX, INT32_MIN, "-1.000"},
-  };
-  for (const Case& c : cases) {
-    const auto resource = openText(strprintf("unitsPerUserUnit = %d\n", c.units));
-    ASSERT_NE(resource, nullptr);
-    EXPECT_EQ(strprintf("%.3f", resource->decode(c.v)), c.printed) << c.units << " " << c.v;
-  }
+TEST_F(DataResourceTest, OnlyTheReadModeOpensAndDecodesIntoUserUnits) {
+  std::string reason;
+  EXPECT_EQ(DataResource::open(dir.write("k.rsc", "unitsPerUserUnit = 3\n"), 1, "", &reason), nullptr);
+  EXPECT_EQ(reason, dir.file("k.rsc") + ": open mode 1 is not supported (data resources open with mode 2, to read)");
+  const auto thirds = DataResource::open(dir.file("k.rsc"), 2, "");
+  ASSERT_NE(thirds, nullptr);
+  EXPECT_EQ(strprintf("%.3f", thirds->decode(-2)), "-0.667");  // not an integer division
+  const auto most = openText("unitsPerUserUnit = 2147483647\n");
+  ASSERT_NE(most, nullptr);
+  EXPECT_NEAR(most->decode(INT32_MIN), -1.0, 1e-6);  // no overflow on the way
 }
 
 TEST_F(DataResourceTest, KcdbLocation) {
   ::setenv("COMPTAB_TEST_LIB", "/opt/lib", 1);
   ::unsetenv("COMPTAB_TEST_NONE");
   const std::string design = dir.file("design");
-  struct Case {
-    const char* line;      // "" for no kcdb key
-    std::string expected;  // the path
-    bool problem;          // kcdbProblem() not empty
-  } cases[] = {
+  const std::tuple<const char*, std::string, bool> cases[] = {
+      // kcdb line, path, whether a problem is told
       {"", "", false},
       {"kcdb = \"\"", "", false},
       {"kcdb = \"/abs/kcdb.db\"", "/abs/kcdb.db", false},
@@ -63,11 +57,11 @@ TEST_F(DataResourceTest, KcdbLocation) {
       // Not the design directory: an environment variable CIRCUIT, unset.
       {"kcdb = \"$CIRCUIT/kcdb.db\"", "", true},
   };
-  for (const Case& c : cases) {
-    const auto resource = openText(std::string("unitsPerUserUnit = 1000\n") + c.line + "\n");
-    ASSERT_NE(resource, nullptr) << c.line;
-    EXPECT_EQ(resource->kcdbPath(), c.expected) << c.line;
-    EXPECT_EQ(resource->kcdbProblem().rfind(path + ": kcdb, the text ", 0), c.problem ? 0u : std::string::npos)
+  for (const auto& [line, expected, problem] : cases) {
+    const auto resource = openText(std::string("unitsPerUserUnit = 1000\n") + line + "\n");
+    ASSERT_NE(resource, nullptr) << line;
+    EXPECT_EQ(resource->kcdbPath(), expected) << line;
+    EXPECT_EQ(resource->kcdbProblem().rfind(path + ": kcdb, the text ", 0), problem ? 0u : std::string::npos)
         << resource->kcdbProblem();
   }
   // Without a design directory "$CIR" cannot be placed.
@@ -83,10 +77,7 @@ TEST_F(DataResourceTest, KcdbLocation) {
 // them every kind of value a reason can describe.
 TEST_F(DataResourceTest, BrokenFilesGiveTheirReason) {
   const std::string units = "unitsPerUserUnit must be an integer from 1 to 2147483647, not ";
-  struct Case {
-    const char* text;
-    std::string reason;  // how it starts after "<path>: "
-  } cases[] = {
+  const std::pair<const char*, std::string> cases[] = {
       {"[units]\nunitsPerUserUnit = 1000\n", "unitsPerUserUnit is missing"},
       {"unitsPerUserUnit = 0\n", units + "0"},
       {"unitsPerUserUnit = 2147483648\n", units + "2147483648"},
@@ -97,10 +88,10 @@ TEST_F(DataResourceTest, BrokenFilesGiveTheirReason) {
       {"formatVersion = 2\nunitsPerUserUnit = 1000\n", "formatVersion 2 is not one this program reads (it reads 1)"},
       {"formatVersion = \"1\"\nunitsPerUserUnit = 1000\n", "formatVersion the text \"1\" is not one"},
   };
-  for (const Case& c : cases) {
+  for (const auto& [text, expected] : cases) {
     std::string reason;
-    EXPECT_EQ(openText(c.text, &reason), nullptr) << c.text;
-    EXPECT_EQ(reason.rfind(path + ": " + c.reason, 0), 0u) << reason;
+    EXPECT_EQ(openText(text, &reason), nullptr) << text;
+    EXPECT_EQ(reason.rfind(path + ": " + expected, 0), 0u) << reason;
   }
 }
 
@@ -113,14 +104,6 @@ TEST_F(DataResourceTest, UnreadableFilesGiveTheParserOrSystemReason) {
   EXPECT_EQ(reason, missing + ":1:1: cannot open the file: No such file or directory");
   // Without room for a reason the failure is the same.
   EXPECT_EQ(DataResource::open(missing, DataResource::kReadOnly, dir.path()), nullptr);
-}
-
-TEST_F(DataResourceTest, OnlyTheReadModeOpens) {
-  path = dir.write("k.rsc", "unitsPerUserUnit = 1000\n");
-  std::string reason;
-  EXPECT_EQ(DataResource::open(path, 1, "", &reason), nullptr);
-  EXPECT_EQ(reason, path + ": open mode 1 is not supported (data resources open with mode 2, to read)");
-  EXPECT_NE(DataResource::open(path, 2, ""), nullptr);
 }
 
 }  // namespace

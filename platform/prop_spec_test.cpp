@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 #include "platform/scratch_dir.h"
 
@@ -22,42 +23,25 @@ class PropSpecTest : public ::testing::Test {
   std::string path;
 };
 
-TEST_F(PropSpecTest, DisplayNamesWithAndWithoutEntry) {
+TEST_F(PropSpecTest, DisplayNamesAndAFailedReadKeepsTheNamesBefore) {
   PropSpecFile titles;
-  ASSERT_NE(readText(titles, "component = [[\"reference\", \"Reference\"], [\"partName\", \"部品名\"]]\n"), 0);
-  struct Case {
-    int objectType;
-    const char* property;
-    const char* shown;
-  } cases[] = {
-      {7, "partName", "部品名"},
-      // Exact names only: no entry gives the name back.
-      {7, "Reference", "Reference"},
-      {7, "value", "value"},
-      // Other object types have no entries yet.
-      {8, "reference", "reference"},
-  };
-  for (const Case& c : cases)
-    EXPECT_EQ(titles.displayString(c.objectType, c.property), c.shown) << c.objectType << " " << c.property;
+  ASSERT_NE(readText(titles, "component = [[\"reference\", \"Ref\"], [\"partName\", \"部品名\"]]\n"), 0);
+  EXPECT_EQ(titles.displayString(7, "partName"), "部品名");
+  // Exact names only: no entry gives the name back.
+  EXPECT_EQ(titles.displayString(7, "Reference"), "Reference");
+  // Other object types have no entries yet.
+  EXPECT_EQ(titles.displayString(8, "reference"), "reference");
+  EXPECT_EQ(readText(titles, "component = [[\"value\", \"Value\"], [\"reference\", \"\"]]\n"), 0);
+  EXPECT_EQ(titles.displayString(7, "reference"), "Ref");
+  EXPECT_EQ(titles.displayString(7, "value"), "value");
   EXPECT_NE(readText(titles, "component = []\n"), 0);
   EXPECT_EQ(titles.displayString(PropSpecFile::kComponent, "partName"), "partName");
-}
-
-TEST_F(PropSpecTest, FailedReadKeepsTheNamesBefore) {
-  PropSpecFile titles;
-  ASSERT_NE(readText(titles, "component = [[\"reference\", \"Ref\"]]\n"), 0);
-  EXPECT_EQ(readText(titles, "component = [[\"partName\", \"Part\"], [\"reference\", \"\"]]\n"), 0);
-  EXPECT_EQ(titles.displayString(7, "reference"), "Ref");
-  EXPECT_EQ(titles.displayString(7, "partName"), "partName");
 }
 
 // The first reasons are shown whole, the rest by how they start.
 TEST_F(PropSpecTest, BrokenFilesGiveTheirReason) {
   const std::string rows = "component must be an array of [property, display name] rows, not ";
-  struct Case {
-    const char* text;
-    std::string reason;  // how it starts after "<path>: "
-  } cases[] = {
+  const std::pair<const char*, std::string> cases[] = {
       {"", "component is missing: the file names no properties"},
       {"[component]\nreference = \"Ref\"\n", rows + "a table or an array of mixed rows"},
       {"component = \"reference\"\n", rows + "the text \"reference\""},
@@ -70,11 +54,11 @@ TEST_F(PropSpecTest, BrokenFilesGiveTheirReason) {
       // Control characters are made visible.
       {"component = [[\"a\\tb\", \"R\"], [\"a\\tb\", \"Ref\"]]\n", "component row 2: the text \"a?b\" is given again"},
   };
-  for (const Case& c : cases) {
+  for (const auto& [text, expected] : cases) {
     PropSpecFile titles;
     std::string reason;
-    EXPECT_EQ(readText(titles, c.text, &reason), 0) << c.text;
-    EXPECT_EQ(reason.rfind(path + ": " + c.reason, 0), 0u) << reason;
+    EXPECT_EQ(readText(titles, text, &reason), 0) << text;
+    EXPECT_EQ(reason.rfind(path + ": " + expected, 0), 0u) << reason;
   }
 }
 

@@ -11,86 +11,6 @@
 namespace comptab {
 namespace {
 
-class VariantSpecTest : public ::testing::Test {
- protected:
-  void SetUp() override { ASSERT_FALSE(files.path().empty()); }
-  ScratchDir files;
-};
-
-TEST_F(VariantSpecTest, SystemSpecReadsTheSeparatorAndTheToBoardKeys) {
-  std::string why;
-  auto spec = VariantSysSpec::open(files.write("a.rsc", "separator = \"#\"\n"), 2, &why);
-  ASSERT_NE(spec, nullptr) << why;
-  EXPECT_EQ(spec->separator(), '#');
-  EXPECT_EQ(spec->toBoardProperty(), "fitted");
-  EXPECT_EQ(spec->toBoardDefault(), "YES");
-  spec = VariantSysSpec::open(
-      files.write("b.rsc", "separator = '~'\ntoBoardProperty = \"mount\"\ntoBoardDefault = \"\"\n"), 2, &why);
-  ASSERT_NE(spec, nullptr) << why;
-  EXPECT_EQ(spec->toBoardProperty(), "mount");
-  EXPECT_EQ(spec->toBoardDefault(), "");
-}
-
-// A reason starts with the file's path; after it, the parser's place or
-// the words shown here.
-TEST_F(VariantSpecTest, BrokenSpecs) {
-  const std::string oneChar = ": separator must be one printable ASCII character other than a space";
-  const std::string noSeparator = ": toBoardProperty must be a property name without the separator";
-  const std::string names = ": destinations must be a list of names";
-  struct Case {
-    bool system;  // else a data spec
-    const char* text;
-    std::string reason;
-  } cases[] = {
-      {true, "separator = \n", ":1:13: "},
-      {true, "toBoardProperty = \"fitted\"\n", ": the key \"separator\" is missing"},
-      {true, "separator = \"ab\"\n", oneChar},
-      {true, "separator = \" \"\n", oneChar},
-      {true, "separator = \"\xC2\xA7\"\n", oneChar},
-      {true, "separator = 5\n", oneChar},
-      {true, "separator = \"@\"\ntoBoardProperty = 5\n", ": toBoardProperty must be a text in quotes"},
-      {true, "separator = \"@\"\ntoBoardProperty = \"fit@ted\"\n", noSeparator},
-      {true, "separator = \"@\"\ntoBoardProperty = \"\"\n", noSeparator},
-      {false, "destinations = [\n", ":1:18: "},
-      {false, "names = [\"A\"]\n", ": the key \"destinations\" is missing"},
-      {false, "destinations = \"A\"\n", names},
-      {false, "destinations = [[\"A\", \"x\"]]\n", names},
-      {false, "destinations = [\"A\", 2]\n", ": destination 2 must be a name in quotes"},
-      {false, "destinations = [\"\"]\n", ": destination 1 must be a name in quotes"},
-      {false, "destinations = [\"A\", \"_TOBOARD\"]\n", ": destination 2: _TOBOARD stands for the board itself"},
-      {false, "destinations = [\"A\", \"B\", \"A\"]\n", ": destination 3: \"A\" is listed twice"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.text);
-    const std::string path = files.write("s.rsc", c.text);
-    std::string why;
-    const bool opened =
-        c.system ? VariantSysSpec::open(path, 2, &why) != nullptr : VariantDataSpec::open(path, 2, &why) != nullptr;
-    EXPECT_FALSE(opened);
-    EXPECT_EQ(why.rfind(path + c.reason, 0), 0u) << why;
-  }
-  std::string why;
-  EXPECT_EQ(VariantSysSpec::open(files.file("none.rsc"), 2, &why), nullptr);
-  EXPECT_NE(why.find("none.rsc"), std::string::npos) << why;
-  EXPECT_EQ(VariantDataSpec::open(files.file("none.rsc"), 2), nullptr);  // the reason is optional
-}
-
-TEST_F(VariantSpecTest, DataSpecKeepsTheStoredOrderAndExactNames) {
-  std::string why;
-  const auto spec =
-      VariantDataSpec::open(files.write("d.rsc", "destinations = [\"PRO\", \"LITE\", \"lite\"]\n"), 2, &why);
-  ASSERT_NE(spec, nullptr) << why;
-  ASSERT_EQ(spec->count(), 3u);
-  EXPECT_EQ(spec->name(0) + spec->name(1) + spec->name(2), "PROLITElite");
-  ASSERT_NE(spec->lookup("LITE"), nullptr);
-  EXPECT_EQ(spec->lookup("LITE")->index(), 1u);
-  EXPECT_EQ(spec->lookup("lite")->index(), 2u);
-  EXPECT_EQ(spec->lookup("Pro"), nullptr);
-  const auto none = VariantDataSpec::open(files.write("e.rsc", "destinations = []\n"), 2, &why);
-  ASSERT_NE(none, nullptr) << why;
-  EXPECT_EQ(none->count(), 0u);
-}
-
 // A component with a base value and a PRO value, a value only for PRO, a
 // LITE-only fitting, a variant of a destination nobody lists and one with
 // no base name.
@@ -102,7 +22,7 @@ const char* const kSheet = R"({"formatVersion": 1, "sheet": {"region": [0, 0, 10
   {"number": 3, "type": "parts", "position": [0, 0], "properties": [["fitted", "NO"], ["fitted@PRO", "YES"]]}
 ]})";
 
-class VariantComponentTest : public ::testing::Test {
+class VariantTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_FALSE(files.path().empty());
@@ -122,7 +42,55 @@ class VariantComponentTest : public ::testing::Test {
   SheetRef sheet;
 };
 
-TEST_F(VariantComponentTest, ValuesPerDestination) {
+// A reason starts with the file's path; after it, the parser's place or
+// the words shown here.
+TEST_F(VariantTest, BrokenSpecs) {
+  const std::string oneChar = ": separator must be one printable ASCII character other than a space";
+  const std::string noSeparator = ": toBoardProperty must be a property name without the separator";
+  struct Case {
+    bool system;  // else a data spec
+    const char* text;
+    std::string reason;
+  } cases[] = {
+      {true, "separator = \n", ":1:13: "},
+      {true, "toBoardProperty = \"fitted\"\n", ": the key \"separator\" is missing"},
+      {true, "separator = \"ab\"\n", oneChar},
+      {true, "separator = \" \"\n", oneChar},
+      {true, "separator = 5\n", oneChar},
+      {true, "separator = \"@\"\ntoBoardProperty = 5\n", ": toBoardProperty must be a text in quotes"},
+      {true, "separator = \"@\"\ntoBoardProperty = \"fit@ted\"\n", noSeparator},
+      {true, "separator = \"@\"\ntoBoardProperty = \"\"\n", noSeparator},
+      {false, "destinations = [\n", ":1:18: "},
+      {false, "names = [\"A\"]\n", ": the key \"destinations\" is missing"},
+      {false, "destinations = \"A\"\n", ": destinations must be a list of names"},
+      {false, "destinations = [\"A\", 2]\n", ": destination 2 must be a name in quotes"},
+      {false, "destinations = [\"A\", \"_TOBOARD\"]\n", ": destination 2: _TOBOARD stands for the board itself"},
+      {false, "destinations = [\"A\", \"B\", \"A\"]\n", ": destination 3: \"A\" is listed twice"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    const std::string path = files.write("s.rsc", c.text);
+    std::string why;
+    const bool opened =
+        c.system ? VariantSysSpec::open(path, 2, &why) != nullptr : VariantDataSpec::open(path, 2, &why) != nullptr;
+    EXPECT_FALSE(opened);
+    EXPECT_EQ(why.rfind(path + c.reason, 0), 0u) << why;
+  }
+  std::string why;
+  EXPECT_EQ(VariantSysSpec::open(files.file("none.rsc"), 2, &why), nullptr);
+  EXPECT_NE(why.find("none.rsc"), std::string::npos) << why;
+  EXPECT_EQ(VariantDataSpec::open(files.file("none.rsc"), 2), nullptr);  // the reason is optional
+}
+
+TEST_F(VariantTest, DataSpecKeepsTheStoredOrderAndExactNames) {
+  ASSERT_EQ(dataSpec->count(), 2u);
+  EXPECT_EQ(dataSpec->name(0) + dataSpec->name(1), "LITEPRO");
+  EXPECT_EQ(dataSpec->lookup("PRO")->index(), 1u);
+  EXPECT_EQ(dataSpec->lookup("Pro"), nullptr);
+  EXPECT_NE(VariantDataSpec::open(files.write("e.rsc", "destinations = []\n"), 2), nullptr);
+}
+
+TEST_F(VariantTest, ValuesPerDestination) {
   // Its PRO is not ours: it counts as the board.
   const auto stranger = VariantDataSpec::open(files.write("x.rsc", "destinations = [\"PRO\"]\n"), 2);
   ASSERT_NE(stranger, nullptr);
@@ -130,40 +98,34 @@ TEST_F(VariantComponentTest, ValuesPerDestination) {
   variant.assign(sheet.component(1));
   const Destination* lite = dataSpec->lookup("LITE");
   const Destination* pro = dataSpec->lookup("PRO");
-  const unsigned own = VariantComponent::kFromDestination;
   struct Case {
     const char* name;
     const Destination* destination;
-    bool found;
-    const char* value;
-    unsigned flag;
+    const char* expected;  // value/flag; "-" first when not found
   } cases[] = {
-      {"value", nullptr, true, "10u", 0},
-      {"value", pro, true, "22u", own},
-      {"value", lite, true, "10u", 0},
-      {"tol", lite, false, "", 0},
-      {"tol", nullptr, false, "", 0},
-      {"fitted", lite, true, "NO", own},
-      {"note", pro, false, "", 0},
-      {"Value", pro, false, "", 0},
-      {"", pro, false, "", 0},
-      {"value", stranger->lookup("PRO"), true, "10u", 0},
+      {"value", nullptr, "10u/0"},
+      {"value", pro, "22u/1"},
+      {"value", lite, "10u/0"},
+      {"tol", lite, "-/0"},
+      {"tol", nullptr, "-/0"},
+      {"fitted", lite, "NO/1"},
+      {"note", pro, "-/0"},
+      {"Value", pro, "-/0"},
+      {"", pro, "-/0"},
+      {"value", stranger->lookup("PRO"), "10u/0"},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.name) + " for " + (c.destination ? c.destination->name() : "the board"));
     std::string value = "stale";
     unsigned flag = 99;
-    EXPECT_EQ(variant.getProperty(c.name, value, flag, c.destination), c.found);
-    EXPECT_EQ(value, c.value);
-    EXPECT_EQ(flag, c.flag);
+    const bool found = variant.getProperty(c.name, value, flag, c.destination);
+    EXPECT_EQ((found ? value : "-" + value) + "/" + std::to_string(flag), c.expected)
+        << c.name << " for " << (c.destination ? c.destination->name() : "the board");
   }
-  EXPECT_TRUE(variant.hasDestination(nullptr));
-  EXPECT_TRUE(variant.hasDestination(lite));
-  EXPECT_TRUE(variant.hasDestination(pro));
+  EXPECT_TRUE(variant.hasDestination(nullptr) && variant.hasDestination(lite) && variant.hasDestination(pro));
   EXPECT_EQ(variant.toBoard().value(), "YES");
 }
 
-TEST_F(VariantComponentTest, OnlyKnownDestinationsCount) {
+TEST_F(VariantTest, OnlyKnownDestinationsCount) {
   VariantComponent variant(*sysSpec, *dataSpec);
   variant.assign(sheet.component(2));
   EXPECT_FALSE(variant.hasDestination(nullptr));
@@ -175,13 +137,14 @@ TEST_F(VariantComponentTest, OnlyKnownDestinationsCount) {
   EXPECT_FALSE(variant.hasDestination(nullptr));
 }
 
-TEST_F(VariantComponentTest, ToBoardValueAndItsDefault) {
+TEST_F(VariantTest, ToBoardValueAndItsDefault) {
   VariantComponent variant(*sysSpec, *dataSpec);
   variant.assign(sheet.component(3));
   EXPECT_EQ(variant.toBoard().value(), "NO");  // the destination's YES is not the board's
   const auto other = VariantSysSpec::open(
-      files.write("other.rsc", "separator = \"@\"\ntoBoardProperty = \"mount\"\ntoBoardDefault = \"MAYBE\"\n"), 2);
+      files.write("other.rsc", "separator = \"#\"\ntoBoardProperty = \"mount\"\ntoBoardDefault = \"MAYBE\"\n"), 2);
   ASSERT_NE(other, nullptr);
+  EXPECT_EQ(other->separator(), '#');
   VariantComponent mounted(*other, *dataSpec);
   mounted.assign(sheet.component(3));
   EXPECT_EQ(mounted.toBoard().value(), "MAYBE");
