@@ -76,14 +76,5 @@ TEST_F(CompKindTest, BrokenFilesGiveTheirReason) {
   }
 }
 
-TEST_F(CompKindTest, OnlyTheReadModeOpens) {
-  // Unreadable and malformed files go through the same reader as the data
-  // resource, whose tests cover them.
-  path = dir.write("ok.tbl", "kinds = []\n");
-  std::string reason;
-  EXPECT_EQ(CompKindTable::open(path, 1, &reason), nullptr);
-  EXPECT_EQ(reason, path + ": open mode 1 is not supported (the table opens with mode 2, to read)");
-}
-
 }  // namespace
 }  // namespace comptab

@@ -18,7 +18,6 @@ TEST(DesignDataFile, PlacesInsideTheDesignDirectory) {
       {"rel", K::NetList, "netlist", "rel/netlist.json"},
       // Names that do not fit the kind, or could climb out of the directory.
       {"/d", K::InstanceDb, "x", ""},
-      {"/d", K::DataFile, "", ""},
       {"/d", K::DataFile, "../kordata", ""},
       {"/d", K::DataFile, "a/b", ""},
       {"/d", K::NetList, "other", ""},

@@ -7,15 +7,6 @@
 namespace comptab {
 namespace {
 
-TEST(NameSet, ExactTextMembership) {
-  NameSet names;
-  names.attach("74HC00");
-  names.attach("74HC00");
-  EXPECT_EQ(names.size(), 1u);
-  EXPECT_EQ(names.contains("74HC00"), 1);
-  for (const char* other : {"74hc00", "74HC0", "74HC00 ", ""}) EXPECT_EQ(names.contains(other), 0) << other;
-}
-
 TEST(KcdbObjectSets, HeldByTheirOwnNameFirstKept) {
   KcdbComponentSet components;
   const KcdbComponent* nand = components.attach(KcdbComponent("NAND", 3, 4, {{"1", 1}}));

@@ -12,6 +12,7 @@
 #include "platform/comp_kind.h"
 #include "platform/data_resource.h"
 #include "platform/design_db.h"
+#include "platform/kcdb.h"
 #include "platform/prop_spec.h"
 #include "platform/scratch_dir.h"
 #include "platform/variants.h"
@@ -38,26 +39,21 @@ std::vector<std::string> codeBlocks(const std::string& doc, const std::string& l
 
 // Reads the file at `path` with one reader; false, with the reason, when it fails.
 using Reader = bool (*)(const std::string& path, std::string& reason);
-const Reader kordata = [](const std::string& path, std::string& reason) {
-  return DataResource::open(path, DataResource::kReadOnly, "/d/board", &reason) != nullptr;
-};
-const Reader compKind = [](const std::string& path, std::string& reason) {
-  return CompKindTable::open(path, CompKindTable::kReadOnly, &reason) != nullptr;
-};
-const Reader propSpec = [](const std::string& path, std::string& reason) {
-  PropSpecFile titles;
-  return titles.readFrom(path, &reason) != 0;
-};
-const Reader vmsys = [](const std::string& path, std::string& reason) {
-  return VariantSysSpec::open(path, 2, &reason) != nullptr;
-};
-const Reader vmdata = [](const std::string& path, std::string& reason) {
-  return VariantDataSpec::open(path, 2, &reason) != nullptr;
-};
-const Reader sheet = [](const std::string& path, std::string& reason) {
-  const DesignDb db = DesignDb::open(nullptr, path, 2);
-  reason = db.reason();
+const Reader kordata = [](const std::string& p, std::string& r) { return !!DataResource::open(p, 2, "/d", &r); };
+const Reader compKind = [](const std::string& p, std::string& r) { return !!CompKindTable::open(p, 2, &r); };
+const Reader propSpec = [](const std::string& p, std::string& r) { return PropSpecFile().readFrom(p, &r) != 0; };
+const Reader vmsys = [](const std::string& p, std::string& r) { return !!VariantSysSpec::open(p, 2, &r); };
+const Reader vmdata = [](const std::string& p, std::string& r) { return !!VariantDataSpec::open(p, 2, &r); };
+const Reader sheet = [](const std::string& p, std::string& r) {
+  const DesignDb db = DesignDb::open(nullptr, p, 2);
+  r = db.reason();
   return db.isValid();
+};
+const Reader kcdb = [](const std::string& p, std::string& r) {
+  KcdbAccess access;
+  const int opened = access.open(p);
+  r = access.error();
+  return opened != 0;
 };
 
 TEST(ShippedSideFiles, AndDocumentedExamplesRead) {
@@ -83,6 +79,8 @@ TEST(ShippedSideFiles, AndDocumentedExamplesRead) {
   files.emplace_back(vmsys, dir.write("vmsys.rsc", specs[0]));
   files.emplace_back(vmdata, dir.write("vmdata.rsc", specs[1]));
   files.emplace_back(sheet, dir.write("doc.sht", codeBlocks("sheet-file.md", "json").at(0)));
+  files.emplace_back(kcdb, dir.database("doc.db", codeBlocks("kcdb.md", "sql").at(0)));
+  files.emplace_back(kcdb, dir.database("example.db", sourceText("examples/kcdb.sql")));
   for (const auto& [read, path] : files) {
     std::string reason;
     EXPECT_TRUE(read(path, reason)) << path << ": " << reason;
