@@ -14,18 +14,13 @@ namespace comptab {
 namespace {
 
 // Components stored out of number order, with properties and pins.
-const char* const kSheet = R"({
-  "formatVersion": 1,
-  "sheet": {"region": [0, 0, 1000, 800]},
+const char* const kSheet = R"({"formatVersion": 1, "sheet": {"region": [0, 0, 1000, 800]},
   "zone": {"offset": [10, 20], "pitch": [300, 300], "autoset": 2, "origin": 3, "firstColumn": "AA", "firstRow": "7"},
   "components": [
-    {"number": 30, "type": "parts", "position": [1, 1],
-     "properties": [["reference", "R1"], ["value", "1k"]],
+    {"number": 30, "type": "parts", "position": [1, 1], "properties": [["reference", "R1"], ["value", "1k"]],
      "pins": [{"properties": [["pinNumber", "1"], ["io", "IN"]]}, {"properties": [["pinNumber", "2"]]}]},
     {"number": 10, "type": "gate", "position": [2, 2], "properties": [["reference", "U1A"]]},
-    {"number": 20, "type": "block", "position": [3, 3]}
-  ]
-})";
+    {"number": 20, "type": "block", "position": [3, 3]}]})";
 
 std::string namesAndValues(const RefSequence& properties) {
   std::string out;

@@ -53,15 +53,20 @@ class ResourceReaderTest : public ::testing::Test {
   ScratchDir dir;
 };
 
-TEST_F(ResourceReaderTest, OnlyRequiredKeysLeaveTheDefaults) {
-  // Without search terms the search mode is not looked at.
-  const Outcome out = read({{"searchMode", R"(["not", "looked", "at"])"}});
+// Defaults, and values taken though odd: a search mode without search terms
+// is not looked at; an unknown line end is dropped so that the command line
+// or the default decides.
+TEST_F(ResourceReaderTest, DefaultsAndLenientValues) {
+  const Outcome out = read({{"searchMode", R"(["not", "looked", "at"])"},
+                            {"formatTable", R"([["r", 8, "yes"]])"},
+                            {"destinationOutputMode", R"("TABLE")"},
+                            {"endOfLineStyle", R"("cr")"}});
   ASSERT_TRUE(out.ok) << out.key;
   const Settings& s = out.settings;
   EXPECT_EQ(out.failure, ReadFailure::None);
   EXPECT_EQ(s.resourceGiven, 1);
   EXPECT_EQ(s.quoteChar, "\"");
-  EXPECT_EQ(s.formatQuoted, std::vector<int>{0});
+  EXPECT_EQ(s.formatQuoted, std::vector<int>{1});
   EXPECT_EQ(s.formatRight, std::vector<int>{0});
   EXPECT_TRUE(s.sortKey.empty() && s.termProperty.empty() && s.searchMode.empty() && s.endOfLineStyle.empty());
 }
@@ -142,15 +147,6 @@ package = "value"
             (std::vector<std::vector<int>>{{8, -1}, {1, 0}, {1, 0}}));
   EXPECT_EQ(s.destinationOutputMode, 1);
   EXPECT_EQ(s.hierarchyLevel, -3);
-}
-
-TEST_F(ResourceReaderTest, LenientValues) {
-  EXPECT_TRUE(read({{"formatTable", R"([["r", 8, "yes"]])"}}).ok);
-  EXPECT_TRUE(read({{"destinationOutputMode", R"("TABLE")"}}).ok);
-  // An unknown line end is dropped, so the command line or the default decides.
-  const Outcome cr = read({{"endOfLineStyle", R"("cr")"}});
-  EXPECT_TRUE(cr.ok);
-  EXPECT_EQ(cr.settings.endOfLineStyle, "");
 }
 
 TEST_F(ResourceReaderTest, EachFlagSetsOnlyItsOwnFieldAndOnlyByTheWordYes) {
