@@ -79,7 +79,6 @@ TEST_F(DataResourceTest, BrokenFilesGiveTheirReason) {
   const std::string units = "unitsPerUserUnit must be an integer from 1 to 2147483647, not ";
   const std::pair<const char*, std::string> cases[] = {
       {"[units]\nunitsPerUserUnit = 1000\n", "unitsPerUserUnit is missing"},
-      {"unitsPerUserUnit = 0\n", units + "0"},
       {"unitsPerUserUnit = 2147483648\n", units + "2147483648"},
       {"unitsPerUserUnit = \"1000\"\n", units + "the text \"1000\""},
       {"unitsPerUserUnit = [1000]\n", units + "an array"},

@@ -44,7 +44,6 @@ TEST_F(PropSpecTest, BrokenFilesGiveTheirReason) {
   const std::pair<const char*, std::string> cases[] = {
       {"", "component is missing: the file names no properties"},
       {"[component]\nreference = \"Ref\"\n", rows + "a table or an array of mixed rows"},
-      {"component = \"reference\"\n", rows + "the text \"reference\""},
       {"component = [[\"reference\", \"Ref\", \"x\"]]\n", "component rows must have 2 cells"},
       {"component = [[1, \"Ref\"]]\n", "component row 1: the property must be a string that is not empty, not 1"},
       {"component = [[\"\", \"Ref\"]]\n", "component row 1: the property must be"},

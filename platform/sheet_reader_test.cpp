@@ -51,8 +51,6 @@ TEST_F(SheetReaderTest, BrokenFilesAreRefusedWithTheirReason) {
   const Case cases[] = {
       {"", "the file is empty"},
       {" \n\t\n", "the file holds no JSON value"},
-      {"{\"formatVersion\": 1,\n \"sheet\": {\"region\": [0, 0",
-       "not valid JSON: the array opened at line 2, column 22 is not closed (is the file cut short?)"},
       {R"({"formatVersion": 1, "she)", "not valid JSON: a string is not closed (is the file cut short?)"},
       {"{\"formatVersion\": 1,\n \"sheet\": {\"region\": [0, 0, 1, 1}}}",
        "not valid JSON: '}' at line 2, column 33 does not close the '[' at line 2, column 22"},
@@ -60,7 +58,6 @@ TEST_F(SheetReaderTest, BrokenFilesAreRefusedWithTheirReason) {
       // Balanced brackets: the parser's own words.
       {R"({"formatVersion": 1 "sheet": {}})", "not valid JSON: "},
       {"formatVersion = 1\n", "not valid JSON: a word that is not true, false or null"},
-      {std::string("\x00\x01\xff\xfe\x80", 5), "the file is not valid UTF-8 text"},
       {R"({"formatVersion": "\q"})", "not valid JSON: a string with a malformed escape"},
       {R"({"formatVersion": 99999999999999999999})", "not valid JSON: a malformed number, or one too large"},
       {sheetText("[]", "\"#\": " + std::string(100, '[') + std::string(100, ']') + ", "),
