@@ -58,7 +58,6 @@ TEST_F(CompKindTest, BrokenFilesGiveTheirReason) {
        rows + "the text \"0123456789012345678901234567890123456789...\""},
       {"kinds = \"012345678901234567890123456789012345678\xC3\xA9xyz\"\n",
        rows + "the text \"012345678901234567890123456789012345678...\""},
-      {"kinds = [1, [2]]\n", rows + "a table or an array of mixed rows"},
       {"kinds = [1, 2]\n", "kinds rows must have 3 cells (code, name, reference header), not 1"},
       {"kinds = [[65536, \"r\", \"R\"]]\n", "kinds row 1: the code must be an integer from 0 to 65535, not 65536"},
       {"kinds = [[1, \"r\", \"R\"], [-1, \"r\", \"R\"]]\n", "kinds row 2: the code must be"},
