@@ -28,13 +28,18 @@ class DataResourceTest : public ::testing::Test {
   std::string path;
 };
 
+// Also: without a design directory "$CIR" cannot be placed.
 TEST_F(DataResourceTest, OnlyTheReadModeOpensAndDecodesIntoUserUnits) {
   std::string reason;
-  EXPECT_EQ(DataResource::open(dir.write("k.rsc", "unitsPerUserUnit = 3\n"), 1, "", &reason), nullptr);
-  EXPECT_EQ(reason, dir.file("k.rsc") + ": open mode 1 is not supported (data resources open with mode 2, to read)");
-  const auto thirds = DataResource::open(dir.file("k.rsc"), 2, "");
+  path = dir.write("k.rsc", "unitsPerUserUnit = 3\nkcdb = \"$CIR/k.db\"\n");
+  EXPECT_EQ(DataResource::open(path, 1, "", &reason), nullptr);
+  EXPECT_EQ(reason, path + ": open mode 1 is not supported (data resources open with mode 2, to read)");
+  const auto thirds = DataResource::open(path, 2, "");
   ASSERT_NE(thirds, nullptr);
   EXPECT_EQ(strprintf("%.3f", thirds->decode(-2)), "-0.667");  // not an integer division
+  EXPECT_EQ(thirds->kcdbPath(), "");
+  EXPECT_EQ(thirds->kcdbProblem(),
+            path + ": kcdb, the text \"$CIR/k.db\", starts with $CIR but there is no design directory");
   const auto most = openText("unitsPerUserUnit = 2147483647\n");
   ASSERT_NE(most, nullptr);
   EXPECT_NEAR(most->decode(INT32_MIN), -1.0, 1e-6);  // no overflow on the way
@@ -43,8 +48,8 @@ TEST_F(DataResourceTest, OnlyTheReadModeOpensAndDecodesIntoUserUnits) {
 TEST_F(DataResourceTest, KcdbLocation) {
   ::setenv("COMPTAB_TEST_LIB", "/opt/lib", 1);
   const std::string design = dir.file("design");
+  // The kcdb line, the path, whether a problem is told.
   const std::tuple<const char*, std::string, bool> cases[] = {
-      // kcdb line, path, whether a problem is told
       {"", "", false},
       {"kcdb = \"\"", "", false},
       {"kcdb = \"/abs/kcdb.db\"", "/abs/kcdb.db", false},
@@ -62,13 +67,6 @@ TEST_F(DataResourceTest, KcdbLocation) {
     EXPECT_EQ(resource->kcdbProblem().rfind(path + ": kcdb, the text ", 0), problem ? 0u : std::string::npos)
         << resource->kcdbProblem();
   }
-  // Without a design directory "$CIR" cannot be placed.
-  path = dir.write("k.rsc", "unitsPerUserUnit = 1\nkcdb = \"$CIR/k.db\"\n");
-  const auto resource = DataResource::open(path, DataResource::kReadOnly, "");
-  ASSERT_NE(resource, nullptr);
-  EXPECT_EQ(resource->kcdbPath(), "");
-  EXPECT_EQ(resource->kcdbProblem(),
-            path + ": kcdb, the text \"$CIR/k.db\", starts with $CIR but there is no design directory");
 }
 
 // The first reasons are shown whole, the rest by how they start; between

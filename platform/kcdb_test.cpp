@@ -75,31 +75,26 @@ TEST_F(KcdbTest, ReadersByTheLibraryOfTheDevice) {
   EXPECT_EQ(access.error(), "");
 }
 
-TEST_F(KcdbTest, ComponentsOfADeviceInTheReadersLibrary) {
+// A component as "type/gate count", then the gates of the pins asked for.
+TEST_F(KcdbTest, ComponentsAndTheirGatesByPinNumber) {
   KcdbReader* logic = access.reader("74HC00");
   ASSERT_NE(logic, nullptr);
-  const auto found = [logic](const char* device, const char* component) {
+  const auto found = [logic](const char* device, const char* component, std::initializer_list<const char*> pins) {
     const KcdbComponent c = logic->component(device, component);
-    return c.isValid() ? std::to_string(c.compType()) + "/" + std::to_string(c.gateCount()) + " " : "- ";
-  };
-  EXPECT_EQ(found("74HC00", "NAND") + found("BGA-1", "CORE"), "3/4 2/2 ");
-  // Letter case counts; not a component of another device, of the same
-  // library or not.
-  EXPECT_EQ(found("74HC00", "nand") + found("74HC00", "RES") + found("BGA-1", "NAND") + found("74LS00", "NAND"),
-            "- - - - ");
-  EXPECT_EQ(access.requestCounts().components, 6);
-}
-
-TEST_F(KcdbTest, GateNumbersByPinNumber) {
-  const auto gates = [this](const char* device, const char* component, std::initializer_list<const char*> pins) {
-    std::string out;
-    for (const char* pin : pins) out += std::to_string(access.reader(device)->component(device, component).gateNo(pin));
+    std::string out = c.isValid() ? std::to_string(c.compType()) + "/" + std::to_string(c.gateCount()) : "-";
+    for (const char* pin : pins) out += " " + std::to_string(c.gateNo(pin));
     return out;
   };
-  // After the listed ones: listed without a gate, not listed, pin numbers
-  // are text, another component's pin.
-  EXPECT_EQ(gates("74HC00", "NAND", {"1", "4", "13", "NC", "5", "01", "A3"}), "1240000");
-  EXPECT_EQ(gates("BGA-1", "CORE", {"A3", "b3", "a3"}), "120");
+  // After the listed pins: one listed without a gate, one not listed, pin
+  // numbers are text, another component's pin.
+  EXPECT_EQ(found("74HC00", "NAND", {"1", "4", "13", "NC", "5", "01", "A3"}), "3/4 1 2 4 0 0 0 0");
+  EXPECT_EQ(found("BGA-1", "CORE", {"A3", "b3", "a3"}), "2/2 1 2 0");
+  // Letter case counts; not a component of another device, of the same
+  // library or not.
+  EXPECT_EQ(found("74HC00", "nand", {}) + found("74HC00", "RES", {}) + found("BGA-1", "NAND", {}) +
+                found("74LS00", "NAND", {}),
+            "----");
+  EXPECT_EQ(access.requestCounts().components, 6);
 }
 
 // Reading leaves no journal or other file behind, and what was read stays.

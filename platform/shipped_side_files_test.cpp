@@ -64,20 +64,15 @@ TEST(ShippedSideFiles, AndDocumentedExamplesRead) {
       {compKind, kRoot + "/suite/system/CompKind.tbl"},     {propSpec, kRoot + "/suite/system/eng/PropSpec.tbl"},
       {propSpec, kRoot + "/suite/system/jpn/PropSpec.tbl"}, {vmsys, kRoot + "/suite/system/vmsys.rsc"},
       {vmdata, kRoot + "/examples/data/vmdata.rsc"},        {sheet, kRoot + "/examples/board.sht"}};
-  // The side-file examples name their file on their first line ("# kordata.rsc").
-  const std::map<std::string, Reader> byName = {
-      {"kordata.rsc", kordata}, {"CompKind.tbl", compKind}, {"PropSpec.tbl", propSpec}};
-  const auto sideFiles = codeBlocks("side-files.md", "toml");
-  ASSERT_EQ(sideFiles.size(), 3u);
-  for (const std::string& block : sideFiles) {
-    const std::string name = block.substr(2, block.find('\n') - 2);
-    ASSERT_EQ(byName.count(name), 1u) << name;
-    files.emplace_back(byName.at(name), dir.write(name, block));
+  // The whole files the documents show, in their order.
+  const std::pair<std::string, std::vector<Reader>> docs[] = {{"side-files.md", {kordata, compKind, propSpec}},
+                                                              {"variants.md", {vmsys, vmdata}}};
+  for (const auto& [doc, readers] : docs) {
+    const auto blocks = codeBlocks(doc, "toml");
+    ASSERT_EQ(blocks.size(), readers.size()) << doc;
+    for (size_t i = 0; i < blocks.size(); ++i)
+      files.emplace_back(readers[i], dir.write(doc + char('0' + i), blocks[i]));
   }
-  const auto specs = codeBlocks("variants.md", "toml");
-  ASSERT_EQ(specs.size(), 2u);
-  files.emplace_back(vmsys, dir.write("vmsys.rsc", specs[0]));
-  files.emplace_back(vmdata, dir.write("vmdata.rsc", specs[1]));
   files.emplace_back(sheet, dir.write("doc.sht", codeBlocks("sheet-file.md", "json").at(0)));
   files.emplace_back(kcdb, dir.database("doc.db", codeBlocks("kcdb.md", "sql").at(0)));
   files.emplace_back(kcdb, dir.database("example.db", sourceText("examples/kcdb.sql")));
