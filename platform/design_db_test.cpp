@@ -44,7 +44,7 @@ class DesignDbTest : public ::testing::Test {
   ZoneRef zone;
 };
 
-TEST_F(DesignDbTest, LookupsAndHandlesOfTheWrongKind) {
+TEST_F(DesignDbTest, LookupsAndHandlesOfTheWrongKindOrOfNothing) {
   EXPECT_FALSE(db.lookup(DesignDb::kSheetType, "Zone").isValid());
   EXPECT_FALSE(db.lookup(DesignDb::kSheetType, "sheet").isValid());
   EXPECT_FALSE(db.lookup(6, "Sheet").isValid());
@@ -53,6 +53,17 @@ TEST_F(DesignDbTest, LookupsAndHandlesOfTheWrongKind) {
   EXPECT_EQ(first.kind(), RefKind::Component);
   EXPECT_FALSE(PinRef(first).isValid());
   EXPECT_FALSE(ComponentRef(ComponentRef(first).pins().at(0)).isValid());
+  // Handles of nothing answer with nothing.
+  const ComponentRef c;
+  EXPECT_EQ(c.number(), 0);
+  EXPECT_EQ(c.symbolName(), "");
+  EXPECT_TRUE(c.pins().empty());
+  EXPECT_FALSE(c.property("reference").isValid());
+  EXPECT_EQ(PropertyRef().value(), "");
+  EXPECT_TRUE(PinRef().properties().empty());
+  EXPECT_FALSE(SheetRef().component(1).isValid());
+  EXPECT_EQ(ZoneRef().charX(), "");
+  EXPECT_FALSE(RefIterator().notEnd());
 }
 
 TEST_F(DesignDbTest, ComponentsInStoredOrderAndByNumber) {
@@ -117,19 +128,6 @@ TEST_F(DesignDbTest, MovingKeepsHandlesGoodAndClosingLetsGo) {
   other.close();  // a second close does nothing
   EXPECT_FALSE(other.isValid());
   EXPECT_FALSE(other.lookup(DesignDb::kSheetType, "Sheet").isValid());
-}
-
-TEST(DesignDbHandles, InvalidHandlesAnswerWithNothing) {
-  const ComponentRef c;
-  EXPECT_EQ(c.number(), 0);
-  EXPECT_EQ(c.symbolName(), "");
-  EXPECT_TRUE(c.pins().empty());
-  EXPECT_FALSE(c.property("reference").isValid());
-  EXPECT_EQ(PropertyRef().value(), "");
-  EXPECT_TRUE(PinRef().properties().empty());
-  EXPECT_FALSE(SheetRef().component(1).isValid());
-  EXPECT_EQ(ZoneRef().charX(), "");
-  EXPECT_FALSE(RefIterator().notEnd());
 }
 
 }  // namespace

@@ -44,11 +44,8 @@ class SheetReaderTest : public ::testing::Test {
 // The syntax reasons and the first few are shown whole; the rest by the
 // place in the file they name and a fragment of what is wrong there.
 TEST_F(SheetReaderTest, BrokenFilesAreRefusedWithTheirReason) {
-  struct Case {
-    std::string text;
-    std::string reason;  // how the reason after "<path>: " starts
-  };
-  const Case cases[] = {
+  // The text, how the reason after "<path>: " starts.
+  const std::pair<std::string, std::string> cases[] = {
       {"", "the file is empty"},
       {" \n\t\n", "the file holds no JSON value"},
       {R"({"formatVersion": 1, "she)", "not valid JSON: a string is not closed (is the file cut short?)"},
@@ -99,11 +96,10 @@ TEST_F(SheetReaderTest, BrokenFilesAreRefusedWithTheirReason) {
       {sheetText("[]", R"("zone": {"pitch": [100, 0]}, )"), "zone.pitch: a pitch must be at least 1"},
       {sheetText("[]", R"("zone": {"pitch": [1, 1], "autoset": 3}, )"), "zone.autoset: 3 is out of range (0 to 2)"},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.text.substr(0, 200));
-    const DesignDb db = openText(c.text);
-    EXPECT_FALSE(db.isValid());
-    EXPECT_EQ(db.reason().rfind(files.file("s.sht") + ": " + c.reason, 0), 0u) << db.reason();
+  for (const auto& [text, reason] : cases) {
+    const DesignDb db = openText(text);
+    EXPECT_FALSE(db.isValid()) << text.substr(0, 200);
+    EXPECT_EQ(db.reason().rfind(files.file("s.sht") + ": " + reason, 0), 0u) << db.reason();
     EXPECT_EQ(db.reason().find('\n'), std::string::npos) << db.reason();
     EXPECT_FALSE(db.lookup(DesignDb::kSheetType, "Sheet").isValid());
   }
@@ -118,13 +114,10 @@ TEST_F(SheetReaderTest, FilesThatCannotBeRead) {
 }
 
 TEST_F(SheetReaderTest, EveryFieldOfAComponent) {
-  const DesignDb db = openText(sheetText(R"([{
-      "number": -5, "type": "gate", "kind": 65535, "position": [-2147483648, 2147483647],
-      "angle": 1.5, "scale": 2.25, "mirror": true, "displayContents": true, "bitCount": 65535,
-      "symbolName": "NAND2", "pathNumber": 12, "color": -1,
-      "properties": [["reference", "U1A"], ["note", "\u00b5F \"quoted\"\ttab"]],
-      "pins": [{"properties": [["pinNumber", "1"]]}, {}]
-    }])"));
+  const DesignDb db = openText(sheetText(R"([{"number": -5, "type": "gate", "kind": 65535,
+      "position": [-2147483648, 2147483647], "angle": 1.5, "scale": 2.25, "mirror": true, "displayContents": true,
+      "bitCount": 65535, "symbolName": "NAND2", "pathNumber": 12, "color": -1,
+      "properties": [["note", "\u00b5F \"quoted\"\ttab"]], "pins": [{"properties": [["pinNumber", "1"]]}, {}]}])"));
   ASSERT_TRUE(db.isValid()) << db.reason();
   const SheetRef sheet = db.lookup(DesignDb::kSheetType, "Sheet");
   EXPECT_EQ(sheet.region(), (Box{0, 0, 1000, 800}));

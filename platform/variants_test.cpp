@@ -71,6 +71,7 @@ TEST_F(VariantTest, BrokenSpecs) {
   EXPECT_EQ(VariantDataSpec::open(files.file("none.rsc"), 2), nullptr);  // the reason is optional
 }
 
+// Destinations keep the order of the list and their names' letter case.
 TEST_F(VariantTest, DataSpecKeepsTheStoredOrderAndExactNames) {
   ASSERT_EQ(dataSpec->count(), 2u);
   EXPECT_EQ(dataSpec->name(0) + dataSpec->name(1), "LITEPRO");
