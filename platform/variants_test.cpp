@@ -1,4 +1,4 @@
-// The variant specs, good and broken, and how a component's values are
+// The two variant files, good and broken, and how a component's values are
 // evaluated per destination.
 #include "platform/variants.h"
 
@@ -45,9 +45,9 @@ class VariantTest : public ::testing::Test {
 
 // A reason starts with the file's path; after it, the parser's place or
 // the words shown here.
-TEST_F(VariantTest, BrokenSpecs) {
+TEST_F(VariantTest, BrokenVariantFiles) {
+  // Whether it is the system file (else the data file), its text, the reason.
   const std::tuple<bool, const char*, const char*> cases[] = {
-      // a system spec?, text, reason
       {true, "toBoardProperty = \"fitted\"\n", ": the key \"separator\" is missing"},
       {true, "separator = \"ab\"\n", ": separator must be one printable ASCII character other than a space"},
       {true, "separator = \" \"\n", ": separator must be one"},
@@ -72,7 +72,7 @@ TEST_F(VariantTest, BrokenSpecs) {
 }
 
 // Destinations keep the order of the list and their names' letter case.
-TEST_F(VariantTest, DataSpecKeepsTheStoredOrderAndExactNames) {
+TEST_F(VariantTest, DestinationsKeepTheirOrderAndExactNames) {
   ASSERT_EQ(dataSpec->count(), 2u);
   EXPECT_EQ(dataSpec->name(0) + dataSpec->name(1), "LITEPRO");
   EXPECT_EQ(dataSpec->lookup("PRO")->index(), 1u);

@@ -88,7 +88,6 @@ TEST_F(ResourceReaderTest, BadValuesFailAtTheirKey) {
       {{{"termTable", R"([["a", "b"]])"}, {"searchMode", R"("ao")"}}, "searchMode"},
       {{{"termTable", R"([["a", "b"]])"}, {"searchMode", "1"}}, "searchMode"},
       {{{"hierarchyLevel", R"("2")"}}, "hierarchyLevel"},
-      {{{"hierarchyLevel", "4294967296"}}, "hierarchyLevel"},
       {{{"noHeader", R"(["YES"])"}}, "noHeader"},
       {{{"destinationOutputMode", R"("comp")"}}, "destinationOutputMode"},
       {{{"headerAlias", R"(["reference"])"}}, "headerAlias"},
