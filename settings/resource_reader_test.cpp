@@ -63,7 +63,6 @@ TEST_F(ResourceReaderTest, DefaultsAndLenientValues) {
                             {"endOfLineStyle", R"("cr")"}});
   ASSERT_TRUE(out.ok) << out.key;
   const Settings& s = out.settings;
-  EXPECT_EQ(out.failure, ReadFailure::None);
   EXPECT_EQ(s.resourceGiven, 1);
   EXPECT_EQ(s.quoteChar, "\"");
   EXPECT_EQ(s.formatQuoted, std::vector<int>{1});
