@@ -1,211 +1,119 @@
 #include "platform/rsc_file.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <cstdint>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <optional>
 #include <string>
-#include <system_error>
+#include <utility>
+
+#include "platform/scratch_dir.h"
 
 namespace comptab {
 namespace {
 
-// A fresh directory below the temporary area, removed with what it holds.
-class TempDir {
- public:
-  TempDir() {
-    const char* base = std::getenv("TMPDIR");
-    std::string pattern = std::string(base && *base ? base : "/tmp") + "/comptab-rsc-XXXXXX";
-    if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
-  }
-  ~TempDir() {
-    std::error_code ignored;
-    if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-
-  std::string file(const std::string& name, const std::string& bytes) const {
-    const std::string path = path_ + "/" + name;
-    std::ofstream(path, std::ios::binary) << bytes;
-    return path;
-  }
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
+// A value's kind, text, integer and table size, to compare in one go.
+std::string shape(const RscValue& value) {
+  std::string out = std::to_string(value.kind());
+  if (value.text()) out += " " + *value.text();
+  if (value.kind() == RscValue::Integer) out += " =" + std::to_string(value.integer());
+  if (value.table())
+    out += " " + std::to_string(value.table()->rowCount()) + "x" + std::to_string(value.table()->columnCount());
+  return out;
+}
 
 class RscFileTest : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_FALSE(dir.path().empty()); }
   std::unique_ptr<RscValue> valueOf(const std::string& toml) {
-    const RscFile file = RscFile::open(dir.file("v.rsc", "v = " + toml + "\n"));
+    const RscFile file = RscFile::open(dir.write("v.rsc", "v = " + toml + "\n"));
     EXPECT_EQ(file.parseError(), "");
     return file.lookup("v");
   }
-  TempDir dir;
+  ScratchDir dir;
 };
 
-TEST_F(RscFileTest, ScalarKindsAndTexts) {
-  struct Case {
-    const char* toml;
-    int kind;
-    std::optional<std::string> text;
-    int32_t integer;
+// Kinds: 1 text, 2 integer of 32 bits, 3 other scalar, 4 table, 5 other.
+TEST_F(RscFileTest, KindsTextsAndTables) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"'''two\nlines'''", "1 two\nlines"},
+      {"0x1F", "2 31 =31"},
+      {"-2147483648", "2 -2147483648 =-2147483648"},
+      {"2147483647", "2 2147483647 =2147483647"},
+      // Beyond 32 bits an integer stays text, so that no check sees it wrapped.
+      {"2147483648", "3 2147483648"},
+      {"-2147483649", "3 -2147483649"},
+      {"true", "3 true"},
+      {"0.1", "3 0.1"},
+      {"3.0", "3 3.0"},
+      {"-inf", "3 -inf"},
+      {"1979-05-27", "3 1979-05-27"},
+      {"{ a = 1 }", "5"},
+      {"[]", "4 0x1"},
+      {R"(["a", 1, true])", "4 3x1"},
+      {R"([["a", 1], ["b", 2]])", "4 2x2"},
+      {"[[], []]", "4 2x0"},
+      {R"([["a", 1], ["b"]])", "5"},
+      {R"(["a", ["b"]])", "5"},
+      {R"([["a"], "b"])", "5"},
+      {"[{ a = 1 }]", "5"},
+      {R"([["a", ["b"]]])", "5"},
   };
-  const Case cases[] = {
-      {R"("abc")", RscValue::Text, "abc", 0},
-      {R"("")", RscValue::Text, "", 0},
-      {"'''two\nlines'''", RscValue::Text, "two\nlines", 0},
-      {"42", RscValue::Integer, "42", 42},
-      {"0x1F", RscValue::Integer, "31", 31},
-      {"2147483647", RscValue::Integer, "2147483647", INT32_MAX},
-      {"-2147483648", RscValue::Integer, "-2147483648", INT32_MIN},
-      {"2147483648", RscValue::Scalar, "2147483648", 0},
-      {"-2147483649", RscValue::Scalar, "-2147483649", 0},
-      {"9223372036854775807", RscValue::Scalar, "9223372036854775807", 0},
-      {"true", RscValue::Scalar, "true", 0},
-      {"0.1", RscValue::Scalar, "0.1", 0},
-      {"3.0", RscValue::Scalar, "3.0", 0},
-      {"-inf", RscValue::Scalar, "-inf", 0},
-      {"1979-05-27", RscValue::Scalar, "1979-05-27", 0},
-      {"07:32:00", RscValue::Scalar, "07:32:00", 0},
-      {"{ a = 1 }", RscValue::Other, std::nullopt, 0},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.toml);
-    const auto value = valueOf(c.toml);
-    ASSERT_NE(value, nullptr);
-    EXPECT_EQ(value->kind(), c.kind);
-    EXPECT_EQ(value->text(), c.text);
-    if (c.kind == RscValue::Integer) {
-      EXPECT_EQ(value->integer(), c.integer);
-    }
-    EXPECT_EQ(value->table(), nullptr);
-  }
-}
-
-TEST_F(RscFileTest, ArraysThatAreTablesAndArraysThatAreNot) {
-  struct Case {
-    const char* toml;
-    int kind;
-    size_t columns;
-    size_t rows;
-  };
-  const Case cases[] = {
-      {"[]", RscValue::Table, 1, 0},
-      {R"(["a", 1, true])", RscValue::Table, 1, 3},
-      {R"([["a", 1], ["b", 2]])", RscValue::Table, 2, 2},
-      {"[[], []]", RscValue::Table, 0, 2},
-      {R"([["a", 1], ["b"]])", RscValue::Other, 0, 0},
-      {R"(["a", ["b"]])", RscValue::Other, 0, 0},
-      {R"([["a"], "b"])", RscValue::Other, 0, 0},
-      {"[{ a = 1 }]", RscValue::Other, 0, 0},
-      {R"([["a", { x = 1 }]])", RscValue::Other, 0, 0},
-      {R"([["a", ["b"]]])", RscValue::Other, 0, 0},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.toml);
-    const auto value = valueOf(c.toml);
-    ASSERT_NE(value, nullptr);
-    EXPECT_EQ(value->kind(), c.kind);
-    EXPECT_EQ(value->text(), std::nullopt);
-    if (c.kind != RscValue::Table) {
-      EXPECT_EQ(value->table(), nullptr);
-      continue;
-    }
-    ASSERT_NE(value->table(), nullptr);
-    EXPECT_EQ(value->table()->columnCount(), c.columns);
-    EXPECT_EQ(value->table()->rowCount(), c.rows);
+  for (const auto& [toml, expected] : cases) {
+    const auto value = valueOf(toml);
+    ASSERT_NE(value, nullptr) << toml;
+    EXPECT_EQ(shape(*value), expected) << toml;
   }
 }
 
 TEST_F(RscFileTest, CellsKeepTheirOwnKindsInRowMajorOrder) {
   const auto value = valueOf(R"([["R1", 8, "yes"], ["C2", -3, 1.5]])");
-  ASSERT_NE(value, nullptr);
-  const RscTable* table = value->table();
+  const RscTable* table = value ? value->table() : nullptr;
   ASSERT_NE(table, nullptr);
-  ASSERT_NE(table->cell(1, 0), nullptr);
-  EXPECT_EQ(table->cell(1, 0)->text(), "C2");
-  ASSERT_NE(table->cell(1, 1), nullptr);
-  EXPECT_EQ(table->cell(1, 1)->kind(), RscValue::Integer);
-  EXPECT_EQ(table->cell(1, 1)->integer(), -3);
-  ASSERT_NE(table->cell(0, 2), nullptr);
-  EXPECT_EQ(table->cell(0, 2)->text(), "yes");
-  EXPECT_EQ(table->cell(1, 2)->kind(), RscValue::Scalar);
+  EXPECT_EQ(shape(*table->cell(1, 1)), "2 -3 =-3");
+  EXPECT_EQ(shape(*table->cell(0, 2)), "1 yes");
+  EXPECT_EQ(shape(*table->cell(1, 2)), "3 1.5");
   EXPECT_EQ(table->cell(2, 0), nullptr);
   EXPECT_EQ(table->cell(0, 3), nullptr);
 }
 
 TEST_F(RscFileTest, OnlyTopLevelKeysExactlyAsWritten) {
-  const RscFile file = RscFile::open(dir.file("t.rsc", "top = 1\n[section]\ninner = 2\n"));
-  ASSERT_NE(file.lookup("top"), nullptr);
+  const RscFile file = RscFile::open(dir.write("t.rsc", "top = 1\n[section]\ninner = 2\n"));
+  EXPECT_NE(file.lookup("top"), nullptr);
   EXPECT_EQ(file.lookup("TOP"), nullptr);
   EXPECT_EQ(file.lookup("inner"), nullptr);
-  EXPECT_EQ(file.lookup("section.inner"), nullptr);
   ASSERT_NE(file.lookup("section"), nullptr);
   EXPECT_EQ(file.lookup("section")->kind(), RscValue::Other);
 }
 
+// Among them inputs that made the parser reach undefined behaviour.
 TEST_F(RscFileTest, FilesThatDoNotParseHaveNoKeysAndSayWhere) {
-  struct Case {
-    const char* name;
-    std::string bytes;
-    const char* where;  // how the message starts after the path; "" when the file parses
+  const std::pair<std::string, const char*> cases[] = {
+      {"v = 1\nbad = \n", "2:7:"},
+      {"v = 1\nv = 2\n", "2:5:"},
+      {"v = \"\xff\"\n", "1:5:"},
+      {std::string("\x00\x01\x7f\xfe\xff v = 1", 11), "1:"},
+      {"v = 1\nsep = \xc2\xa6\n", "2:"},
+      {"\xc3\xa9 = 1\n", "1:"},
+      {"v = [ }\n", "1:"},
   };
-  const Case cases[] = {
-      {"syntax", "v = 1\nbad = \n", "2:7:"},
-      {"duplicate", "v = 1\nv = 2\n", "2:5:"},
-      {"non-utf8", "v = \"\xff\"\n", "1:5:"},
-      {"garbage", std::string("\x00\x01\x7f\xfe\xff v = 1", 11), "1:"},
-      {"unquoted non-ASCII", "v = 1\nsep = \xc2\xa6\n", "2:"},
-      {"non-ASCII key", "\xc3\xa9 = 1\n", "1:"},
-      {"bracket mismatch", "v = [ }\n", "1:"},
-      {"empty", "", ""},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    const std::string path = dir.file(c.name, c.bytes);
+  for (const auto& [bytes, where] : cases) {
+    const std::string path = dir.write("bad.rsc", bytes);
     const RscFile file = RscFile::open(path);
-    EXPECT_EQ(file.lookup("v"), nullptr);
-    if (*c.where == '\0') {
-      EXPECT_EQ(file.parseError(), "");
-      continue;
-    }
-    EXPECT_EQ(file.parseError().rfind(path + ":" + c.where, 0), 0u) << file.parseError();
-    EXPECT_EQ(file.parseError().find('\n'), std::string::npos);
+    EXPECT_EQ(file.lookup("v"), nullptr) << bytes;
+    EXPECT_EQ(file.parseError().rfind(path + ":" + where, 0), 0u) << file.parseError();
+    EXPECT_EQ(file.parseError().find('\n'), std::string::npos) << file.parseError();
   }
 }
 
 TEST_F(RscFileTest, FilesThatCannotBeReadHaveNoKeysAndSayWhy) {
-  const std::string big = dir.file("big.rsc", "v = 1\n");
-  std::error_code ec;
-  std::filesystem::resize_file(big, RscFile::kMaxBytes + 1, ec);
-  ASSERT_FALSE(ec);
-  std::string paths[] = {dir.path() + "/missing.rsc", dir.path(), big, dir.file("locked.rsc", "v = 1\n")};
-  const bool root = ::geteuid() == 0;  // root reads a file whatever its mode
-  ::chmod(paths[3].c_str(), 0);
-  for (const std::string& path : paths) {
-    if (root && path == paths[3]) continue;
-    SCOPED_TRACE(path);
+  std::string text = "v = 1\n#";
+  text.resize(RscFile::kMaxBytes, 'x');
+  EXPECT_EQ(RscFile::open(dir.write("limit.rsc", text)).parseError(), "");
+  const std::string big = dir.write("big.rsc", text + "x");
+  for (const std::string& path : {dir.file("missing.rsc"), dir.path(), big}) {
     const RscFile file = RscFile::open(path);
     EXPECT_EQ(file.lookup("v"), nullptr);
     EXPECT_EQ(file.parseError().rfind(path + ":1:1: ", 0), 0u) << file.parseError();
   }
-}
-
-TEST_F(RscFileTest, FileOfExactlyTheLimitIsRead) {
-  std::string text = "v = 1\n#";
-  text.resize(RscFile::kMaxBytes, 'x');
-  const RscFile file = RscFile::open(dir.file("limit.rsc", text));
-  EXPECT_EQ(file.parseError(), "");
-  EXPECT_NE(file.lookup("v"), nullptr);
 }
 
 }  // namespace
