@@ -8,11 +8,10 @@ ComponentRecord& RecordTable::at(int index) {
   if (index < 0) index = 0;
   if (index >= capacity()) {
     // Roughly doubles while the table is small, then adds 256 rows past the
-    // index: big tables do not reserve huge blocks they may never fill.
+    // index. The vector's own storage grows geometrically underneath, so a
+    // table of a hundred thousand rows is not copied once per 256 rows.
     const int64_t step = std::min<int64_t>(std::max(capacity(), 1), 256);
-    std::vector<ComponentRecord> grown(static_cast<size_t>(int64_t{index} + step));
-    std::move(rows_.begin(), rows_.begin() + count_, grown.begin());
-    rows_.swap(grown);
+    rows_.resize(static_cast<size_t>(int64_t{index} + step));
   }
   if (index >= count_) count_ = index + 1;
   return rows_[index];
