@@ -162,9 +162,11 @@ TEST_F(WalkCircuitTest, FailuresAreReportedWithTheirCode) {
       {"a net list naming a missing sheet", [&] { std::filesystem::remove(dir.file("c.cir/b.sht")); }, "38631"},
       {"a database that is not one", garbage, "38603"},
       {"a sheet inside a block that does not read", [&] { dir.file("c.cir/leaf.sht", "{"); }, "38604"},
-      {"a sheet gone after the build", builtThen([&] { std::filesystem::remove(dir.file("c.cir/b.sht")); }),
-       "38610"},
-      {"a sheet without zone grid", [&] { dir.file("c.cir/c.sht", testSheet({{1, "parts", "R2"}}, false)); },
+      {"a sheet gone after the build", builtThen([&] { std::filesystem::remove(dir.file("c.cir/b.sht")); }), "38610"},
+      {"a sheet without zone grid",
+       [&] {
+         dir.file("c.cir/c.sht", testSheet({{1, "parts", "R2"}}, false));
+       },
        "38611"},
   };
   for (const auto& c : cases) {

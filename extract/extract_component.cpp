@@ -64,8 +64,7 @@ void setSheetIds(const SheetInfo& info, int32_t number, ComponentRecord& row) {
 // The component's identifiers: in a circuit its level, its path from the
 // top, and its sheet's id and number; for a single sheet file, the file's
 // name stands for the sheet number.
-void setPlacementIds(const AppState& app, const Placement& where, const ComponentRef& component,
-                     ComponentRecord& row) {
+void setPlacementIds(const AppState& app, const Placement& where, const ComponentRef& component, ComponentRecord& row) {
   if (where.topSheet != nullptr) {
     row.setProperty("_HLEV", "0");
     row.setProperty("_HID", strprintf("%03d.cmp%d", where.topSheet->sheetNumber(), component.number()));

@@ -124,7 +124,7 @@ bool InstanceDb::loadHierarchy() {
   if (!componentQuery_ || !blockRows || !sheetRows) return fail(db_.error());
 
   std::unordered_map<int64_t, size_t> blockByEntry;  // index in blocks_
-  std::vector<int64_t> holders;                       // the holding sheet's entry of each block
+  std::vector<int64_t> holders;                      // the holding sheet's entry of each block
   SqliteStatement::Step step;
   while ((step = blockRows->step()) == SqliteStatement::Step::Row) {
     if (blockRows->columnType(0) != SqliteStatement::Type::Integer ||
@@ -144,8 +144,7 @@ bool InstanceDb::loadHierarchy() {
     const SqliteStatement::Type parentType = sheetRows->columnType(1);
     if (sheetRows->columnType(0) != SqliteStatement::Type::Integer ||
         (parentType != SqliteStatement::Type::Integer && parentType != SqliteStatement::Type::Null) ||
-        sheetRows->columnType(2) != SqliteStatement::Type::Text || !isInt32(*sheetRows, 3) ||
-        !isInt32(*sheetRows, 4))
+        sheetRows->columnType(2) != SqliteStatement::Type::Text || !isInt32(*sheetRows, 3) || !isInt32(*sheetRows, 4))
       return fail(strprintf("sheet entry %lld is damaged", static_cast<long long>(entry)));
     if (!sheetRows->columnText(2, file)) return fail(sheetRows->error());
     SheetInfo& info = sheets_.emplace_back();

@@ -163,7 +163,8 @@ TEST_F(InstanceDbTest, SaveWritesTheWholeFileAtOnceAndItOpensAgain) {
   std::vector<std::string> names;
   for (const auto& entry : std::filesystem::directory_iterator(circuit())) names.push_back(entry.path().filename());
   std::sort(names.begin(), names.end());
-  EXPECT_EQ(names, (std::vector<std::string>{"instance.db", stale, "leaf.sht", "netlist.json", "other.sht", "top.sht"}));
+  EXPECT_EQ(names,
+            (std::vector<std::string>{"instance.db", stale, "leaf.sht", "netlist.json", "other.sht", "top.sht"}));
 
   // Without the net list: the database alone.
   std::filesystem::remove(circuit() + "/netlist.json");
@@ -233,10 +234,12 @@ TEST_F(InstanceDbTest, FilesThatAreNotAUsableInstanceDatabaseAreRefused) {
        "no such table: sheets (1)"},
       {"a sheet in a block of no sheet", schema + top + "INSERT INTO sheets VALUES (2, 5, 'leaf.sht', 2, 2);", "",
        "sheet entry 2 lies in a block of no sheet before it"},
-      {"a cycle", schema + "INSERT INTO sheets VALUES (1, 1, 'a.sht', 1, 1), (2, 2, 'b.sht', 2, 2);"
-                           "INSERT INTO blocks VALUES (1, 2, 1), (2, 1, 1);", "",
-       "sheet entry 1 lies in a block of no sheet before it"},
-      {"a block on no sheet", schema + top + "INSERT INTO blocks VALUES (1, 9, 4);", "", "a block entry lies on no sheet"},
+      {"a cycle",
+       schema + "INSERT INTO sheets VALUES (1, 1, 'a.sht', 1, 1), (2, 2, 'b.sht', 2, 2);"
+                "INSERT INTO blocks VALUES (1, 2, 1), (2, 1, 1);",
+       "", "sheet entry 1 lies in a block of no sheet before it"},
+      {"a block on no sheet", schema + top + "INSERT INTO blocks VALUES (1, 9, 4);", "",
+       "a block entry lies on no sheet"},
       {"a sheet number beyond 32 bits", schema + "INSERT INTO sheets VALUES (1, NULL, 'top.sht', 1, 4294967296);", "",
        "sheet entry 1 is damaged"},
       {"blocks too deep",

@@ -72,8 +72,8 @@ bool checkInstanceSchema(SqliteDb& db, std::string& reason) {
     return false;
   }
   if (version != InstanceDb::kSchemaVersion) {
-    reason = "schema version " + std::to_string(version) + ", expected " +
-             std::to_string(InstanceDb::kSchemaVersion) + "; remove the file to have it built again";
+    reason = "schema version " + std::to_string(version) + ", expected " + std::to_string(InstanceDb::kSchemaVersion) +
+             "; remove the file to have it built again";
     return false;
   }
   return true;

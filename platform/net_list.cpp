@@ -104,7 +104,8 @@ bool NetListParser::sheet(dom::element value, int depth, NetSheet& out) {
         return integer(field, out.number);
       case 3:
         if (depth == 0)
-          return fail("a top-level sheet is listed as its file holds it; instance values belong to sheets inside blocks");
+          return fail(
+              "a top-level sheet is listed as its file holds it; instance values belong to sheets inside blocks");
         return components(field, out.components);
       default:
         return blocks(field, depth, out.blocks);
@@ -159,7 +160,8 @@ bool NetListParser::blocks(dom::element value, int depth, std::vector<NetBlock>&
       return false;
     ++i;
   }
-  return uniqueNumbers(out, [](const NetBlock& b) { return b.component; }, "block component");
+  return uniqueNumbers(
+      out, [](const NetBlock& b) { return b.component; }, "block component");
 }
 
 bool NetListParser::components(dom::element value, std::vector<NetComponent>& out) {
@@ -172,7 +174,8 @@ bool NetListParser::components(dom::element value, std::vector<NetComponent>& ou
     if (!component(item, out[i])) return false;
     ++i;
   }
-  return uniqueNumbers(out, [](const NetComponent& c) { return c.number; }, "component");
+  return uniqueNumbers(
+      out, [](const NetComponent& c) { return c.number; }, "component");
 }
 
 bool NetListParser::component(dom::element value, NetComponent& out) {
@@ -195,8 +198,7 @@ bool NetListParser::values(dom::element value, std::vector<NetValue>& out) {
     std::string_view texts[2];
     if (!pair(item, texts)) return false;
     if (texts[0].empty()) return fail("a property name may not be empty");
-    if (!seen.insert(texts[0]).second)
-      return fail("the property \"" + std::string(texts[0]) + "\" appears twice");
+    if (!seen.insert(texts[0]).second) return fail("the property \"" + std::string(texts[0]) + "\" appears twice");
     out.push_back({std::string(texts[0]), std::string(texts[1])});
   }
   return true;

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "platform/test_circuit.h"
@@ -176,6 +179,31 @@ TEST_F(NetListTest, BrokenListsAreRefusedWithTheirReason) {
     EXPECT_EQ(openText(c.text, reason), nullptr) << c.what;
     EXPECT_EQ(reason, circuit() + "/netlist.json: " + c.reason) << c.what;
   }
+}
+
+const std::string kRoot = COMPTAB_SOURCE_ROOT;
+
+TEST(ShippedNetLists, TheExampleCircuitAndTheDocumentedExampleRead) {
+  std::string reason;
+  const auto shipped = NetList::open(kRoot + "/examples/amp.cir", &reason);
+  ASSERT_NE(shipped, nullptr) << reason;
+  EXPECT_EQ(shipped->topSheets().size(), 2u);
+
+  // The ```json block of docs/circuit.md, beside the example's sheets.
+  std::ifstream doc(kRoot + "/docs/circuit.md");
+  const std::string text((std::istreambuf_iterator<char>(doc)), std::istreambuf_iterator<char>());
+  const size_t start = text.find("```json\n");
+  ASSERT_NE(start, std::string::npos);
+  const size_t end = text.find("```", start + 8);
+  ASSERT_NE(end, std::string::npos);
+  TestFiles files;
+  ASSERT_FALSE(files.dir().empty());
+  for (const char* sheet : {"main.sht", "supply.sht", "channel.sht", "filter.sht"})
+    std::filesystem::copy_file(kRoot + "/examples/amp.cir/" + sheet, files.path(sheet));
+  files.write("netlist.json", text.substr(start + 8, end - start - 8));
+  const auto documented = NetList::open(files.dir(), &reason);
+  ASSERT_NE(documented, nullptr) << reason;
+  EXPECT_EQ(documented->nets().size(), 2u);
 }
 
 }  // namespace
