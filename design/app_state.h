@@ -21,16 +21,17 @@ class CompKindTable;
 class ComponentRef;
 class DataResource;
 class Destination;
-class InstanceSheet;
 class PropSpecFile;
 class RecordTable;
-class SheetInfo;
-class SheetRef;
 class VariantComponent;
 class VariantDataSpec;
 class VariantSysSpec;
-class ZoneRef;
 struct Placement;
+// The circuit walk's handles.
+class InstanceSheet;
+class SheetInfo;
+class SheetRef;
+class ZoneRef;
 template <typename T>
 class InstanceSequence;
 
