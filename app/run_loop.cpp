@@ -2,6 +2,8 @@
 // where the modes ask, and written.
 #include "app/app.h"
 #include "design/message_codes.h"
+#include "extract/group_rows.h"
+#include "extract/package_gates.h"
 #include "output/table_writer.h"
 #include "platform/output_stream.h"
 #include "platform/prop_spec.h"
@@ -62,6 +64,9 @@ int App::run() {
       return finalStatus();
     }
     sortTableByKeys(table);
+    if (RunMode & (mode::kPackage | mode::kPnPackage)) packageGates(*this, table, i == 0 ? 1 : 0);
+    if (RunMode & mode::kPnPackage) partNameRows(*this, table);
+    if (!packageProperty.empty()) referenceCountRows(*this, table, packageProperty);
 
     OutputStream out;
     if (outputPath) {

@@ -1,5 +1,6 @@
 #include "design/app_state.h"
 
+#include "design/kcdb_cache.h"
 #include "design/message_codes.h"
 #include "platform/comp_kind.h"
 #include "platform/data_resource.h"

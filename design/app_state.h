@@ -21,6 +21,7 @@ class CompKindTable;
 class ComponentRef;
 class DataResource;
 class Destination;
+class KcdbCache;
 class PropSpecFile;
 class RecordTable;
 class VariantComponent;
@@ -107,6 +108,7 @@ class AppState : public BatchLog {
   std::unique_ptr<DataResource> dataResource;
   std::unique_ptr<CompKindTable> compKindTable;  // only in the compkind mode, and when it reads
   std::unique_ptr<PropSpecFile> propSpecFile;    // only in the propspec mode, and when it reads
+  std::unique_ptr<KcdbCache> kcdbCache;          // only in the packaging modes, and when the KCDB opens
 
   // Search terms are compiled once a run, whatever the number of rows.
   PatternCache patterns;

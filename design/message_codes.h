@@ -36,5 +36,12 @@ inline constexpr int kNoInstanceDbOrNetList = 38631;
 inline constexpr int kInstanceDbLocked = 38632;
 inline constexpr int kDefaultFileUsed = 38670;
 inline constexpr int kKcdbOpen = 38671;
+inline constexpr int kKcdbEntryMissing = 38672;
+inline constexpr int kKcdbPropertyValue = 38673;
+inline constexpr int kPackageConflict = 38674;
+inline constexpr int kGateNumberMissing = 38675;
+inline constexpr int kOpenGate = 38676;
+inline constexpr int kOpenPowerGate = 38677;
+inline constexpr int kPowerBoxAlone = 38678;
 
 }  // namespace comptab::msg

@@ -2,6 +2,7 @@
 // execute command, the destinations, the package property, and the side
 // data the walks and the extraction read.
 #include "design/app_state.h"
+#include "design/kcdb_cache.h"
 #include "design/message_codes.h"
 #include "platform/comp_kind.h"
 #include "platform/data_resource.h"
@@ -89,6 +90,16 @@ int AppState::openDesign() {
   if (RunMode & mode::kPropSpec) {
     propSpecFile = std::make_unique<PropSpecFile>();
     if (propSpecFile->readFrom(SystemFile::fileNameLang("PropSpec", SystemKind::Table)) == 0) propSpecFile.reset();
+  }
+  // Without the KCDB the run still lists the design, only unpackaged.
+  if (RunMode & (mode::kPackage | mode::kPnPackage)) {
+    std::string whyNot = dataResource->kcdbProblem();
+    if (whyNot.empty() && dataResource->kcdbPath().empty()) whyNot = dataResource->path() + ": names no kcdb";
+    if (whyNot.empty()) kcdbCache = KcdbCache::create(dataResource->kcdbPath(), &whyNot);
+    if (!kcdbCache) {
+      writeWarning(msg::kKcdbOpen);
+      writeNote(whyNot);
+    }
   }
   return 1;
 }

@@ -5,6 +5,7 @@
 #include "design/placement.h"
 #include "extract/accept_row.h"
 #include "extract/component_zone.h"
+#include "extract/gate_data.h"
 #include "extract/split_reference.h"
 #include "platform/comp_kind.h"
 #include "platform/comp_type.h"
@@ -51,13 +52,13 @@ void copyProperties(const AppState& app, const ComponentRef& component, Componen
 }
 
 void setNumber(ComponentRecord& row, std::string_view name, long long number) {
-  row.setProperty(name, strprintf("%lld", number));
+  row.setProperty(name, decimalText(number));
 }
 
 void setSheetIds(const SheetInfo& info, int32_t number, ComponentRecord& row) {
   const int32_t sheetId = info.sheetId() < 0 ? 0 : info.sheetId();
-  row.setProperty("id", strprintf("%d.cmp%d", sheetId, number));
-  row.setProperty("sheetId", strprintf("%d", sheetId));
+  row.setProperty("id", decimalText(sheetId) + ".cmp" + decimalText(number));
+  row.setProperty("sheetId", decimalText(sheetId));
   row.setProperty("sheetNumber", strprintf("%03d", info.sheetNumber()));
 }
 
@@ -71,13 +72,13 @@ void setPlacementIds(const AppState& app, const Placement& where, const Componen
     setSheetIds(*where.topSheet, component.number(), row);
   } else if (where.instanceSheet != nullptr && where.instanceComponent != nullptr) {
     const SheetInfo& info = where.instanceSheet->sheetInfo();
-    row.setProperty("_HLEV", strprintf("%d", sheetDepth(where.instanceSheet)));
+    row.setProperty("_HLEV", decimalText(sheetDepth(where.instanceSheet)));
     std::string path;
     hierarchicalId(info.parentBlock(), *where.instanceComponent, path);
     row.setProperty("_HID", path);
     setSheetIds(info, component.number(), row);
   } else {
-    row.setProperty("id", strprintf("cmp%d", component.number()));
+    row.setProperty("id", "cmp" + decimalText(component.number()));
     std::string sheetName = baseName(app.designFile);
     if (const size_t dot = sheetName.rfind('.'); dot != std::string::npos && dot > 0) sheetName.resize(dot);
     row.setProperty("sheetNumber", sheetName);
@@ -122,16 +123,17 @@ int extractComponent(AppState& app, const Placement& where, const ComponentRef& 
   }
 
   const Point position = component.position();
-  row.setProperty("positionX", strprintf("%.3f", app.dataResource->decode(position.x)));
-  row.setProperty("positionY", strprintf("%.3f", app.dataResource->decode(position.y)));
+  row.setProperty("positionX", fixedText(app.dataResource->decode(position.x), 3));
+  row.setProperty("positionY", fixedText(app.dataResource->decode(position.y), 3));
   const ZoneGrid grid{where.zone.offset(), where.zone.pitch(), where.zone.origin(), where.zone.charX(),
                       where.zone.charY()};
   row.setProperty("_ZONE", zoneLabel(grid, position, where.sheet.region()));
-  row.setProperty("angle", strprintf("%.2f", component.angle() * kDegreesPerRadian));
-  row.setProperty("scale", strprintf("%.2f", component.scale()));
+  row.setProperty("angle", fixedText(component.angle() * kDegreesPerRadian, 2));
+  row.setProperty("scale", fixedText(component.scale(), 2));
   setNumber(row, "color", component.color());
   row.setProperty("mirror", component.isMirrored() ? "ON" : "OFF");
   row.setProperty("dispContents", component.displaysContents() ? "ON" : "OFF");
+  if (app.kcdbCache) addGateData(*app.kcdbCache, component, row);
   return acceptRow(app, table, row);
 }
 

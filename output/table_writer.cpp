@@ -86,8 +86,12 @@ void TableWriter::writeCell(OutputStream& stream, std::string_view text, int wid
   const long pad = width - fixed - static_cast<long>(text.size());
   if (pad < 0) {
     if (width <= fixed) return;
+    // Widths count bytes, but a cut inside a UTF-8 sequence would leave a
+    // broken character behind: cut before it instead.
+    size_t cut = static_cast<size_t>(width - fixed);
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
     stream.write(quote);
-    stream.write(text.substr(0, static_cast<size_t>(width - fixed)));
+    stream.write(text.substr(0, cut));
     stream.write(quote);
     stream.write(trailing);
     return;

@@ -60,6 +60,8 @@ TEST(TableWriterTest, CellShapes) {
       {",", "R12", 4, true, false, false, 0, "R12,"},  // fits exactly
       {",", "ABCDEFG", 6, true, true, false, 0, "\"ABC\","},  // cut inside the quotes
       {",", "ABCDEFG", 5, false, false, true, align, "ABCD"},  // cut: no alignment
+      {",", "\xc3\xa9t\xc3\xa9", 4, true, false, false, 0, "\xc3\xa9t,"},  // never inside a UTF-8 character
+      {",", "\xc3\xa9t\xc3\xa9", 2, true, false, false, 0, ","},
       {",", "A", 3, true, true, false, 0, ""},  // no room: not even the separator
       {",", "", 3, true, true, false, 0, "\"\","},
       {",", "", 4, true, false, false, 0, ",   "},

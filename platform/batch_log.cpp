@@ -50,7 +50,8 @@ void BatchLog::writeToFile(std::string_view bytes) {
     // Truncate the first time this run writes to the file; append after a
     // second set-up names the same file again.
     const bool started = std::find(started_.begin(), started_.end(), path_) != started_.end();
-    file_.reset(std::fopen(path_.c_str(), started ? "ab" : "wb"));
+    // "e": the program that execute mode starts must not inherit the file.
+    file_.reset(std::fopen(path_.c_str(), started ? "abe" : "wbe"));
     if (!file_) return;
     if (!started) started_.push_back(path_);
   }

@@ -369,26 +369,36 @@ TEST(KcdbOpen, ExampleLibrary) {
   KcdbAccess access;
   ASSERT_EQ(access.open(path), 1) << access.error();
 
-  const KcdbDevice quad = access.device("74HC00");
+  // The names examples/board.sht gives its components.
+  const KcdbDevice quad = access.device("QNAND-14");
   ASSERT_EQ(quad.isValid(), 1);
   std::vector<std::string> components;
   for (const KcdbProperty& entry : quad.props())
     if (entry.name == "componentName") components.push_back(entry.value);
-  EXPECT_EQ(components, (std::vector<std::string>{"NAND", "PWR"}));
-  KcdbReader* reader = access.reader("74HC00");
+  EXPECT_EQ(components, (std::vector<std::string>{"NAND2", "PWR"}));
+  KcdbReader* reader = access.reader("QNAND-14");
   ASSERT_NE(reader, nullptr);
-  const KcdbComponent nand = reader->component("74HC00", "NAND");
+  const KcdbComponent nand = reader->component("QNAND-14", "NAND2");
   EXPECT_EQ(nand.gateCount(), 4);
   EXPECT_EQ(nand.gateNo("1"), 1);
+  EXPECT_EQ(nand.gateNo("6"), 2);
   EXPECT_EQ(nand.gateNo("13"), 4);
-  EXPECT_EQ(reader->component("74HC00", "PWR").gateNo("14"), 1);
-  for (const char* device : {"RES-10K", "CAP-100N", "CONN-4"}) {
-    SCOPED_TRACE(device);
-    const KcdbDevice found = access.device(device);
-    ASSERT_EQ(found.isValid(), 1);
-    ASSERT_NE(access.reader(device), nullptr);
+  EXPECT_EQ(reader->component("QNAND-14", "PWR").gateNo("14"), 1);
+  const struct {
+    const char* device;
+    const char* component;
+  } parts[] = {{"RES-0603", "RES"}, {"CAP-0805", "CAP"}, {"CAP-1206", "CAP"}, {"LDO-5V", "LDO"}, {"HDR-1X4", "HDR4"}};
+  for (const auto& part : parts) {
+    SCOPED_TRACE(part.device);
+    ASSERT_EQ(access.device(part.device).isValid(), 1);
+    KcdbReader* partReader = access.reader(part.device);
+    ASSERT_NE(partReader, nullptr);
+    const KcdbComponent component = partReader->component(part.device, part.component);
+    ASSERT_EQ(component.isValid(), 1);
+    EXPECT_EQ(component.gateNo("1"), 1);
   }
-  EXPECT_EQ(access.reader("74LS00"), nullptr);
+  EXPECT_EQ(access.device("QNAND-14-OLD").isValid(), 1);
+  EXPECT_EQ(access.reader("QNAND-14-OLD"), nullptr);
 }
 
 }  // namespace

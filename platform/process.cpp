@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 
 #include <cerrno>
+#include <cstdio>
 
 extern char** environ;
 
@@ -14,6 +15,9 @@ bool runAndWait(const std::string& program, const std::vector<std::string>& args
   argv.reserve(args.size() + 1);
   for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
+  // What this process has written so far comes before anything the child
+  // writes to the same streams.
+  std::fflush(nullptr);
   pid_t pid = 0;
   if (::posix_spawnp(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0) return false;
   int status = 0;

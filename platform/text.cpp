@@ -45,6 +45,19 @@ std::string strprintf(const char* format, ...) {
   return out;
 }
 
+std::string decimalText(long long value) {
+  char buffer[24];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  return std::string(buffer, result.ptr);
+}
+
+std::string fixedText(double value, int decimals) {
+  char buffer[400];  // the widest double in fixed notation has 309 digits before the point
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+  if (result.ec != std::errc()) return strprintf("%.*f", decimals, value);
+  return std::string(buffer, result.ptr);
+}
+
 void splitTextNumber(std::string_view text, std::string& textPart, std::string& numberPart) {
   size_t digit = 0;
   while (digit < text.size() && !(text[digit] >= '0' && text[digit] <= '9')) ++digit;

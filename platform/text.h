@@ -13,6 +13,11 @@ inline bool equalsNoCase(std::string_view a, std::string_view b) { return compar
 // printf into a std::string; the attribute lets the compiler check arguments.
 std::string strprintf(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
+// The "%d" and "%.Nf" texts of printf, made without its format parsing:
+// these run once or more for every row of a table.
+std::string decimalText(long long value);
+std::string fixedText(double value, int decimals);
+
 // Splits a reference such as "R12" into its leading text ("R") and the rest
 // from the first digit on ("12"). A text without digits is all text part;
 // "U1A" gives "U" and "1A".

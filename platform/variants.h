@@ -21,8 +21,8 @@ namespace comptab {
 class VariantSysSpec {
  public:
   // Null when the file cannot be read or does not hold a valid spec; then
-  // `reason`, when given, says why in one line with the file name. The spec
-  // is only read, whatever the mode.
+  // `reason`, when given, says why in one line with the file name. The
+  // file is only read, whatever the mode.
   static std::unique_ptr<VariantSysSpec> open(const std::string& path, int mode, std::string* reason = nullptr);
 
   char separator() const { return separator_; }
@@ -102,7 +102,7 @@ class VariantComponent {
   bool getProperty(std::string_view name, std::string& value, unsigned& flag, const Destination* destination) const;
 
   // Whether the component is fitted on the board itself: its to-board
-  // property, or the spec's default when it has none.
+  // property, or the system spec's default when it has none.
   VariationValue toBoard() const;
 
  private:

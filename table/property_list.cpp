@@ -27,6 +27,13 @@ void PropertyNode::setValue(PropertyText value) {
   }
 }
 
+void PropertyNode::appendValue(std::string_view text) {
+  if (!value_)
+    value_.emplace(text);
+  else
+    value_->append(text);
+}
+
 bool PropertyNode::matches(std::string_view name, std::string_view pattern,
                            PatternCache& patterns) const {
   const std::string_view own = value_ ? std::string_view(*value_) : std::string_view();

@@ -33,6 +33,10 @@ class PropertyNode {
 
   void set(std::string_view name, PropertyText value);
   void setValue(PropertyText value);
+  // Adds `text` to the end of the value (an absent value becomes `text`).
+  // Merging many rows into one grows a value piece by piece; appending
+  // keeps that linear where rebuilding the whole value each time is not.
+  void appendValue(std::string_view text);
   bool nameIs(std::string_view name) const { return name_ == name; }
 
   // An empty pattern matches an empty value; any other pattern is a regular

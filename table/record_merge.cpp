@@ -47,10 +47,11 @@ bool ComponentRecord::merge(std::string_view keyName, const ComponentRecord& oth
       const PropertyNode* match = theirs.find(node.name(), i);
       const PropertyText their = match ? match->text() : std::nullopt;
       if (sameValue(node.text(), their)) continue;
-      merged.assign(orEmptyText(node.text(), emptyText));
-      merged.append(delimiter);
-      merged.append(orEmptyText(their, emptyText));
-      node.setValue(merged);
+      // In place: a group of many rows grows one value row by row, and
+      // copying it whole at each step would cost the square of its length.
+      if (isEmptyValue(node.text())) node.setValue(emptyText);
+      node.appendValue(delimiter);
+      node.appendValue(orEmptyText(their, emptyText));
     }
   }
 

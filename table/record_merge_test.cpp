@@ -23,6 +23,7 @@ TEST(RecordMergeTest, Merge) {
       {"reference=R1 P=10k", "reference=R1", "-", true, "reference=R1 P=10k,-"},
       {"reference=R1 P=10k", "reference=R1 P=22k", "-", true, "reference=R1 P=10k,22k"},
       {"reference=R1 P=10k", "reference=R1 P=10k", "-", true, "reference=R1 P=10k"},
+      {"reference=R1 P", "reference=R1 P=10k", "", true, "reference=R1 P=,10k"},
       // Absent and empty are the same, for the key and for the values.
       {"P", "reference= P=", "-", true, "P reference=-"},
       // Properties only B has are appended after A's, in B's order.
@@ -41,6 +42,14 @@ TEST(RecordMergeTest, Merge) {
     EXPECT_EQ(describe(a), c.expected) << c.a << " + " << c.b;
     EXPECT_EQ(describe(b), c.b);
   }
+}
+
+TEST(RecordMergeTest, RepeatedMergesGrowTheSameValue) {
+  ComponentRecord group = makeRow("reference=R1 P=10k");
+  for (const char* text : {"reference=R1 P=22k", "reference=R1 P=10k,22k", "reference=R1 P=10k", "reference=R1"})
+    ASSERT_TRUE(group.merge("reference", makeRow(text), "-", ","));
+  // The third row equals the value built so far, so it adds nothing.
+  EXPECT_EQ(describe(group), "reference=R1 P=10k,22k,10k,-");
 }
 
 TEST(RecordMergeTest, NonZeroFlagsOfTheOtherRowWin) {

@@ -6,12 +6,13 @@ namespace comptab {
 
 ComponentRecord& RecordTable::at(int index) {
   if (index < 0) index = 0;
-  if (index >= capacity()) {
-    // Roughly doubles while the table is small, then adds 256 rows past the
-    // index. The vector's own storage grows geometrically underneath, so a
-    // table of a hundred thousand rows is not copied once per 256 rows.
-    const int64_t step = std::min<int64_t>(std::max(capacity(), 1), 256);
-    rows_.resize(static_cast<size_t>(int64_t{index} + step));
+  if (index >= capacity_) {
+    // The capacity roughly doubles while the table is small, then reaches
+    // 256 rows past the index. The storage underneath grows geometrically,
+    // so that appending row after row stays linear however big the table.
+    const int64_t step = std::min<int64_t>(std::max(capacity_, 1), 256);
+    capacity_ = static_cast<int>(int64_t{index} + step);
+    rows_.resize(static_cast<size_t>(capacity_));
   }
   if (index >= count_) count_ = index + 1;
   return rows_[index];

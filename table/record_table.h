@@ -16,7 +16,7 @@ class RecordTable {
   RecordTable& operator=(const RecordTable&) = delete;
 
   int count() const { return count_; }
-  int capacity() const { return static_cast<int>(rows_.size()); }
+  int capacity() const { return capacity_; }
 
   // Row `index` (a negative one counts as 0), growing the array when it is
   // too small; the rows in use then reach at least up to `index`. Append a
@@ -49,7 +49,8 @@ class RecordTable {
 
  private:
   int count_ = 0;
-  std::vector<ComponentRecord> rows_;  // its size is the capacity
+  int capacity_ = 0;
+  std::vector<ComponentRecord> rows_;  // at least capacity_ rows
 };
 
 }  // namespace comptab

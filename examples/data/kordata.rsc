@@ -3,11 +3,11 @@
 # not used and no warning is written.
 formatVersion = 1
 
-# A thousand internal units make a millimetre: a component at x = 25400
-# prints as positionX 25.400.
+# Ten internal units make a millimetre: a component at x = 800 prints as
+# positionX 80.000.
 unitsPerUserUnit = 10
 
-# The example has no component library database of its own. A design that
-# has one names it here, relative to this file or through $CIR (the design's
-# directory), e.g.:
-# kcdb = "$CIR/library/kcdb.db"
+# The component library database of the packaging modes, relative to this
+# file: examples/kcdb.db, built from examples/kcdb.sql (scripts/example
+# builds it when it is missing). "$CIR/kcdb.db" would name the same file.
+kcdb = "../kcdb.db"

@@ -1,0 +1,45 @@
+#include "extract/gate_data.h"
+
+#include "design/kcdb_cache.h"
+#include "platform/design_db.h"
+#include "platform/text.h"
+#include "table/component_record.h"
+
+namespace comptab {
+
+namespace {
+
+// A common terminal (a supply pin drawn on one gate but shared by all) says
+// nothing about which gate the symbol is.
+bool isCommonTerminal(const PinRef& pin) {
+  const PropertyRef common = pin.property("isCommonTerminal");
+  return common.isValid() && equalsNoCase(common.value(), "YES");
+}
+
+}  // namespace
+
+void addGateData(KcdbCache& kcdb, const ComponentRef& component, ComponentRecord& row) {
+  const KcdbComponent* found = kcdb.lookup(row.value("cdbName").value_or(""), row.value("componentName").value_or(""));
+  if (found == nullptr) return;
+  row.setProperty("_GCOUNT", strprintf("%d", found->gateCount()));
+
+  for (const PinRef pin : component.pins()) {
+    if (!pin.isValid() || isCommonTerminal(pin)) continue;
+    const PropertyRef number = pin.property("pinNumber");
+    if (!number.isValid()) continue;
+    row.setProperty("_GATENO", strprintf("%d", found->gateNo(number.value())));
+    break;
+  }
+
+  if (row.partsFlag == 0) return;
+  for (const PinRef pin : component.pins()) {
+    if (!pin.isValid()) continue;
+    const PropertyRef io = pin.property("io");
+    if (io.isValid() && (io.value() == "VCC" || io.value() == "GND")) {
+      row.setProperty("_HASPOWER", "YES");
+      break;
+    }
+  }
+}
+
+}  // namespace comptab

@@ -1,0 +1,98 @@
+#include "extract/package_checks.h"
+
+#include <string_view>
+#include <vector>
+
+#include "design/app_state.h"
+#include "design/kcdb_cache.h"
+#include "design/message_codes.h"
+#include "extract/package_report.h"
+#include "platform/comp_type.h"
+#include "table/record_table.h"
+
+namespace comptab {
+
+namespace {
+
+std::string textOf(const ComponentRecord& row, std::string_view name) {
+  return std::string(row.value(name).value_or(""));
+}
+
+// Labels are "NAME:gate"; a label counts for the component of exactly that
+// name, so that NAND does not count the gates of NAND2.
+int labelsOf(const ComponentRecord& package, std::string_view componentName) {
+  int count = 0;
+  for (const std::string& label : package.strings)
+    if (label.size() > componentName.size() && label.starts_with(componentName) && label[componentName.size()] == ':')
+      ++count;
+  return count;
+}
+
+}  // namespace
+
+void DevicePropertyCheck::check(AppState& app, const ComponentRecord& row, const KcdbDevice& device,
+                                const RowReport& report) {
+  if (!report.on) return;
+  auto [entry, added] = allowed_.try_emplace(&device);
+  AllowedValues& allowed = entry->second;
+  if (added)
+    for (const KcdbProperty& property : device.props())
+      if (!property.name.empty()) allowed[property.name].insert(property.value);
+  for (const KcdbProperty& property : device.props()) {
+    if (property.name.empty()) continue;
+    const std::string value = textOf(row, property.name);
+    if (!allowed[property.name].contains(value))
+      app.writeWarning(msg::kKcdbPropertyValue, {textOf(row, "id"), property.name, report.destinationText});
+  }
+}
+
+void checkOpenGates(AppState& app, const RecordTable& table, int firstItem, const DestinationWords& words) {
+  KcdbCache& kcdb = *app.kcdbCache;
+  // The rows left out of every package, by the reference they carry.
+  std::unordered_map<std::string, std::vector<int>> leftOut;
+  for (int i = 0; i < table.count(); ++i) {
+    const PropertyText reference = table[i].value("_NILR_");
+    if (!isEmptyValue(reference)) leftOut[std::string(*reference)].push_back(i);
+  }
+
+  for (int i = 0; i < table.count(); ++i) {
+    const ComponentRecord& package = table[i];
+    const bool gate = package.gateFlag != 0;
+    const bool parts = package.partsFlag != 0;
+    if (package.packagedFlag != 0 || package.virtualGateFlag != 0) continue;
+    if (!gate && !parts && package.powerBoxFlag == 0) continue;
+
+    const RowReport report = rowReport(package, firstItem, words);
+    const std::string reference = textOf(package, "reference");
+    if (!gate && !parts) {
+      if (report.on) app.writeWarning(msg::kPowerBoxAlone, {textOf(package, "id"), reference, report.destinationText});
+      continue;
+    }
+    const KcdbDevice* device = kcdb.device(package.value("cdbName").value_or(""));
+    if (device == nullptr) continue;
+
+    bool openGate = false;
+    if (isEmptyValue(package.value("_HASPOWER"))) {
+      for (const KcdbProperty& entry : device->props()) {
+        if (entry.name != "componentName" || entry.value.empty()) continue;
+        const KcdbComponent* component = kcdb.component(device, entry.value);
+        if (component == nullptr) continue;
+        const bool powerBox = CompType::isPowerBox(component->compType());
+        const bool used = (parts && powerBox) || (gate && (powerBox || CompType::isGate(component->compType())));
+        if (!used || labelsOf(package, component->compName()) >= component->gateCount()) continue;
+        openGate = true;
+        if (report.on)
+          app.writeWarning(powerBox ? msg::kOpenPowerGate : msg::kOpenGate,
+                           {"", reference, component->compName(), report.destinationText});
+      }
+    }
+    if (openGate) continue;
+    const auto unpackaged = leftOut.find(reference);
+    if (unpackaged == leftOut.end() || !report.on) continue;
+    for (const int row : unpackaged->second)
+      app.writeWarning(msg::kPackageConflict,
+                       {textOf(table[row], "id"), textOf(table[row], "_NILR_"), report.destinationText});
+  }
+}
+
+}  // namespace comptab

@@ -1,0 +1,163 @@
+#include "extract/package_gates.h"
+
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "design/app_state.h"
+#include "design/kcdb_cache.h"
+#include "design/message_codes.h"
+#include "extract/first_row_index.h"
+#include "extract/new_table.h"
+#include "extract/package_checks.h"
+#include "extract/package_report.h"
+#include "platform/comp_type.h"
+#include "settings/run_mode.h"
+#include "table/record_table.h"
+
+namespace comptab {
+
+namespace {
+
+std::string textOf(const ComponentRecord& row, std::string_view name) {
+  return std::string(row.value(name).value_or(""));
+}
+
+// Rows join a package of the same reference and destination; the length
+// keeps "AB"+"C" apart from "A"+"BC".
+std::string packageKey(const ComponentRecord& row) {
+  const std::string_view reference = row.value("reference").value_or("");
+  std::string key = std::to_string(reference.size());
+  key += ':';
+  key += reference;
+  key += row.value("_DEST").value_or("");
+  return key;
+}
+
+bool hasPower(const ComponentRecord& row) { return !isEmptyValue(row.value("_HASPOWER")); }
+
+enum class Join { Labelled, Unlabelled, Refused };
+
+// Whether `row` may join the package `head` heads. The flags, not the
+// "componentType" text, say what the package holds: merging joins the
+// texts of its symbols ("gate,powerBox") but keeps every flag set.
+Join joinOutcome(const ComponentRecord& head, const ComponentRecord& row, const std::string& label,
+                 const std::unordered_set<std::string>& headLabels) {
+  if (!sameValue(head.value("cdbName"), row.value("cdbName")) ||
+      !sameValue(head.value("partName"), row.value("partName")))
+    return Join::Refused;
+  if (head.virtualGateFlag != 0 && row.virtualGateFlag != 0) return Join::Unlabelled;
+  if ((head.gateFlag != 0 && row.partsFlag != 0) || (head.partsFlag != 0 && (row.gateFlag != 0 || row.partsFlag != 0)))
+    return Join::Refused;
+  // A whole-part symbol with power pins of its own has no power box.
+  if (hasPower(head) || hasPower(row)) return Join::Refused;
+  if (headLabels.contains(label)) return Join::Refused;  // the same gate twice
+  return Join::Labelled;
+}
+
+class Packager {
+ public:
+  Packager(AppState& app, int firstItem, int rows)
+      : app_(app), kcdb_(*app.kcdbCache), settings_(*app.settings), firstItem_(firstItem) {
+    reserveRows(packed_, rows);
+  }
+
+  void take(ComponentRecord& row);
+  void finish(RecordTable& table);
+  const DestinationWords& words() const { return words_; }
+
+ private:
+  void append(ComponentRecord& row) { packed_.at(packed_.count()).assign(row); }
+  void appendHandled(ComponentRecord& row) {
+    row.packagedFlag = 1;
+    append(row);
+  }
+  // A row that the KCDB or its gate number keeps out of every package;
+  // "_NILR_" lets the open-gate check name it again.
+  void appendUnpackable(ComponentRecord& row, int code, const RowReport& report, const std::string& reference) {
+    if (report.on) app_.writeWarning(code, {textOf(row, "id"), report.destinationText});
+    row.setProperty("_NILR_", reference);
+    appendHandled(row);
+  }
+  void openPackage(ComponentRecord& row, std::string label);
+
+  AppState& app_;
+  KcdbCache& kcdb_;
+  const Settings& settings_;
+  const int firstItem_;
+  const DestinationWords words_;
+  DevicePropertyCheck propertyCheck_;
+  RecordTable packed_;
+  // The packages in packed_ that rows may still join, and their labels.
+  FirstRowIndex packages_;
+  std::unordered_map<int, std::unordered_set<std::string>> labels_;
+};
+
+void Packager::take(ComponentRecord& row) {
+  const std::string type = textOf(row, "componentType");
+  if (!CompType::isGate(type) && !CompType::isParts(type) && !CompType::isPowerBox(type)) return appendHandled(row);
+  const std::string reference = textOf(row, "reference");
+  if (reference.empty()) return appendHandled(row);
+
+  const RowReport report = rowReport(row, firstItem_, words_);
+  const KcdbDevice* device = kcdb_.device(row.value("cdbName").value_or(""));
+  if (device == nullptr) return appendUnpackable(row, msg::kKcdbEntryMissing, report, reference);
+  const std::string componentName = textOf(row, "componentName");
+  // A virtual gate stands for no symbol of the library.
+  if (kcdb_.component(device, componentName) == nullptr && row.virtualGateFlag == 0)
+    return appendUnpackable(row, msg::kKcdbEntryMissing, report, reference);
+  if (app_.RunMode & mode::kCheckKcdbProp) propertyCheck_.check(app_, row, *device, report);
+
+  std::string label;
+  if (row.virtualGateFlag == 0) {
+    const PropertyText gate = row.value("_GATENO");
+    if (isEmptyValue(gate) || *gate == "0") return appendUnpackable(row, msg::kGateNumberMissing, report, reference);
+    label = componentName + ":" + std::string(*gate);
+  }
+
+  const int head = packages_.first(packageKey(row));
+  if (head < 0) return openPackage(row, std::move(label));
+  ComponentRecord& package = packed_.at(head);
+  std::unordered_set<std::string>& headLabels = labels_[head];
+  const Join join = joinOutcome(package, row, label, headLabels);
+  if (join == Join::Refused) {
+    if (report.on) app_.writeWarning(msg::kPackageConflict, {textOf(row, "id"), reference, report.destinationText});
+    return appendHandled(row);
+  }
+  package.merge("reference", row, settings_.emptyCell, settings_.token);
+  if (join == Join::Labelled) {
+    package.strings.push_back(label);
+    headLabels.insert(std::move(label));
+  }
+  row.clear();
+  // Merging may give the package a destination text it lacked (an absent
+  // "_DEST" meeting an empty one): later rows must see it as it is now.
+  packages_.update(head, packageKey(package), package.packagedFlag == 0);
+}
+
+void Packager::openPackage(ComponentRecord& row, std::string label) {
+  const int head = packed_.count();
+  row.strings.push_back(label);
+  labels_[head].insert(std::move(label));
+  packages_.open(head, packageKey(row));
+  append(row);
+}
+
+void Packager::finish(RecordTable& table) {
+  for (int i = 0; i < packed_.count(); ++i)
+    packed_.at(i).normalise(settings_.emptyCell, settings_.token, settings_.mergedProp);
+  replaceRows(table, packed_);
+}
+
+}  // namespace
+
+int packageGates(AppState& app, RecordTable& table, int firstItem) {
+  if (!app.kcdbCache) return 1;
+  Packager packager(app, firstItem, table.count());
+  for (int i = 0; i < table.count(); ++i) packager.take(table.at(i));
+  packager.finish(table);
+  if (app.RunMode & mode::kCheckOpenGate) checkOpenGates(app, table, firstItem, packager.words());
+  return 1;
+}
+
+}  // namespace comptab

@@ -1,0 +1,285 @@
+#include "extract/package_gates.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "design/kcdb_cache.h"
+#include "extract/test_state.h"
+#include "platform/kcdb_test_db.h"
+#include "settings/run_mode.h"
+
+namespace comptab {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+// QUAD: four gates and a power box. RES: a whole part. LDO: a whole part
+// with a power box. DUAL: two gate components, one name the start of the
+// other. VAL: a property table that allows two values of VALUE. ARCH lives
+// in a library whose components are not installed.
+const char* const kLibrarySql = R"sql(
+INSERT INTO libraries VALUES (1, 'lib', 1), (2, 'archive', 0);
+INSERT INTO devices VALUES (1, 'QUAD', 1), (2, 'RES', 1), (3, 'LDO', 1), (4, 'DUAL', 1), (5, 'VAL', 1),
+                           (6, 'QUAD-B', 1), (7, 'ARCH', 2);
+INSERT INTO device_properties VALUES
+  (1, 1, 'componentName', 'QUAD'), (1, 2, 'componentName', 'PWR'), (1, 3, 'componentName', ''),
+  (2, 1, 'componentName', 'RES'),
+  (3, 1, 'componentName', 'LDO'), (3, 2, 'componentName', 'LDOPWR'),
+  (4, 1, 'componentName', 'NAND'), (4, 2, 'componentName', 'NAND2'),
+  (5, 1, 'VALUE', '10k'), (5, 2, '', 'ignored'), (5, 3, 'VALUE', '22k'), (5, 4, 'TOL', ''),
+  (6, 1, 'componentName', 'QUAD');
+INSERT INTO components VALUES (1, 1, 'QUAD', 3, 4), (2, 1, 'PWR', 4, 1), (3, 2, 'RES', 2, 1),
+  (4, 3, 'LDO', 2, 1), (5, 3, 'LDOPWR', 4, 1), (6, 4, 'NAND', 3, 2), (7, 4, 'NAND2', 3, 2),
+  (8, 6, 'QUAD', 3, 4), (9, 5, 'RES', 2, 1);
+)sql";
+
+class PackageGatesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_FALSE(dir.path().empty());
+    const std::string path = dir.database("kcdb.db", std::string(kKcdbSchemaSql) + kLibrarySql);
+    ASSERT_FALSE(path.empty());
+    app.kcdbCache = KcdbCache::create(path);
+    ASSERT_NE(app.kcdbCache, nullptr);
+    app.logTo(dir.path());
+  }
+
+  // Each row as "ids labels", with "handled" for a row packaging set aside.
+  Lines package(const Lines& rows, uint32_t modes = 0, int firstItem = 1) {
+    test::fillTable(table, rows);
+    app.RunMode = mode::kPackage | modes;
+    EXPECT_EQ(packageGates(app, table, firstItem), 1);
+    Lines out;
+    for (int i = 0; i < table.count(); ++i) {
+      const ComponentRecord& row = table[i];
+      std::string line(row.value("id").value_or("?"));
+      for (size_t s = 0; s < row.strings.size(); ++s) line += (s == 0 ? " " : "+") + row.strings[s];
+      if (row.packagedFlag) line += " handled";
+      out.push_back(line);
+    }
+    return out;
+  }
+
+  ScratchDir dir;
+  test::TestState app;
+  RecordTable table;
+};
+
+std::string gate(int id, const char* reference, const char* gateNo, const std::string& more = "") {
+  return "componentType=gate id=cmp" + std::to_string(id) + " reference=" + reference +
+         " cdbName=QUAD componentName=QUAD partName=Q" + (gateNo ? std::string(" _GATENO=") + gateNo : "") +
+         (more.empty() ? "" : " " + more);
+}
+
+std::string powerBox(int id, const char* reference, const std::string& more = "") {
+  return "componentType=powerBox id=cmp" + std::to_string(id) + " reference=" + reference +
+         " cdbName=QUAD componentName=PWR partName=Q _GATENO=1" + (more.empty() ? "" : " " + more);
+}
+
+std::string ldo(int id, const char* reference, const std::string& more = "") {
+  return "componentType=parts id=cmp" + std::to_string(id) + " reference=" + reference +
+         " cdbName=LDO componentName=LDO partName=L _GATENO=1" + (more.empty() ? "" : " " + more);
+}
+
+TEST_F(PackageGatesTest, ThreeGatesBecomeOneRowWithTheirLabels) {
+  EXPECT_EQ(package({gate(1, "U1", "1", "positionX=1.0"), gate(2, "U1", "2", "positionX=2.0"),
+                     gate(3, "U1", "3", "positionX=1.0 note=x")}),
+            Lines{"cmp1,cmp2,cmp3 QUAD:1+QUAD:2+QUAD:3"});
+  // The merged values, normalised.
+  EXPECT_EQ(table[0].value("reference"), "U1");
+  EXPECT_EQ(table[0].value("positionX"), "1.0,2.0");
+  EXPECT_EQ(table[0].value("note"), "-,x");
+  EXPECT_TRUE(app.messages().empty());
+}
+
+TEST_F(PackageGatesTest, RowsAndTheirWarnings) {
+  struct Case {
+    const char* what;
+    Lines rows;
+    Lines table;
+    Lines warnings;
+    int firstItem = 1;
+  };
+  const Case cases[] = {
+      {"a fourth gate repeats a label",
+       {gate(1, "U1", "1"), gate(2, "U1", "2"), gate(3, "U1", "3"), gate(4, "U1", "2")},
+       {"cmp1,cmp2,cmp3 QUAD:1+QUAD:2+QUAD:3", "cmp4 handled"},
+       {"38674: cmp4, U1, "}},
+      {"destinations make separate packages",
+       {gate(1, "U1", "1", "_DEST=A"), gate(2, "U1", "1", "_DEST=B"), gate(3, "U1", "2", "_DEST=A"),
+        gate(4, "U1", "2")},
+       {"cmp1,cmp3 QUAD:1+QUAD:2", "cmp2 QUAD:1", "cmp4 QUAD:2"},
+       {}},
+      {"the destination is named in the warning",
+       {gate(1, "U1", "1", "_DEST=A"), gate(2, "U1", "1", "_DEST=A")},
+       {"cmp1 QUAD:1", "cmp2 handled"},
+       {"38674: cmp2, U1,  (Destination:A)"}},
+      {"references keep packages apart",
+       {gate(1, "U1", "1"), gate(2, "U2", "1"), gate(3, "U1", "2")},
+       {"cmp1,cmp3 QUAD:1+QUAD:2", "cmp2 QUAD:1"},
+       {}},
+      {"device unknown",
+       {gate(1, "U1", "1", "cdbName=NONE"), gate(2, "U1", "1")},
+       {"cmp1 handled", "cmp2 QUAD:1"},
+       {"38672: cmp1, "}},
+      // (A component name once found is found for any device: OLD is asked
+      // for here first.)
+      {"device without components installed",
+       {gate(1, "U1", "1", "cdbName=ARCH componentName=OLD")},
+       {"cmp1 handled"},
+       {"38672: cmp1, "}},
+      {"component unknown", {gate(1, "U1", "1", "componentName=NOPE")}, {"cmp1 handled"}, {"38672: cmp1, "}},
+      {"gate number 0 or none",
+       {gate(1, "U1", "0"), gate(2, "U1", nullptr), gate(3, "U1", "")},
+       {"cmp1 handled", "cmp2 handled", "cmp3 handled"},
+       {"38675: cmp1, ", "38675: cmp2, ", "38675: cmp3, "}},
+      {"other types and rows without a reference pass through",
+       {"componentType=connector id=cmp1 reference=U1", gate(2, "U1", "1"), "componentType=gate id=cmp3",
+        "componentType=gate id=cmp4 reference=", "componentType=Gate id=cmp5 reference=U1"},
+       {"cmp1 handled", "cmp2 QUAD:1", "cmp3 handled", "cmp4 handled", "cmp5 handled"},
+       {}},
+      {"part name or device differs",
+       {gate(1, "U1", "1"), gate(2, "U1", "2", "partName=OTHER"), gate(3, "U1", "3", "cdbName=QUAD-B")},
+       {"cmp1 QUAD:1", "cmp2 handled", "cmp3 handled"},
+       {"38674: cmp2, U1, ", "38674: cmp3, U1, "}},
+      {"a gate does not join a whole part, nor a part another",
+       {ldo(1, "U1", "cdbName=QUAD partName=Q componentName=QUAD"), gate(2, "U1", "2"),
+        ldo(3, "U1", "cdbName=QUAD partName=Q componentName=QUAD _GATENO=2")},
+       {"cmp1 QUAD:1", "cmp2 handled", "cmp3 handled"},
+       {"38674: cmp2, U1, ", "38674: cmp3, U1, "}},
+      {"nor a whole part a gate",
+       {gate(1, "U1", "1"), ldo(2, "U1", "cdbName=QUAD partName=Q componentName=QUAD _GATENO=2")},
+       {"cmp1 QUAD:1", "cmp2 handled"},
+       {"38674: cmp2, U1, "}},
+      {"a power box joins gates, before or after them",
+       {powerBox(1, "U1"), gate(2, "U1", "1"), gate(3, "U2", "1"), powerBox(4, "U2")},
+       {"cmp1,cmp2 PWR:1+QUAD:1", "cmp3,cmp4 QUAD:1+PWR:1"},
+       {}},
+      {"a second power box repeats its label",
+       {gate(1, "U1", "1"), powerBox(2, "U1"), powerBox(3, "U1")},
+       {"cmp1,cmp2 QUAD:1+PWR:1", "cmp3 handled"},
+       {"38674: cmp3, U1, "}},
+      {"the packaged gates stay gates for a whole part that follows",
+       {powerBox(1, "U1"), gate(2, "U1", "1"), ldo(3, "U1", "cdbName=QUAD partName=Q componentName=QUAD _GATENO=2")},
+       {"cmp1,cmp2 PWR:1+QUAD:1", "cmp3 handled"},
+       {"38674: cmp3, U1, "}},
+      {"a whole part with power pins takes no power box",
+       {ldo(1, "U1", "_HASPOWER=YES"), ldo(2, "U1", "componentName=LDOPWR componentType=powerBox"), ldo(3, "U2"),
+        ldo(4, "U2", "componentName=LDOPWR componentType=powerBox")},
+       {"cmp1 LDO:1", "cmp2 handled", "cmp3,cmp4 LDO:1+LDOPWR:1"},
+       {"38674: cmp2, U1, "}},
+      {"virtual gates",
+       {gate(1, "U1", "1"), gate(2, "U1", nullptr, "isvGate=yes componentName=NONE"), gate(3, "U1", "0", "isvGate=YES"),
+        gate(4, "U1", "2"), gate(5, "U2", nullptr, "isvGate=YES"), gate(6, "U2", nullptr, "isvGate=YES"),
+        gate(7, "U3", nullptr, "isvGate=YES cdbName=NONE")},
+       // The first virtual gate joins with an empty label; the package is
+       // virtual from then on, so the second adds none.
+       {"cmp1,cmp2,cmp3,cmp4 QUAD:1++QUAD:2", "cmp5,cmp6 ", "cmp7 handled"},
+       {"38672: cmp7, "}},
+      {"later output items report rows of a destination only",
+       {gate(1, "U1", "1"), gate(2, "U1", "1"), gate(3, "U1", "1", "_DEST=A"), gate(4, "U1", "1", "_DEST=A"),
+        gate(5, "U5", "0"), gate(6, "U6", "1", "cdbName=NONE _DEST=B")},
+       {"cmp1 QUAD:1", "cmp2 handled", "cmp3 QUAD:1", "cmp4 handled", "cmp5 handled", "cmp6 handled"},
+       {"38674: cmp4, U1,  (Destination:A)", "38672: cmp6,  (Destination:B)"},
+       0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    app.logTo(dir.path());  // a fresh error file
+    EXPECT_EQ(package(c.rows, 0, c.firstItem), c.table);
+    EXPECT_EQ(app.messages(), c.warnings);
+  }
+}
+
+TEST_F(PackageGatesTest, UnpackableRowsRememberTheirReference) {
+  package({gate(1, "U1", "0"), gate(2, "U2", "1", "cdbName=NONE"), "componentType=connector id=cmp3 reference=U3"});
+  EXPECT_EQ(table[0].value("_NILR_"), "U1");
+  EXPECT_EQ(table[1].value("_NILR_"), "U2");
+  EXPECT_EQ(table[2].value("_NILR_"), std::nullopt);
+}
+
+TEST_F(PackageGatesTest, AnEmptyDestinationMergedIntoNoneIsNoLongerTheSame) {
+  // The first package has no "_DEST"; merging a row with an empty one gives
+  // it the empty-cell text, which rows without "_DEST" no longer match,
+  // while a row whose "_DEST" is that text does.
+  EXPECT_EQ(
+      package({gate(1, "U1", "1"), gate(2, "U1", "2", "_DEST="), gate(3, "U1", "3"), gate(4, "U1", "4", "_DEST=-")}),
+      (Lines{"cmp1,cmp2,cmp4 QUAD:1+QUAD:2+QUAD:4", "cmp3 QUAD:3"}));
+}
+
+TEST_F(PackageGatesTest, WithoutKcdbTheTableStaysAsItIs) {
+  app.kcdbCache.reset();
+  EXPECT_EQ(package({gate(1, "U1", "1"), gate(2, "U1", "2")}), (Lines{"cmp1", "cmp2"}));
+}
+
+TEST_F(PackageGatesTest, PropertyCheck) {
+  struct Case {
+    const char* row;
+    Lines warnings;
+  } cases[] = {
+      // VALUE is listed twice: each entry that the value misses warns.
+      {"VALUE=47k TOL=", {"38673: cmp1, VALUE, ", "38673: cmp1, VALUE, "}},
+      {"VALUE=22k TOL=", {}},
+      {"VALUE=10k", {}},  // an absent TOL is the empty value the table allows
+      {"TOL=5%", {"38673: cmp1, VALUE, ", "38673: cmp1, VALUE, ", "38673: cmp1, TOL, "}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.row);
+    app.logTo(dir.path());
+    const std::string row = std::string(
+                                "componentType=parts id=cmp1 reference=R1 cdbName=VAL componentName=RES "
+                                "_GATENO=1 ") +
+                            c.row;
+    EXPECT_EQ(package({row}, mode::kCheckKcdbProp), Lines{"cmp1 RES:1"});
+    EXPECT_EQ(app.messages(), c.warnings);
+  }
+  // Without the mode nothing is checked.
+  app.logTo(dir.path());
+  package({"componentType=parts id=cmp1 reference=R1 cdbName=VAL componentName=RES _GATENO=1 VALUE=1"});
+  EXPECT_TRUE(app.messages().empty());
+}
+
+TEST_F(PackageGatesTest, OpenGateCheck) {
+  struct Case {
+    const char* what;
+    Lines rows;
+    Lines warnings;
+    int firstItem = 1;
+  };
+  const Case cases[] = {
+      {"two of four gates and no power box",
+       {gate(1, "U1", "1"), gate(2, "U1", "2")},
+       {"38676: , U1, QUAD, ", "38677: , U1, PWR, "}},
+      {"a complete package names the rows left out with its reference",
+       {gate(1, "U1", "1"), gate(2, "U1", "2"), gate(3, "U1", "3"), gate(4, "U1", "4"), powerBox(5, "U1"),
+        gate(6, "U1", "0"), gate(7, "U2", "0"), gate(8, "U1", "1", "cdbName=NONE")},
+       {"38675: cmp6, ", "38675: cmp7, ", "38672: cmp8, ", "38674: cmp6, U1, ", "38674: cmp8, U1, "}},
+      {"a power box alone", {powerBox(1, "U1")}, {"38678: cmp1, U1, "}},
+      {"a whole part checks only its power boxes",
+       {ldo(1, "U1"), ldo(2, "U2"), ldo(3, "U2", "componentName=LDOPWR componentType=powerBox"),
+        ldo(4, "U3", "_HASPOWER=YES")},
+       {"38677: , U1, LDOPWR, "}},
+      {"labels count for the component of exactly their name",
+       {"componentType=gate id=cmp1 reference=U1 cdbName=DUAL componentName=NAND2 _GATENO=1",
+        "componentType=gate id=cmp2 reference=U1 cdbName=DUAL componentName=NAND2 _GATENO=2"},
+       {"38676: , U1, NAND, "}},
+      {"virtual packages and handled rows are not checked",
+       {gate(1, "U1", nullptr, "isvGate=YES"), "componentType=connector id=cmp2 reference=U2 cdbName=QUAD"},
+       {}},
+      {"later items check packages of a destination only",
+       {gate(1, "U1", "1"), gate(2, "U2", "1", "_DEST=A")},
+       {"38676: , U2, QUAD,  (Destination:A)", "38677: , U2, PWR,  (Destination:A)"},
+       0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    app.logTo(dir.path());
+    package(c.rows, mode::kCheckOpenGate, c.firstItem);
+    EXPECT_EQ(app.messages(), c.warnings);
+  }
+}
+
+}  // namespace
+}  // namespace comptab

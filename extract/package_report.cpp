@@ -1,0 +1,28 @@
+#include "extract/package_report.h"
+
+#include "platform/file_locators.h"
+#include "table/component_record.h"
+
+namespace comptab {
+
+DestinationWords::DestinationWords()
+    // UTF-8, as every other text of the error file.
+    : opening_(SuiteFile::langDir() == "jpn" ? " (\u4ed5\u5411\u3051\u5148:" : " (Destination:") {}
+
+std::string DestinationWords::textFor(const ComponentRecord& row) const {
+  const PropertyText dest = row.value("_DEST");
+  if (isEmptyValue(dest)) return {};
+  std::string text = opening_;
+  text.append(*dest);
+  text += ')';
+  return text;
+}
+
+RowReport rowReport(const ComponentRecord& row, int firstItem, const DestinationWords& words) {
+  RowReport report;
+  report.destinationText = words.textFor(row);
+  report.on = firstItem != 0 || !report.destinationText.empty();
+  return report;
+}
+
+}  // namespace comptab
