@@ -28,6 +28,13 @@ class VariantComponent;
 class VariantDataSpec;
 class VariantSysSpec;
 struct Placement;
+// The circuit walk's handles.
+class InstanceSheet;
+class SheetInfo;
+class SheetRef;
+class ZoneRef;
+template <typename T>
+class InstanceSequence;
 
 enum class ReportKind { InputFile = 1, OutputFile = 2, General = 3 };
 
@@ -62,6 +69,16 @@ class AppState : public BatchLog {
   // table without destinations. 0 when the run must stop (reported).
   int walkSheets(RecordTable& table, const std::string* destinationName);
   int walkCircuit(RecordTable& table, const std::string* destinationName);
+  // The parts of the circuit walk (docs/circuit.md): the sheets of one
+  // level in sheet-number order, the components of a top-level or a nested
+  // sheet, and the sheets inside a sheet's blocks, down to hierarchyLevel.
+  int walkSheetList(InstanceSequence<SheetInfo> sheets, RecordTable& table, const std::string* destinationName);
+  int walkTopSheet(const SheetInfo& sheetInfo, SheetRef sheet, ZoneRef zone, RecordTable& table,
+                   const std::string* destinationName);
+  int walkNestedSheet(SheetInfo& sheetInfo, SheetRef sheet, ZoneRef zone, RecordTable& table,
+                      const std::string* destinationName);
+  int descendBlocks(const SheetInfo& sheetInfo, const InstanceSheet* instanceSheet, RecordTable& table,
+                    const std::string* destinationName);
   // One component a walk reached: excluded, or extracted once, or once per
   // destination it serves. 0 when the run must stop.
   int listComponent(const Placement& where, const ComponentRef& component, RecordTable& table,

@@ -1,16 +1,172 @@
-// Walking a circuit through its instance database.
+// Walking a circuit through its instance database: the top-level sheets in
+// sheet-number order and, depth first, the sheets inside their blocks, down
+// to the hierarchy level. The database is built from the net list and saved
+// on the first run over the circuit.
+#include <algorithm>
+#include <memory>
+#include <vector>
+
 #include "design/app_state.h"
+#include "design/hierarchy.h"
 #include "design/message_codes.h"
+#include "design/placement.h"
+#include "design/zone_offset.h"
+#include "platform/comp_type.h"
 #include "platform/design_files.h"
+#include "platform/instance_db.h"
+#include "platform/net_list.h"
+#include "platform/path.h"
 
 namespace comptab {
 
-int AppState::walkCircuit(RecordTable&, const std::string*) {
-  // The instance database and the net list are not read yet: a circuit
-  // cannot be listed, and says so rather than listing nothing.
-  reportError(ReportKind::InputFile, DesignDataFile::fileName(designDir, DesignFileKind::NetList, "netlist"), 1,
-              msg::kNoInstanceDbOrNetList);
-  return 0;
+namespace {
+
+// The blocks on a sheet of this depth are walked into, rather than listed,
+// when the level leaves room for one more level below it (-1: no limit).
+bool descends(int hierarchyLevel, int depth) { return hierarchyLevel == -1 || hierarchyLevel > depth; }
+
+std::string instanceFileOf(const std::string& designDir) {
+  return DesignDataFile::fileName(designDir, DesignFileKind::InstanceDb, "");
+}
+
+std::unique_ptr<InstanceDb> openSaved(AppState& app, const std::string& parentDir, const std::string& circuitName,
+                                      const std::string& instanceFile) {
+  std::string reason;
+  auto db = InstanceDb::open(parentDir, circuitName, instanceFile, 1, &reason);
+  if (!db) {
+    app.reportError(ReportKind::InputFile, instanceFile, 1, msg::kInstanceDbOpen);
+    app.writeNote(reason);
+  }
+  return db;
+}
+
+// Builds the database from the net list and saves it, while holding the
+// lock that keeps two runs from building it at once.
+std::unique_ptr<InstanceDb> buildAndSave(AppState& app, const std::string& parentDir, const std::string& circuitName,
+                                         const std::string& instanceFile) {
+  std::string reason;
+  std::unique_ptr<NetList> netList = NetList::open(app.designDir, &reason);
+  if (!netList) {
+    const std::string netListFile = DesignDataFile::fileName(app.designDir, DesignFileKind::NetList, "netlist");
+    app.reportError(ReportKind::InputFile, netListFile, 1, msg::kNoInstanceDbOrNetList);
+    if (pathAccess(netListFile, Access::Exists)) app.writeNote(reason);
+    return nullptr;
+  }
+  const InstanceLock lock = InstanceDb::checkLock(parentDir);
+  if (!lock.isHeld()) {
+    NetList::close(netList, 0);
+    app.reportError(ReportKind::OutputFile, instanceFile, 1, msg::kInstanceDbLocked);
+    app.writeNote(lock.reason());
+    return nullptr;
+  }
+  // The run that held the lock may have saved the database meanwhile.
+  if (pathAccess(instanceFile, Access::Exists)) {
+    NetList::close(netList, 0);
+    return openSaved(app, parentDir, circuitName, instanceFile);
+  }
+  auto db = InstanceDb::create(parentDir, circuitName, instanceFile, *netList, &reason);
+  if (!db || !db->save()) {
+    NetList::close(netList, 0);
+    app.reportError(ReportKind::OutputFile, instanceFile, 1, msg::kInstanceDbCreate);
+    app.writeNote(db ? db->error() : reason);
+    return nullptr;
+  }
+  InstanceDb::releaseNetList(netList);
+  return db;
+}
+
+}  // namespace
+
+int AppState::walkCircuit(RecordTable& table, const std::string* destinationName) {
+  const std::string instanceFile = instanceFileOf(designDir);
+  const std::string parentDir = directoryPart(designDir);
+  const std::string circuitName = baseName(designDir);
+  std::unique_ptr<InstanceDb> db = pathAccess(instanceFile, Access::Exists)
+                                       ? openSaved(*this, parentDir, circuitName, instanceFile)
+                                       : buildAndSave(*this, parentDir, circuitName, instanceFile);
+  if (!db) return 0;
+  const int walked = walkSheetList(db->topSheets(), table, destinationName);
+  InstanceDb::close(db, 2);
+  return walked;
+}
+
+int AppState::walkSheetList(InstanceSequence<SheetInfo> sheets, RecordTable& table,
+                            const std::string* destinationName) {
+  // Sheets of the same number keep their stored order.
+  std::vector<SheetInfo*> order(sheets.begin(), sheets.end());
+  std::stable_sort(order.begin(), order.end(),
+                   [](const SheetInfo* a, const SheetInfo* b) { return a->sheetNumber() < b->sheetNumber(); });
+  for (SheetInfo* info : order) {
+    DesignDb db = DesignDb::open(dataResource.get(), info->fileName(), 2);
+    if (!db.isValid()) {
+      reportError(ReportKind::InputFile, info->fileName(), 1, msg::kSheetOpen);
+      writeNote(db.reason());
+      return 0;
+    }
+    const SheetRef sheet(db.lookup(DesignDb::kSheetType, "Sheet"));
+    const ZoneRef zone(db.lookup(DesignDb::kZoneType, "Zone"));
+    if (!sheet.isValid() || !zone.isValid()) {
+      db.close(1);
+      reportError(ReportKind::General, "", 1, msg::kSheetIncomplete);
+      // A circuit has many sheets: say which one.
+      writeNote(info->fileName() + ": the sheet has no zone grid");
+      return 0;
+    }
+    normalizeZoneOffset(sheet, zone);
+    const int walked = info->parentBlock() == nullptr ? walkTopSheet(*info, sheet, zone, table, destinationName)
+                                                      : walkNestedSheet(*info, sheet, zone, table, destinationName);
+    db.close(1);
+    if (walked == 0) return 0;
+  }
+  return 1;
+}
+
+int AppState::walkTopSheet(const SheetInfo& sheetInfo, SheetRef sheet, ZoneRef zone, RecordTable& table,
+                           const std::string* destinationName) {
+  const Placement where{sheet, zone, &sheetInfo};
+  for (const ComponentRef component : sheet.components()) {
+    if (!component.isValid()) continue;
+    if (CompType::isBlock(component.typeCode()) && descends(hierarchyLevel, 0)) continue;
+    if (listComponent(where, component, table, destinationName) == 0) return 0;
+  }
+  return descendBlocks(sheetInfo, nullptr, table, destinationName);
+}
+
+int AppState::walkNestedSheet(SheetInfo& sheetInfo, SheetRef sheet, ZoneRef zone, RecordTable& table,
+                              const std::string* destinationName) {
+  std::string reason;
+  const InstanceSheet* instanceSheet = sheetInfo.load(&reason);
+  if (instanceSheet == nullptr) {
+    // The database opened, so it was damaged after its first tables.
+    reportError(ReportKind::InputFile, instanceFileOf(designDir), 1, msg::kInstanceDbOpen);
+    writeNote(reason);
+    return 0;
+  }
+  const int depth = sheetDepth(instanceSheet);
+  for (const InstanceComponent* instance : instanceSheet->components()) {
+    if (instance == nullptr) continue;
+    // A component the sheet file no longer has is passed over.
+    const ComponentRef component = sheet.component(instance->number());
+    if (!component.isValid()) continue;
+    instance->overwrite(component);
+    if (CompType::isBlock(component.typeCode()) && descends(hierarchyLevel, depth)) continue;
+    const Placement where{sheet, zone, nullptr, instanceSheet, instance};
+    if (listComponent(where, component, table, destinationName) == 0) {
+      sheetInfo.abort();
+      return 0;
+    }
+  }
+  const int descended = descendBlocks(sheetInfo, instanceSheet, table, destinationName);
+  sheetInfo.abort();
+  return descended;
+}
+
+int AppState::descendBlocks(const SheetInfo& sheetInfo, const InstanceSheet* instanceSheet, RecordTable& table,
+                            const std::string* destinationName) {
+  if (!descends(hierarchyLevel, sheetDepth(instanceSheet))) return 1;
+  for (const BlockInstance* block : sheetInfo.blocks())
+    if (walkSheetList(block->childSheets(), table, destinationName) == 0) return 0;
+  return 1;
 }
 
 }  // namespace comptab

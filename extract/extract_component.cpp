@@ -1,6 +1,7 @@
 #include "extract/extract_component.h"
 
 #include "design/app_state.h"
+#include "design/hierarchy.h"
 #include "design/placement.h"
 #include "extract/accept_row.h"
 #include "extract/component_zone.h"
@@ -9,6 +10,7 @@
 #include "platform/comp_kind.h"
 #include "platform/comp_type.h"
 #include "platform/data_resource.h"
+#include "platform/instance_db.h"
 #include "platform/path.h"
 #include "platform/text.h"
 #include "platform/variants.h"
@@ -53,6 +55,36 @@ void setNumber(ComponentRecord& row, std::string_view name, long long number) {
   row.setProperty(name, decimalText(number));
 }
 
+void setSheetIds(const SheetInfo& info, int32_t number, ComponentRecord& row) {
+  const int32_t sheetId = info.sheetId() < 0 ? 0 : info.sheetId();
+  row.setProperty("id", decimalText(sheetId) + ".cmp" + decimalText(number));
+  row.setProperty("sheetId", decimalText(sheetId));
+  row.setProperty("sheetNumber", strprintf("%03d", info.sheetNumber()));
+}
+
+// The component's identifiers: in a circuit its level, its path from the
+// top, and its sheet's id and number; for a single sheet file, the file's
+// name stands for the sheet number.
+void setPlacementIds(const AppState& app, const Placement& where, const ComponentRef& component, ComponentRecord& row) {
+  if (where.topSheet != nullptr) {
+    row.setProperty("_HLEV", "0");
+    row.setProperty("_HID", strprintf("%03d.cmp%d", where.topSheet->sheetNumber(), component.number()));
+    setSheetIds(*where.topSheet, component.number(), row);
+  } else if (where.instanceSheet != nullptr && where.instanceComponent != nullptr) {
+    const SheetInfo& info = where.instanceSheet->sheetInfo();
+    row.setProperty("_HLEV", decimalText(sheetDepth(where.instanceSheet)));
+    std::string path;
+    hierarchicalId(info.parentBlock(), *where.instanceComponent, path);
+    row.setProperty("_HID", path);
+    setSheetIds(info, component.number(), row);
+  } else {
+    row.setProperty("id", "cmp" + decimalText(component.number()));
+    std::string sheetName = baseName(app.designFile);
+    if (const size_t dot = sheetName.rfind('.'); dot != std::string::npos && dot > 0) sheetName.resize(dot);
+    row.setProperty("sheetNumber", sheetName);
+  }
+}
+
 }  // namespace
 
 int extractComponent(AppState& app, const Placement& where, const ComponentRef& component, RecordTable& table,
@@ -63,10 +95,7 @@ int extractComponent(AppState& app, const Placement& where, const ComponentRef& 
   copyProperties(app, component, row, variant, dest, toBoard);
   row.virtualGateFlag = equalsNoCase(row.value("isvGate").value_or(""), "YES") ? 1 : 0;
 
-  row.setProperty("id", "cmp" + decimalText(component.number()));
-  std::string sheetName = baseName(app.designFile);
-  if (const size_t dot = sheetName.rfind('.'); dot != std::string::npos && dot > 0) sheetName.resize(dot);
-  row.setProperty("sheetNumber", sheetName);
+  setPlacementIds(app, where, component, row);
 
   if (variant != nullptr) row.setProperty("_TOBOARD", variant->toBoard().value());
   setNumber(row, "bitCount", component.bitCount());

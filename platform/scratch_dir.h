@@ -1,7 +1,7 @@
-// A fresh directory below the temporary area for a test's input files,
-// removed with everything in it when the test ends. The only such helper in
-// the test binary: classes of one name defined twice break the one-definition
-// rule, and the linker may then pick either's members.
+// A fresh directory below the temporary area for a test's input files and
+// databases, removed with everything in it when the test ends. The only such
+// helper in the test binary: classes of one name defined twice break the
+// one-definition rule, and the linker may then pick either's members.
 #pragma once
 
 #include <unistd.h>
@@ -35,13 +35,14 @@ class ScratchDir {
   std::string file(const std::string& name) const { return path_ + "/" + name; }
   // Writes `bytes` as `name` (which may hold sub-directories, made as
   // needed) and returns its path.
-  std::string write(const std::string& name, const std::string& bytes) const {
+  std::string file(const std::string& name, const std::string& bytes) const {
     const std::string where = file(name);
     std::error_code ignored;
     std::filesystem::create_directories(std::filesystem::path(where).parent_path(), ignored);
     std::ofstream(where, std::ios::binary) << bytes;
     return where;
   }
+  std::string write(const std::string& name, const std::string& bytes) const { return file(name, bytes); }
   // Builds the SQLite database `name` from `sql`; returns its path, or an
   // empty text (after a test failure naming SQLite's reason) when it fails.
   // Defined beside the KCDB schema, which keeps SQLite out of this header.

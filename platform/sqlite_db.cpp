@@ -79,7 +79,61 @@ bool SqliteDb::openReadOnly(const std::string& path) {
   return true;
 }
 
+bool SqliteDb::openInMemory() {
+  close();
+  error_.clear();
+  sqlite3* raw = nullptr;
+  const int rc = sqlite3_open_v2(":memory:", &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+  db_.reset(raw);
+  if (rc != SQLITE_OK) {
+    noteError(rc);
+    db_.reset();
+    return false;
+  }
+  return true;
+}
+
 void SqliteDb::close() { db_.reset(); }
+
+bool SqliteDb::copyTo(const std::string& path) {
+  if (!db_) {
+    error_ = "database not open";
+    return false;
+  }
+  SqliteDb target;
+  sqlite3* raw = nullptr;
+  int rc = sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+  target.db_.reset(raw);
+  // The copy is a fresh file that nobody reads before it is finished, so it
+  // needs neither a journal nor syncing here.
+  if (rc != SQLITE_OK || !target.exec("PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF")) {
+    error_ = rc != SQLITE_OK ? describe(target.db_.get(), rc) : target.error_;
+    return false;
+  }
+  sqlite3_backup* backup = sqlite3_backup_init(target.db_.get(), "main", db_.get(), "main");
+  if (backup == nullptr) {
+    error_ = describe(target.db_.get(), sqlite3_errcode(target.db_.get()));
+    return false;
+  }
+  const int stepped = sqlite3_backup_step(backup, -1);
+  const int finished = sqlite3_backup_finish(backup);
+  if (stepped != SQLITE_DONE) {
+    error_ = describe(nullptr, stepped);
+    return false;
+  }
+  if (finished != SQLITE_OK) {
+    error_ = describe(target.db_.get(), finished);
+    return false;
+  }
+  // On failure the handle stays with `target`, whose closer releases it.
+  rc = sqlite3_close(target.db_.get());
+  if (rc != SQLITE_OK) {
+    error_ = describe(target.db_.get(), rc);
+    return false;
+  }
+  static_cast<void>(target.db_.release());
+  return true;
+}
 
 std::unique_ptr<SqliteStatement> SqliteDb::prepare(std::string_view sql) {
   if (!db_) {

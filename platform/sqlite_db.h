@@ -28,6 +28,9 @@ class SqliteDb {
   // Opens an existing database file for reading only; never creates one.
   // False when it cannot be opened; error() tells why.
   bool openReadOnly(const std::string& path);
+  // A new, empty database that lives in memory until it is closed; it can
+  // be written and copied to a file.
+  bool openInMemory();
   bool isOpen() const { return db_ != nullptr; }
   // Closes the connection; statements prepared on it must be gone first.
   void close();
@@ -38,6 +41,11 @@ class SqliteDb {
 
   // Runs SQL text of any number of statements that return no rows needed.
   bool exec(const std::string& sql);
+
+  // Copies the whole database into the file `path`, which must be empty or
+  // missing, and closes the copy. The copy's durability is the caller's
+  // business (it is written without syncing).
+  bool copyTo(const std::string& path);
 
   // The reason of the last failure, without the file name.
   const std::string& error() const { return error_; }

@@ -10,7 +10,8 @@
 #                    line 2: the arguments, as a shell would split them
 #   env              optional: NAME=VALUE lines, or -NAME to unset NAME
 #   setup            optional: bash run in the work folder first ($E2E_SUITE is
-#                    the shipped suite root); exit 77 skips
+#                    the shipped suite root, $E2E_COMPTAB the comptab under
+#                    test, for cases that need an earlier run); exit 77 skips
 #   expected.status  the exit status
 #   expected.out     standard output (optional: absent means not compared)
 #   expected.stderr  standard error (optional)
@@ -48,6 +49,7 @@ if [ -f env ]; then
   done < env
 fi
 export E2E_SUITE="$suite"  # for setup scripts that build a suite root of their own
+export E2E_COMPTAB="$comptab"
 if [ -f setup ]; then
   bash setup
   rc=$?

@@ -1,0 +1,34 @@
+#include "design/hierarchy.h"
+
+#include <vector>
+
+#include "platform/instance_db.h"
+#include "platform/text.h"
+
+namespace comptab {
+
+int sheetDepth(const InstanceSheet* sheet) {
+  int depth = 0;
+  while (sheet != nullptr) {
+    const BlockInstance* block = sheet->sheetInfo().parentBlock();
+    if (block == nullptr) break;
+    ++depth;
+    sheet = block->holdingSheet().loadedSheet();
+  }
+  return depth;
+}
+
+void hierarchicalId(const BlockInstance* parentBlock, const InstanceComponent& component, std::string& text) {
+  // The blocks are met from the inside out; the id reads from the top down.
+  std::vector<std::string> steps;
+  steps.push_back(strprintf("%03d.cmp%d", component.instanceSheet().sheetInfo().sheetNumber(), component.number()));
+  for (const BlockInstance* block = parentBlock; block != nullptr; block = block->holdingSheet().parentBlock())
+    steps.push_back(strprintf("%03d.cmp%d", block->holdingSheet().sheetNumber(), block->componentNumber()));
+  text.clear();
+  for (auto step = steps.rbegin(); step != steps.rend(); ++step) {
+    if (!text.empty()) text += '/';
+    text += *step;
+  }
+}
+
+}  // namespace comptab

@@ -1,0 +1,25 @@
+// Where a sheet of a circuit stands in its hierarchy: its depth, and the
+// path of block components from the top down to one of its components.
+#pragma once
+
+#include <string>
+
+namespace comptab {
+
+class BlockInstance;
+class InstanceComponent;
+class InstanceSheet;
+
+// 0 for a top-level sheet (and for none), one more for each enclosing
+// block. Counted through the loaded sheets that hold the blocks, so every
+// sheet on the way up must be loaded, as it is while the walk is below it.
+int sheetDepth(const InstanceSheet* sheet);
+
+// "<sheet number>.cmp<component number>" for each block from the top level
+// down, then for the component itself, joined by '/': 001.cmp4/012.cmp7 for
+// component 7 on sheet 12 inside block 4 of sheet 1. Sheet numbers have at
+// least three digits. `parentBlock` is the block that holds the
+// component's sheet.
+void hierarchicalId(const BlockInstance* parentBlock, const InstanceComponent& component, std::string& text);
+
+}  // namespace comptab

@@ -1,0 +1,221 @@
+// The circuit walk over a state whose extraction only records what it is
+// handed: the order of the rows, the levels, the database built once and
+// reused, and each failure with its message code.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "design/app_state.h"
+#include "design/hierarchy.h"
+#include "design/placement.h"
+#include "platform/design_db.h"
+#include "platform/instance_db.h"
+#include "platform/instance_lock.h"
+#include "platform/instance_schema.h"
+#include "platform/scratch_dir.h"
+#include "platform/test_circuit.h"
+#include "platform/variants.h"
+#include "settings/run_mode.h"
+#include "table/record_table.h"
+
+namespace comptab {
+namespace {
+
+// Top-level sheets numbered 3, 1, 2. Sheet 1's block X1 instantiates leaf
+// as sheets 7 and 5; its block X2 instantiates mid (sheet 4), whose block
+// X9 instantiates leaf as sheet 6, which names component 99 that leaf lacks.
+const char* const kNetList = R"({"formatVersion": 1, "sheets": [
+  {"file": "c.sht", "id": -1, "number": 3},
+  {"file": "a.sht", "id": 10, "number": 1, "blocks": [
+    {"component": 2, "sheets": [
+      {"file": "leaf.sht", "id": 70, "number": 7, "components": [{"number": 1, "properties": [["reference", "R701"]]}]},
+      {"file": "leaf.sht", "id": 50, "number": 5, "components": [{"number": 1, "properties": [["reference", "R501"]]}]}
+    ]},
+    {"component": 3, "sheets": [
+      {"file": "mid.sht", "id": 40, "number": 4, "blocks": [{"component": 2, "sheets": [
+        {"file": "leaf.sht", "id": 60, "number": 6, "components": [
+          {"number": 1, "properties": [["reference", "R601"]]}, {"number": 99, "properties": [["reference", "GHOST"]]}]}
+      ]}]}
+    ]}
+  ]},
+  {"file": "b.sht", "id": 20, "number": 2}
+]})";
+
+class RecordingState : public AppState {
+ public:
+  int extractComponent(const Placement& where, const ComponentRef& component, RecordTable&, const VariantComponent*,
+                       const Destination*, const std::string*) override {
+    const int level = where.topSheet != nullptr ? 0 : sheetDepth(where.instanceSheet);
+    rows.push_back(std::string(component.property("reference").value()) + "@" + std::to_string(level));
+    return --rowsBeforeStop != 0 ? 1 : 0;
+  }
+  std::vector<std::string> rows;
+  int rowsBeforeStop = -1;
+};
+
+class WalkCircuitTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_FALSE(dir.path().empty());
+    dir.file("c.cir/a.sht", testSheet({{1, "parts", "R1"}, {2, "block", "X1"}, {3, "block", "X2"}}));
+    dir.file("c.cir/b.sht", testSheet({{1, "gate", "U1A"}}));
+    dir.file("c.cir/c.sht", testSheet({{1, "connector", "J1"}}));
+    dir.file("c.cir/mid.sht", testSheet({{1, "gate", "U1B"}, {2, "block", "X9"}}));
+    dir.file("c.cir/leaf.sht", testSheet({{1, "parts", "R?"}}));
+    dir.file("c.cir/netlist.json", kNetList);
+    echo.reset(std::tmpfile());
+    ASSERT_NE(echo, nullptr);
+    fresh();
+  }
+  void fresh() {
+    state = std::make_unique<RecordingState>();
+    state->settings = std::make_unique<Settings>();
+    state->designDir = dir.file("c.cir");
+    state->RunMode = mode::kCircuit;
+    state->setEcho(echo.get());
+  }
+  std::vector<std::string> walk(int level) {
+    state->rows.clear();
+    state->hierarchyLevel = level;
+    RecordTable table;
+    result = state->walkCircuit(table, nullptr);
+    return state->rows;
+  }
+  // The message codes written so far.
+  std::string messages() {
+    std::fflush(echo.get());
+    std::rewind(echo.get());
+    std::string text;
+    char buffer[512];
+    while (std::fgets(buffer, sizeof buffer, echo.get()) != nullptr) text += buffer;
+    return text;
+  }
+  std::string instanceFile() const { return dir.file("c.cir/instance.db"); }
+
+  struct Closer {
+    void operator()(FILE* f) const { std::fclose(f); }
+  };
+  ScratchDir dir;
+  std::unique_ptr<FILE, Closer> echo;
+  std::unique_ptr<RecordingState> state;
+  int result = -1;
+};
+
+using Rows = std::vector<std::string>;
+
+TEST_F(WalkCircuitTest, SheetNumberOrderDepthFirstAndTheLevelRule) {
+  const struct {
+    int level;
+    Rows rows;
+  } cases[] = {
+      {-1, {"R1@0", "R501@1", "R701@1", "U1B@1", "R601@2", "U1A@0", "J1@0"}},
+      {0, {"R1@0", "X1@0", "X2@0", "U1A@0", "J1@0"}},
+      {1, {"R1@0", "R501@1", "R701@1", "U1B@1", "X9@1", "U1A@0", "J1@0"}},
+      {2, {"R1@0", "R501@1", "R701@1", "U1B@1", "R601@2", "U1A@0", "J1@0"}},
+      {-3, {"R1@0", "X1@0", "X2@0", "U1A@0", "J1@0"}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(walk(c.level), c.rows) << "level " << c.level;
+    EXPECT_EQ(result, 1);
+  }
+  EXPECT_EQ(state->exitState, 0);
+  EXPECT_EQ(messages(), "");
+}
+
+TEST_F(WalkCircuitTest, TheFirstWalkSavesTheDatabaseAndLaterOnesNeedNoNetList) {
+  EXPECT_FALSE(std::filesystem::exists(instanceFile()));
+  const Rows first = walk(-1);
+  EXPECT_TRUE(std::filesystem::exists(instanceFile()));
+  std::filesystem::remove(dir.file("c.cir/netlist.json"));
+  fresh();
+  EXPECT_EQ(walk(-1), first);
+  EXPECT_EQ(result, 1);
+}
+
+TEST_F(WalkCircuitTest, AStopFromTheExtractionEndsTheWalk) {
+  state->rowsBeforeStop = 3;
+  EXPECT_EQ(walk(-1), (Rows{"R1@0", "R501@1", "R701@1"}));
+  EXPECT_EQ(result, 0);
+}
+
+TEST_F(WalkCircuitTest, FailuresAreReportedWithTheirCode) {
+  const auto garbage = [&] { dir.file("c.cir/instance.db", "this is not a database at all, only some text"); };
+  const auto builtThen = [&](auto change) {
+    return [this, change] {
+      walk(-1);
+      fresh();
+      change();
+    };
+  };
+  const struct {
+    const char* what;
+    std::function<void()> setUp;
+    const char* code;
+  } cases[] = {
+      {"no net list and no database", [&] { std::filesystem::remove(dir.file("c.cir/netlist.json")); }, "38631"},
+      {"a net list naming a missing sheet", [&] { std::filesystem::remove(dir.file("c.cir/b.sht")); }, "38631"},
+      {"a database that is not one", garbage, "38603"},
+      {"a sheet inside a block that does not read", [&] { dir.file("c.cir/leaf.sht", "{"); }, "38604"},
+      {"a sheet gone after the build", builtThen([&] { std::filesystem::remove(dir.file("c.cir/b.sht")); }), "38610"},
+      {"a sheet without zone grid",
+       [&] {
+         dir.file("c.cir/c.sht", testSheet({{1, "parts", "R2"}}, false));
+       },
+       "38611"},
+  };
+  for (const auto& c : cases) {
+    std::filesystem::remove(instanceFile());
+    SetUp();
+    c.setUp();
+    walk(-1);
+    EXPECT_EQ(result, 0) << c.what;
+    EXPECT_EQ(state->exitState, 1) << c.what;
+    EXPECT_NE(messages().find(std::string("ERROR ") + c.code), std::string::npos) << c.what << ": " << messages();
+  }
+}
+
+TEST_F(WalkCircuitTest, ASheetThatCannotBeLoadedIsReported) {
+  const std::string sql = std::string(kInstanceSchemaSql) +
+                          "INSERT INTO sheets VALUES (1, NULL, 'a.sht', 1, 1), (2, 1, 'leaf.sht', 2, 2);"
+                          "INSERT INTO blocks VALUES (1, 1, 2);"
+                          "INSERT INTO instance_components VALUES (2, 0, 8589934592);";
+  ASSERT_FALSE(dir.database("c.cir/instance.db", sql).empty());
+  EXPECT_EQ(walk(-1), (Rows{"R1@0"}));
+  EXPECT_EQ(result, 0);
+  EXPECT_NE(messages().find("ERROR 38603"), std::string::npos) << messages();
+  EXPECT_NE(messages().find("an instance component of sheet entry 2 is damaged"), std::string::npos);
+}
+
+TEST_F(WalkCircuitTest, ALockHeldElsewhereGivesUpAndBuildsNothing) {
+  const InstanceLock other = InstanceLock::acquire(dir.path(), std::chrono::milliseconds(0));
+  ASSERT_TRUE(other.isHeld());
+  ASSERT_EQ(::setenv("COMPTAB_LOCK_WAIT", "0", 1), 0);
+  walk(-1);
+  ASSERT_EQ(::unsetenv("COMPTAB_LOCK_WAIT"), 0);
+  EXPECT_EQ(result, 0);
+  EXPECT_NE(messages().find("ERROR 38632"), std::string::npos) << messages();
+  EXPECT_FALSE(std::filesystem::exists(instanceFile()));
+}
+
+TEST_F(WalkCircuitTest, ADestinationTheVariantDataDoesNotKnow) {
+  dir.file("c.cir/b.sht", R"({"formatVersion": 1, "sheet": {"region": [0, 0, 10, 10]}, "zone": {"pitch": [5, 5]},
+    "components": [{"number": 1, "type": "parts", "position": [1, 1],
+                    "properties": [["reference", "R9"], ["value", "1k"], ["value@PRO", "2k"]]}]})");
+  state->variantSysSpec = VariantSysSpec::open(dir.file("vmsys.rsc", "separator = \"@\"\n"), 2);
+  state->variantDataSpec = VariantDataSpec::open(dir.file("vmdata.rsc", "destinations = [\"PRO\"]\n"), 2);
+  ASSERT_TRUE(state->variantSysSpec && state->variantDataSpec);
+  state->RunMode |= mode::kCompDest;
+  state->destinations = {"NOPE"};
+  EXPECT_EQ(walk(-1), (Rows{"R1@0", "R501@1", "R701@1", "U1B@1", "R601@2"}));
+  EXPECT_EQ(result, 0);
+  EXPECT_NE(messages().find("ERROR 38616"), std::string::npos) << messages();
+}
+
+}  // namespace
+}  // namespace comptab

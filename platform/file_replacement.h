@@ -1,0 +1,36 @@
+// Replacing a file so that a reader finds either no file (or the old one)
+// or the whole new one, never a part: the new contents are written to a
+// temporary file beside the target, synced, and renamed over the target.
+// A crash or a kill before the rename leaves the target as it was.
+#pragma once
+
+#include <string>
+
+namespace comptab {
+
+class FileReplacement {
+ public:
+  FileReplacement() = default;
+  // Removes the temporary file unless it was committed.
+  ~FileReplacement();
+  FileReplacement(const FileReplacement&) = delete;
+  FileReplacement& operator=(const FileReplacement&) = delete;
+
+  // Creates an empty temporary file <target>.tmp.<process>.<n> in the
+  // target's directory, with the permissions a new file gets there.
+  bool begin(const std::string& target);
+  const std::string& tempPath() const { return temp_; }
+  // Syncs the temporary file to disk, renames it to the target and syncs
+  // the directory, so the new name survives a power cut.
+  bool commit();
+
+  // One line on the last failure, with the file it concerns.
+  const std::string& error() const { return error_; }
+
+ private:
+  std::string target_;
+  std::string temp_;
+  std::string error_;
+};
+
+}  // namespace comptab

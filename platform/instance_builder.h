@@ -1,0 +1,18 @@
+// Filling a new instance database from a net list. Internal to the instance
+// database; callers use InstanceDb::create.
+#pragma once
+
+#include <string>
+
+namespace comptab {
+
+class NetList;
+class SqliteDb;
+
+// Creates the tables in the empty database `db` and writes the hierarchy,
+// in one transaction. Each sheet file inside a block is read once to learn
+// its components. False, with a one-line reason, when a sheet file cannot
+// be read or the database refuses a write.
+bool buildInstanceDb(SqliteDb& db, const NetList& netList, std::string& why);
+
+}  // namespace comptab

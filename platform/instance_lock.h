@@ -1,0 +1,35 @@
+// The lock that lets one run at a time build the instance database of the
+// circuits in a directory: an exclusive flock on the circuits' parent
+// directory itself (docs/circuit.md). Nothing is written to take it, and
+// the system lets go of it when its holder ends, however it ends.
+#pragma once
+
+#include <chrono>
+#include <string>
+
+namespace comptab {
+
+class InstanceLock {
+ public:
+  InstanceLock() = default;  // not held
+  ~InstanceLock();
+  InstanceLock(InstanceLock&& other) noexcept;
+  InstanceLock& operator=(InstanceLock&& other) noexcept;
+  InstanceLock(const InstanceLock&) = delete;
+  InstanceLock& operator=(const InstanceLock&) = delete;
+
+  // Takes the lock on `directory`, trying again until `wait` has passed
+  // while another holder has it.
+  static InstanceLock acquire(const std::string& directory, std::chrono::milliseconds wait);
+
+  bool isHeld() const { return fd_ >= 0; }
+  // Why the lock is not held, in one line; empty when it is.
+  const std::string& reason() const { return reason_; }
+  void release();
+
+ private:
+  int fd_ = -1;
+  std::string reason_;
+};
+
+}  // namespace comptab
