@@ -1,16 +1,12 @@
 #include "platform/rsc_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <charconv>
 #include <limits>
 #include <sstream>
 #include <system_error>
 #include <utility>
 
+#include "platform/file_bytes.h"
 #include "platform/text.h"
 
 // clang-format off
@@ -40,70 +36,6 @@
 namespace comptab {
 
 namespace {
-
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  ~FileDescriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
-
-std::string errnoText() { return std::generic_category().message(errno); }
-
-std::string tooLarge() {
-  return strprintf("the file is larger than the %zu bytes a resource file may have", RscFile::kMaxBytes);
-}
-
-// Reads the whole file into `text`, or puts the reason into `why`.
-bool readWholeFile(const std::string& path, std::string& text, std::string& why) {
-  // O_NONBLOCK keeps a FIFO from hanging us in open(); regular files ignore it.
-  const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-  if (file.get() < 0) {
-    why = "cannot open the file: " + errnoText();
-    return false;
-  }
-  struct stat info {};
-  if (::fstat(file.get(), &info) != 0) {
-    why = "cannot examine the file: " + errnoText();
-    return false;
-  }
-  if (S_ISDIR(info.st_mode)) {
-    why = "this is a directory, not a file";
-    return false;
-  }
-  if (!S_ISREG(info.st_mode)) {
-    why = "this is not a regular file";
-    return false;
-  }
-  if (static_cast<unsigned long long>(info.st_size) > RscFile::kMaxBytes) {
-    why = tooLarge();
-    return false;
-  }
-  text.clear();
-  char buffer[65536];
-  for (;;) {
-    const ssize_t got = ::read(file.get(), buffer, sizeof buffer);
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) {
-      why = "cannot read the file: " + errnoText();
-      return false;
-    }
-    if (got == 0) return true;
-    // The file may have grown since fstat.
-    if (text.size() + static_cast<size_t>(got) > RscFile::kMaxBytes) {
-      why = tooLarge();
-      return false;
-    }
-    text.append(buffer, static_cast<size_t>(got));
-  }
-}
 
 // Shortest text that reads back as the same double, kept recognisably a
 // float ("3.0", not "3").
@@ -219,14 +151,14 @@ RscFile& RscFile::operator=(RscFile&&) noexcept = default;
 
 RscFile RscFile::open(const std::string& path) {
   RscFile file;
-  std::string text;
+  FileBytes bytes;
   std::string why;
-  if (!readWholeFile(path, text, why)) {
+  if (!readFileBytes(path, kMaxBytes, 0, bytes, why)) {
     // Nothing was read, so the place is the very start of the file.
     file.parseError_ = path + ":1:1: " + why;
     return file;
   }
-  toml::parse_result parsed = toml::parse(std::string_view(text), std::string_view(path));
+  toml::parse_result parsed = toml::parse(bytes.text(), std::string_view(path));
   if (!parsed) {
     const toml::parse_error& error = parsed.error();
     file.parseError_ = strprintf("%s:%u:%u: %.*s", path.c_str(), error.source().begin.line, error.source().begin.column,
