@@ -20,6 +20,7 @@ namespace comptab {
 class CompKindTable;
 class ComponentRef;
 class DataResource;
+class DesignDb;
 class Destination;
 class KcdbCache;
 class PropSpecFile;
@@ -68,6 +69,9 @@ class AppState : public BatchLog {
   // Collect the rows of one output item; `destinationName` is null for a
   // table without destinations. 0 when the run must stop (reported).
   int walkSheets(RecordTable& table, const std::string* destinationName);
+  // Opens a sheet file with its sheet and zone grid, the grid moved to its
+  // automatic offset; 0 when it cannot (reported, `db` closed).
+  int openSheet(const std::string& path, DesignDb& db, SheetRef& sheet, ZoneRef& zone);
   int walkCircuit(RecordTable& table, const std::string* destinationName);
   // The parts of the circuit walk (docs/circuit.md): the sheets of one
   // level in sheet-number order, the components of a top-level or a nested

@@ -97,22 +97,10 @@ int AppState::walkSheetList(InstanceSequence<SheetInfo> sheets, RecordTable& tab
   std::stable_sort(order.begin(), order.end(),
                    [](const SheetInfo* a, const SheetInfo* b) { return a->sheetNumber() < b->sheetNumber(); });
   for (SheetInfo* info : order) {
-    DesignDb db = DesignDb::open(dataResource.get(), info->fileName(), 2);
-    if (!db.isValid()) {
-      reportError(ReportKind::InputFile, info->fileName(), 1, msg::kSheetOpen);
-      writeNote(db.reason());
-      return 0;
-    }
-    const SheetRef sheet(db.lookup(DesignDb::kSheetType, "Sheet"));
-    const ZoneRef zone(db.lookup(DesignDb::kZoneType, "Zone"));
-    if (!sheet.isValid() || !zone.isValid()) {
-      db.close(1);
-      reportError(ReportKind::General, "", 1, msg::kSheetIncomplete);
-      // A circuit has many sheets: say which one.
-      writeNote(info->fileName() + ": the sheet has no zone grid");
-      return 0;
-    }
-    normalizeZoneOffset(sheet, zone);
+    DesignDb db;
+    SheetRef sheet;
+    ZoneRef zone;
+    if (openSheet(info->fileName(), db, sheet, zone) == 0) return 0;
     const int walked = info->parentBlock() == nullptr ? walkTopSheet(*info, sheet, zone, table, destinationName)
                                                       : walkNestedSheet(*info, sheet, zone, table, destinationName);
     db.close(1);

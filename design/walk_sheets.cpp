@@ -16,21 +16,31 @@ namespace {
 constexpr std::string_view kBoard = "_TOBOARD";
 }
 
-int AppState::walkSheets(RecordTable& table, const std::string* destinationName) {
-  DesignDb db = DesignDb::open(dataResource.get(), designFile, 2);
+int AppState::openSheet(const std::string& path, DesignDb& db, SheetRef& sheet, ZoneRef& zone) {
+  db = DesignDb::open(dataResource.get(), path, 2);
   if (!db.isValid()) {
-    reportError(ReportKind::InputFile, designFile, 1, msg::kSheetOpen);
+    reportError(ReportKind::InputFile, path, 1, msg::kSheetOpen);
     writeNote(db.reason());
     return 0;
   }
-  const SheetRef sheet(db.lookup(DesignDb::kSheetType, "Sheet"));
-  const ZoneRef zone(db.lookup(DesignDb::kZoneType, "Zone"));
+  sheet = SheetRef(db.lookup(DesignDb::kSheetType, "Sheet"));
+  zone = ZoneRef(db.lookup(DesignDb::kZoneType, "Zone"));
   if (!sheet.isValid() || !zone.isValid()) {
     db.close(1);
     reportError(ReportKind::General, "", 1, msg::kSheetIncomplete);
+    // A circuit has many sheets: say which one.
+    writeNote(path + ": the sheet has no zone grid");
     return 0;
   }
   normalizeZoneOffset(sheet, zone);
+  return 1;
+}
+
+int AppState::walkSheets(RecordTable& table, const std::string* destinationName) {
+  DesignDb db;
+  SheetRef sheet;
+  ZoneRef zone;
+  if (openSheet(designFile, db, sheet, zone) == 0) return 0;
   const Placement where{sheet, zone};
   for (const ComponentRef component : sheet.components()) {
     if (!component.isValid()) continue;
