@@ -85,11 +85,22 @@ int AppState::openDesign() {
   }
   // Both tables are optional: without them kinds show as numbers and
   // titles as property names.
-  if (RunMode & mode::kCompKind)
-    compKindTable = CompKindTable::open(SystemFile::fileName("CompKind", SystemKind::Table), CompKindTable::kReadOnly);
+  // An invalid table is passed over like a missing one, but says why, so
+  // that a broken table is not mistaken for an absent one.
+  if (RunMode & mode::kCompKind) {
+    const std::string path = SystemFile::fileName("CompKind", SystemKind::Table);
+    std::string reason;
+    compKindTable = CompKindTable::open(path, CompKindTable::kReadOnly, &reason);
+    if (!compKindTable && pathAccess(path, Access::Exists)) writeNote(reason);
+  }
   if (RunMode & mode::kPropSpec) {
+    const std::string path = SystemFile::fileNameLang("PropSpec", SystemKind::Table);
+    std::string reason;
     propSpecFile = std::make_unique<PropSpecFile>();
-    if (propSpecFile->readFrom(SystemFile::fileNameLang("PropSpec", SystemKind::Table)) == 0) propSpecFile.reset();
+    if (propSpecFile->readFrom(path, &reason) == 0) {
+      propSpecFile.reset();
+      if (pathAccess(path, Access::Exists)) writeNote(reason);
+    }
   }
   // Without the KCDB the run still lists the design, only unpackaged.
   if (RunMode & (mode::kPackage | mode::kPnPackage)) {

@@ -21,6 +21,8 @@
 #   inputs           optional: names of shared inputs under tests/inputs/,
 #                    one a line, copied into the work folder first
 #   expected.file.N  the file N that the run writes in the work folder
+#   stdout-closed    optional, empty: the run starts with standard output
+#                    closed (expected.out is then empty)
 # In expected files and in env, @WORK@ stands for the work folder and
 # @SUITE@ for the suite root.
 set -u
@@ -59,7 +61,12 @@ fi
 
 args_line=$(sed -n 2p cmd)
 eval "args=($args_line)"
-"$comptab" "${args[@]}" > "$work/.actual.out" 2> "$work/.actual.stderr"
+if [ -f stdout-closed ]; then
+  : > "$work/.actual.out"
+  "$comptab" "${args[@]}" >&- 2> "$work/.actual.stderr"
+else
+  "$comptab" "${args[@]}" > "$work/.actual.out" 2> "$work/.actual.stderr"
+fi
 echo $? > "$work/.actual.status"
 
 errfile=home/halden/dx/log/comptab.err
