@@ -67,6 +67,21 @@ bool JsonReader::wrongType(const char* expected, dom::element value) {
   return fail(std::string("expected ") + expected + ", found " + typeText(value.type()));
 }
 
+bool JsonReader::versionedTop(simdjson::dom::element root, int64_t version, const char* kind,
+                              simdjson::dom::object& top) {
+  if (root.get(top) != simdjson::SUCCESS) return wrongType("a JSON object at the top", root);
+  simdjson::dom::element field;
+  if (top.at_key("formatVersion").get(field) != simdjson::SUCCESS)
+    return fail(std::string("the required field \"formatVersion\" is missing: this is not ") + kind);
+  const Enter step(*this, "formatVersion");
+  int64_t got = 0;
+  if (!integer(field, 0, std::numeric_limits<int64_t>::max(), got)) return false;
+  if (got != version)
+    return fail(strprintf("format version %lld is not supported; this library reads version %lld",
+                          static_cast<long long>(got), static_cast<long long>(version)));
+  return true;
+}
+
 bool JsonReader::fail(const std::string& what) {
   std::string where;
   for (const Step& step : path_) {

@@ -63,6 +63,9 @@ class JsonReader {
   bool text(simdjson::dom::element value, std::string_view& out);
   // An array of exactly `count` 32-bit integers.
   bool ints(simdjson::dom::element value, int32_t* out, size_t count);
+  // The top-level object of a document whose "formatVersion" must be
+  // `version`; `kind` names the document when the field is missing.
+  bool versionedTop(simdjson::dom::element root, int64_t version, const char* kind, simdjson::dom::object& top);
 
   // Calls handle(i, value) for each field whose name is names[i], inside
   // the field's step. Fields whose names start with '#' are comments.

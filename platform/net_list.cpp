@@ -55,18 +55,7 @@ class NetListParser : JsonReader {
 
 bool NetListParser::document(dom::element root, std::vector<NetSheet>& sheets, std::vector<Net>& netsOut) {
   dom::object top;
-  if (root.get(top) != simdjson::SUCCESS) return wrongType("a JSON object at the top", root);
-  dom::element version;
-  if (top.at_key("formatVersion").get(version) != simdjson::SUCCESS)
-    return fail("the required field \"formatVersion\" is missing: this is not a net list");
-  {
-    const Enter step(*this, "formatVersion");
-    int64_t got = 0;
-    if (!integer(version, 0, std::numeric_limits<int64_t>::max(), got)) return false;
-    if (got != kFormatVersion)
-      return fail(strprintf("format version %lld is not supported; this library reads version %lld",
-                            static_cast<long long>(got), static_cast<long long>(kFormatVersion)));
-  }
+  if (!versionedTop(root, kFormatVersion, "a net list", top)) return false;
   static constexpr std::string_view names[] = {"formatVersion", "sheets", "nets"};
   return fields(top, names, 0b011, [&](size_t i, dom::element value) {
     if (i == 1) return sheetList(value, 0, sheets);

@@ -58,18 +58,7 @@ class SheetParser : JsonReader {
 
 bool SheetParser::document(dom::element root) {
   dom::object top;
-  if (root.get(top) != simdjson::SUCCESS) return wrongType("a JSON object at the top", root);
-  dom::element version;
-  if (top.at_key("formatVersion").get(version) != simdjson::SUCCESS)
-    return fail("the required field \"formatVersion\" is missing: this is not a sheet file");
-  {
-    const Enter step(*this, "formatVersion");
-    int64_t got = 0;
-    if (!integer(version, 0, std::numeric_limits<int64_t>::max(), got)) return false;
-    if (got != kFormatVersion)
-      return fail(strprintf("format version %lld is not supported; this library reads version %lld",
-                            static_cast<long long>(got), static_cast<long long>(kFormatVersion)));
-  }
+  if (!versionedTop(root, kFormatVersion, "a sheet file", top)) return false;
   reserveRoom(top);
   static constexpr std::string_view names[] = {"formatVersion", "sheet", "zone", "components"};
   if (!fields(top, names, 0b1011, [&](size_t i, dom::element value) {
