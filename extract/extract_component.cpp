@@ -40,7 +40,7 @@ void copyProperties(const AppState& app, const ComponentRef& component, Componen
       const std::string_view base = name.substr(0, cut);
       // Every name this path sets is a base name, so a base already in the
       // row has been handled.
-      if (row.findProperty(base) != nullptr) continue;
+      if (row.hasProperty(base)) continue;
       unsigned flag = 0;
       value.clear();
       variant->getProperty(base, value, flag, dest);

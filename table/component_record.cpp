@@ -4,32 +4,31 @@
 
 namespace comptab {
 
-PropertyNode& ComponentRecord::setProperty(std::string_view name, PropertyText value) {
+void ComponentRecord::setProperty(NameId name, PropertyText value) {
   if (!properties_) properties_ = std::make_shared<PropertyList>();
-  if (PropertyNode* node = properties_->find(name)) {
-    node->setValue(value);
-    return *node;
-  }
-  return properties_->append(name, value);
-}
-
-PropertyNode* ComponentRecord::findProperty(std::string_view name) {
-  return properties_ ? properties_->find(name) : nullptr;
-}
-
-const PropertyNode* ComponentRecord::findProperty(std::string_view name) const {
-  return properties_ ? properties_->find(name) : nullptr;
+  if (const size_t i = properties_->find(name); i != PropertyList::npos)
+    properties_->set(i, value);
+  else
+    properties_->add(name, value);
 }
 
 PropertyText ComponentRecord::value(std::string_view name) const {
-  const PropertyNode* node = findProperty(name);
-  return node ? node->text() : std::nullopt;
+  if (!properties_) return std::nullopt;
+  const size_t i = properties_->find(name);
+  return i != PropertyList::npos ? properties_->text(i) : std::nullopt;
+}
+
+PropertyText ComponentRecord::value(NameId name) const {
+  if (!properties_) return std::nullopt;
+  const size_t i = properties_->find(name);
+  return i != PropertyList::npos ? properties_->text(i) : std::nullopt;
 }
 
 bool ComponentRecord::matchProperty(std::string_view name, std::string_view pattern,
                                     PatternCache& patterns) const {
-  if (const PropertyNode* node = findProperty(name)) return node->matches(name, pattern, patterns);
-  return pattern.empty();
+  if (!properties_) return pattern.empty();
+  const size_t i = properties_->find(name);
+  return i != PropertyList::npos ? properties_->matches(i, pattern, patterns) : pattern.empty();
 }
 
 void ComponentRecord::clear() {

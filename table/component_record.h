@@ -21,16 +21,16 @@ class PatternCache;
 // holder lets go.
 class ComponentRecord {
  public:
-  // Returns the node that now holds the value; it stays valid until the
-  // list is cleared.
-  PropertyNode& setProperty(std::string_view name, PropertyText value);
-  PropertyNode* findProperty(std::string_view name);
-  const PropertyNode* findProperty(std::string_view name) const;
-  // Absent when the row has no such property or it holds no value.
+  void setProperty(std::string_view name, PropertyText value) { setProperty(internName(name), value); }
+  void setProperty(NameId name, PropertyText value);
+  bool hasProperty(std::string_view name) const { return properties_ && properties_->find(name) != PropertyList::npos; }
+  // Absent when the row has no such property or it holds no value. The
+  // text is good until the row changes.
   PropertyText value(std::string_view name) const;
+  PropertyText value(NameId name) const;
 
   // True when the row's property `name` matches `pattern` (see
-  // PropertyNode::matches); a row without the property matches only an
+  // PropertyList::matches); a row without the property matches only an
   // empty pattern.
   bool matchProperty(std::string_view name, std::string_view pattern, PatternCache& patterns) const;
 

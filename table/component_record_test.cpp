@@ -69,8 +69,6 @@ TEST(ComponentRecordTest, MatchProperty) {
         << c.name << " ~ '" << c.pattern << "'";
   EXPECT_TRUE(ComponentRecord().matchProperty("partName", "", patterns));
   EXPECT_FALSE(ComponentRecord().matchProperty("partName", "R", patterns));
-  // A node tests a pattern only under its own name.
-  EXPECT_FALSE(row.findProperty("partName")->matches("value", "RES", patterns));
 }
 
 }  // namespace

@@ -1,66 +1,139 @@
 #include "table/property_list.h"
 
+#include <cstring>
+#include <functional>
+
 #include "platform/pattern.h"
 
 namespace comptab {
+
+namespace {
+
+// Room set aside for a row's first property: extraction gives a row a few
+// dozen properties of short texts, so most rows never grow their storage.
+constexpr size_t kFirstEntries = 40;
+constexpr size_t kFirstBytes = 320;
+
+// The shared block is addressed by 32-bit offsets; a value that would not
+// fit below this limit gets a text of its own.
+constexpr size_t kBlockLimit = UINT32_MAX - 1;
+
+bool within(std::string_view text, const std::string& block) {
+  const std::less<const char*> before;
+  return !before(text.data(), block.data()) && before(text.data(), block.data() + block.size());
+}
+
+}  // namespace
 
 bool sameValue(PropertyText a, PropertyText b) {
   return a.value_or(std::string_view()) == b.value_or(std::string_view());
 }
 
-PropertyNode::PropertyNode(std::string_view name, PropertyText value) : name_(name) {
-  if (value) value_.emplace(*value);
+PropertyText PropertyList::text(size_t i) const {
+  const Entry& e = entries_[i];
+  if (e.size == kAbsent) return std::nullopt;
+  if (e.capacity == kOwnText) return std::string_view(ownTexts_[e.offset]);
+  return std::string_view(bytes_.data() + e.offset, e.size);
 }
 
-void PropertyNode::set(std::string_view name, PropertyText value) {
-  if (name_ != name) name_.assign(name);
-  setValue(value);
+size_t PropertyList::find(NameId name) const {
+  for (size_t i = 0; i < entries_.size(); ++i)
+    if (entries_[i].name == name) return i;
+  return npos;
 }
 
-void PropertyNode::setValue(PropertyText value) {
-  if (!value) {
-    value_.reset();
-  } else if (!value_) {
-    value_.emplace(*value);
-  } else if (*value_ != *value) {
-    value_->assign(*value);  // reuses the old buffer when it is big enough
-  }
+size_t PropertyList::find(std::string_view name) const {
+  const std::optional<NameId> id = knownName(name);
+  return id ? find(*id) : npos;
 }
 
-void PropertyNode::appendValue(std::string_view text) {
-  if (!value_)
-    value_.emplace(text);
-  else
-    value_->append(text);
-}
-
-bool PropertyNode::matches(std::string_view name, std::string_view pattern,
-                           PatternCache& patterns) const {
-  const std::string_view own = value_ ? std::string_view(*value_) : std::string_view();
-  if (pattern.empty()) return own.empty();
-  if (!nameIs(name)) return false;
-  return patterns.get(pattern).matches(own);
-}
-
-PropertyNode* PropertyList::find(std::string_view name) {
-  for (PropertyNode& node : nodes_)
-    if (node.nameIs(name)) return &node;
-  return nullptr;
-}
-
-const PropertyNode* PropertyList::find(std::string_view name) const {
-  for (const PropertyNode& node : nodes_)
-    if (node.nameIs(name)) return &node;
-  return nullptr;
-}
-
-const PropertyNode* PropertyList::find(std::string_view name, size_t hint) const {
-  if (hint < nodes_.size() && nodes_[hint].nameIs(name)) return &nodes_[hint];
+size_t PropertyList::find(NameId name, size_t hint) const {
+  if (hint < entries_.size() && entries_[hint].name == name) return hint;
   return find(name);
 }
 
-PropertyNode& PropertyList::append(std::string_view name, PropertyText value) {
-  return nodes_.emplace_back(name, value);
+size_t PropertyList::add(NameId name, PropertyText value) {
+  if (entries_.empty()) {
+    entries_.reserve(kFirstEntries);
+    bytes_.reserve(kFirstBytes);
+  }
+  entries_.push_back(Entry{name, kAbsent, 0, 0});
+  if (value) store(entries_.back(), *value);
+  return entries_.size() - 1;
+}
+
+void PropertyList::set(size_t i, PropertyText value) {
+  Entry& e = entries_[i];
+  if (!value) {
+    e.size = kAbsent;
+  } else if (e.capacity == kOwnText) {
+    ownText(e).assign(*value);
+  } else if (e.size != kAbsent && text(i) == *value) {
+    return;
+  } else {
+    store(e, *value);
+  }
+}
+
+// Puts `text` in the entry's place when it fits, else at the end of the
+// block (or in a text of its own when the block is full).
+void PropertyList::store(Entry& e, std::string_view text) {
+  if (text.size() <= e.capacity) {
+    if (!text.empty()) std::memmove(bytes_.data() + e.offset, text.data(), text.size());
+    e.size = static_cast<uint32_t>(text.size());
+    return;
+  }
+  if (text.size() > kBlockLimit - bytes_.size()) {
+    e.capacity = kOwnText;
+    e.offset = static_cast<uint32_t>(ownTexts_.size());
+    ownTexts_.emplace_back(text);
+    e.size = 0;
+    return;
+  }
+  const auto offset = static_cast<uint32_t>(bytes_.size());
+  if (within(text, bytes_)) {
+    const std::string copy(text);  // growing the block may move `text`
+    bytes_.append(copy);
+  } else {
+    bytes_.append(text);
+  }
+  e.offset = offset;
+  e.size = static_cast<uint32_t>(text.size());
+  e.capacity = e.size;
+}
+
+std::string& PropertyList::ownText(Entry& e) {
+  e.size = 0;
+  return ownTexts_[e.offset];
+}
+
+void PropertyList::appendText(size_t i, std::string_view text) {
+  Entry& e = entries_[i];
+  if (e.capacity != kOwnText) {
+    // Merging grows this value row by row: give it a text of its own so
+    // that each step adds to it rather than copying it whole.
+    const PropertyText old = this->text(i);
+    std::string own(old.value_or(std::string_view()));
+    e.capacity = kOwnText;
+    e.offset = static_cast<uint32_t>(ownTexts_.size());
+    ownTexts_.push_back(std::move(own));
+  } else if (e.size == kAbsent) {
+    ownTexts_[e.offset].clear();
+  }
+  ownText(e).append(text);
+}
+
+void PropertyList::clear() {
+  // Give the memory back: a cleared row may be held on to for a while.
+  entries_ = {};
+  bytes_ = {};
+  ownTexts_ = {};
+}
+
+bool PropertyList::matches(size_t i, std::string_view pattern, PatternCache& patterns) const {
+  const std::string_view own = text(i).value_or(std::string_view());
+  if (pattern.empty()) return own.empty();
+  return patterns.get(pattern).matches(own);
 }
 
 }  // namespace comptab

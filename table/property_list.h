@@ -3,10 +3,13 @@
 #pragma once
 
 #include <cstddef>
-#include <deque>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "table/property_name.h"
 
 namespace comptab {
 
@@ -23,56 +26,58 @@ using PropertyText = std::optional<std::string_view>;
 bool sameValue(PropertyText a, PropertyText b);
 inline bool isEmptyValue(PropertyText v) { return !v || v->empty(); }
 
-class PropertyNode {
- public:
-  PropertyNode(std::string_view name, PropertyText value);
-
-  const std::string& name() const { return name_; }
-  const PropertyValue& value() const { return value_; }
-  PropertyText text() const { return value_ ? PropertyText(*value_) : std::nullopt; }
-
-  void set(std::string_view name, PropertyText value);
-  void setValue(PropertyText value);
-  // Adds `text` to the end of the value (an absent value becomes `text`).
-  // Merging many rows into one grows a value piece by piece; appending
-  // keeps that linear where rebuilding the whole value each time is not.
-  void appendValue(std::string_view text);
-  bool nameIs(std::string_view name) const { return name_ == name; }
-
-  // An empty pattern matches an empty value; any other pattern is a regular
-  // expression searched for in the value, and only under this node's name.
-  bool matches(std::string_view name, std::string_view pattern, PatternCache& patterns) const;
-
- private:
-  std::string name_;
-  PropertyValue value_;
-};
-
+// A table holds a row per component, so a row is kept small: its names are
+// interned numbers and its values share one block of text. A value that
+// merging grows piece by piece moves to a text of its own, where appending
+// stays linear. A text handed out by text() is good until the list changes.
 class PropertyList {
  public:
-  // Nodes never move once appended, so a node handed out stays valid until
-  // the list is cleared.
-  using Nodes = std::deque<PropertyNode>;
+  static constexpr size_t npos = SIZE_MAX;
 
-  PropertyNode* find(std::string_view name);
-  const PropertyNode* find(std::string_view name) const;
+  size_t size() const { return entries_.size(); }
+  bool empty() const { return entries_.empty(); }
+  NameId nameId(size_t i) const { return entries_[i].name; }
+  const std::string& name(size_t i) const { return nameText(entries_[i].name); }
+  PropertyText text(size_t i) const;
+
+  // The position of the property, or npos.
+  size_t find(NameId name) const;
+  size_t find(std::string_view name) const;
   // Looks at position `hint` first: rows built by the same code hold their
   // properties in the same order, so merging two of them finds each name
   // at once instead of walking the list.
-  const PropertyNode* find(std::string_view name, size_t hint) const;
+  size_t find(NameId name, size_t hint) const;
 
-  PropertyNode& append(std::string_view name, PropertyText value);
-  void clear() { nodes_.clear(); }
+  // Appends a property the list does not have yet; returns its position.
+  size_t add(NameId name, PropertyText value);
+  void set(size_t i, PropertyText value);
+  // Adds `text` to the end of the value (an absent value becomes `text`).
+  void appendText(size_t i, std::string_view text);
+  void clear();
 
-  size_t size() const { return nodes_.size(); }
-  bool empty() const { return nodes_.empty(); }
-  PropertyNode& operator[](size_t i) { return nodes_[i]; }
-  const PropertyNode& operator[](size_t i) const { return nodes_[i]; }
-  Nodes::const_iterator begin() const { return nodes_.begin(); }
-  Nodes::const_iterator end() const { return nodes_.end(); }
+  // An empty pattern matches an empty value; any other pattern is a regular
+  // expression searched for in the value.
+  bool matches(size_t i, std::string_view pattern, PatternCache& patterns) const;
 
  private:
-  Nodes nodes_;
+  static constexpr uint32_t kAbsent = UINT32_MAX;
+  static constexpr uint32_t kOwnText = UINT32_MAX;
+  // A value lives at bytes_[offset, offset + size) with room for
+  // `capacity` bytes, or, with capacity kOwnText, in ownTexts_[offset].
+  // Size kAbsent marks an absent value.
+  struct Entry {
+    NameId name;
+    uint32_t size;
+    uint32_t offset;
+    uint32_t capacity;
+  };
+
+  void store(Entry& entry, std::string_view text);
+  std::string& ownText(Entry& entry);
+
+  std::vector<Entry> entries_;
+  std::string bytes_;
+  std::vector<std::string> ownTexts_;
 };
 
 }  // namespace comptab

@@ -38,34 +38,33 @@ bool ComponentRecord::merge(std::string_view keyName, const ComponentRecord& oth
                             std::string_view emptyText, std::string_view delimiter) {
   if (!sameValue(value(keyName), other.value(keyName))) return false;
 
-  const PropertyList& theirs = other.properties();
-  std::string merged;
-  if (properties_) {
-    PropertyList& mine = *properties_;
-    for (size_t i = 0; i < mine.size(); ++i) {
-      PropertyNode& node = mine[i];
-      const PropertyNode* match = theirs.find(node.name(), i);
-      const PropertyText their = match ? match->text() : std::nullopt;
-      if (sameValue(node.text(), their)) continue;
-      // In place: a group of many rows grows one value row by row, and
-      // copying it whole at each step would cost the square of its length.
-      if (isEmptyValue(node.text())) node.setValue(emptyText);
-      node.appendValue(delimiter);
-      node.appendValue(orEmptyText(their, emptyText));
+  // A row shares its list with itself: there is nothing to fold in.
+  if (!sharesPropertiesWith(other)) {
+    const PropertyList& theirs = other.properties();
+    if (properties_) {
+      PropertyList& mine = *properties_;
+      for (size_t i = 0; i < mine.size(); ++i) {
+        const size_t match = theirs.find(mine.nameId(i), i);
+        const PropertyText their = match != PropertyList::npos ? theirs.text(match) : std::nullopt;
+        if (sameValue(mine.text(i), their)) continue;
+        // In place: a group of many rows grows one value row by row, and
+        // copying it whole at each step would cost the square of its length.
+        if (isEmptyValue(mine.text(i))) mine.set(i, emptyText);
+        mine.appendText(i, delimiter);
+        mine.appendText(i, orEmptyText(their, emptyText));
+      }
     }
-  }
 
-  // By index: appending to this row's list must not disturb the walk, even
-  // should both rows hold the same list.
-  for (size_t j = 0; j < theirs.size(); ++j) {
-    const PropertyNode& node = theirs[j];
-    if (properties_ && properties_->find(node.name(), j)) continue;
-    merged.assign(emptyText);
-    if (!isEmptyValue(node.text())) {
-      merged.append(delimiter);
-      merged.append(*node.value());
+    std::string merged;
+    for (size_t j = 0; j < theirs.size(); ++j) {
+      if (properties_ && properties_->find(theirs.nameId(j), j) != PropertyList::npos) continue;
+      merged.assign(emptyText);
+      if (const PropertyText text = theirs.text(j); !isEmptyValue(text)) {
+        merged.append(delimiter);
+        merged.append(*text);
+      }
+      setProperty(theirs.nameId(j), merged);
     }
-    setProperty(node.name(), merged);
   }
 
   if (other.packagedFlag) packagedFlag = other.packagedFlag;
@@ -83,9 +82,8 @@ void ComponentRecord::normalise(std::string_view emptyText, std::string_view del
   std::vector<std::string_view> parts;
   std::string joined;
   for (size_t i = 0; i < list.size(); ++i) {
-    PropertyNode& node = list[i];
     parts.clear();
-    const PropertyText value = node.text();
+    const PropertyText value = list.text(i);
     if (isEmptyValue(value)) {
       parts.push_back(emptyText);
     } else {
@@ -98,7 +96,7 @@ void ComponentRecord::normalise(std::string_view emptyText, std::string_view del
     }
 
     if (parts.size() >= 2) {
-      if (!mixedText.empty() && node.name() != "reference") {
+      if (!mixedText.empty() && list.name(i) != "reference") {
         parts.assign(1, mixedText);
       } else {
         sortState().partEmptyText = std::string(emptyText);
@@ -112,7 +110,7 @@ void ComponentRecord::normalise(std::string_view emptyText, std::string_view del
       if (p > 0) joined.append(delimiter);
       joined.append(parts[p]);
     }
-    node.setValue(joined);
+    list.set(i, joined);
   }
 }
 

@@ -29,10 +29,11 @@ inline ComponentRecord makeRow(std::string_view text) {
 // The inverse of makeRow.
 inline std::string describe(const ComponentRecord& row) {
   std::string text;
-  for (const PropertyNode& node : row.properties()) {
+  const PropertyList& list = row.properties();
+  for (size_t i = 0; i < list.size(); ++i) {
     if (!text.empty()) text += ' ';
-    text += node.name();
-    if (node.value()) text += '=' + *node.value();
+    text += list.name(i);
+    if (const PropertyText value = list.text(i)) text += '=' + std::string(*value);
   }
   return text;
 }
