@@ -13,6 +13,7 @@
 
 #include "platform/batch_log.h"
 #include "platform/pattern.h"
+#include "platform/sheet_cache.h"
 #include "settings/settings.h"
 
 namespace comptab {
@@ -116,6 +117,8 @@ class AppState : public BatchLog {
 
   // Search terms are compiled once a run, whatever the number of rows.
   PatternCache patterns;
+  // Each sheet file is read once a run, however many tables and instances.
+  SheetCache sheetCache;
 };
 
 }  // namespace comptab

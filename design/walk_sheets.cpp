@@ -17,7 +17,7 @@ constexpr std::string_view kBoard = "_TOBOARD";
 }
 
 int AppState::openSheet(const std::string& path, DesignDb& db, SheetRef& sheet, ZoneRef& zone) {
-  db = DesignDb::open(dataResource.get(), path, 2);
+  db = DesignDb::open(dataResource.get(), path, 2, &sheetCache);
   if (!db.isValid()) {
     reportError(ReportKind::InputFile, path, 1, msg::kSheetOpen);
     writeNote(db.reason());

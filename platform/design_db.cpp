@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "platform/sheet_cache.h"
 #include "platform/sheet_data.h"
 #include "platform/sheet_reader.h"
 
@@ -150,10 +151,18 @@ bool ZoneOffsetYCommand::execute() {
 
 bool DesignDb::initialize() { return sheetReaderReady(); }
 
-DesignDb DesignDb::open(const DataResource* /*dataResource*/, const std::string& sheetFile, int /*mode*/) {
+DesignDb DesignDb::open(const DataResource* /*dataResource*/, const std::string& sheetFile, int /*mode*/,
+                        SheetCache* cache) {
   DesignDb db;
-  auto sheet = std::make_unique<SheetData>();
   std::string why;
+  if (cache != nullptr) {
+    if (std::shared_ptr<const SheetData> read = cache->get(sheetFile, why))
+      db.sheet_ = workingCopy(std::move(read));
+    else
+      db.reason_ = sheetFile + ": " + why;
+    return db;
+  }
+  auto sheet = std::make_unique<SheetData>();
   if (readSheetFile(sheetFile, *sheet, why)) {
     db.sheet_ = std::move(sheet);
   } else {

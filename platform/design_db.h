@@ -24,6 +24,7 @@
 namespace comptab {
 
 class DataResource;
+class SheetCache;
 struct SheetData;
 
 enum class RefKind : uint8_t { None, Sheet, Zone, Component, Pin, Property };
@@ -264,7 +265,9 @@ class DesignDb {
   // of the file was read and is a sheet of a version this library knows;
   // otherwise reason() says why in one line. The library only reads, so
   // every mode opens the file for reading; the data resource is not needed.
-  static DesignDb open(const DataResource* dataResource, const std::string& sheetFile, int mode);
+  // With a cache, a file it holds is not read again (see sheet_cache.h).
+  static DesignDb open(const DataResource* dataResource, const std::string& sheetFile, int mode,
+                       SheetCache* cache = nullptr);
 
   DesignDb();
   ~DesignDb();

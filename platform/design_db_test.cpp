@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/scratch_dir.h"
+#include "platform/sheet_cache.h"
 
 namespace comptab {
 namespace {
@@ -119,6 +120,33 @@ TEST_F(DesignDbTest, SetPropertyReplacesInPlaceOrAppends) {
   EXPECT_EQ(before.size(), 2u);  // a sequence taken before is a snapshot
   EXPECT_FALSE(r1.setProperty("", "x"));
   EXPECT_FALSE(ComponentRef().setProperty("reference", "x"));
+}
+
+// Every opening through the cache starts from the file as read: what one
+// changes in memory, a later one does not see, even once the first is gone.
+TEST_F(DesignDbTest, CachedOpeningsAreWorkingCopies) {
+  SheetCache cache(1);  // over budget at once: the last one used is kept
+  const std::string path = files.path() + "/s.sht";
+  {
+    DesignDb first = DesignDb::open(nullptr, path, 2, &cache);
+    const SheetRef s = first.lookup(DesignDb::kSheetType, "Sheet");
+    EXPECT_TRUE(s.component(30).setProperty("value", "2k2"));
+    EXPECT_TRUE(s.component(30).setProperty("fitted", "NO"));
+    EXPECT_TRUE(ZoneOffsetXCommand(first.lookup(DesignDb::kZoneType, "Zone"), 99).execute());
+  }
+  files.write("s.sht", "changed, and not read again");
+  DesignDb second = DesignDb::open(nullptr, path, 2, &cache);
+  ASSERT_TRUE(second.isValid()) << second.reason();
+  EXPECT_EQ(namesAndValues(SheetRef(second.lookup(DesignDb::kSheetType, "Sheet")).component(30).properties()),
+            "reference=R1 value=1k ");
+  EXPECT_EQ(ZoneRef(second.lookup(DesignDb::kZoneType, "Zone")).offset(), (Point{10, 20}));
+
+  // A second file pushes the first out; reading it again finds the change.
+  files.write("t.sht", kSheet);
+  EXPECT_TRUE(DesignDb::open(nullptr, files.path() + "/t.sht", 2, &cache).isValid());
+  const DesignDb again = DesignDb::open(nullptr, path, 2, &cache);
+  EXPECT_FALSE(again.isValid());
+  EXPECT_EQ(again.reason().rfind(path + ": ", 0), 0u) << again.reason();
 }
 
 TEST_F(DesignDbTest, MovingKeepsHandlesGoodAndClosingLetsGo) {

@@ -32,4 +32,24 @@ std::string_view TextStore::addLater(std::string_view text) {
   return later_.emplace_back(text);
 }
 
+size_t SheetData::bytes() const {
+  return sizeof(SheetData) + texts.bytesUsed() + components.capacity() * sizeof(ComponentData) +
+         byNumber.capacity() * sizeof(byNumber[0]) + pins.capacity() * sizeof(PinData) +
+         properties.capacity() * sizeof(PropertyData);
+}
+
+std::unique_ptr<SheetData> workingCopy(std::shared_ptr<const SheetData> base) {
+  auto copy = std::make_unique<SheetData>();
+  copy->fileName = base->fileName;
+  copy->region = base->region;
+  copy->hasZone = base->hasZone;
+  copy->zone = base->zone;
+  copy->components = base->components;
+  copy->byNumber = base->byNumber;
+  copy->pins = base->pins;
+  copy->properties = base->properties;
+  copy->base = std::move(base);
+  return copy;
+}
+
 }  // namespace comptab

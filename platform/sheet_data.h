@@ -78,6 +78,9 @@ class TextStore {
 };
 
 struct SheetData {
+  // Roughly what the sheet holds in memory.
+  size_t bytes() const;
+
   std::string fileName;
   Box region;
   bool hasZone = false;
@@ -87,6 +90,12 @@ struct SheetData {
   std::vector<PinData> pins;
   std::vector<PropertyData> properties;  // of components and of pins
   TextStore texts;
+  // A working copy's texts of the file live in the sheet it was copied
+  // from, which it keeps alive; its own store holds only texts set later.
+  std::shared_ptr<const SheetData> base;
 };
+
+// A copy of `base` to change in memory, sharing base's texts.
+std::unique_ptr<SheetData> workingCopy(std::shared_ptr<const SheetData> base);
 
 }  // namespace comptab

@@ -33,6 +33,13 @@ void RecordTable::assign(const RecordTable& other) {
   for (int i = 0; i < count_; ++i) rows_[i].assign(other.rows_[i]);
 }
 
+void RecordTable::reorder(const std::vector<int>& order) {
+  std::vector<ComponentRecord> sorted;
+  sorted.reserve(order.size());
+  for (const int i : order) sorted.push_back(std::move(rows_[i]));
+  std::move(sorted.begin(), sorted.end(), rows_.begin());
+}
+
 void RecordTable::clearRows() {
   for (int i = 0; i < count_; ++i) rows_[i].clear();
   at(0);

@@ -43,6 +43,10 @@ class RecordTable {
                      });
   }
 
+  // Puts the rows in use in the order `order` gives: a permutation of the
+  // positions 0 to count() - 1, new first row first.
+  void reorder(const std::vector<int>& order);
+
   // Clears every row in use (their lists emptied for every holder) and
   // empties the table.
   void clearRows();
