@@ -119,6 +119,7 @@ class AppState : public BatchLog {
   PatternCache patterns;
   // Each sheet file is read once a run, however many tables and instances.
   SheetCache sheetCache;
+  std::unique_ptr<VariantComponent> variantScratch;
 };
 
 }  // namespace comptab

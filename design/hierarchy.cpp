@@ -21,9 +21,9 @@ int sheetDepth(const InstanceSheet* sheet) {
 void hierarchicalId(const BlockInstance* parentBlock, const InstanceComponent& component, std::string& text) {
   // The blocks are met from the inside out; the id reads from the top down.
   std::vector<std::string> steps;
-  steps.push_back(strprintf("%03d.cmp%d", component.instanceSheet().sheetInfo().sheetNumber(), component.number()));
+  steps.push_back(paddedDecimal(component.instanceSheet().sheetInfo().sheetNumber(), 3) + ".cmp" + decimalText(component.number()));
   for (const BlockInstance* block = parentBlock; block != nullptr; block = block->holdingSheet().parentBlock())
-    steps.push_back(strprintf("%03d.cmp%d", block->holdingSheet().sheetNumber(), block->componentNumber()));
+    steps.push_back(paddedDecimal(block->holdingSheet().sheetNumber(), 3) + ".cmp" + decimalText(block->componentNumber()));
   text.clear();
   for (auto step = steps.rbegin(); step != steps.rend(); ++step) {
     if (!text.empty()) text += '/';

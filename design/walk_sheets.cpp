@@ -62,7 +62,9 @@ int AppState::listComponent(const Placement& where, const ComponentRef& componen
   }
   if (!variantSysSpec || !variantDataSpec) return extractComponent(where, component, table, nullptr, nullptr, nullptr);
 
-  VariantComponent variant(*variantSysSpec, *variantDataSpec);
+  // One evaluator for the whole walk: assign() reuses its storage.
+  if (!variantScratch) variantScratch = std::make_unique<VariantComponent>(*variantSysSpec, *variantDataSpec);
+  VariantComponent& variant = *variantScratch;
   variant.assign(component);
   if (!variant.hasDestination(nullptr)) return extractComponent(where, component, table, nullptr, nullptr, nullptr);
 

@@ -23,6 +23,40 @@ namespace {
 constexpr std::string_view kBoard = "_TOBOARD";
 constexpr double kDegreesPerRadian = 57.29577951308232;
 
+// Every name the extraction sets, interned once.
+struct Names {
+  NameId kBitCount = internName("bitCount");
+  NameId kPathNumber = internName("pathNumber");
+  NameId kColor = internName("color");
+  NameId kDEST = internName("_DEST");
+  NameId kHID = internName("_HID");
+  NameId kHLEV = internName("_HLEV");
+  NameId kREFH = internName("_REFH");
+  NameId kREFN = internName("_REFN");
+  NameId kTOBOARD = internName("_TOBOARD");
+  NameId kZONE = internName("_ZONE");
+  NameId kAngle = internName("angle");
+  NameId kComponentKind = internName("componentKind");
+  NameId kComponentType = internName("componentType");
+  NameId kDispContents = internName("dispContents");
+  NameId kId = internName("id");
+  NameId kIsvGate = internName("isvGate");
+  NameId kMirror = internName("mirror");
+  NameId kPositionX = internName("positionX");
+  NameId kPositionY = internName("positionY");
+  NameId kReference = internName("reference");
+  NameId kScale = internName("scale");
+  NameId kSheetId = internName("sheetId");
+  NameId kSheetNumber = internName("sheetNumber");
+  NameId kSymbolName = internName("symbolName");
+};
+
+const Names& names() {
+  static const Names interned;
+  return interned;
+}
+
+
 // The component's own properties. Seen through a variant, each base
 // property takes its value for the destination, and the destinations' own
 // properties ("value@PRO") stand for nothing more; without one they are
@@ -51,37 +85,39 @@ void copyProperties(const AppState& app, const ComponentRef& component, Componen
   }
 }
 
-void setNumber(ComponentRecord& row, std::string_view name, long long number) {
+void setNumber(ComponentRecord& row, NameId name, long long number) {
   row.setProperty(name, decimalText(number));
 }
 
 void setSheetIds(const SheetInfo& info, int32_t number, ComponentRecord& row) {
+  const Names& n = names();
   const int32_t sheetId = info.sheetId() < 0 ? 0 : info.sheetId();
-  row.setProperty("id", decimalText(sheetId) + ".cmp" + decimalText(number));
-  row.setProperty("sheetId", decimalText(sheetId));
-  row.setProperty("sheetNumber", strprintf("%03d", info.sheetNumber()));
+  row.setProperty(n.kId, decimalText(sheetId) + ".cmp" + decimalText(number));
+  row.setProperty(n.kSheetId, decimalText(sheetId));
+  row.setProperty(n.kSheetNumber, paddedDecimal(info.sheetNumber(), 3));
 }
 
 // The component's identifiers: in a circuit its level, its path from the
 // top, and its sheet's id and number; for a single sheet file, the file's
 // name stands for the sheet number.
 void setPlacementIds(const AppState& app, const Placement& where, const ComponentRef& component, ComponentRecord& row) {
+  const Names& n = names();
   if (where.topSheet != nullptr) {
-    row.setProperty("_HLEV", "0");
-    row.setProperty("_HID", strprintf("%03d.cmp%d", where.topSheet->sheetNumber(), component.number()));
+    row.setProperty(n.kHLEV, "0");
+    row.setProperty(n.kHID, paddedDecimal(where.topSheet->sheetNumber(), 3) + ".cmp" + decimalText(component.number()));
     setSheetIds(*where.topSheet, component.number(), row);
   } else if (where.instanceSheet != nullptr && where.instanceComponent != nullptr) {
     const SheetInfo& info = where.instanceSheet->sheetInfo();
-    row.setProperty("_HLEV", decimalText(sheetDepth(where.instanceSheet)));
+    row.setProperty(n.kHLEV, decimalText(sheetDepth(where.instanceSheet)));
     std::string path;
     hierarchicalId(info.parentBlock(), *where.instanceComponent, path);
-    row.setProperty("_HID", path);
+    row.setProperty(n.kHID, path);
     setSheetIds(info, component.number(), row);
   } else {
-    row.setProperty("id", "cmp" + decimalText(component.number()));
+    row.setProperty(n.kId, "cmp" + decimalText(component.number()));
     std::string sheetName = baseName(app.designFile);
     if (const size_t dot = sheetName.rfind('.'); dot != std::string::npos && dot > 0) sheetName.resize(dot);
-    row.setProperty("sheetNumber", sheetName);
+    row.setProperty(n.kSheetNumber, sheetName);
   }
 }
 
@@ -89,50 +125,51 @@ void setPlacementIds(const AppState& app, const Placement& where, const Componen
 
 int extractComponent(AppState& app, const Placement& where, const ComponentRef& component, RecordTable& table,
                      const VariantComponent* variant, const Destination* dest, const std::string* destinationName) {
+  const Names& n = names();
   ComponentRecord row;
   const bool toBoard = destinationName != nullptr && *destinationName == kBoard;
   if (toBoard) dest = nullptr;
   copyProperties(app, component, row, variant, dest, toBoard);
-  row.virtualGateFlag = equalsNoCase(row.value("isvGate").value_or(""), "YES") ? 1 : 0;
+  row.virtualGateFlag = equalsNoCase(row.value(n.kIsvGate).value_or(""), "YES") ? 1 : 0;
 
   setPlacementIds(app, where, component, row);
 
-  if (variant != nullptr) row.setProperty("_TOBOARD", variant->toBoard().value());
-  setNumber(row, "bitCount", component.bitCount());
+  if (variant != nullptr) row.setProperty(n.kTOBOARD, variant->toBoard().value());
+  setNumber(row, n.kBitCount, component.bitCount());
   const uint16_t kind = component.kindCode();
   const CompKind* kindRecord = app.compKindTable ? app.compKindTable->compKind(kind) : nullptr;
   if (kindRecord != nullptr)
-    row.setProperty("componentKind", kindRecord->name);
+    row.setProperty(n.kComponentKind, kindRecord->name);
   else
-    setNumber(row, "componentKind", kind);
+    setNumber(row, n.kComponentKind, kind);
   const uint16_t type = component.typeCode();
-  row.setProperty("componentType", CompType::name(type));
+  row.setProperty(n.kComponentType, CompType::name(type));
   row.gateFlag = CompType::isGate(type) ? 1 : 0;
   row.partsFlag = CompType::isParts(type) ? 1 : 0;
   row.powerBoxFlag = CompType::isPowerBox(type) ? 1 : 0;
-  row.setProperty("symbolName", component.symbolName());
-  setNumber(row, "pathNumber", component.pathNumber());
-  if (variant != nullptr && destinationName != nullptr) row.setProperty("_DEST", *destinationName);
+  row.setProperty(n.kSymbolName, component.symbolName());
+  setNumber(row, n.kPathNumber, component.pathNumber());
+  if (variant != nullptr && destinationName != nullptr) row.setProperty(n.kDEST, *destinationName);
 
-  if (const auto reference = row.value("reference"); reference && !reference->empty()) {
+  if (const auto reference = row.value(n.kReference); reference && !reference->empty()) {
     std::string header;
     std::string number;
     splitReference(app.compKindTable.get(), kind, CompType::isBlock(type), *reference, header, number);
-    row.setProperty("_REFH", header);
-    row.setProperty("_REFN", number);
+    row.setProperty(n.kREFH, header);
+    row.setProperty(n.kREFN, number);
   }
 
   const Point position = component.position();
-  row.setProperty("positionX", fixedText(app.dataResource->decode(position.x), 3));
-  row.setProperty("positionY", fixedText(app.dataResource->decode(position.y), 3));
+  row.setProperty(n.kPositionX, fixedText(app.dataResource->decode(position.x), 3));
+  row.setProperty(n.kPositionY, fixedText(app.dataResource->decode(position.y), 3));
   const ZoneGrid grid{where.zone.offset(), where.zone.pitch(), where.zone.origin(), where.zone.charX(),
                       where.zone.charY()};
-  row.setProperty("_ZONE", zoneLabel(grid, position, where.sheet.region()));
-  row.setProperty("angle", fixedText(component.angle() * kDegreesPerRadian, 2));
-  row.setProperty("scale", fixedText(component.scale(), 2));
-  setNumber(row, "color", component.color());
-  row.setProperty("mirror", component.isMirrored() ? "ON" : "OFF");
-  row.setProperty("dispContents", component.displaysContents() ? "ON" : "OFF");
+  row.setProperty(n.kZONE, zoneLabel(grid, position, where.sheet.region()));
+  row.setProperty(n.kAngle, fixedText(component.angle() * kDegreesPerRadian, 2));
+  row.setProperty(n.kScale, fixedText(component.scale(), 2));
+  setNumber(row, n.kColor, component.color());
+  row.setProperty(n.kMirror, component.isMirrored() ? "ON" : "OFF");
+  row.setProperty(n.kDispContents, component.displaysContents() ? "ON" : "OFF");
   if (app.kcdbCache) addGateData(*app.kcdbCache, component, row);
   return acceptRow(app, table, row);
 }

@@ -21,13 +21,13 @@ bool isCommonTerminal(const PinRef& pin) {
 void addGateData(KcdbCache& kcdb, const ComponentRef& component, ComponentRecord& row) {
   const KcdbComponent* found = kcdb.lookup(row.value("cdbName").value_or(""), row.value("componentName").value_or(""));
   if (found == nullptr) return;
-  row.setProperty("_GCOUNT", strprintf("%d", found->gateCount()));
+  row.setProperty("_GCOUNT", decimalText(found->gateCount()));
 
   for (const PinRef pin : component.pins()) {
     if (!pin.isValid() || isCommonTerminal(pin)) continue;
     const PropertyRef number = pin.property("pinNumber");
     if (!number.isValid()) continue;
-    row.setProperty("_GATENO", strprintf("%d", found->gateNo(number.value())));
+    row.setProperty("_GATENO", decimalText(found->gateNo(number.value())));
     break;
   }
 

@@ -51,6 +51,14 @@ std::string decimalText(long long value) {
   return std::string(buffer, result.ptr);
 }
 
+std::string paddedDecimal(long long value, int width) {
+  std::string text = decimalText(value);
+  const size_t digitsAt = value < 0 ? 1 : 0;
+  if (width > 0 && text.size() < static_cast<size_t>(width))
+    text.insert(digitsAt, static_cast<size_t>(width) - text.size(), '0');
+  return text;
+}
+
 std::string fixedText(double value, int decimals) {
   char buffer[400];  // the widest double in fixed notation has 309 digits before the point
   const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);

@@ -15,6 +15,9 @@ std::string strprintf(const char* format, ...) __attribute__((format(printf, 1, 
 
 // The "%d" and "%.Nf" texts of printf, made without its format parsing:
 // these run once or more for every row of a table.
+// As printf's "%0<width>d": at least `width` characters, the sign counted,
+// zeros after it.
+std::string paddedDecimal(long long value, int width);
 std::string decimalText(long long value);
 std::string fixedText(double value, int decimals);
 

@@ -45,8 +45,10 @@ TEST(Text, ParseInt) {
 }
 
 TEST(Text, NumbersReadAsPrintfWritesThem) {
-  for (long long v : {0LL, -7LL, 2147483647LL, -2147483648LL, 65535LL})
+  for (long long v : {0LL, -7LL, 7LL, 42LL, -42LL, 123LL, -123LL, 2147483647LL, -2147483648LL, 65535LL}) {
     EXPECT_EQ(decimalText(v), strprintf("%lld", v));
+    EXPECT_EQ(paddedDecimal(v, 3), strprintf("%03lld", v)) << v;
+  }
   for (double v : {0.0, -0.0, 1.0005, 2.675, -12.3456, 0.125, 1e300, -1e-300, 90.00000000000001, 2147483.647}) {
     EXPECT_EQ(fixedText(v, 3), strprintf("%.3f", v)) << v;
     EXPECT_EQ(fixedText(v, 2), strprintf("%.2f", v)) << v;

@@ -112,12 +112,20 @@ void VariantComponent::assign(const ComponentRef& component) {
     entries_.push_back({name.substr(0, cut), static_cast<int64_t>(destination->index()), property.value()});
     ++variantCount_;
   }
-  std::sort(entries_.begin(), entries_.end(), [](const Entry& a, const Entry& b) {
+  // Most components have no variant at all; their few lookups walk the
+  // entries rather than pay for a sort.
+  if (variantCount_ == 0) return;
+  std::stable_sort(entries_.begin(), entries_.end(), [](const Entry& a, const Entry& b) {
     return std::tie(a.base, a.destination) < std::tie(b.base, b.destination);
   });
 }
 
 const VariantComponent::Entry* VariantComponent::find(std::string_view name, int64_t destination) const {
+  if (variantCount_ == 0) {
+    if (destination != -1) return nullptr;
+    const auto at = std::find_if(entries_.begin(), entries_.end(), [name](const Entry& e) { return e.base == name; });
+    return at == entries_.end() ? nullptr : &*at;
+  }
   const auto at = std::lower_bound(entries_.begin(), entries_.end(), std::tie(name, destination),
                                    [](const Entry& entry, const std::tuple<std::string_view&, int64_t&>& key) {
                                      return std::tie(entry.base, entry.destination) < key;

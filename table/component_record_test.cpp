@@ -24,6 +24,26 @@ TEST(ComponentRecordTest, AbsentAndEmptyValuesStayApart) {
   EXPECT_EQ(describe(row), "reference=R2 value note= partName=RES");
 }
 
+// Values grow, shrink and move about one block of text; names are found by
+// an index for the first names of the run and by a walk for the others,
+// and past the index's reach in a long row.
+TEST(ComponentRecordTest, LongRowsAndChangingValuesKeepEveryProperty) {
+  ComponentRecord row;
+  row.setProperty("reference", "R1");
+  for (int i = 0; i < 300; ++i) row.setProperty("p" + std::to_string(i), std::string(i % 20, 'x'));
+  row.setProperty("value", "placed after the index's reach");
+  for (int i = 0; i < 300; i += 7) row.setProperty("p" + std::to_string(i), "longer than before: " + std::to_string(i));
+  row.setProperty("reference", row.value("p7"));  // a value of the same row
+  for (int i = 0; i < 300; ++i) {
+    const std::string expected = i % 7 == 0 ? "longer than before: " + std::to_string(i) : std::string(i % 20, 'x');
+    ASSERT_EQ(row.value("p" + std::to_string(i)), expected) << i;
+  }
+  EXPECT_EQ(row.value("reference"), "longer than before: 7");
+  EXPECT_EQ(row.value("value"), "placed after the index's reach");
+  EXPECT_EQ(row.properties().size(), 302u);
+  EXPECT_FALSE(row.value("p300"));
+}
+
 TEST(ComponentRecordTest, CopiesShareTheirPropertyList) {
   ComponentRecord a = makeRow("reference=R1");
   a.strings = {"QUAD:1"};

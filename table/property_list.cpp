@@ -1,6 +1,8 @@
 #include "table/property_list.h"
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <functional>
 
 #include "platform/pattern.h"
@@ -37,6 +39,13 @@ PropertyText PropertyList::text(size_t i) const {
 }
 
 size_t PropertyList::find(NameId name) const {
+  if (name >= kIndexed) return scan(name);
+  if (const uint8_t slot = slots_[name]; slot != 0) return slot - 1u;
+  // Only a list longer than the index reaches can hold the name unindexed.
+  return entries_.size() > kIndexedPositions ? scan(name) : npos;
+}
+
+size_t PropertyList::scan(NameId name) const {
   for (size_t i = 0; i < entries_.size(); ++i)
     if (entries_[i].name == name) return i;
   return npos;
@@ -57,6 +66,7 @@ size_t PropertyList::add(NameId name, PropertyText value) {
     entries_.reserve(kFirstEntries);
     bytes_.reserve(kFirstBytes);
   }
+  if (name < kIndexed && entries_.size() < kIndexedPositions) slots_[name] = static_cast<uint8_t>(entries_.size() + 1);
   entries_.push_back(Entry{name, kAbsent, 0, 0});
   if (value) store(entries_.back(), *value);
   return entries_.size() - 1;
@@ -125,6 +135,7 @@ void PropertyList::appendText(size_t i, std::string_view text) {
 
 void PropertyList::clear() {
   // Give the memory back: a cleared row may be held on to for a while.
+  std::fill(std::begin(slots_), std::end(slots_), uint8_t{0});
   entries_ = {};
   bytes_ = {};
   ownTexts_ = {};

@@ -74,7 +74,14 @@ class PropertyList {
 
   void store(Entry& entry, std::string_view text);
   std::string& ownText(Entry& entry);
+  size_t scan(NameId name) const;
 
+  // Where the first few dozen names of the run stand in this list (position
+  // + 1, 0 for none), so that finding them takes no walk: every row holds
+  // the names extraction gives it, and those are met first.
+  static constexpr NameId kIndexed = 64;
+  static constexpr size_t kIndexedPositions = 255;
+  uint8_t slots_[kIndexed] = {};
   std::vector<Entry> entries_;
   std::string bytes_;
   std::vector<std::string> ownTexts_;
