@@ -5,6 +5,7 @@
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "$1" && pwd); shift
+export E2E_GEN=${E2E_GEN:-$build/gen_design}
 for name in "$@"; do
   "$here/run_case.sh" "$build/app/comptab" "$here/e2e/$name" "$(dirname "$here")/suite" --accept
 done

@@ -11,7 +11,8 @@
 #   env              optional: NAME=VALUE lines, or -NAME to unset NAME
 #   setup            optional: bash run in the work folder first ($E2E_SUITE is
 #                    the shipped suite root, $E2E_COMPTAB the comptab under
-#                    test, for cases that need an earlier run); exit 77 skips
+#                    test, for cases that need an earlier run; $E2E_GEN, when
+#                    set, the design generator gen_design); exit 77 skips
 #   expected.status  the exit status
 #   expected.out     standard output (optional: absent means not compared)
 #   expected.stderr  standard error (optional)
@@ -23,13 +24,22 @@
 #   expected.file.N  the file N that the run writes in the work folder
 #   stdout-closed    optional, empty: the run starts with standard output
 #                    closed (expected.out is then empty)
+#   as-nobody        optional, empty: setup and run go as the user nobody, so
+#                    that a file without read or write permission stops the
+#                    run as it stops any user but root; a root runner uses
+#                    setpriv (util-linux), any other runner runs as itself
+#   check            optional: bash run in the work folder after the run, for
+#                    what expected files cannot hold (a large table, files
+#                    left behind); a status other than 0 fails the case
 # In expected files and in env, @WORK@ stands for the work folder and
-# @SUITE@ for the suite root.
+# @SUITE@ for the suite root; in expected files, @PID@ for the process id in
+# the name of a temporary file (NAME.tmp.PID.N).
 set -u
 comptab=$1 case_dir=$2 suite=$3 accept=${4:-}
 name=$(basename "$case_dir")
 work=$(mktemp -d "${TMPDIR:-/tmp}/comptab-e2e.XXXXXX")
-trap 'chmod -R u+rwx "$work" 2>/dev/null; rm -rf "$work"' EXIT
+aside=""  # copies of comptab and the suite for a user who cannot reach them
+trap 'chmod -R u+rwx "$work" 2>/dev/null; rm -rf "$work" ${aside:+"$aside"}' EXIT
 inputs_dir=$(cd "$(dirname "$0")" && pwd)/inputs
 if [ -f "$case_dir/inputs" ]; then
   while IFS= read -r input || [ -n "$input" ]; do
@@ -39,6 +49,21 @@ fi
 cp -R "$case_dir"/. "$work"/
 mkdir -p "$work/home"
 cd "$work" || exit 1
+
+as=()  # the command prefix that runs setup and comptab as another user
+if [ -f as-nobody ] && [ "$(id -u)" -eq 0 ]; then
+  command -v setpriv > /dev/null || { echo "skipped: running as nobody needs setpriv (util-linux)"; exit 77; }
+  as=(setpriv --reuid=nobody --regid=nogroup --clear-groups --)
+  # The folders above the build tree or the sources may be closed to others.
+  if ! "${as[@]}" test -x "$comptab" || ! "${as[@]}" test -r "$suite/system/kordata.rsc"; then
+    aside=$(mktemp -d "${TMPDIR:-/tmp}/comptab-e2e-aside.XXXXXX")
+    cp "$comptab" "$aside/comptab" && cp -R "$suite" "$aside/suite" || exit 1
+    chmod -R a+rX "$aside"
+    comptab=$aside/comptab suite=$aside/suite
+  fi
+  chown -R nobody:nogroup "$work"
+  "${as[@]}" test -w "$work" || { echo "nobody cannot reach the work folder $work (TMPDIR?)"; exit 1; }
+fi
 
 export HOME="$work/home" KDXROOT="$suite"
 unset KDXLANG KSYSROOT
@@ -53,7 +78,7 @@ fi
 export E2E_SUITE="$suite"  # for setup scripts that build a suite root of their own
 export E2E_COMPTAB="$comptab"
 if [ -f setup ]; then
-  bash setup
+  "${as[@]}" bash setup
   rc=$?
   [ $rc -eq 77 ] && { echo "skipped by setup"; exit 77; }
   [ $rc -ne 0 ] && { echo "setup failed ($rc)"; exit 1; }
@@ -63,16 +88,16 @@ args_line=$(sed -n 2p cmd)
 eval "args=($args_line)"
 if [ -f stdout-closed ]; then
   : > "$work/.actual.out"
-  "$comptab" "${args[@]}" >&- 2> "$work/.actual.stderr"
+  "${as[@]}" "$comptab" "${args[@]}" >&- 2> "$work/.actual.stderr"
 else
-  "$comptab" "${args[@]}" > "$work/.actual.out" 2> "$work/.actual.stderr"
+  "${as[@]}" "$comptab" "${args[@]}" > "$work/.actual.out" 2> "$work/.actual.stderr"
 fi
 echo $? > "$work/.actual.status"
 
 errfile=home/halden/dx/log/comptab.err
 [ -f errfile ] && errfile=$(head -n 1 errfile)
 
-normalise() { sed -e "s|$work|@WORK@|g" -e "s|$suite|@SUITE@|g" "$1"; }
+normalise() { sed -e "s|$work|@WORK@|g" -e "s|$suite|@SUITE@|g" -e 's|\.tmp\.[0-9][0-9]*\.|.tmp.@PID@.|g' "$1"; }
 
 if [ "$accept" = "--accept" ]; then
   cp "$work/.actual.status" "$case_dir/expected.status"
@@ -89,6 +114,9 @@ if [ "$accept" = "--accept" ]; then
 fi
 
 failed=0
+if [ -f check ]; then
+  bash check || { echo "the case's check failed"; failed=1; }
+fi
 check() {  # label expected actual
   if ! diff -u --label "expected $1" --label "actual $1" "$2" <(normalise "$3"); then failed=1; fi
 }
