@@ -58,6 +58,7 @@ int App::run() {
   for (size_t i = 0; i < items.size(); ++i) {
     table.setCount(0);
     const std::string* item = items[i];
+    keepInstances = i + 1 < items.size();
     const int walked = (RunMode & mode::kCircuit) ? walkCircuit(table, item) : walkSheets(table, item);
     if (walked == 0) {
       table.clearRows();

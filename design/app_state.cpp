@@ -7,6 +7,7 @@
 #include "platform/prop_spec.h"
 #include "platform/variants.h"
 #include "platform/file_locators.h"
+#include "platform/instance_db.h"
 #include "platform/path.h"
 
 namespace comptab {

@@ -23,6 +23,7 @@ class ComponentRef;
 class DataResource;
 class DesignDb;
 class Destination;
+class InstanceDb;
 class KcdbCache;
 class PropSpecFile;
 class RecordTable;
@@ -120,6 +121,11 @@ class AppState : public BatchLog {
   // Each sheet file is read once a run, however many tables and instances.
   SheetCache sheetCache;
   std::unique_ptr<VariantComponent> variantScratch;
+  // A circuit's instance database stays open from the first table of the
+  // run to the last, and the sheets it loaded stay loaded while another
+  // table is to come (`keepInstances`), so that no table reads them again.
+  std::unique_ptr<InstanceDb> instanceDb;
+  bool keepInstances = false;
 };
 
 }  // namespace comptab

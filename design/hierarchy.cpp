@@ -18,17 +18,31 @@ int sheetDepth(const InstanceSheet* sheet) {
   return depth;
 }
 
-void hierarchicalId(const BlockInstance* parentBlock, const InstanceComponent& component, std::string& text) {
+std::string hierarchicalIdPrefix(const BlockInstance* parentBlock, int32_t sheetNumber) {
   // The blocks are met from the inside out; the id reads from the top down.
-  std::vector<std::string> steps;
-  steps.push_back(paddedDecimal(component.instanceSheet().sheetInfo().sheetNumber(), 3) + ".cmp" + decimalText(component.number()));
+  std::vector<const BlockInstance*> blocks;
   for (const BlockInstance* block = parentBlock; block != nullptr; block = block->holdingSheet().parentBlock())
-    steps.push_back(paddedDecimal(block->holdingSheet().sheetNumber(), 3) + ".cmp" + decimalText(block->componentNumber()));
-  text.clear();
-  for (auto step = steps.rbegin(); step != steps.rend(); ++step) {
-    if (!text.empty()) text += '/';
-    text += *step;
-  }
+    blocks.push_back(block);
+  std::string text;
+  for (auto block = blocks.rbegin(); block != blocks.rend(); ++block)
+    text += paddedDecimal((*block)->holdingSheet().sheetNumber(), 3) + ".cmp" + decimalText((*block)->componentNumber()) + '/';
+  return text + paddedDecimal(sheetNumber, 3) + ".cmp";
+}
+
+SheetTexts circuitSheetTexts(const SheetInfo& info, int depth) {
+  SheetTexts texts;
+  texts.inCircuit = true;
+  texts.level = decimalText(depth);
+  texts.hierarchicalIdPrefix = hierarchicalIdPrefix(info.parentBlock(), info.sheetNumber());
+  texts.sheetId = decimalText(info.sheetId() < 0 ? 0 : info.sheetId());
+  texts.idPrefix = texts.sheetId + ".cmp";
+  texts.sheetNumber = paddedDecimal(info.sheetNumber(), 3);
+  return texts;
+}
+
+void hierarchicalId(const BlockInstance* parentBlock, const InstanceComponent& component, std::string& text) {
+  text = hierarchicalIdPrefix(parentBlock, component.instanceSheet().sheetInfo().sheetNumber()) +
+         decimalText(component.number());
 }
 
 }  // namespace comptab

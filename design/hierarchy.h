@@ -2,13 +2,17 @@
 // path of block components from the top down to one of its components.
 #pragma once
 
+#include <cstdint>
 #include <string>
+
+#include "design/placement.h"
 
 namespace comptab {
 
 class BlockInstance;
 class InstanceComponent;
 class InstanceSheet;
+class SheetInfo;
 
 // 0 for a top-level sheet (and for none), one more for each enclosing
 // block. Counted through the loaded sheets that hold the blocks, so every
@@ -21,5 +25,11 @@ int sheetDepth(const InstanceSheet* sheet);
 // least three digits. `parentBlock` is the block that holds the
 // component's sheet.
 void hierarchicalId(const BlockInstance* parentBlock, const InstanceComponent& component, std::string& text);
+// The same for every component of a sheet, up to the component's own
+// number: "001.cmp4/012.cmp" for sheet 12 inside block 4 of sheet 1.
+std::string hierarchicalIdPrefix(const BlockInstance* parentBlock, int32_t sheetNumber);
+
+// The texts the rows of a circuit's sheet share, for a sheet at `depth`.
+SheetTexts circuitSheetTexts(const SheetInfo& info, int depth);
 
 }  // namespace comptab

@@ -81,12 +81,13 @@ int AppState::walkCircuit(RecordTable& table, const std::string* destinationName
   const std::string instanceFile = instanceFileOf(designDir);
   const std::string parentDir = directoryPart(designDir);
   const std::string circuitName = baseName(designDir);
-  std::unique_ptr<InstanceDb> db = pathAccess(instanceFile, Access::Exists)
-                                       ? openSaved(*this, parentDir, circuitName, instanceFile)
-                                       : buildAndSave(*this, parentDir, circuitName, instanceFile);
-  if (!db) return 0;
-  const int walked = walkSheetList(db->topSheets(), table, destinationName);
-  InstanceDb::close(db, 2);
+  if (!instanceDb) {
+    instanceDb = pathAccess(instanceFile, Access::Exists) ? openSaved(*this, parentDir, circuitName, instanceFile)
+                                                         : buildAndSave(*this, parentDir, circuitName, instanceFile);
+    if (!instanceDb) return 0;
+  }
+  const int walked = walkSheetList(instanceDb->topSheets(), table, destinationName);
+  if (walked == 0 || !keepInstances) InstanceDb::close(instanceDb, 2);
   return walked;
 }
 
@@ -111,7 +112,8 @@ int AppState::walkSheetList(InstanceSequence<SheetInfo> sheets, RecordTable& tab
 
 int AppState::walkTopSheet(const SheetInfo& sheetInfo, SheetRef sheet, ZoneRef zone, RecordTable& table,
                            const std::string* destinationName) {
-  const Placement where{sheet, zone, &sheetInfo};
+  const SheetTexts texts = circuitSheetTexts(sheetInfo, 0);
+  const Placement where{sheet, zone, &sheetInfo, nullptr, nullptr, &texts};
   for (const ComponentRef component : sheet.components()) {
     if (!component.isValid()) continue;
     if (CompType::isBlock(component.typeCode()) && descends(hierarchyLevel, 0)) continue;
@@ -131,6 +133,7 @@ int AppState::walkNestedSheet(SheetInfo& sheetInfo, SheetRef sheet, ZoneRef zone
     return 0;
   }
   const int depth = sheetDepth(instanceSheet);
+  const SheetTexts texts = circuitSheetTexts(sheetInfo, depth);
   for (const InstanceComponent* instance : instanceSheet->components()) {
     if (instance == nullptr) continue;
     // A component the sheet file no longer has is passed over.
@@ -138,14 +141,14 @@ int AppState::walkNestedSheet(SheetInfo& sheetInfo, SheetRef sheet, ZoneRef zone
     if (!component.isValid()) continue;
     instance->overwrite(component);
     if (CompType::isBlock(component.typeCode()) && descends(hierarchyLevel, depth)) continue;
-    const Placement where{sheet, zone, nullptr, instanceSheet, instance};
+    const Placement where{sheet, zone, nullptr, instanceSheet, instance, &texts};
     if (listComponent(where, component, table, destinationName) == 0) {
       sheetInfo.abort();
       return 0;
     }
   }
   const int descended = descendBlocks(sheetInfo, instanceSheet, table, destinationName);
-  sheetInfo.abort();
+  if (!keepInstances) sheetInfo.abort();
   return descended;
 }
 

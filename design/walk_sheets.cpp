@@ -7,6 +7,7 @@
 #include "design/placement.h"
 #include "design/zone_offset.h"
 #include "platform/comp_type.h"
+#include "platform/path.h"
 #include "platform/variants.h"
 #include "settings/run_mode.h"
 
@@ -41,7 +42,10 @@ int AppState::walkSheets(RecordTable& table, const std::string* destinationName)
   SheetRef sheet;
   ZoneRef zone;
   if (openSheet(designFile, db, sheet, zone) == 0) return 0;
-  const Placement where{sheet, zone};
+  SheetTexts texts;
+  texts.sheetNumber = baseName(designFile);
+  if (const size_t dot = texts.sheetNumber.rfind('.'); dot != std::string::npos && dot > 0) texts.sheetNumber.resize(dot);
+  const Placement where{sheet, zone, nullptr, nullptr, nullptr, &texts};
   for (const ComponentRef component : sheet.components()) {
     if (!component.isValid()) continue;
     if (listComponent(where, component, table, destinationName) == 0) {

@@ -89,36 +89,23 @@ void setNumber(ComponentRecord& row, NameId name, long long number) {
   row.setProperty(name, decimalText(number));
 }
 
-void setSheetIds(const SheetInfo& info, int32_t number, ComponentRecord& row) {
-  const Names& n = names();
-  const int32_t sheetId = info.sheetId() < 0 ? 0 : info.sheetId();
-  row.setProperty(n.kId, decimalText(sheetId) + ".cmp" + decimalText(number));
-  row.setProperty(n.kSheetId, decimalText(sheetId));
-  row.setProperty(n.kSheetNumber, paddedDecimal(info.sheetNumber(), 3));
-}
-
 // The component's identifiers: in a circuit its level, its path from the
 // top, and its sheet's id and number; for a single sheet file, the file's
 // name stands for the sheet number.
-void setPlacementIds(const AppState& app, const Placement& where, const ComponentRef& component, ComponentRecord& row) {
+void setPlacementIds(const Placement& where, const ComponentRef& component, ComponentRecord& row) {
   const Names& n = names();
-  if (where.topSheet != nullptr) {
-    row.setProperty(n.kHLEV, "0");
-    row.setProperty(n.kHID, paddedDecimal(where.topSheet->sheetNumber(), 3) + ".cmp" + decimalText(component.number()));
-    setSheetIds(*where.topSheet, component.number(), row);
-  } else if (where.instanceSheet != nullptr && where.instanceComponent != nullptr) {
-    const SheetInfo& info = where.instanceSheet->sheetInfo();
-    row.setProperty(n.kHLEV, decimalText(sheetDepth(where.instanceSheet)));
-    std::string path;
-    hierarchicalId(info.parentBlock(), *where.instanceComponent, path);
-    row.setProperty(n.kHID, path);
-    setSheetIds(info, component.number(), row);
-  } else {
-    row.setProperty(n.kId, "cmp" + decimalText(component.number()));
-    std::string sheetName = baseName(app.designFile);
-    if (const size_t dot = sheetName.rfind('.'); dot != std::string::npos && dot > 0) sheetName.resize(dot);
-    row.setProperty(n.kSheetNumber, sheetName);
+  const SheetTexts& texts = *where.texts;
+  const std::string number = decimalText(component.number());
+  if (!texts.inCircuit) {
+    row.setProperty(n.kId, "cmp" + number);
+    row.setProperty(n.kSheetNumber, texts.sheetNumber);
+    return;
   }
+  row.setProperty(n.kHLEV, texts.level);
+  row.setProperty(n.kHID, texts.hierarchicalIdPrefix + number);
+  row.setProperty(n.kId, texts.idPrefix + number);
+  row.setProperty(n.kSheetId, texts.sheetId);
+  row.setProperty(n.kSheetNumber, texts.sheetNumber);
 }
 
 }  // namespace
@@ -132,7 +119,7 @@ int extractComponent(AppState& app, const Placement& where, const ComponentRef& 
   copyProperties(app, component, row, variant, dest, toBoard);
   row.virtualGateFlag = equalsNoCase(row.value(n.kIsvGate).value_or(""), "YES") ? 1 : 0;
 
-  setPlacementIds(app, where, component, row);
+  setPlacementIds(where, component, row);
 
   if (variant != nullptr) row.setProperty(n.kTOBOARD, variant->toBoard().value());
   setNumber(row, n.kBitCount, component.bitCount());
