@@ -57,6 +57,7 @@ TableWriter::TableWriter(const Settings& settings, uint32_t runMode, std::string
         column.kind = Column::Kind::LeftOut;
       }
     }
+    if (column.kind == Column::Kind::Property) column.name = internName(column.text);
     column.width = entryOr(settings.formatWidth, i, 0);
     column.quoted = entryOr(settings.formatQuoted, i, 0) != 0;
     column.rightAligned = entryOr(settings.formatRight, i, 0) != 0;
@@ -112,7 +113,7 @@ void TableWriter::writeRow(OutputStream& stream, const ComponentRecord& row) con
     std::string_view text = column.text;
     if (column.kind == Column::Kind::LeftOut) continue;
     if (column.kind == Column::Kind::Property) {
-      const PropertyText value = row.value(column.text);
+      const PropertyText value = row.value(column.name);
       text = isEmptyValue(value) ? std::string_view(settings_.emptyCell) : *value;
     }
     writeCell(stream, text, column.width, column.notLast, column.quoted, column.rightAligned);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "settings/settings.h"
+#include "table/property_name.h"
 
 namespace comptab {
 
@@ -41,6 +42,7 @@ class TableWriter {
   struct Column {
     enum class Kind { Property, FixedText, LeftOut } kind = Kind::Property;
     std::string_view text;  // the property name, or the fixed text
+    NameId name = 0;        // the property name's number
     int width = 0;
     bool quoted = false;
     bool rightAligned = false;

@@ -15,6 +15,8 @@ void ignoreBrokenPipes() {
   (void)ignored;
 }
 
+constexpr size_t kPendingLimit = size_t{64} << 10;
+
 }  // namespace
 
 OutputStream OutputStream::standardOutput() {
@@ -27,10 +29,15 @@ OutputStream OutputStream::standardOutput() {
 OutputStream::OutputStream(OutputStream&& other) noexcept
     : owned_(std::move(other.owned_)),
       file_(std::exchange(other.file_, nullptr)),
-      failed_(std::exchange(other.failed_, false)) {}
+      failed_(std::exchange(other.failed_, false)),
+      pending_(std::move(other.pending_)) {}
+
+OutputStream::~OutputStream() { drain(); }
 
 OutputStream& OutputStream::operator=(OutputStream&& other) noexcept {
   if (this != &other) {
+    drain();
+    pending_ = std::move(other.pending_);
     owned_ = std::move(other.owned_);
     file_ = std::exchange(other.file_, nullptr);
     failed_ = std::exchange(other.failed_, false);
@@ -40,6 +47,7 @@ OutputStream& OutputStream::operator=(OutputStream&& other) noexcept {
 
 bool OutputStream::open(const std::string& path, bool append) {
   if (isOpen()) close();
+  pending_.clear();
   ignoreBrokenPipes();
   failed_ = false;
   owned_.reset(std::fopen(path.c_str(), append ? "ab" : "wb"));
@@ -52,8 +60,19 @@ void OutputStream::write(std::string_view text) {
     failed_ = true;
     return;
   }
-  if (text.empty()) return;
-  if (std::fwrite(text.data(), 1, text.size(), file_) != text.size()) failed_ = true;
+  if (text.size() >= kPendingLimit) {
+    drain();
+    if (std::fwrite(text.data(), 1, text.size(), file_) != text.size()) failed_ = true;
+    return;
+  }
+  pending_.append(text);
+  if (pending_.size() >= kPendingLimit) drain();
+}
+
+void OutputStream::drain() {
+  if (pending_.empty()) return;
+  if (!file_ || std::fwrite(pending_.data(), 1, pending_.size(), file_) != pending_.size()) failed_ = true;
+  pending_.clear();
 }
 
 void OutputStream::writeRepeated(char c, size_t count) {
@@ -67,11 +86,13 @@ void OutputStream::writeRepeated(char c, size_t count) {
 }
 
 bool OutputStream::flush() {
+  drain();
   if (!file_ || std::fflush(file_) != 0) failed_ = true;
   return ok();
 }
 
 bool OutputStream::close() {
+  drain();
   if (!file_) return ok();
   // A write error can surface only when the buffer goes out, so flush and
   // ask the stream before closing.

@@ -19,8 +19,9 @@ class OutputStream {
   static OutputStream standardOutput();
   OutputStream(OutputStream&& other) noexcept;
   OutputStream& operator=(OutputStream&& other) noexcept;
-  // Closes a file it opened; call close() first to learn whether that failed.
-  ~OutputStream() = default;
+  // Writes what is pending and closes a file it opened; call close() first
+  // to learn whether that failed.
+  ~OutputStream();
 
   // Opens `path` in binary mode, truncating it, or appending when `append`.
   // False when it cannot be opened. A file already open is closed first,
@@ -43,9 +44,15 @@ class OutputStream {
     void operator()(std::FILE* file) const { std::fclose(file); }
   };
 
+  // Hands the pending text to the file.
+  void drain();
+
   std::unique_ptr<std::FILE, FileCloser> owned_;
   std::FILE* file_ = nullptr;  // owned_ or standard output
   bool failed_ = false;
+  // A table is written a cell at a time; gathering the pieces here costs
+  // less than handing each to the C library.
+  std::string pending_;
 };
 
 }  // namespace comptab
