@@ -55,10 +55,21 @@ int App::run() {
   const std::vector<const std::string*> items = outputItems();
   const TableWriter writer(*settings, RunMode, eol, displayNameHook());
   RecordTable table;
+  // Without packaging or grouping, a row made without variants is the same
+  // in every table, so after the first table only the rows made for a
+  // destination are dropped and made again; the sort's tie order (the
+  // walk's) keeps the table as a fresh walk would make it.
+  const bool keepRows =
+      items.size() > 1 && !(RunMode & (mode::kPackage | mode::kPnPackage | mode::kCompDest)) && packageProperty.empty();
   for (size_t i = 0; i < items.size(); ++i) {
-    table.setCount(0);
+    if (keepRows && i > 0)
+      table.removeIf([](const ComponentRecord& row) { return row.perDestination; });
+    else
+      table.setCount(0);
     const std::string* item = items[i];
     keepInstances = i + 1 < items.size();
+    variantRowsOnly = keepRows && i > 0;
+    walkSequence = 0;
     const int walked = (RunMode & mode::kCircuit) ? walkCircuit(table, item) : walkSheets(table, item);
     if (walked == 0) {
       table.clearRows();
@@ -94,7 +105,7 @@ int App::run() {
       out.write(settings->endString);
       out.write(eol);
     }
-    table.clearRows();
+    if (!keepRows) table.clearRows();
     // A full disk or a closed pipe must not pass for a written table.
     if (!out.close()) {
       reportOutputFailure();

@@ -126,6 +126,11 @@ class AppState : public BatchLog {
   // table is to come (`keepInstances`), so that no table reads them again.
   std::unique_ptr<InstanceDb> instanceDb;
   bool keepInstances = false;
+  // Counts the components a walk reaches, in walk order (row sequence).
+  uint32_t walkSequence = 0;
+  // The walk makes only the rows of components seen through their variants
+  // (the rest are kept from the table before).
+  bool variantRowsOnly = false;
 };
 
 }  // namespace comptab

@@ -59,18 +59,21 @@ int AppState::walkSheets(RecordTable& table, const std::string* destinationName)
 
 int AppState::listComponent(const Placement& where, const ComponentRef& component, RecordTable& table,
                             const std::string* destinationName) {
+  ++walkSequence;
   if (!settings->excludeType.empty()) {
     const std::string type = CompType::name(component.typeCode());
     for (const std::string& excluded : settings->excludeType)
       if (excluded == type) return 1;
   }
-  if (!variantSysSpec || !variantDataSpec) return extractComponent(where, component, table, nullptr, nullptr, nullptr);
+  if (!variantSysSpec || !variantDataSpec)
+    return variantRowsOnly ? 1 : extractComponent(where, component, table, nullptr, nullptr, nullptr);
 
   // One evaluator for the whole walk: assign() reuses its storage.
   if (!variantScratch) variantScratch = std::make_unique<VariantComponent>(*variantSysSpec, *variantDataSpec);
   VariantComponent& variant = *variantScratch;
   variant.assign(component);
-  if (!variant.hasDestination(nullptr)) return extractComponent(where, component, table, nullptr, nullptr, nullptr);
+  if (!variant.hasDestination(nullptr))
+    return variantRowsOnly ? 1 : extractComponent(where, component, table, nullptr, nullptr, nullptr);
 
   // With compdest every destination gets its row in the one table; else
   // only the destination of the table being made.

@@ -36,6 +36,7 @@ int acceptRow(AppState& app, RecordTable& table, ComponentRecord& row) {
       return 1;
     }
   }
+  row.sequence = app.walkSequence;
   table.at(table.count()).assign(row);
   return 1;
 }

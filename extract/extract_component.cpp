@@ -121,6 +121,7 @@ int extractComponent(AppState& app, const Placement& where, const ComponentRef& 
 
   setPlacementIds(where, component, row);
 
+  row.perDestination = variant != nullptr;
   if (variant != nullptr) row.setProperty(n.kTOBOARD, variant->toBoard().value());
   setNumber(row, n.kBitCount, component.bitCount());
   const uint16_t kind = component.kindCode();

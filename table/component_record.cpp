@@ -42,6 +42,8 @@ void ComponentRecord::clear() {
   partsFlag = 0;
   powerBoxFlag = 0;
   virtualGateFlag = 0;
+  sequence = 0;
+  perDestination = false;
 }
 
 const PropertyList& ComponentRecord::properties() const {

@@ -65,6 +65,12 @@ class ComponentRecord {
   int32_t partsFlag = 0;
   int32_t powerBoxFlag = 0;
   int32_t virtualGateFlag = 0;
+  // The place of the row's component in the walk that made it: rows that
+  // sort alike keep this order.
+  uint32_t sequence = 0;
+  // Made for one destination (through the component's variants), so it
+  // may differ from table to table.
+  bool perDestination = false;
 
  private:
   std::shared_ptr<PropertyList> properties_;

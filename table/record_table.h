@@ -47,6 +47,14 @@ class RecordTable {
   // positions 0 to count() - 1, new first row first.
   void reorder(const std::vector<int>& order);
 
+  // Drops the rows in use that `drop` picks, keeping the others in order.
+  template <class Drop>
+  void removeIf(Drop drop) {
+    const auto kept = std::stable_partition(rows_.begin(), rows_.begin() + count_,
+                                            [&drop](const ComponentRecord& row) { return !drop(row); });
+    setCount(static_cast<int>(kept - rows_.begin()));
+  }
+
   // Clears every row in use (their lists emptied for every holder) and
   // empties the table.
   void clearRows();

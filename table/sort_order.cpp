@@ -63,7 +63,9 @@ void sortTableByKeys(RecordTable& table) {
     state.sortCurrent = keyCount - 1;
     state.sortSaved = keyCount - 1;
   }
-  if (last < 0 || table.count() < 2) return;
+  // Even without keys the rows are put in walk order: a table made partly
+  // in an earlier walk needs it, and a fresh one is in that order already.
+  if (table.count() < 2) return;
 
   // Most significant key first.
   const size_t width = static_cast<size_t>(last) + 1;
@@ -77,9 +79,9 @@ void sortTableByKeys(RecordTable& table) {
 
   std::vector<int> order(static_cast<size_t>(count));
   std::iota(order.begin(), order.end(), 0);
-  std::stable_sort(order.begin(), order.end(), [&keys, width](int a, int b) {
-    const PropertyText* ka = &keys[static_cast<size_t>(a) * width];
-    const PropertyText* kb = &keys[static_cast<size_t>(b) * width];
+  std::stable_sort(order.begin(), order.end(), [&keys, width, &table](int a, int b) {
+    const PropertyText* ka = keys.data() + static_cast<size_t>(a) * width;
+    const PropertyText* kb = keys.data() + static_cast<size_t>(b) * width;
     for (size_t j = 0; j < width; ++j) {
       if (ka[j] && kb[j]) {
         const int c = compareNames(*ka[j], *kb[j]);
@@ -88,7 +90,8 @@ void sortTableByKeys(RecordTable& table) {
         return !ka[j];
       }
     }
-    return false;
+    // Rows of a table made partly in an earlier walk keep the walk's order.
+    return table[a].sequence < table[b].sequence;
   });
   table.reorder(order);
 }

@@ -42,7 +42,8 @@ void sortTable(RecordTable& table);
 // Every pass the run loop makes: for each key position k from the first to
 // the last, set sortCurrent and sortSaved to k and, unless that key's name
 // is empty, sort. The last key ends up the most significant, and each
-// earlier one breaks ties of the keys after it.
+// earlier one breaks ties of the keys after it; rows tied on every key
+// stand in the order of their sequence numbers (the walk's).
 void sortTableByKeys(RecordTable& table);
 
 }  // namespace comptab
