@@ -54,6 +54,11 @@ int App::run() {
 
   const std::vector<const std::string*> items = outputItems();
   const TableWriter writer(*settings, RunMode, eol, displayNameHook());
+  if (!(RunMode & (mode::kPackage | mode::kPnPackage)) && packageProperty.empty()) {
+    std::vector<NameId>& kept = keptProperties.emplace();
+    for (const std::string& name : settings->formatProperty) kept.push_back(internName(name));
+    for (const std::string& name : settings->sortKey) kept.push_back(internName(name));
+  }
   RecordTable table;
   // Without packaging or grouping, a row made without variants is the same
   // in every table, so after the first table only the rows made for a

@@ -15,6 +15,7 @@
 #include "platform/pattern.h"
 #include "platform/sheet_cache.h"
 #include "settings/settings.h"
+#include "table/property_name.h"
 
 namespace comptab {
 
@@ -131,6 +132,10 @@ class AppState : public BatchLog {
   // The walk makes only the rows of components seen through their variants
   // (the rest are kept from the table before).
   bool variantRowsOnly = false;
+  // When set, rows keep only these properties once made: in a plain
+  // listing nothing reads a property but the columns and the sort keys,
+  // and a big table holds a million rows.
+  std::optional<std::vector<NameId>> keptProperties;
 };
 
 }  // namespace comptab

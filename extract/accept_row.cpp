@@ -37,6 +37,10 @@ int acceptRow(AppState& app, RecordTable& table, ComponentRecord& row) {
     }
   }
   row.sequence = app.walkSequence;
+  if (app.keptProperties)
+    row.keepOnly(*app.keptProperties);
+  else
+    row.compact();
   table.at(table.count()).assign(row);
   return 1;
 }

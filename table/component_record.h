@@ -35,6 +35,15 @@ class ComponentRecord {
   bool matchProperty(std::string_view name, std::string_view pattern, PatternCache& patterns) const;
 
   void assign(const ComponentRecord& other) { *this = other; }
+  // Drops every property whose name `keep` does not hold. The row gets a
+  // list of its own; other holders keep the whole one.
+  void keepOnly(const std::vector<NameId>& keep) {
+    if (properties_) properties_ = std::make_shared<PropertyList>(properties_->only(keep));
+  }
+  // See PropertyList::compact.
+  void compact() {
+    if (properties_) properties_->compact();
+  }
   void clear();
 
   // Folds `other` into this row when both have the same `keyName` value:

@@ -62,7 +62,7 @@ size_t PropertyList::find(NameId name, size_t hint) const {
 }
 
 size_t PropertyList::add(NameId name, PropertyText value) {
-  if (entries_.empty()) {
+  if (entries_.capacity() == 0) {
     entries_.reserve(kFirstEntries);
     bytes_.reserve(kFirstBytes);
   }
@@ -139,6 +139,26 @@ void PropertyList::clear() {
   entries_ = {};
   bytes_ = {};
   ownTexts_ = {};
+}
+
+PropertyList PropertyList::only(const std::vector<NameId>& keep) const {
+  std::vector<size_t> kept;
+  size_t bytes = 0;
+  for (size_t i = 0; i < entries_.size(); ++i) {
+    if (std::find(keep.begin(), keep.end(), entries_[i].name) == keep.end()) continue;
+    kept.push_back(i);
+    bytes += text(i).value_or(std::string_view()).size();
+  }
+  PropertyList list;
+  list.entries_.reserve(kept.size());
+  list.bytes_.reserve(bytes);
+  for (const size_t i : kept) list.add(entries_[i].name, text(i));
+  return list;
+}
+
+void PropertyList::compact() {
+  entries_.shrink_to_fit();
+  bytes_.shrink_to_fit();
 }
 
 bool PropertyList::matches(size_t i, std::string_view pattern, PatternCache& patterns) const {

@@ -54,6 +54,12 @@ class PropertyList {
   // Adds `text` to the end of the value (an absent value becomes `text`).
   void appendText(size_t i, std::string_view text);
   void clear();
+  // A list of this one's properties whose names `keep` holds, in this
+  // list's order, with no room to spare.
+  PropertyList only(const std::vector<NameId>& keep) const;
+  // Gives back the room set aside for growth, once the list is complete: a
+  // table keeps its rows until it is written.
+  void compact();
 
   // An empty pattern matches an empty value; any other pattern is a regular
   // expression searched for in the value.

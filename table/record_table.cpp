@@ -33,11 +33,22 @@ void RecordTable::assign(const RecordTable& other) {
   for (int i = 0; i < count_; ++i) rows_[i].assign(other.rows_[i]);
 }
 
-void RecordTable::reorder(const std::vector<int>& order) {
-  std::vector<ComponentRecord> sorted;
-  sorted.reserve(order.size());
-  for (const int i : order) sorted.push_back(std::move(rows_[i]));
-  std::move(sorted.begin(), sorted.end(), rows_.begin());
+// In place, one cycle of the permutation at a time: a big table's rows
+// are not copied to a second array.
+void RecordTable::reorder(std::vector<int> order) {
+  for (size_t start = 0; start < order.size(); ++start) {
+    if (order[start] < 0 || static_cast<size_t>(order[start]) == start) continue;
+    ComponentRecord first = std::move(rows_[start]);
+    size_t at = start;
+    while (static_cast<size_t>(order[at]) != start) {
+      const size_t from = static_cast<size_t>(order[at]);
+      rows_[at] = std::move(rows_[from]);
+      order[at] = -1;
+      at = from;
+    }
+    rows_[at] = std::move(first);
+    order[at] = -1;
+  }
 }
 
 void RecordTable::clearRows() {

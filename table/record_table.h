@@ -45,14 +45,18 @@ class RecordTable {
 
   // Puts the rows in use in the order `order` gives: a permutation of the
   // positions 0 to count() - 1, new first row first.
-  void reorder(const std::vector<int>& order);
+  void reorder(std::vector<int> order);
 
   // Drops the rows in use that `drop` picks, keeping the others in order.
   template <class Drop>
   void removeIf(Drop drop) {
-    const auto kept = std::stable_partition(rows_.begin(), rows_.begin() + count_,
-                                            [&drop](const ComponentRecord& row) { return !drop(row); });
-    setCount(static_cast<int>(kept - rows_.begin()));
+    int kept = 0;
+    for (int i = 0; i < count_; ++i) {
+      if (drop(rows_[i])) continue;
+      if (kept != i) rows_[kept] = std::move(rows_[i]);
+      ++kept;
+    }
+    setCount(kept);
   }
 
   // Clears every row in use (their lists emptied for every holder) and

@@ -71,29 +71,46 @@ void sortTableByKeys(RecordTable& table) {
   const size_t width = static_cast<size_t>(last) + 1;
   std::vector<std::optional<NameId>> names;
   for (int k = last; k >= 0; --k) names.push_back(knownName(state.sortKeys[k]));
+  // The key values are copied side by side, with the sequence numbers: a big
+  // table's rows lie all over memory, and the sort reads each key many times.
+  struct Key {
+    size_t offset = 0;
+    uint32_t size = 0;
+    bool present = false;
+  };
   const int count = table.count();
-  std::vector<PropertyText> keys(static_cast<size_t>(count) * width);
-  for (int r = 0; r < count; ++r)
-    for (size_t j = 0; j < width; ++j)
-      if (names[j]) keys[static_cast<size_t>(r) * width + j] = table[r].value(*names[j]);
+  std::string texts;
+  std::vector<Key> keys(static_cast<size_t>(count) * width);
+  std::vector<uint32_t> sequence(static_cast<size_t>(count));
+  for (int r = 0; r < count; ++r) {
+    sequence[static_cast<size_t>(r)] = table[r].sequence;
+    for (size_t j = 0; j < width; ++j) {
+      if (!names[j]) continue;
+      if (const PropertyText value = table[r].value(*names[j])) {
+        keys[static_cast<size_t>(r) * width + j] = Key{texts.size(), static_cast<uint32_t>(value->size()), true};
+        texts.append(*value);
+      }
+    }
+  }
 
   std::vector<int> order(static_cast<size_t>(count));
   std::iota(order.begin(), order.end(), 0);
-  std::stable_sort(order.begin(), order.end(), [&keys, width, &table](int a, int b) {
-    const PropertyText* ka = keys.data() + static_cast<size_t>(a) * width;
-    const PropertyText* kb = keys.data() + static_cast<size_t>(b) * width;
+  std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+    const Key* ka = keys.data() + static_cast<size_t>(a) * width;
+    const Key* kb = keys.data() + static_cast<size_t>(b) * width;
     for (size_t j = 0; j < width; ++j) {
-      if (ka[j] && kb[j]) {
-        const int c = compareNames(*ka[j], *kb[j]);
+      if (ka[j].present && kb[j].present) {
+        const int c = compareNames(std::string_view(texts.data() + ka[j].offset, ka[j].size),
+                                   std::string_view(texts.data() + kb[j].offset, kb[j].size));
         if (c != 0) return c < 0;
-      } else if (ka[j] || kb[j]) {
-        return !ka[j];
+      } else if (ka[j].present || kb[j].present) {
+        return !ka[j].present;
       }
     }
     // Rows of a table made partly in an earlier walk keep the walk's order.
-    return table[a].sequence < table[b].sequence;
+    return sequence[static_cast<size_t>(a)] < sequence[static_cast<size_t>(b)];
   });
-  table.reorder(order);
+  table.reorder(std::move(order));
 }
 
 }  // namespace comptab
