@@ -99,9 +99,11 @@ class SheetWriter {
           props(p, base, p.gates == 4 ? "PWR" : "OPPWR", ref);
           const char* vcc = p.gates == 4 ? "14" : "8";
           const char* gnd = p.gates == 4 ? "7" : "4";
+          // Not common terminals: the power box's gate number comes from its
+          // supply pins, as the library database lists them.
           out_ << ", \"pins\": [{\"properties\": [[\"pinNumber\", \"" << vcc
-               << "\"], [\"isCommonTerminal\", \"YES\"], [\"io\", \"VCC\"]]}, {\"properties\": [[\"pinNumber\", \""
-               << gnd << "\"], [\"isCommonTerminal\", \"YES\"], [\"io\", \"GND\"]]}]}";
+               << "\"], [\"io\", \"VCC\"]]}, {\"properties\": [[\"pinNumber\", \"" << gnd
+               << "\"], [\"io\", \"GND\"]]}]}";
         }
       }
     }
