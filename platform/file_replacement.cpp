@@ -1,10 +1,13 @@
 #include "platform/file_replacement.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <memory>
+#include <string_view>
 #include <system_error>
 
 #include "platform/path.h"
@@ -62,6 +65,28 @@ bool FileReplacement::begin(const std::string& target) {
   }
   error_ = stem + "*: no free name for a temporary file";
   return false;
+}
+
+void FileReplacement::removeLeftovers(const std::string& target) {
+  const std::string dir = directoryPart(target);
+  const std::string prefix = baseName(target) + ".tmp.";
+  struct DirCloser {
+    void operator()(DIR* d) const { ::closedir(d); }
+  };
+  const std::unique_ptr<DIR, DirCloser> listing(::opendir(dir.empty() ? "." : dir.c_str()));
+  if (!listing) return;
+  // "<process>.<n>": digits, one dot, digits.
+  const auto isLeftover = [&prefix](std::string_view name) {
+    if (name.substr(0, prefix.size()) != prefix) return false;
+    const std::string_view tail = name.substr(prefix.size());
+    const size_t dot = tail.find('.');
+    if (dot == 0 || dot == std::string_view::npos || dot + 1 == tail.size()) return false;
+    for (size_t i = 0; i < tail.size(); ++i)
+      if (i != dot && (tail[i] < '0' || tail[i] > '9')) return false;
+    return true;
+  };
+  while (const dirent* entry = ::readdir(listing.get()))
+    if (isLeftover(entry->d_name)) ::unlink(joinPath(dir, entry->d_name).c_str());
 }
 
 bool FileReplacement::commit() {

@@ -24,6 +24,11 @@ class FileReplacement {
   // the directory, so the new name survives a power cut.
   bool commit();
 
+  // Removes the temporary files of `target` that runs killed before their
+  // rename left behind. Only for a caller that keeps every other writer of
+  // the target out (a lock), since a live writer's file looks the same.
+  static void removeLeftovers(const std::string& target);
+
   // One line on the last failure, with the file it concerns.
   const std::string& error() const { return error_; }
 

@@ -96,6 +96,7 @@ std::unique_ptr<InstanceDb> InstanceDb::create(const std::string& parentDir, con
 }
 
 bool InstanceDb::save() {
+  FileReplacement::removeLeftovers(instanceFile_);
   FileReplacement file;
   if (!file.begin(instanceFile_)) {
     error_ = file.error();

@@ -195,7 +195,8 @@ class InstanceDb {
                                             const std::string& instanceFile, const NetList& netList,
                                             std::string* reason = nullptr);
   // Writes a created database to its instance file, atomically. False with
-  // error() when it cannot.
+  // error() when it cannot. The caller holds the circuit's lock, so the
+  // temporary files of runs killed while saving are cleared away first.
   bool save();
   static void releaseNetList(std::unique_ptr<NetList>& netList);
   static void close(std::unique_ptr<InstanceDb>& db, int mode);

@@ -150,9 +150,10 @@ TEST_F(InstanceDbTest, TheSequencesIterate) {
 }
 
 TEST_F(InstanceDbTest, SaveWritesTheWholeFileAtOnceAndItOpensAgain) {
-  // A temporary file a killed run left behind is passed over and kept.
+  // A temporary file a killed run left behind is cleared away.
   const std::string stale = "instance.db.tmp." + std::to_string(::getpid()) + ".0";
   dir.file("c.cir/" + stale, "half a database");
+  dir.file("c.cir/instance.db.tmp.notes", "not a temporary file of ours");
   {
     const auto db = create();
     ASSERT_NE(db, nullptr);
@@ -164,7 +165,8 @@ TEST_F(InstanceDbTest, SaveWritesTheWholeFileAtOnceAndItOpensAgain) {
   for (const auto& entry : std::filesystem::directory_iterator(circuit())) names.push_back(entry.path().filename());
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names,
-            (std::vector<std::string>{"instance.db", stale, "leaf.sht", "netlist.json", "other.sht", "top.sht"}));
+            (std::vector<std::string>{"instance.db", "instance.db.tmp.notes", "leaf.sht", "netlist.json", "other.sht",
+                                      "top.sht"}));
 
   // Without the net list: the database alone.
   std::filesystem::remove(circuit() + "/netlist.json");
