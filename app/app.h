@@ -14,6 +14,7 @@
 
 namespace comptab {
 
+class OutputStream;
 class ParameterSet;
 
 class App : public AppState {
@@ -44,7 +45,7 @@ class App : public AppState {
   std::vector<const std::string*> outputItems() const;
   // Column titles from the property display names, when they are open.
   DisplayNameHook displayNameHook() const;
-  void reportOutputFailure();
+  void reportOutputFailure(const OutputStream& out);
   // The final status: exitState, negated when the error file has no name.
   int finalStatus() const { return logReady != 0 ? exitState : -exitState; }
 };

@@ -39,13 +39,16 @@ DisplayNameHook App::displayNameHook() const {
   return [names](std::string_view property) { return names->displayString(PropSpecFile::kComponent, property); };
 }
 
-void App::reportOutputFailure() {
+void App::reportOutputFailure(const OutputStream& out) {
   if (outputPath) {
     reportError(ReportKind::OutputFile, *outputPath, 1, msg::kOutputOpen);
   } else {
     writeError(msg::kOutputOpen, {"standard output"});
     exitState = 1;
   }
+  // The second message says only whether the file exists; the system's
+  // reason tells a full disk from a folder that cannot be written.
+  if (!out.reason().empty()) writeNote((outputPath ? *outputPath : std::string("standard output")) + ": " + out.reason());
 }
 
 int App::run() {
@@ -89,7 +92,7 @@ int App::run() {
     if (outputPath) {
       if (!out.open(*outputPath, i > 0)) {
         table.clearRows();
-        reportOutputFailure();
+        reportOutputFailure(out);
         return finalStatus();
       }
     } else {
@@ -113,7 +116,7 @@ int App::run() {
     if (!keepRows) table.clearRows();
     // A full disk or a closed pipe must not pass for a written table.
     if (!out.close()) {
-      reportOutputFailure();
+      reportOutputFailure(out);
       return finalStatus();
     }
   }

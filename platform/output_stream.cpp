@@ -1,7 +1,9 @@
 #include "platform/output_stream.h"
 
 #include <csignal>
+#include <cerrno>
 #include <cstring>
+#include <system_error>
 #include <utility>
 
 namespace comptab {
@@ -17,6 +19,8 @@ void ignoreBrokenPipes() {
 
 constexpr size_t kPendingLimit = size_t{64} << 10;
 
+std::string systemText(int code) { return code != 0 ? std::generic_category().message(code) : std::string(); }
+
 }  // namespace
 
 OutputStream OutputStream::standardOutput() {
@@ -30,6 +34,7 @@ OutputStream::OutputStream(OutputStream&& other) noexcept
     : owned_(std::move(other.owned_)),
       file_(std::exchange(other.file_, nullptr)),
       failed_(std::exchange(other.failed_, false)),
+      reason_(std::move(other.reason_)),
       pending_(std::move(other.pending_)) {}
 
 OutputStream::~OutputStream() { drain(); }
@@ -41,6 +46,7 @@ OutputStream& OutputStream::operator=(OutputStream&& other) noexcept {
     owned_ = std::move(other.owned_);
     file_ = std::exchange(other.file_, nullptr);
     failed_ = std::exchange(other.failed_, false);
+    reason_ = std::move(other.reason_);
   }
   return *this;
 }
@@ -50,28 +56,35 @@ bool OutputStream::open(const std::string& path, bool append) {
   pending_.clear();
   ignoreBrokenPipes();
   failed_ = false;
+  reason_.clear();
   owned_.reset(std::fopen(path.c_str(), append ? "ab" : "wb"));
   file_ = owned_.get();
+  if (!isOpen()) reason_ = systemText(errno);
   return isOpen();
 }
 
 void OutputStream::write(std::string_view text) {
   if (!file_) {
-    failed_ = true;
+    fail();
     return;
   }
   if (text.size() >= kPendingLimit) {
     drain();
-    if (std::fwrite(text.data(), 1, text.size(), file_) != text.size()) failed_ = true;
+    if (std::fwrite(text.data(), 1, text.size(), file_) != text.size()) fail();
     return;
   }
   pending_.append(text);
   if (pending_.size() >= kPendingLimit) drain();
 }
 
+void OutputStream::fail() {
+  if (!failed_ && reason_.empty()) reason_ = systemText(errno);
+  failed_ = true;
+}
+
 void OutputStream::drain() {
   if (pending_.empty()) return;
-  if (!file_ || std::fwrite(pending_.data(), 1, pending_.size(), file_) != pending_.size()) failed_ = true;
+  if (!file_ || std::fwrite(pending_.data(), 1, pending_.size(), file_) != pending_.size()) fail();
   pending_.clear();
 }
 
@@ -87,7 +100,7 @@ void OutputStream::writeRepeated(char c, size_t count) {
 
 bool OutputStream::flush() {
   drain();
-  if (!file_ || std::fflush(file_) != 0) failed_ = true;
+  if (!file_ || std::fflush(file_) != 0) fail();
   return ok();
 }
 
@@ -96,8 +109,8 @@ bool OutputStream::close() {
   if (!file_) return ok();
   // A write error can surface only when the buffer goes out, so flush and
   // ask the stream before closing.
-  if (std::fflush(file_) != 0 || std::ferror(file_)) failed_ = true;
-  if (owned_ && std::fclose(owned_.release()) != 0) failed_ = true;
+  if (std::fflush(file_) != 0 || std::ferror(file_)) fail();
+  if (owned_ && std::fclose(owned_.release()) != 0) fail();
   file_ = nullptr;
   return ok();
 }

@@ -38,6 +38,8 @@ class OutputStream {
   // stays open. True when nothing written through the stream has failed.
   bool close();
   bool ok() const { return !failed_; }
+  // What the system said of the first failure, or empty.
+  const std::string& reason() const { return reason_; }
 
  private:
   struct FileCloser {
@@ -46,10 +48,13 @@ class OutputStream {
 
   // Hands the pending text to the file.
   void drain();
+  // Records a failure and, the first time, errno's reason.
+  void fail();
 
   std::unique_ptr<std::FILE, FileCloser> owned_;
   std::FILE* file_ = nullptr;  // owned_ or standard output
   bool failed_ = false;
+  std::string reason_;
   // A table is written a cell at a time; gathering the pieces here costs
   // less than handing each to the C library.
   std::string pending_;
