@@ -57,11 +57,18 @@ int App::run() {
 
   const std::vector<const std::string*> items = outputItems();
   const TableWriter writer(*settings, RunMode, eol, displayNameHook());
-  if (!(RunMode & (mode::kPackage | mode::kPnPackage)) && packageProperty.empty()) {
-    std::vector<NameId>& kept = keptProperties.emplace();
-    for (const std::string& name : settings->formatProperty) kept.push_back(internName(name));
-    for (const std::string& name : settings->sortKey) kept.push_back(internName(name));
-  }
+  // What is read of a row once packaging is done: the columns, the sort
+  // keys, and what grouping counts by. Without packaging, rows keep only
+  // these from the start; with it, from the grouping on, where every value
+  // kept is split and sorted.
+  std::vector<NameId> readLater;
+  for (const std::string& name : settings->formatProperty) readLater.push_back(internName(name));
+  for (const std::string& name : settings->sortKey) readLater.push_back(internName(name));
+  for (const std::string_view name : {std::string_view("reference"), std::string_view("partName")})
+    readLater.push_back(internName(name));
+  if (!packageProperty.empty()) readLater.push_back(internName(packageProperty));
+  const bool packaging = (RunMode & (mode::kPackage | mode::kPnPackage)) != 0;
+  if (!packaging) keptProperties = readLater;
   RecordTable table;
   // Without packaging or grouping, a row made without variants is the same
   // in every table, so after the first table only the rows made for a
@@ -85,6 +92,8 @@ int App::run() {
     }
     sortTableByKeys(table);
     if (RunMode & (mode::kPackage | mode::kPnPackage)) packageGates(*this, table, i == 0 ? 1 : 0);
+    if (packaging && ((RunMode & mode::kPnPackage) || !packageProperty.empty()))
+      for (int r = 0; r < table.count(); ++r) table.at(r).keepOnly(readLater);
     if (RunMode & mode::kPnPackage) partNameRows(*this, table);
     if (!packageProperty.empty()) referenceCountRows(*this, table, packageProperty);
 
