@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/batch_log.h"
+#include "platform/design_db.h"
 #include "platform/pattern.h"
 #include "platform/sheet_cache.h"
 #include "settings/settings.h"
@@ -22,7 +23,6 @@ namespace comptab {
 class CompKindTable;
 class ComponentRef;
 class DataResource;
-class DesignDb;
 class Destination;
 class InstanceDb;
 class KcdbCache;
@@ -35,8 +35,6 @@ struct Placement;
 // The circuit walk's handles.
 class InstanceSheet;
 class SheetInfo;
-class SheetRef;
-class ZoneRef;
 template <typename T>
 class InstanceSequence;
 
@@ -74,7 +72,8 @@ class AppState : public BatchLog {
   int walkSheets(RecordTable& table, const std::string* destinationName);
   // Opens a sheet file with its sheet and zone grid, the grid moved to its
   // automatic offset; 0 when it cannot (reported, `db` closed).
-  int openSheet(const std::string& path, DesignDb& db, SheetRef& sheet, ZoneRef& zone);
+  // `shared`: through the run's sheet cache, as a working copy.
+  int openSheet(const std::string& path, DesignDb& db, SheetRef& sheet, ZoneRef& zone, bool shared = true);
   int walkCircuit(RecordTable& table, const std::string* destinationName);
   // The parts of the circuit walk (docs/circuit.md): the sheets of one
   // level in sheet-number order, the components of a top-level or a nested
@@ -127,6 +126,10 @@ class AppState : public BatchLog {
   // table is to come (`keepInstances`), so that no table reads them again.
   std::unique_ptr<InstanceDb> instanceDb;
   bool keepInstances = false;
+  // A sheet file listed alone, likewise.
+  DesignDb designSheet;
+  SheetRef designSheetRef;
+  ZoneRef designZone;
   // Counts the components a walk reaches, in walk order (row sequence).
   uint32_t walkSequence = 0;
   // The walk makes only the rows of components seen through their variants

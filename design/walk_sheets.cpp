@@ -17,8 +17,8 @@ namespace {
 constexpr std::string_view kBoard = "_TOBOARD";
 }
 
-int AppState::openSheet(const std::string& path, DesignDb& db, SheetRef& sheet, ZoneRef& zone) {
-  db = DesignDb::open(dataResource.get(), path, 2, &sheetCache);
+int AppState::openSheet(const std::string& path, DesignDb& db, SheetRef& sheet, ZoneRef& zone, bool shared) {
+  db = DesignDb::open(dataResource.get(), path, 2, shared ? &sheetCache : nullptr);
   if (!db.isValid()) {
     reportError(ReportKind::InputFile, path, 1, msg::kSheetOpen);
     writeNote(db.reason());
@@ -38,10 +38,12 @@ int AppState::openSheet(const std::string& path, DesignDb& db, SheetRef& sheet, 
 }
 
 int AppState::walkSheets(RecordTable& table, const std::string* destinationName) {
-  DesignDb db;
-  SheetRef sheet;
-  ZoneRef zone;
-  if (openSheet(designFile, db, sheet, zone) == 0) return 0;
+  // Nothing the walk does changes a sheet file listed alone, so it is read
+  // once and stays open while another table is to come.
+  DesignDb& db = designSheet;
+  if (!db.isValid() && openSheet(designFile, db, designSheetRef, designZone, false) == 0) return 0;
+  const SheetRef sheet = designSheetRef;
+  const ZoneRef zone = designZone;
   SheetTexts texts;
   texts.sheetNumber = baseName(designFile);
   if (const size_t dot = texts.sheetNumber.rfind('.'); dot != std::string::npos && dot > 0) texts.sheetNumber.resize(dot);
@@ -53,7 +55,7 @@ int AppState::walkSheets(RecordTable& table, const std::string* destinationName)
       return 0;
     }
   }
-  db.close(1);
+  if (!keepInstances) db.close(1);
   return 1;
 }
 
