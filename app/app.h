@@ -46,6 +46,7 @@ class App : public AppState {
   // Column titles from the property display names, when they are open.
   DisplayNameHook displayNameHook() const;
   void reportOutputFailure(const OutputStream& out);
+  std::vector<NameId> propertiesReadAfterPackaging() const;
   // The final status: exitState, negated when the error file has no name.
   int finalStatus() const { return logReady != 0 ? exitState : -exitState; }
 };

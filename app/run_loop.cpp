@@ -51,22 +51,27 @@ void App::reportOutputFailure(const OutputStream& out) {
   if (!out.reason().empty()) writeNote((outputPath ? *outputPath : std::string("standard output")) + ": " + out.reason());
 }
 
+// The columns, the sort keys, and what grouping counts by.
+std::vector<NameId> App::propertiesReadAfterPackaging() const {
+  std::vector<NameId> names;
+  for (const std::string& name : settings->formatProperty) names.push_back(internName(name));
+  for (const std::string& name : settings->sortKey) names.push_back(internName(name));
+  names.push_back(internName("reference"));
+  names.push_back(internName("partName"));
+  if (!packageProperty.empty()) names.push_back(internName(packageProperty));
+  return names;
+}
+
 int App::run() {
   sortState().sortKeys = settings->sortKey;
   if (openDesign() == 0) return finalStatus();
 
   const std::vector<const std::string*> items = outputItems();
   const TableWriter writer(*settings, RunMode, eol, displayNameHook());
-  // What is read of a row once packaging is done: the columns, the sort
-  // keys, and what grouping counts by. Without packaging, rows keep only
-  // these from the start; with it, from the grouping on, where every value
-  // kept is split and sorted.
-  std::vector<NameId> readLater;
-  for (const std::string& name : settings->formatProperty) readLater.push_back(internName(name));
-  for (const std::string& name : settings->sortKey) readLater.push_back(internName(name));
-  for (const std::string_view name : {std::string_view("reference"), std::string_view("partName")})
-    readLater.push_back(internName(name));
-  if (!packageProperty.empty()) readLater.push_back(internName(packageProperty));
+  // Without packaging, rows keep only what is read later from the start;
+  // with it, from the grouping on, where every value kept is split and
+  // sorted.
+  const std::vector<NameId> readLater = propertiesReadAfterPackaging();
   const bool packaging = (RunMode & (mode::kPackage | mode::kPnPackage)) != 0;
   if (!packaging) keptProperties = readLater;
   RecordTable table;
@@ -74,8 +79,7 @@ int App::run() {
   // in every table, so after the first table only the rows made for a
   // destination are dropped and made again; the sort's tie order (the
   // walk's) keeps the table as a fresh walk would make it.
-  const bool keepRows =
-      items.size() > 1 && !(RunMode & (mode::kPackage | mode::kPnPackage | mode::kCompDest)) && packageProperty.empty();
+  const bool keepRows = items.size() > 1 && !packaging && !(RunMode & mode::kCompDest) && packageProperty.empty();
   for (size_t i = 0; i < items.size(); ++i) {
     if (keepRows && i > 0)
       table.removeIf([](const ComponentRecord& row) { return row.perDestination; });
@@ -91,7 +95,7 @@ int App::run() {
       return finalStatus();
     }
     sortTableByKeys(table);
-    if (RunMode & (mode::kPackage | mode::kPnPackage)) packageGates(*this, table, i == 0 ? 1 : 0);
+    if (packaging) packageGates(*this, table, i == 0 ? 1 : 0);
     if (packaging && ((RunMode & mode::kPnPackage) || !packageProperty.empty()))
       for (int r = 0; r < table.count(); ++r) table.at(r).keepOnly(readLater);
     if (RunMode & mode::kPnPackage) partNameRows(*this, table);
