@@ -89,36 +89,29 @@ TEST_F(PackageGatesTest, RowsAndTheirWarnings) {
     Lines rows;
     Lines table;
     Lines warnings;
-    int firstItem = 1;
   };
+  const std::string quadAsPart = "cdbName=QUAD partName=Q componentName=QUAD";
   const Case cases[] = {
       {"other types and rows without a reference pass through",
        {"componentType=connector id=cmp1 reference=U1", gate(2, "U1", "1"), "componentType=gate id=cmp3",
         "componentType=gate id=cmp4 reference=", "componentType=Gate id=cmp5 reference=U1"},
-       {"cmp1 handled", "cmp2 QUAD:1", "cmp3 handled", "cmp4 handled", "cmp5 handled"},
-       {}},
+       {"cmp1 handled", "cmp2 QUAD:1", "cmp3 handled", "cmp4 handled", "cmp5 handled"}, {}},
       {"part name or device differs",
        {gate(1, "U1", "1"), gate(2, "U1", "2", "partName=OTHER"), gate(3, "U1", "3", "cdbName=QUAD-B")},
-       {"cmp1 QUAD:1", "cmp2 handled", "cmp3 handled"},
-       {"38674: cmp2, U1, ", "38674: cmp3, U1, "}},
+       {"cmp1 QUAD:1", "cmp2 handled", "cmp3 handled"}, {"38674: cmp2, U1, ", "38674: cmp3, U1, "}},
       {"a gate does not join a whole part, nor a part another",
-       {ldo(1, "U1", "cdbName=QUAD partName=Q componentName=QUAD"), gate(2, "U1", "2"),
-        ldo(3, "U1", "cdbName=QUAD partName=Q componentName=QUAD _GATENO=2")},
-       {"cmp1 QUAD:1", "cmp2 handled", "cmp3 handled"},
-       {"38674: cmp2, U1, ", "38674: cmp3, U1, "}},
-      {"nor a whole part a gate",
-       {gate(1, "U1", "1"), ldo(2, "U1", "cdbName=QUAD partName=Q componentName=QUAD _GATENO=2")},
-       {"cmp1 QUAD:1", "cmp2 handled"},
-       {"38674: cmp2, U1, "}},
+       {ldo(1, "U1", quadAsPart), gate(2, "U1", "2"), ldo(3, "U1", quadAsPart + " _GATENO=2")},
+       {"cmp1 QUAD:1", "cmp2 handled", "cmp3 handled"}, {"38674: cmp2, U1, ", "38674: cmp3, U1, "}},
+      {"nor a whole part a gate", {gate(1, "U1", "1"), ldo(2, "U1", quadAsPart + " _GATENO=2")},
+       {"cmp1 QUAD:1", "cmp2 handled"}, {"38674: cmp2, U1, "}},
       {"the packaged gates stay gates for a whole part that follows",
-       {powerBox(1, "U1"), gate(2, "U1", "1"), ldo(3, "U1", "cdbName=QUAD partName=Q componentName=QUAD _GATENO=2")},
-       {"cmp1,cmp2 PWR:1+QUAD:1", "cmp3 handled"},
-       {"38674: cmp3, U1, "}},
+       {powerBox(1, "U1"), gate(2, "U1", "1"), ldo(3, "U1", quadAsPart + " _GATENO=2")},
+       {"cmp1,cmp2 PWR:1+QUAD:1", "cmp3 handled"}, {"38674: cmp3, U1, "}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     app.logTo(dir.path());  // a fresh error file
-    EXPECT_EQ(package(c.rows, 0, c.firstItem), c.table);
+    EXPECT_EQ(package(c.rows), c.table);
     EXPECT_EQ(app.messages(), c.warnings);
   }
 }
@@ -150,11 +143,8 @@ TEST_F(PackageGatesTest, PropertyCheck) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.row);
     app.logTo(dir.path());
-    const std::string row = std::string(
-                                "componentType=parts id=cmp1 reference=R1 cdbName=VAL componentName=RES "
-                                "_GATENO=1 ") +
-                            c.row;
-    EXPECT_EQ(package({row}, mode::kCheckKcdbProp), Lines{"cmp1 RES:1"});
+    const std::string row = "componentType=parts id=cmp1 reference=R1 cdbName=VAL componentName=RES _GATENO=1 ";
+    EXPECT_EQ(package({row + c.row}, mode::kCheckKcdbProp), Lines{"cmp1 RES:1"});
     EXPECT_EQ(app.messages(), c.warnings);
   }
   // Without the mode nothing is checked.
@@ -180,12 +170,9 @@ TEST_F(PackageGatesTest, OpenGateCheck) {
         "componentType=gate id=cmp2 reference=U1 cdbName=DUAL componentName=NAND2 _GATENO=2"},
        {"38676: , U1, NAND, "}},
       {"virtual packages and handled rows are not checked",
-       {gate(1, "U1", nullptr, "isvGate=YES"), "componentType=connector id=cmp2 reference=U2 cdbName=QUAD"},
-       {}},
-      {"later items check packages of a destination only",
-       {gate(1, "U1", "1"), gate(2, "U2", "1", "_DEST=A")},
-       {"38676: , U2, QUAD,  (Destination:A)", "38677: , U2, PWR,  (Destination:A)"},
-       0},
+       {gate(1, "U1", nullptr, "isvGate=YES"), "componentType=connector id=cmp2 reference=U2 cdbName=QUAD"}, {}},
+      {"later items check packages of a destination only", {gate(1, "U1", "1"), gate(2, "U2", "1", "_DEST=A")},
+       {"38676: , U2, QUAD,  (Destination:A)", "38677: , U2, PWR,  (Destination:A)"}, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

@@ -29,6 +29,8 @@ TEST(SplitReference, WithAndWithoutTheKindTable) {
       {false, 1, false, "R12", "R", "12"},
       {false, 4, false, "SW3A", "SW", "3A"},
       {false, 1, false, "", "", ""},
+      {false, 1, false, "IC-3", "IC-", "3"},
+      {false, 1, false, "ABC", "ABC", ""},
       {true, 4, false, "SW12", "SW", "12"},
       {true, 4, false, "S12", "S", "12"},     // does not begin with the kind's header: split at the digit
       {true, 1, true, "X7", "X", "7"},        // blocks take the block header

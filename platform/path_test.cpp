@@ -46,23 +46,5 @@ TEST(Path, ExpandMakesAbsolute) {
   EXPECT_EQ(expandPath("/tmp//a/"), "/tmp/a");
 }
 
-TEST(Path, KindsAndAccess) {
-  char dir[] = "/tmp/comptab-path-XXXXXX";
-  ASSERT_NE(mkdtemp(dir), nullptr);
-  const std::string file = joinPath(dir, "f.txt");
-  std::FILE* f = std::fopen(file.c_str(), "w");
-  ASSERT_NE(f, nullptr);
-  std::fclose(f);
-  EXPECT_EQ(pathKind(dir), PathKind::Directory);
-  EXPECT_EQ(pathKind(file), PathKind::File);
-  EXPECT_EQ(pathKind(joinPath(dir, "none")), PathKind::Missing);
-  EXPECT_EQ(pathKind(""), PathKind::Missing);
-  EXPECT_TRUE(pathAccess(file, Access::Readable));
-  EXPECT_TRUE(readableFile(file));
-  EXPECT_FALSE(readableFile(dir));  // a directory is not a readable input file
-  EXPECT_FALSE(pathAccess(joinPath(dir, "none"), Access::Exists));
-  std::filesystem::remove_all(dir);
-}
-
 }  // namespace
 }  // namespace comptab

@@ -27,14 +27,5 @@ TEST(Pattern, ABadPatternMatchesNothing) {
   }
 }
 
-TEST(Pattern, CacheCompilesEachPatternOnce) {
-  PatternCache cache;
-  const Pattern& a = cache.get("R1");
-  const Pattern& b = cache.get(std::string("R") + "1");
-  EXPECT_EQ(&a, &b);
-  EXPECT_NE(&a, &cache.get("R2"));
-  EXPECT_TRUE(a.matches("R10"));
-}
-
 }  // namespace
 }  // namespace comptab

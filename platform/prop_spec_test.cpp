@@ -38,11 +38,11 @@ TEST_F(PropSpecTest, DisplayNamesAndAFailedReadKeepsTheNamesBefore) {
   EXPECT_EQ(titles.displayString(PropSpecFile::kComponent, "partName"), "partName");
 }
 
-// The first reasons are shown whole, the rest by how they start.
+// The first reasons are shown whole, the rest by how they start. An empty
+// file is run end to end.
 TEST_F(PropSpecTest, BrokenFilesGiveTheirReason) {
   const std::string rows = "component must be an array of [property, display name] rows, not ";
   const std::pair<const char*, std::string> cases[] = {
-      {"", "component is missing: the file names no properties"},
       {"[component]\nreference = \"Ref\"\n", rows + "a table or an array of mixed rows"},
       {"component = [[\"reference\", \"Ref\", \"x\"]]\n", "component rows must have 2 cells"},
       {"component = [[1, \"Ref\"]]\n", "component row 1: the property must be a string that is not empty, not 1"},

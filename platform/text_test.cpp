@@ -7,30 +7,6 @@
 namespace comptab {
 namespace {
 
-TEST(Text, CompareNoCase) {
-  EXPECT_EQ(compareNoCase("YES", "yes"), 0);
-  EXPECT_TRUE(equalsNoCase("CrLf", "crlf"));
-  EXPECT_FALSE(equalsNoCase("yes", "yes "));
-  EXPECT_LT(compareNoCase("abc", "ABD"), 0);
-  EXPECT_GT(compareNoCase("b", "A"), 0);
-  EXPECT_LT(compareNoCase("ab", "abc"), 0);
-}
-
-TEST(Text, SplitTextNumber) {
-  struct Case {
-    const char* text;
-    const char* head;
-    const char* number;
-  } cases[] = {{"R12", "R", "12"}, {"U1A", "U", "1A"}, {"12", "", "12"}, {"ABC", "ABC", ""}, {"", "", ""}, {"IC-3", "IC-", "3"}};
-  for (const Case& c : cases) {
-    std::string head = "stale";
-    std::string number = "stale";
-    splitTextNumber(c.text, head, number);
-    EXPECT_EQ(head, c.head) << c.text;
-    EXPECT_EQ(number, c.number) << c.text;
-  }
-}
-
 TEST(Text, ParseInt) {
   int v = 7;
   EXPECT_TRUE(parseInt("-12", v));
