@@ -47,17 +47,9 @@ static_assert(InstanceDb::kSchemaVersion == 1, "kInstanceSchemaSql stamps this v
 namespace {
 
 bool readPragma(SqliteDb& db, const char* name, int64_t& value, std::string& reason) {
-  const auto statement = db.prepare(std::string("PRAGMA ") + name);
-  if (!statement) {
-    reason = db.error();
-    return false;
-  }
-  if (statement->step() != SqliteStatement::Step::Row) {
-    reason = statement->error();
-    return false;
-  }
-  value = statement->columnInt(0);
-  return true;
+  if (db.pragmaInt(name, value)) return true;
+  reason = db.error();
+  return false;
 }
 
 }  // namespace

@@ -75,16 +75,11 @@ Affinity affinityOf(std::string_view declared) {
 }
 
 bool checkVersion(SqliteDb& db, std::string& reason) {
-  const auto statement = db.prepare("PRAGMA user_version");
-  if (!statement) {
+  int64_t version = 0;
+  if (!db.pragmaInt("user_version", version)) {
     reason = db.error();
     return false;
   }
-  if (statement->step() != SqliteStatement::Step::Row) {
-    reason = statement->error();
-    return false;
-  }
-  const int64_t version = statement->columnInt(0);
   if (version != kKcdbSchemaVersion) {
     reason = "schema version " + std::to_string(version) + ", expected " + std::to_string(kKcdbSchemaVersion) +
              (version == 0 ? " (not a KCDB)" : "");

@@ -135,6 +135,17 @@ bool SqliteDb::copyTo(const std::string& path) {
   return true;
 }
 
+bool SqliteDb::pragmaInt(const char* name, int64_t& value) {
+  const auto statement = prepare(std::string("PRAGMA ") + name);
+  if (!statement) return false;
+  if (statement->step() != SqliteStatement::Step::Row) {
+    error_ = statement->error();
+    return false;
+  }
+  value = statement->columnInt(0);
+  return true;
+}
+
 std::unique_ptr<SqliteStatement> SqliteDb::prepare(std::string_view sql) {
   if (!db_) {
     error_ = "database not open";

@@ -39,6 +39,10 @@ class SqliteDb {
   // this database (a table or a column missing, ...); error() tells why.
   std::unique_ptr<SqliteStatement> prepare(std::string_view sql);
 
+  // The integer value of `PRAGMA <name>` (user_version, application_id).
+  // False when it cannot be read; error() tells why.
+  bool pragmaInt(const char* name, int64_t& value);
+
   // Runs SQL text of any number of statements that return no rows needed.
   bool exec(const std::string& sql);
 
