@@ -2,7 +2,7 @@
 
 #include "design/message_codes.h"
 #include "extract/extract_component.h"
-#include "platform/environment.h"
+#include "platform/support/environment.h"
 
 namespace comptab {
 

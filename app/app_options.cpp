@@ -5,18 +5,20 @@
 
 #include "app/app.h"
 #include "design/message_codes.h"
-#include "platform/command_line.h"
-#include "platform/file_locators.h"
-#include "platform/parameter_set.h"
-#include "platform/path.h"
-#include "platform/text.h"
-#include "platform/version_banner.h"
+#include "platform/support/file_locators.h"
+#include "platform/support/parameter_set.h"
+#include "platform/support/path.h"
+#include "platform/support/text.h"
+#include "platform/support/version_banner.h"
 #include "settings/resource_reader.h"
 #include "settings/run_mode.h"
 
 namespace comptab {
 
 namespace {
+
+// The argument table holds the program name and at most this many words.
+constexpr int kMaxWords = 127;
 
 struct ModeWord {
   const char* word;

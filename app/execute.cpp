@@ -2,7 +2,7 @@
 #include "app/app.h"
 #include "design/message_codes.h"
 #include "output/execute_command.h"
-#include "platform/process.h"
+#include "platform/support/process.h"
 
 namespace comptab {
 

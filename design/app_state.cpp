@@ -2,13 +2,13 @@
 
 #include "design/kcdb_cache.h"
 #include "design/message_codes.h"
-#include "platform/comp_kind.h"
-#include "platform/data_resource.h"
-#include "platform/prop_spec.h"
-#include "platform/variants.h"
-#include "platform/file_locators.h"
-#include "platform/instance_db.h"
-#include "platform/path.h"
+#include "platform/circuit/instance_db.h"
+#include "platform/rsc/comp_kind.h"
+#include "platform/rsc/data_resource.h"
+#include "platform/rsc/prop_spec.h"
+#include "platform/sheet/variants.h"
+#include "platform/support/file_locators.h"
+#include "platform/support/path.h"
 
 namespace comptab {
 

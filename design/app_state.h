@@ -11,10 +11,10 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/batch_log.h"
-#include "platform/design_db.h"
-#include "platform/pattern.h"
-#include "platform/sheet_cache.h"
+#include "platform/sheet/design_db.h"
+#include "platform/sheet/sheet_cache.h"
+#include "platform/support/batch_log.h"
+#include "platform/support/pattern.h"
 #include "settings/settings.h"
 #include "table/property_name.h"
 

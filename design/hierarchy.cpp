@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "platform/instance_db.h"
-#include "platform/text.h"
+#include "platform/circuit/instance_db.h"
+#include "platform/support/text.h"
 
 namespace comptab {
 

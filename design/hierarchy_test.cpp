@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/instance_db.h"
-#include "platform/net_list.h"
-#include "platform/scratch_dir.h"
-#include "platform/test_circuit.h"
+#include "platform/circuit/instance_db.h"
+#include "platform/circuit/net_list.h"
+#include "platform/circuit/test_circuit.h"
+#include "platform/support/scratch_dir.h"
 
 namespace comptab {
 namespace {

@@ -12,10 +12,13 @@
 #include <string>
 #include <string_view>
 
-#include "platform/kcdb.h"
-#include "platform/name_set.h"
+#include "platform/kcdb/kcdb.h"
+#include "platform/support/name_set.h"
 
 namespace comptab {
+
+using KcdbDeviceSet = NamedObjectSet<KcdbDevice, &KcdbDevice::deviceName>;
+using KcdbComponentSet = NamedObjectSet<KcdbComponent, &KcdbComponent::compName>;
 
 class KcdbCache {
  public:

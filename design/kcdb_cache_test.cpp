@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/kcdb_test_db.h"
+#include "platform/kcdb/kcdb_test_db.h"
 
 namespace comptab {
 namespace {

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "platform/design_db.h"
+#include "platform/sheet/design_db.h"
 
 namespace comptab {
 

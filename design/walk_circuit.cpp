@@ -11,11 +11,11 @@
 #include "design/message_codes.h"
 #include "design/placement.h"
 #include "design/zone_offset.h"
-#include "platform/comp_type.h"
-#include "platform/design_files.h"
-#include "platform/instance_db.h"
-#include "platform/net_list.h"
-#include "platform/path.h"
+#include "platform/circuit/instance_db.h"
+#include "platform/circuit/net_list.h"
+#include "platform/sheet/comp_type.h"
+#include "platform/support/file_locators.h"
+#include "platform/support/path.h"
 
 namespace comptab {
 

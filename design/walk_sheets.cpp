@@ -6,9 +6,9 @@
 #include "design/message_codes.h"
 #include "design/placement.h"
 #include "design/zone_offset.h"
-#include "platform/comp_type.h"
-#include "platform/path.h"
-#include "platform/variants.h"
+#include "platform/sheet/comp_type.h"
+#include "platform/sheet/variants.h"
+#include "platform/support/path.h"
 #include "settings/run_mode.h"
 
 namespace comptab {

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "platform/design_db.h"
+#include "platform/sheet/design_db.h"
 
 namespace comptab {
 

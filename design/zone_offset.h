@@ -2,7 +2,7 @@
 // are computed.
 #pragma once
 
-#include "platform/design_types.h"
+#include "platform/sheet/design_types.h"
 
 namespace comptab {
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <limits>
 
-#include "platform/zone_label.h"
+#include "platform/sheet/zone_label.h"
 
 namespace comptab {
 

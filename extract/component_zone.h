@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/design_types.h"
+#include "platform/sheet/design_types.h"
 
 namespace comptab {
 

@@ -1,8 +1,8 @@
 #include "extract/gate_data.h"
 
 #include "design/kcdb_cache.h"
-#include "platform/design_db.h"
-#include "platform/text.h"
+#include "platform/sheet/design_db.h"
+#include "platform/support/text.h"
 #include "table/component_record.h"
 
 namespace comptab {

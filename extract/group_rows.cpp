@@ -5,7 +5,7 @@
 #include "design/app_state.h"
 #include "extract/first_row_index.h"
 #include "extract/new_table.h"
-#include "platform/text.h"
+#include "platform/support/text.h"
 #include "table/record_table.h"
 
 namespace comptab {

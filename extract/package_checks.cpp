@@ -7,7 +7,7 @@
 #include "design/kcdb_cache.h"
 #include "design/message_codes.h"
 #include "extract/package_report.h"
-#include "platform/comp_type.h"
+#include "platform/sheet/comp_type.h"
 #include "table/record_table.h"
 
 namespace comptab {

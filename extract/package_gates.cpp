@@ -11,7 +11,7 @@
 #include "extract/new_table.h"
 #include "extract/package_checks.h"
 #include "extract/package_report.h"
-#include "platform/comp_type.h"
+#include "platform/sheet/comp_type.h"
 #include "settings/run_mode.h"
 #include "table/record_table.h"
 

@@ -7,7 +7,7 @@
 
 #include "design/kcdb_cache.h"
 #include "extract/test_state.h"
-#include "platform/kcdb_test_db.h"
+#include "platform/kcdb/kcdb_test_db.h"
 #include "settings/run_mode.h"
 
 namespace comptab {

@@ -1,6 +1,6 @@
 #include "extract/package_report.h"
 
-#include "platform/file_locators.h"
+#include "platform/support/file_locators.h"
 #include "table/component_record.h"
 
 namespace comptab {

@@ -1,7 +1,7 @@
 #include "extract/split_reference.h"
 
-#include "platform/comp_kind.h"
-#include "platform/text.h"
+#include "platform/rsc/comp_kind.h"
+#include "platform/support/text.h"
 
 namespace comptab {
 

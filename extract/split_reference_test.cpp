@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "platform/comp_kind.h"
+#include "platform/rsc/comp_kind.h"
 
 namespace comptab {
 namespace {

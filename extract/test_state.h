@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "design/app_state.h"
-#include "platform/comp_type.h"
-#include "platform/text.h"
+#include "platform/sheet/comp_type.h"
+#include "platform/support/text.h"
 #include "table/record_table.h"
 #include "table/test_rows.h"
 

@@ -2,7 +2,7 @@
 #include <string>
 
 #include "fuzz/fuzz_input.h"
-#include "platform/kcdb.h"
+#include "platform/kcdb/kcdb.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string path = comptab::fuzz::writeInput(comptab::fuzz::scratch().path() / "kcdb.db", data, size);

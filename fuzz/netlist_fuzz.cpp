@@ -3,9 +3,9 @@
 #include <string>
 
 #include "fuzz/fuzz_input.h"
-#include "platform/design_db.h"
-#include "platform/instance_db.h"
-#include "platform/net_list.h"
+#include "platform/circuit/instance_db.h"
+#include "platform/circuit/net_list.h"
+#include "platform/sheet/design_db.h"
 
 namespace {
 const bool initialized = comptab::DesignDb::initialize();

@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/parameter_set.h"
+#include "platform/support/parameter_set.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<std::string> words{"comptab"};

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "fuzz/fuzz_input.h"
-#include "platform/rsc_file.h"
+#include "platform/rsc/rsc_file.h"
 #include "settings/resource_reader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

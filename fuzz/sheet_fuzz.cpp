@@ -2,7 +2,7 @@
 #include <string>
 
 #include "fuzz/fuzz_input.h"
-#include "platform/design_db.h"
+#include "platform/sheet/design_db.h"
 
 namespace {
 const bool initialized = comptab::DesignDb::initialize();

@@ -1,7 +1,7 @@
 #include "output/execute_command.h"
 
-#include "platform/environment.h"
-#include "platform/path.h"
+#include "platform/support/environment.h"
+#include "platform/support/path.h"
 
 namespace comptab {
 

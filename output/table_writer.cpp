@@ -3,7 +3,7 @@
 #include <charconv>
 #include <climits>
 
-#include "platform/output_stream.h"
+#include "platform/support/output_stream.h"
 #include "settings/run_mode.h"
 #include "table/component_record.h"
 

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "platform/output_stream.h"
+#include "platform/support/output_stream.h"
 #include "settings/run_mode.h"
 #include "table/test_rows.h"
 

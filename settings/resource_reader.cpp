@@ -3,10 +3,10 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/file_locators.h"
-#include "platform/path.h"
-#include "platform/rsc_file.h"
-#include "platform/text.h"
+#include "platform/rsc/rsc_file.h"
+#include "platform/support/file_locators.h"
+#include "platform/support/path.h"
+#include "platform/support/text.h"
 
 namespace comptab {
 

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/scratch_dir.h"
+#include "platform/support/scratch_dir.h"
 
 namespace comptab {
 namespace {

@@ -1,6 +1,6 @@
 #include "table/component_record.h"
 
-#include "platform/pattern.h"
+#include "platform/support/pattern.h"
 
 namespace comptab {
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/pattern.h"
+#include "platform/support/pattern.h"
 #include "table/test_rows.h"
 
 namespace comptab {

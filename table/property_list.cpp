@@ -5,7 +5,7 @@
 #include <iterator>
 #include <functional>
 
-#include "platform/pattern.h"
+#include "platform/support/pattern.h"
 
 namespace comptab {
 

@@ -2,7 +2,7 @@
 
 #include <numeric>
 
-#include "platform/name_order.h"
+#include "platform/support/name_order.h"
 #include "table/component_record.h"
 #include "table/record_table.h"
 

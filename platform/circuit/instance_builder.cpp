@@ -1,0 +1,162 @@
+#include "platform/circuit/instance_builder.h"
+
+#include <cstdint>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/circuit/instance_schema.h"
+#include "platform/circuit/net_list.h"
+#include "platform/sheet/design_db.h"
+#include "platform/support/sqlite_db.h"
+
+namespace comptab {
+
+namespace {
+
+class InstanceBuilder {
+ public:
+  InstanceBuilder(SqliteDb& db, const NetList& netList, std::string& why) : db_(db), netList_(netList), why_(why) {}
+
+  bool build();
+
+ private:
+  bool prepare();
+  bool addSheet(const NetSheet& sheet, int64_t parentBlock, bool nested);
+  bool addComponents(const NetSheet& sheet, int64_t entry);
+  const std::vector<int32_t>* sheetComponents(const NetSheet& sheet);
+  // Runs a statement whose parameters are bound, and makes it ready again.
+  bool run(SqliteStatement& statement);
+
+  SqliteDb& db_;
+  const NetList& netList_;
+  std::string& why_;
+  std::unique_ptr<SqliteStatement> insertSheet_;
+  std::unique_ptr<SqliteStatement> insertBlock_;
+  std::unique_ptr<SqliteStatement> insertComponent_;
+  std::unique_ptr<SqliteStatement> insertValue_;
+  int64_t nextSheet_ = 1;
+  int64_t nextBlock_ = 1;
+  // The component numbers of each sheet file, in stored order: a file that
+  // many blocks instantiate is read once.
+  std::unordered_map<std::string, std::vector<int32_t>> fileComponents_;
+};
+
+bool InstanceBuilder::build() {
+  if (!db_.exec(kInstanceSchemaSql) || !db_.exec("BEGIN") || !prepare()) {
+    why_ = db_.error();
+    return false;
+  }
+  for (const NetSheet& top : netList_.topSheets())
+    if (!addSheet(top, 0, false)) return false;
+  if (!db_.exec("COMMIT")) {
+    why_ = db_.error();
+    return false;
+  }
+  return true;
+}
+
+bool InstanceBuilder::prepare() {
+  insertSheet_ = db_.prepare("INSERT INTO sheets VALUES (?1, ?2, ?3, ?4, ?5)");
+  insertBlock_ = db_.prepare("INSERT INTO blocks VALUES (?1, ?2, ?3)");
+  insertComponent_ = db_.prepare("INSERT INTO instance_components VALUES (?1, ?2, ?3)");
+  insertValue_ = db_.prepare("INSERT INTO instance_values VALUES (?1, ?2, ?3, ?4, ?5)");
+  return insertSheet_ && insertBlock_ && insertComponent_ && insertValue_;
+}
+
+bool InstanceBuilder::run(SqliteStatement& statement) {
+  if (statement.step() != SqliteStatement::Step::Done || !statement.reset()) {
+    why_ = statement.error();
+    return false;
+  }
+  return true;
+}
+
+// Entries are numbered depth first, so a sheet always comes after the sheet
+// that holds its block.
+bool InstanceBuilder::addSheet(const NetSheet& sheet, int64_t parentBlock, bool nested) {
+  const int64_t entry = nextSheet_++;
+  SqliteStatement& insert = *insertSheet_;
+  // A top-level sheet's parent stays unbound: NULL.
+  if (!insert.bind(1, entry) || (nested && !insert.bind(2, parentBlock)) || !insert.bind(3, sheet.file) ||
+      !insert.bind(4, int64_t{sheet.id}) || !insert.bind(5, int64_t{sheet.number}) || !run(insert)) {
+    why_ = insert.error();
+    return false;
+  }
+  if (nested && !addComponents(sheet, entry)) return false;
+  for (const NetBlock& block : sheet.blocks) {
+    const int64_t blockEntry = nextBlock_++;
+    SqliteStatement& add = *insertBlock_;
+    if (!add.bind(1, blockEntry) || !add.bind(2, entry) || !add.bind(3, int64_t{block.component}) || !run(add)) {
+      why_ = add.error();
+      return false;
+    }
+    for (const NetSheet& child : block.sheets)
+      if (!addSheet(child, blockEntry, true)) return false;
+  }
+  return true;
+}
+
+// Every component of the sheet file, in its order, with this instance's
+// values; then the numbers the net list gives values for that the file
+// lacks (they are listed only if the file gains them).
+bool InstanceBuilder::addComponents(const NetSheet& sheet, int64_t entry) {
+  const std::vector<int32_t>* numbers = sheetComponents(sheet);
+  if (numbers == nullptr) return false;
+  std::unordered_map<int32_t, const NetComponent*> given;
+  given.reserve(sheet.components.size());
+  for (const NetComponent& component : sheet.components) given.emplace(component.number, &component);
+
+  int64_t position = 0;
+  const auto add = [&](int32_t number) {
+    const int64_t at = position++;
+    SqliteStatement& insert = *insertComponent_;
+    if (!insert.bind(1, entry) || !insert.bind(2, at) || !insert.bind(3, int64_t{number}) || !run(insert)) {
+      why_ = insert.error();
+      return false;
+    }
+    const auto found = given.find(number);
+    if (found == given.end()) return true;
+    const std::vector<NetValue>& values = found->second->values;
+    given.erase(found);
+    for (size_t i = 0; i < values.size(); ++i) {
+      SqliteStatement& value = *insertValue_;
+      if (!value.bind(1, entry) || !value.bind(2, at) || !value.bind(3, static_cast<int64_t>(i)) ||
+          !value.bind(4, values[i].name) || !value.bind(5, values[i].value) || !run(value)) {
+        why_ = value.error();
+        return false;
+      }
+    }
+    return true;
+  };
+  for (const int32_t number : *numbers)
+    if (!add(number)) return false;
+  for (const NetComponent& component : sheet.components)
+    if (given.count(component.number) != 0 && !add(component.number)) return false;
+  return true;
+}
+
+const std::vector<int32_t>* InstanceBuilder::sheetComponents(const NetSheet& sheet) {
+  const auto known = fileComponents_.find(sheet.file);
+  if (known != fileComponents_.end()) return &known->second;
+  DesignDb file = DesignDb::open(nullptr, netList_.sheetPath(sheet), 2);
+  const SheetRef content(file.lookup(DesignDb::kSheetType, "Sheet"));
+  if (!content.isValid()) {
+    why_ = file.reason();
+    return nullptr;
+  }
+  std::vector<int32_t> numbers;
+  numbers.reserve(content.components().size());
+  for (const ComponentRef component : content.components()) numbers.push_back(component.number());
+  file.close(1);
+  return &fileComponents_.emplace(sheet.file, std::move(numbers)).first->second;
+}
+
+}  // namespace
+
+bool buildInstanceDb(SqliteDb& db, const NetList& netList, std::string& why) {
+  InstanceBuilder builder(db, netList, why);
+  return builder.build();
+}
+
+}  // namespace comptab

@@ -1,0 +1,225 @@
+#include "platform/circuit/instance_db.h"
+
+#include <chrono>
+#include <limits>
+#include <unordered_map>
+#include <utility>
+
+#include "platform/circuit/instance_builder.h"
+#include "platform/circuit/instance_schema.h"
+#include "platform/circuit/net_list.h"
+#include "platform/sheet/design_db.h"
+#include "platform/support/environment.h"
+#include "platform/support/file_replacement.h"
+#include "platform/support/path.h"
+#include "platform/support/text.h"
+
+namespace comptab {
+
+namespace {
+
+constexpr int kMaxLockWaitSeconds = 3600;
+
+const char* const kComponentQuery = R"sql(
+SELECT c.position, c.number, v.name, v.value
+  FROM instance_components AS c
+  LEFT JOIN instance_values AS v ON v.sheet = c.sheet AND v.component = c.position
+  WHERE c.sheet = ?1
+  ORDER BY c.position, v.position)sql";
+
+bool isInt32(SqliteStatement& row, int column) {
+  if (row.columnType(column) != SqliteStatement::Type::Integer) return false;
+  const int64_t value = row.columnInt(column);
+  return value >= std::numeric_limits<int32_t>::min() && value <= std::numeric_limits<int32_t>::max();
+}
+
+}  // namespace
+
+const InstanceSheet* SheetInfo::load(std::string* reason) {
+  if (loaded_) return loaded_.get();
+  return db_ != nullptr ? db_->loadSheet(*this, reason) : nullptr;
+}
+
+void SheetInfo::abort() { loaded_.reset(); }
+
+void InstanceComponent::overwrite(const ComponentRef& component) const {
+  for (uint32_t i = firstValue_; i < firstValue_ + valueCount_; ++i) {
+    const InstanceSheet::Value& value = sheet_->values_[i];
+    component.setProperty(value.name, value.value);
+  }
+}
+
+InstanceDb::InstanceDb() = default;
+InstanceDb::~InstanceDb() = default;
+
+bool InstanceDb::fail(const std::string& why) {
+  error_ = instanceFile_ + ": " + why;
+  return false;
+}
+
+std::unique_ptr<InstanceDb> InstanceDb::open(const std::string& parentDir, const std::string& circuitName,
+                                             const std::string& instanceFile, int /*mode*/, std::string* reason) {
+  auto db = std::make_unique<InstanceDb>();
+  db->circuitDir_ = joinPath(parentDir, circuitName);
+  db->instanceFile_ = instanceFile;
+  std::string why;
+  bool ok = db->db_.openReadOnly(instanceFile) || db->fail(db->db_.error());
+  if (ok && !checkInstanceSchema(db->db_, why)) ok = db->fail(why);
+  if (ok) ok = db->loadHierarchy();
+  if (ok) return db;
+  if (reason) *reason = db->error_;
+  return nullptr;
+}
+
+InstanceLock InstanceDb::checkLock(const std::string& parentDir) {
+  int seconds = kLockWaitSeconds;
+  if (const auto text = lookupEnv("COMPTAB_LOCK_WAIT")) {
+    int given = 0;
+    if (parseInt(*text, given) && given >= 0 && given <= kMaxLockWaitSeconds) seconds = given;
+  }
+  return InstanceLock::acquire(parentDir, std::chrono::seconds(seconds));
+}
+
+std::unique_ptr<InstanceDb> InstanceDb::create(const std::string& parentDir, const std::string& circuitName,
+                                               const std::string& instanceFile, const NetList& netList,
+                                               std::string* reason) {
+  auto db = std::make_unique<InstanceDb>();
+  db->circuitDir_ = joinPath(parentDir, circuitName);
+  db->instanceFile_ = instanceFile;
+  std::string why;
+  bool ok = db->db_.openInMemory() || db->fail(db->db_.error());
+  if (ok && !buildInstanceDb(db->db_, netList, why)) ok = db->fail(why);
+  if (ok) ok = db->loadHierarchy();
+  if (ok) return db;
+  if (reason) *reason = db->error_;
+  return nullptr;
+}
+
+bool InstanceDb::save() {
+  FileReplacement::removeLeftovers(instanceFile_);
+  FileReplacement file;
+  if (!file.begin(instanceFile_)) {
+    error_ = file.error();
+    return false;
+  }
+  if (!db_.copyTo(file.tempPath())) return fail("cannot write " + file.tempPath() + ": " + db_.error());
+  if (!file.commit()) {
+    error_ = file.error();
+    return false;
+  }
+  return true;
+}
+
+void InstanceDb::releaseNetList(std::unique_ptr<NetList>& netList) { netList.reset(); }
+
+void InstanceDb::close(std::unique_ptr<InstanceDb>& db, int /*mode*/) { db.reset(); }
+
+// Entries are read in their stored order. A sheet must come after the sheet
+// that holds its block, which keeps a damaged file from describing a cycle,
+// and no deeper than a net list may nest.
+bool InstanceDb::loadHierarchy() {
+  componentQuery_ = db_.prepare(kComponentQuery);
+  const auto blockRows = db_.prepare("SELECT entry, sheet, component_number FROM blocks ORDER BY entry");
+  const auto sheetRows =
+      db_.prepare("SELECT entry, parent_block, file, sheet_id, sheet_number FROM sheets ORDER BY entry");
+  if (!componentQuery_ || !blockRows || !sheetRows) return fail(db_.error());
+
+  std::unordered_map<int64_t, size_t> blockByEntry;  // index in blocks_
+  std::vector<int64_t> holders;                      // the holding sheet's entry of each block
+  SqliteStatement::Step step;
+  while ((step = blockRows->step()) == SqliteStatement::Step::Row) {
+    if (blockRows->columnType(0) != SqliteStatement::Type::Integer ||
+        blockRows->columnType(1) != SqliteStatement::Type::Integer || !isInt32(*blockRows, 2))
+      return fail("a block entry is damaged");
+    BlockInstance& block = blocks_.emplace_back();
+    block.componentNumber_ = static_cast<int32_t>(blockRows->columnInt(2));
+    blockByEntry.emplace(blockRows->columnInt(0), blocks_.size() - 1);
+    holders.push_back(blockRows->columnInt(1));
+  }
+  if (step == SqliteStatement::Step::Error) return fail(blockRows->error());
+
+  std::unordered_map<int64_t, SheetInfo*> sheetByEntry;
+  std::string file;
+  while ((step = sheetRows->step()) == SqliteStatement::Step::Row) {
+    const int64_t entry = sheetRows->columnInt(0);
+    const SqliteStatement::Type parentType = sheetRows->columnType(1);
+    if (sheetRows->columnType(0) != SqliteStatement::Type::Integer ||
+        (parentType != SqliteStatement::Type::Integer && parentType != SqliteStatement::Type::Null) ||
+        sheetRows->columnType(2) != SqliteStatement::Type::Text || !isInt32(*sheetRows, 3) || !isInt32(*sheetRows, 4))
+      return fail(strprintf("sheet entry %lld is damaged", static_cast<long long>(entry)));
+    if (!sheetRows->columnText(2, file)) return fail(sheetRows->error());
+    SheetInfo& info = sheets_.emplace_back();
+    info.db_ = this;
+    info.key_ = entry;
+    info.fileName_ = joinPath(circuitDir_, file);
+    info.sheetId_ = static_cast<int32_t>(sheetRows->columnInt(3));
+    info.sheetNumber_ = static_cast<int32_t>(sheetRows->columnInt(4));
+    if (parentType == SqliteStatement::Type::Null) {
+      top_.push_back(&info);
+    } else {
+      const auto parent = blockByEntry.find(sheetRows->columnInt(1));
+      const auto holder =
+          parent == blockByEntry.end() ? sheetByEntry.end() : sheetByEntry.find(holders[parent->second]);
+      if (holder == sheetByEntry.end())
+        return fail(strprintf("sheet entry %lld lies in a block of no sheet before it", static_cast<long long>(entry)));
+      info.depth_ = holder->second->depth_ + 1;
+      if (info.depth_ > NetList::kMaxDepth)
+        return fail(strprintf("sheet entry %lld nests deeper than %d levels", static_cast<long long>(entry),
+                              NetList::kMaxDepth));
+      BlockInstance& block = blocks_[parent->second];
+      info.parentBlock_ = &block;
+      block.childSheets_.push_back(&info);
+    }
+    sheetByEntry.emplace(entry, &info);
+  }
+  if (step == SqliteStatement::Step::Error) return fail(sheetRows->error());
+
+  // Each sheet's blocks in their stored order.
+  for (size_t i = 0; i < blocks_.size(); ++i) {
+    const auto holder = sheetByEntry.find(holders[i]);
+    if (holder == sheetByEntry.end()) return fail("a block entry lies on no sheet");
+    blocks_[i].holdingSheet_ = holder->second;
+    holder->second->blocks_.push_back(&blocks_[i]);
+  }
+  return true;
+}
+
+const InstanceSheet* InstanceDb::loadSheet(SheetInfo& info, std::string* reason) {
+  SqliteStatement& rows = *componentQuery_;
+  auto sheet = std::make_unique<InstanceSheet>();
+  sheet->info_ = &info;
+  bool ok = (rows.reset() && rows.bind(1, info.key_)) || fail(rows.error());
+  int64_t position = 0;
+  SqliteStatement::Step step = SqliteStatement::Step::Error;
+  while (ok && (step = rows.step()) == SqliteStatement::Step::Row) {
+    if (rows.columnType(0) != SqliteStatement::Type::Integer || !isInt32(rows, 1)) {
+      ok = fail(strprintf("an instance component of sheet entry %lld is damaged", static_cast<long long>(info.key_)));
+      break;
+    }
+    if (sheet->components_.empty() || rows.columnInt(0) != position) {
+      position = rows.columnInt(0);
+      InstanceComponent& component = sheet->components_.emplace_back();
+      component.sheet_ = sheet.get();
+      component.number_ = static_cast<int32_t>(rows.columnInt(1));
+      component.firstValue_ = static_cast<uint32_t>(sheet->values_.size());
+    }
+    if (rows.columnType(2) == SqliteStatement::Type::Null) continue;  // a component without values
+    InstanceSheet::Value& value = sheet->values_.emplace_back();
+    if (!rows.columnText(2, value.name) || !rows.columnText(3, value.value)) {
+      ok = fail(rows.error());
+      break;
+    }
+    ++sheet->components_.back().valueCount_;
+  }
+  if (ok && step == SqliteStatement::Step::Error) ok = fail(rows.error());
+  if (!ok) {
+    if (reason) *reason = error_;
+    return nullptr;
+  }
+  sheet->order_.reserve(sheet->components_.size());
+  for (const InstanceComponent& component : sheet->components_) sheet->order_.push_back(&component);
+  info.loaded_ = std::move(sheet);
+  return info.loaded_.get();
+}
+
+}  // namespace comptab

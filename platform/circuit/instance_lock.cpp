@@ -1,0 +1,66 @@
+#include "platform/circuit/instance_lock.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <system_error>
+#include <thread>
+#include <utility>
+
+namespace comptab {
+
+namespace {
+constexpr std::chrono::milliseconds kRetryEvery{20};
+}
+
+InstanceLock::~InstanceLock() { release(); }
+
+InstanceLock::InstanceLock(InstanceLock&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)), reason_(std::move(other.reason_)) {}
+
+InstanceLock& InstanceLock::operator=(InstanceLock&& other) noexcept {
+  if (this != &other) {
+    release();
+    fd_ = std::exchange(other.fd_, -1);
+    reason_ = std::move(other.reason_);
+  }
+  return *this;
+}
+
+void InstanceLock::release() {
+  // Closing the descriptor ends the lock.
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+}
+
+InstanceLock InstanceLock::acquire(const std::string& directory, std::chrono::milliseconds wait) {
+  InstanceLock lock;
+  const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) {
+    lock.reason_ = directory + ": cannot open the directory to lock it: " + std::generic_category().message(errno);
+    return lock;
+  }
+  const auto deadline = std::chrono::steady_clock::now() + wait;
+  for (;;) {
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+      lock.fd_ = fd;
+      return lock;
+    }
+    const int code = errno;
+    if (code == EINTR) continue;
+    if (code != EWOULDBLOCK) {
+      ::close(fd);
+      lock.reason_ = directory + ": cannot lock the directory: " + std::generic_category().message(code);
+      return lock;
+    }
+    if (std::chrono::steady_clock::now() >= deadline) break;
+    std::this_thread::sleep_for(kRetryEvery);
+  }
+  ::close(fd);
+  lock.reason_ = directory + ": another run held the lock for longer than " + std::to_string(wait.count()) + " ms";
+  return lock;
+}
+
+}  // namespace comptab

@@ -1,0 +1,60 @@
+#include "platform/kcdb/kcdb.h"
+
+#include <utility>
+
+#include "platform/kcdb/kcdb_queries.h"
+
+namespace comptab {
+
+KcdbDevice::KcdbDevice(std::string deviceName, KcdbPropertyTable props)
+    : valid_(true), deviceName_(std::move(deviceName)), props_(std::move(props)) {}
+
+KcdbComponent::KcdbComponent(std::string compName, uint16_t compType, int gateCount, GateMap gates)
+    : valid_(true),
+      compName_(std::move(compName)),
+      compType_(compType),
+      gateCount_(gateCount),
+      gates_(std::move(gates)) {}
+
+int KcdbComponent::gateNo(std::string_view pinNumber) const {
+  const auto found = gates_.find(pinNumber);
+  return found == gates_.end() ? 0 : found->second;
+}
+
+KcdbReader::KcdbReader(KcdbQueries& queries, int64_t libraryId, std::string libraryName)
+    : queries_(&queries), libraryId_(libraryId), libraryName_(std::move(libraryName)) {}
+
+KcdbComponent KcdbReader::component(std::string_view deviceName, std::string_view componentName) const {
+  return queries_->component(libraryId_, deviceName, componentName);
+}
+
+KcdbAccess::KcdbAccess() : queries_(std::make_unique<KcdbQueries>()) {}
+KcdbAccess::~KcdbAccess() = default;
+
+int KcdbAccess::open(const std::string& databasePath) {
+  close();
+  return queries_->open(databasePath) ? 1 : 0;
+}
+
+int KcdbAccess::isValid() const { return queries_->isOpen() ? 1 : 0; }
+
+void KcdbAccess::close() {
+  readers_.clear();
+  queries_->close();
+}
+
+KcdbDevice KcdbAccess::device(std::string_view name) { return queries_->device(name); }
+
+KcdbReader* KcdbAccess::reader(std::string_view deviceName) {
+  const std::optional<KcdbQueries::Library> library = queries_->libraryOf(deviceName);
+  if (!library || !library->present) return nullptr;
+  std::unique_ptr<KcdbReader>& held = readers_[library->id];
+  if (!held) held.reset(new KcdbReader(*queries_, library->id, library->name));
+  return held.get();
+}
+
+const std::string& KcdbAccess::error() const { return queries_->error(); }
+
+const KcdbRequestCounts& KcdbAccess::requestCounts() const { return queries_->counts; }
+
+}  // namespace comptab

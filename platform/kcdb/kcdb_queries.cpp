@@ -1,0 +1,211 @@
+#include "platform/kcdb/kcdb_queries.h"
+
+#include <climits>
+#include <filesystem>
+#include <system_error>
+
+#include "platform/kcdb/kcdb_schema.h"
+
+namespace comptab {
+
+namespace {
+
+using Step = SqliteStatement::Step;
+using Type = SqliteStatement::Type;
+
+// Names are bound, never spliced into the text. A name should be unique,
+// but a file built without the constraint still gives one answer: the
+// first row stored.
+constexpr std::string_view kDeviceSql = "SELECT id, name FROM devices WHERE name = ?1 ORDER BY id LIMIT 1";
+constexpr std::string_view kDevicePropsSql =
+    "SELECT name, value FROM device_properties WHERE device_id = ?1 ORDER BY position";
+constexpr std::string_view kDeviceLibrarySql =
+    "SELECT l.id, l.name, l.present FROM devices AS d JOIN libraries AS l ON l.id = d.library_id"
+    " WHERE d.name = ?1 ORDER BY d.id LIMIT 1";
+constexpr std::string_view kComponentSql =
+    "SELECT c.id, c.name, c.type_code, c.gate_count FROM devices AS d JOIN components AS c ON c.device_id = d.id"
+    " WHERE d.name = ?1 AND d.library_id = ?2 AND c.name = ?3 ORDER BY d.id, c.id LIMIT 1";
+constexpr std::string_view kPinGatesSql = "SELECT pin_number, gate_no FROM pin_gates WHERE component_id = ?1";
+
+}  // namespace
+
+KcdbQueries::KcdbQueries() = default;
+KcdbQueries::~KcdbQueries() = default;
+
+bool KcdbQueries::fail(const std::string& what) {
+  error_ = (path_.empty() ? "" : path_ + ": ") + (lookup_.empty() ? "" : lookup_ + ": ") + what;
+  return false;
+}
+
+void KcdbQueries::startLookup(const char* kind, std::string_view name, std::string_view componentName) {
+  lookup_ = std::string(kind) + " \"" + std::string(name) + "\"";
+  if (!componentName.empty()) lookup_ += " component \"" + std::string(componentName) + "\"";
+}
+
+bool KcdbQueries::open(const std::string& path) {
+  close();
+  path_ = path;
+  error_.clear();
+  lookup_.clear();
+  if (path.empty()) return fail("no database named");
+  // SQLite's own message for these does not say which it was.
+  std::error_code ec;
+  const auto status = std::filesystem::status(path, ec);
+  if (status.type() == std::filesystem::file_type::not_found) return fail("no such file");
+  if (ec) return fail(ec.message());
+  if (status.type() == std::filesystem::file_type::directory) return fail("is a directory");
+
+  if (!db_.openReadOnly(path)) return failOpen(db_.error());
+  std::string reason;
+  if (!checkKcdbSchema(db_, reason)) return failOpen(reason);
+  const struct {
+    std::unique_ptr<SqliteStatement>& statement;
+    std::string_view sql;
+  } prepared[] = {{device_, kDeviceSql},
+                  {deviceProps_, kDevicePropsSql},
+                  {deviceLibrary_, kDeviceLibrarySql},
+                  {component_, kComponentSql},
+                  {pinGates_, kPinGatesSql}};
+  for (const auto& p : prepared) {
+    p.statement = db_.prepare(p.sql);
+    if (!p.statement) return failOpen(db_.error());
+  }
+  return true;
+}
+
+bool KcdbQueries::failOpen(const std::string& reason) {
+  close();
+  return fail(reason);
+}
+
+void KcdbQueries::close() {
+  device_.reset();
+  deviceProps_.reset();
+  deviceLibrary_.reset();
+  component_.reset();
+  pinGates_.reset();
+  db_.close();
+}
+
+bool KcdbQueries::finish(SqliteStatement& statement, bool ok) {
+  if (!statement.reset() && ok) return fail(statement.error());
+  return ok;
+}
+
+bool KcdbQueries::readText(SqliteStatement& statement, int column, const char* what, std::string& text) {
+  const Type type = statement.columnType(column);
+  if (type != Type::Text && type != Type::Null) return fail(std::string(what) + " is not text");
+  if (!statement.columnText(column, text)) return fail(statement.error());
+  return true;
+}
+
+bool KcdbQueries::readInt(SqliteStatement& statement, int column, int64_t low, int64_t high, const char* what,
+                          int64_t& value) {
+  value = statement.columnInt(column);
+  if (statement.columnType(column) != Type::Integer) return fail(std::string(what) + " is not an integer");
+  if (value < low || value > high) {
+    return fail(std::string(what) + " is " + std::to_string(value) + ", outside " + std::to_string(low) + " to " +
+                std::to_string(high));
+  }
+  return true;
+}
+
+KcdbDevice KcdbQueries::device(std::string_view name) {
+  if (!isOpen()) return {};
+  ++counts.devices;
+  startLookup("device", name);
+  SqliteStatement& find = *device_;
+  int64_t id = 0;
+  std::string deviceName;
+  bool ok = find.bind(1, name) || fail(find.error());
+  Step step = ok ? find.step() : Step::Error;
+  if (ok && step == Step::Error) ok = fail(find.error());
+  if (ok && step == Step::Row) {
+    ok = readInt(find, 0, INT64_MIN, INT64_MAX, "devices.id", id) && readText(find, 1, "devices.name", deviceName);
+  }
+  if (!finish(find, ok) || step != Step::Row) return {};
+
+  SqliteStatement& props = *deviceProps_;
+  KcdbPropertyTable table;
+  ok = props.bind(1, id) || fail(props.error());
+  while (ok) {
+    step = props.step();
+    if (step == Step::Done) break;
+    if (step == Step::Error) {
+      ok = fail(props.error());
+      break;
+    }
+    KcdbProperty entry;
+    ok = readText(props, 0, "device_properties.name", entry.name) &&
+         readText(props, 1, "device_properties.value", entry.value);
+    if (ok) table.push_back(std::move(entry));
+  }
+  if (!finish(props, ok)) return {};
+  return KcdbDevice(std::move(deviceName), std::move(table));
+}
+
+std::optional<KcdbQueries::Library> KcdbQueries::libraryOf(std::string_view deviceName) {
+  if (!isOpen()) return std::nullopt;
+  ++counts.readers;
+  startLookup("library of device", deviceName);
+  SqliteStatement& find = *deviceLibrary_;
+  Library library;
+  int64_t present = 0;
+  bool ok = find.bind(1, deviceName) || fail(find.error());
+  const Step step = ok ? find.step() : Step::Error;
+  if (ok && step == Step::Error) ok = fail(find.error());
+  if (ok && step == Step::Row) {
+    ok = readInt(find, 0, INT64_MIN, INT64_MAX, "libraries.id", library.id) &&
+         readText(find, 1, "libraries.name", library.name) &&
+         readInt(find, 2, INT64_MIN, INT64_MAX, "libraries.present", present);
+  }
+  if (!finish(find, ok) || step != Step::Row) return std::nullopt;
+  library.present = present != 0;
+  return library;
+}
+
+KcdbComponent KcdbQueries::component(int64_t libraryId, std::string_view deviceName, std::string_view componentName) {
+  if (!isOpen()) return {};
+  ++counts.components;
+  startLookup("device", deviceName, componentName);
+  SqliteStatement& find = *component_;
+  int64_t id = 0;
+  int64_t typeCode = 0;
+  int64_t gateCount = 0;
+  std::string name;
+  bool ok = (find.bind(1, deviceName) && find.bind(2, libraryId) && find.bind(3, componentName)) || fail(find.error());
+  const Step step = ok ? find.step() : Step::Error;
+  if (ok && step == Step::Error) ok = fail(find.error());
+  if (ok && step == Step::Row) {
+    ok = readInt(find, 0, INT64_MIN, INT64_MAX, "components.id", id) && readText(find, 1, "components.name", name) &&
+         readInt(find, 2, 0, UINT16_MAX, "components.type_code", typeCode) &&
+         readInt(find, 3, 0, INT_MAX, "components.gate_count", gateCount);
+  }
+  if (!finish(find, ok) || step != Step::Row) return {};
+
+  KcdbComponent::GateMap gates;
+  if (!readGates(id, gates)) return {};
+  return KcdbComponent(std::move(name), static_cast<uint16_t>(typeCode), static_cast<int>(gateCount), std::move(gates));
+}
+
+bool KcdbQueries::readGates(int64_t componentId, KcdbComponent::GateMap& gates) {
+  SqliteStatement& pins = *pinGates_;
+  bool ok = pins.bind(1, componentId) || fail(pins.error());
+  while (ok) {
+    const Step step = pins.step();
+    if (step == Step::Done) break;
+    if (step == Step::Error) {
+      ok = fail(pins.error());
+      break;
+    }
+    std::string pinNumber;
+    int64_t gateNo = 0;
+    ok = readText(pins, 0, "pin_gates.pin_number", pinNumber) &&
+         readInt(pins, 1, 0, INT_MAX, "pin_gates.gate_no", gateNo);
+    // A pin listed twice keeps its first gate, like a name listed twice.
+    if (ok) gates.emplace(std::move(pinNumber), static_cast<int>(gateNo));
+  }
+  return finish(pins, ok);
+}
+
+}  // namespace comptab

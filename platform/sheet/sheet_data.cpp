@@ -1,0 +1,55 @@
+#include "platform/sheet/sheet_data.h"
+
+#include <cstring>
+
+namespace comptab {
+
+void TextStore::reserve(size_t bytes) {
+  // Not value-initialised: pages that no text reaches are never touched.
+  buffer_.reset(new char[bytes > 0 ? bytes : 1]);
+  capacity_ = bytes;
+  used_ = 0;
+}
+
+std::string_view TextStore::add(std::string_view text) {
+  if (text.empty()) return {};
+  if (capacity_ - used_ < text.size()) return addLater(text);  // the reader sized the buffer; never expected
+  char* place = buffer_.get() + used_;
+  std::memcpy(place, text.data(), text.size());
+  used_ += text.size();
+  return {place, text.size()};
+}
+
+std::string_view TextStore::addName(std::string_view text) {
+  if (const auto found = names_.find(text); found != names_.end()) return *found;
+  const std::string_view stored = add(text);
+  names_.insert(stored);
+  return stored;
+}
+
+std::string_view TextStore::addLater(std::string_view text) {
+  if (text.empty()) return {};
+  return later_.emplace_back(text);
+}
+
+size_t SheetData::bytes() const {
+  return sizeof(SheetData) + texts.bytesUsed() + components.capacity() * sizeof(ComponentData) +
+         byNumber.capacity() * sizeof(byNumber[0]) + pins.capacity() * sizeof(PinData) +
+         properties.capacity() * sizeof(PropertyData);
+}
+
+std::unique_ptr<SheetData> workingCopy(std::shared_ptr<const SheetData> base) {
+  auto copy = std::make_unique<SheetData>();
+  copy->fileName = base->fileName;
+  copy->region = base->region;
+  copy->hasZone = base->hasZone;
+  copy->zone = base->zone;
+  copy->components = base->components;
+  copy->byNumber = base->byNumber;
+  copy->pins = base->pins;
+  copy->properties = base->properties;
+  copy->base = std::move(base);
+  return copy;
+}
+
+}  // namespace comptab

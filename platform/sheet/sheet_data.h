@@ -1,0 +1,101 @@
+// What an open sheet file holds in memory: flat arrays that the value
+// handles of design_db.h index into. Texts are views into storage that the
+// sheet owns and never moves, so a view stays good while the sheet is open.
+// Internal to the sheet-file library; callers use design_db.h.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
+
+#include "platform/sheet/design_types.h"
+
+namespace comptab {
+
+struct PropertyData {
+  std::string_view name;
+  std::string_view value;
+};
+
+// A run of entries of SheetData::properties or SheetData::pins.
+struct Block {
+  uint32_t first = 0;
+  uint32_t count = 0;
+};
+
+struct PinData {
+  Block properties;
+};
+
+struct ComponentData {
+  int32_t number = 0;
+  uint32_t typeWord = 0;    // type code in the lower, kind code in the upper 16 bits
+  uint32_t attributes = 0;  // 4 mirror, 8 display contents, upper 16 bits the bit count
+  Point position;
+  double angle = 0;  // radians
+  double scale = 1;
+  std::string_view symbolName;
+  int32_t pathNumber = 0;
+  int32_t color = 0;
+  Block properties;
+  Block pins;
+};
+
+struct ZoneData {
+  Point offset;
+  Point pitch;
+  int32_t autoset = 0;
+  int32_t origin = 0;
+  std::string_view firstColumn;
+  std::string_view firstRow;
+};
+
+// Owns the bytes every text view points into. The texts of the file go into
+// one buffer sized once (they are never longer than the file); names that
+// repeat share one copy; texts set later get storage of their own.
+class TextStore {
+ public:
+  // Room for `bytes` bytes of file texts; call once, before add().
+  void reserve(size_t bytes);
+  // Copies the text into the file buffer (which reserve() made big enough).
+  std::string_view add(std::string_view text);
+  // A property name, shared with earlier equal names.
+  std::string_view addName(std::string_view text);
+  // A text set after the file was read; never moves later texts.
+  std::string_view addLater(std::string_view text);
+  size_t bytesUsed() const { return used_; }
+
+ private:
+  std::unique_ptr<char[]> buffer_;
+  size_t capacity_ = 0;
+  size_t used_ = 0;
+  std::unordered_set<std::string_view> names_;
+  std::deque<std::string> later_;
+};
+
+struct SheetData {
+  // Roughly what the sheet holds in memory.
+  size_t bytes() const;
+
+  std::string fileName;
+  Box region;
+  bool hasZone = false;
+  ZoneData zone;
+  std::vector<ComponentData> components;               // stored order
+  std::vector<std::pair<int32_t, uint32_t>> byNumber;  // (number, index), sorted by number
+  std::vector<PinData> pins;
+  std::vector<PropertyData> properties;  // of components and of pins
+  TextStore texts;
+  // A working copy's texts of the file live in the sheet it was copied
+  // from, which it keeps alive; its own store holds only texts set later.
+  std::shared_ptr<const SheetData> base;
+};
+
+// A copy of `base` to change in memory, sharing base's texts.
+std::unique_ptr<SheetData> workingCopy(std::shared_ptr<const SheetData> base);
+
+}  // namespace comptab

@@ -1,0 +1,118 @@
+#include "platform/support/output_stream.h"
+
+#include <csignal>
+#include <cerrno>
+#include <cstring>
+#include <system_error>
+#include <utility>
+
+namespace comptab {
+
+namespace {
+
+// A reader that goes away (a pipe into a pager that was quit) must show up
+// as a failed write that the run reports, not end the process unseen.
+void ignoreBrokenPipes() {
+  static const bool ignored = std::signal(SIGPIPE, SIG_IGN) != SIG_ERR;
+  (void)ignored;
+}
+
+constexpr size_t kPendingLimit = size_t{64} << 10;
+
+std::string systemText(int code) { return code != 0 ? std::generic_category().message(code) : std::string(); }
+
+}  // namespace
+
+OutputStream OutputStream::standardOutput() {
+  ignoreBrokenPipes();
+  OutputStream stream;
+  stream.file_ = stdout;
+  return stream;
+}
+
+OutputStream::OutputStream(OutputStream&& other) noexcept
+    : owned_(std::move(other.owned_)),
+      file_(std::exchange(other.file_, nullptr)),
+      failed_(std::exchange(other.failed_, false)),
+      reason_(std::move(other.reason_)),
+      pending_(std::move(other.pending_)) {}
+
+OutputStream::~OutputStream() { drain(); }
+
+OutputStream& OutputStream::operator=(OutputStream&& other) noexcept {
+  if (this != &other) {
+    drain();
+    pending_ = std::move(other.pending_);
+    owned_ = std::move(other.owned_);
+    file_ = std::exchange(other.file_, nullptr);
+    failed_ = std::exchange(other.failed_, false);
+    reason_ = std::move(other.reason_);
+  }
+  return *this;
+}
+
+bool OutputStream::open(const std::string& path, bool append) {
+  if (isOpen()) close();
+  pending_.clear();
+  ignoreBrokenPipes();
+  failed_ = false;
+  reason_.clear();
+  owned_.reset(std::fopen(path.c_str(), append ? "ab" : "wb"));
+  file_ = owned_.get();
+  if (!isOpen()) reason_ = systemText(errno);
+  return isOpen();
+}
+
+void OutputStream::write(std::string_view text) {
+  if (!file_) {
+    fail();
+    return;
+  }
+  if (text.size() >= kPendingLimit) {
+    drain();
+    if (std::fwrite(text.data(), 1, text.size(), file_) != text.size()) fail();
+    return;
+  }
+  pending_.append(text);
+  if (pending_.size() >= kPendingLimit) drain();
+}
+
+void OutputStream::fail() {
+  if (!failed_ && reason_.empty()) reason_ = systemText(errno);
+  failed_ = true;
+}
+
+void OutputStream::drain() {
+  if (pending_.empty()) return;
+  if (!file_ || std::fwrite(pending_.data(), 1, pending_.size(), file_) != pending_.size()) fail();
+  pending_.clear();
+}
+
+void OutputStream::writeRepeated(char c, size_t count) {
+  char block[64];
+  std::memset(block, c, sizeof block);
+  while (count > 0) {
+    const size_t n = count < sizeof block ? count : sizeof block;
+    write(std::string_view(block, n));
+    count -= n;
+  }
+}
+
+bool OutputStream::flush() {
+  drain();
+  if (!file_ || std::fflush(file_) != 0) fail();
+  return ok();
+}
+
+bool OutputStream::close() {
+  drain();
+  if (!file_) return ok();
+  // A write error can surface only when the buffer goes out, so flush and
+  // ask the stream before closing.
+  if (std::fflush(file_) != 0 || std::ferror(file_)) fail();
+  if (owned_ && std::fclose(owned_.release()) != 0) fail();
+  file_ = nullptr;
+  return ok();
+}
+
+}  // namespace comptab

@@ -1,0 +1,59 @@
+#include "platform/support/output_stream.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace comptab {
+namespace {
+
+std::string contents(const std::string& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+TEST(OutputStreamTest, WritesTruncatesAndAppends) {
+  const std::string file = (std::filesystem::temp_directory_path() /
+                            ("comptab_output_stream_" + std::to_string(getpid()))).string();
+  for (const char* text : {"first\n", "second"}) {
+    OutputStream out;
+    ASSERT_TRUE(out.open(file, false));
+    out.write(text);
+    out.writeRepeated(' ', 150);  // more than one block
+    EXPECT_TRUE(out.close());
+  }
+  OutputStream moved;
+  {
+    OutputStream out;
+    ASSERT_TRUE(out.open(file, true));
+    moved = std::move(out);
+  }  // the moved-from stream must not close the file
+  moved.write("|");
+  EXPECT_TRUE(moved.close());
+  EXPECT_EQ(contents(file), "second" + std::string(150, ' ') + "|");
+  std::filesystem::remove(file);
+}
+
+TEST(OutputStreamTest, FailuresAreRemembered) {
+  OutputStream closed;
+  closed.write("x");  // never opened
+  EXPECT_FALSE(closed.ok());
+
+  // A pipe whose reader has gone.
+  int ends[2];
+  ASSERT_EQ(pipe(ends), 0);
+  close(ends[0]);
+  OutputStream pipeOut;
+  ASSERT_TRUE(pipeOut.open("/dev/fd/" + std::to_string(ends[1]), false));
+  close(ends[1]);
+  pipeOut.write("nobody reads this\n");
+  EXPECT_FALSE(pipeOut.close());
+}
+
+}  // namespace
+}  // namespace comptab
