@@ -8,10 +8,10 @@ namespace comptab {
 
 App::~App() = default;
 
-int App::extractComponent(const Placement& where, const ComponentRef& component, RecordTable& table,
+int App::extractComponent(const Placement& where, const ComponentRef& component, TablePass& pass,
                           const VariantComponent* variant, const Destination* dest,
                           const std::string* destinationName) {
-  return comptab::extractComponent(*this, where, component, table, variant, dest, destinationName);
+  return comptab::extractComponent(*this, where, component, pass, variant, dest, destinationName);
 }
 
 int comptabMain(int argc, const char* const* argv) {

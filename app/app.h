@@ -16,6 +16,7 @@ namespace comptab {
 
 class OutputStream;
 class ParameterSet;
+class RecordTable;
 
 class App : public AppState {
  public:
@@ -32,7 +33,7 @@ class App : public AppState {
   // command is malformed (reported).
   int execute();
 
-  int extractComponent(const Placement& where, const ComponentRef& component, RecordTable& table,
+  int extractComponent(const Placement& where, const ComponentRef& component, TablePass& pass,
                        const VariantComponent* variant, const Destination* dest,
                        const std::string* destinationName) override;
 
@@ -42,6 +43,13 @@ class App : public AppState {
   void setTarget(const std::string& word);
   bool loadResource();
   void mergeSettings(bool eolGiven);
+  struct RunPlan;
+  RunPlan planRun() const;
+  // One table of the run: its rows collected, sorted and folded; then
+  // written, appended to the output after the first. 0 when the run must
+  // stop (reported).
+  int collectTable(const RunPlan& plan, size_t i, RecordTable& table);
+  int writeTable(const TableWriter& writer, const std::string* item, bool append, const RecordTable& table);
   std::vector<const std::string*> outputItems() const;
   // Column titles from the property display names, when they are open.
   DisplayNameHook displayNameHook() const;

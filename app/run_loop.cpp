@@ -48,7 +48,8 @@ void App::reportOutputFailure(const OutputStream& out) {
   }
   // The second message says only whether the file exists; the system's
   // reason tells a full disk from a folder that cannot be written.
-  if (!out.reason().empty()) writeNote((outputPath ? *outputPath : std::string("standard output")) + ": " + out.reason());
+  if (!out.reason().empty())
+    writeNote((outputPath ? *outputPath : std::string("standard output")) + ": " + out.reason());
 }
 
 // The columns, the sort keys, and what grouping counts by.
@@ -62,76 +63,96 @@ std::vector<NameId> App::propertiesReadAfterPackaging() const {
   return names;
 }
 
-int App::run() {
-  sortState().sortKeys = settings->sortKey;
-  if (openDesign() == 0) return finalStatus();
-
-  const std::vector<const std::string*> items = outputItems();
-  const TableWriter writer(*settings, RunMode, eol, displayNameHook());
-  // Without packaging, rows keep only what is read later from the start;
-  // with it, from the grouping on, where every value kept is split and
-  // sorted.
-  const std::vector<NameId> readLater = propertiesReadAfterPackaging();
-  const bool packaging = (RunMode & (mode::kPackage | mode::kPnPackage)) != 0;
-  if (!packaging) keptProperties = readLater;
-  RecordTable table;
+// What every table of the run shares, settled once before the first.
+struct App::RunPlan {
+  std::vector<const std::string*> items;
+  // What is read of a row after the walk: without packaging rows keep
+  // only that from the start; with it, from the grouping on, where every
+  // value kept is split and sorted.
+  std::vector<NameId> readLater;
+  bool packaging = false;
   // Without packaging or grouping, a row made without variants is the same
   // in every table, so after the first table only the rows made for a
   // destination are dropped and made again; the sort's tie order (the
   // walk's) keeps the table as a fresh walk would make it.
-  const bool keepRows = items.size() > 1 && !packaging && !(RunMode & mode::kCompDest) && packageProperty.empty();
-  for (size_t i = 0; i < items.size(); ++i) {
-    if (keepRows && i > 0)
-      table.removeIf([](const ComponentRecord& row) { return row.perDestination; });
-    else
-      table.setCount(0);
-    const std::string* item = items[i];
-    keepInstances = i + 1 < items.size();
-    variantRowsOnly = keepRows && i > 0;
-    walkSequence = 0;
-    const int walked = (RunMode & mode::kCircuit) ? walkCircuit(table, item) : walkSheets(table, item);
-    if (walked == 0) {
+  bool keepRows = false;
+};
+
+App::RunPlan App::planRun() const {
+  RunPlan plan;
+  plan.items = outputItems();
+  plan.readLater = propertiesReadAfterPackaging();
+  plan.packaging = (RunMode & (mode::kPackage | mode::kPnPackage)) != 0;
+  plan.keepRows = plan.items.size() > 1 && !plan.packaging && !(RunMode & mode::kCompDest) && packageProperty.empty();
+  return plan;
+}
+
+int App::collectTable(const RunPlan& plan, size_t i, RecordTable& table) {
+  if (plan.keepRows && i > 0)
+    table.removeIf([](const ComponentRecord& row) { return row.perDestination; });
+  else
+    table.setCount(0);
+  TablePass pass{.table = table,
+                 .destinationName = plan.items[i],
+                 .keepOpen = i + 1 < plan.items.size(),
+                 .variantRowsOnly = plan.keepRows && i > 0,
+                 .keptProperties = plan.packaging ? nullptr : &plan.readLater};
+  const int walked = (RunMode & mode::kCircuit) ? walkCircuit(pass) : walkSheets(pass);
+  if (walked == 0) return 0;
+  sortTableByKeys(table);
+  if (plan.packaging) packageGates(*this, table, i == 0 ? 1 : 0);
+  if (plan.packaging && ((RunMode & mode::kPnPackage) || !packageProperty.empty()))
+    for (int r = 0; r < table.count(); ++r) table.at(r).keepOnly(plan.readLater);
+  if (RunMode & mode::kPnPackage) partNameRows(*this, table);
+  if (!packageProperty.empty()) referenceCountRows(*this, table, packageProperty);
+  return 1;
+}
+
+int App::writeTable(const TableWriter& writer, const std::string* item, bool append, const RecordTable& table) {
+  OutputStream out;
+  if (outputPath) {
+    if (!out.open(*outputPath, append)) {
+      reportOutputFailure(out);
+      return 0;
+    }
+  } else {
+    out = OutputStream::standardOutput();
+  }
+  if (!settings->beginString.empty()) {
+    out.write(settings->beginString);
+    out.write(eol);
+  }
+  if (!(RunMode & mode::kCompDest)) {
+    out.write(settings->destHeadString);
+    out.write(item != nullptr ? *item : kBoard);
+    out.write(eol);
+  }
+  if (!(RunMode & mode::kNoHeader)) writer.writeHeader(out);
+  for (int r = 0; r < table.count(); ++r) writer.writeRow(out, table[r]);
+  if (!settings->endString.empty()) {
+    out.write(settings->endString);
+    out.write(eol);
+  }
+  // A full disk or a closed pipe must not pass for a written table.
+  if (!out.close()) {
+    reportOutputFailure(out);
+    return 0;
+  }
+  return 1;
+}
+
+int App::run() {
+  sortState().sortKeys = settings->sortKey;
+  if (openDesign() == 0) return finalStatus();
+  const RunPlan plan = planRun();
+  const TableWriter writer(*settings, RunMode, eol, displayNameHook());
+  RecordTable table;
+  for (size_t i = 0; i < plan.items.size(); ++i) {
+    if (collectTable(plan, i, table) == 0 || writeTable(writer, plan.items[i], i > 0, table) == 0) {
       table.clearRows();
       return finalStatus();
     }
-    sortTableByKeys(table);
-    if (packaging) packageGates(*this, table, i == 0 ? 1 : 0);
-    if (packaging && ((RunMode & mode::kPnPackage) || !packageProperty.empty()))
-      for (int r = 0; r < table.count(); ++r) table.at(r).keepOnly(readLater);
-    if (RunMode & mode::kPnPackage) partNameRows(*this, table);
-    if (!packageProperty.empty()) referenceCountRows(*this, table, packageProperty);
-
-    OutputStream out;
-    if (outputPath) {
-      if (!out.open(*outputPath, i > 0)) {
-        table.clearRows();
-        reportOutputFailure(out);
-        return finalStatus();
-      }
-    } else {
-      out = OutputStream::standardOutput();
-    }
-    if (!settings->beginString.empty()) {
-      out.write(settings->beginString);
-      out.write(eol);
-    }
-    if (!(RunMode & mode::kCompDest)) {
-      out.write(settings->destHeadString);
-      out.write(item != nullptr ? *item : kBoard);
-      out.write(eol);
-    }
-    if (!(RunMode & mode::kNoHeader)) writer.writeHeader(out);
-    for (int r = 0; r < table.count(); ++r) writer.writeRow(out, table[r]);
-    if (!settings->endString.empty()) {
-      out.write(settings->endString);
-      out.write(eol);
-    }
-    if (!keepRows) table.clearRows();
-    // A full disk or a closed pipe must not pass for a written table.
-    if (!out.close()) {
-      reportOutputFailure(out);
-      return finalStatus();
-    }
+    if (!plan.keepRows) table.clearRows();
   }
   if ((RunMode & mode::kExecute) && !executeProgram.empty() && execute() == 0) return finalStatus();
   if (warningWritten() && exitState == 0) exitState = 2;

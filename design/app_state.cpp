@@ -14,6 +14,8 @@ namespace comptab {
 
 AppState::AppState() = default;
 AppState::~AppState() = default;
+AppState::RunCaches::RunCaches() = default;
+AppState::RunCaches::~RunCaches() = default;
 
 void AppState::reportError(ReportKind kind, std::optional<std::string_view> text, int newExitState, int code) {
   writeError(code, {text.value_or("")});

@@ -11,12 +11,12 @@
 #include <string_view>
 #include <vector>
 
+#include "design/table_pass.h"
 #include "platform/sheet/design_db.h"
 #include "platform/sheet/sheet_cache.h"
 #include "platform/support/batch_log.h"
 #include "platform/support/pattern.h"
 #include "settings/settings.h"
-#include "table/property_name.h"
 
 namespace comptab {
 
@@ -27,7 +27,6 @@ class Destination;
 class InstanceDb;
 class KcdbCache;
 class PropSpecFile;
-class RecordTable;
 class VariantComponent;
 class VariantDataSpec;
 class VariantSysSpec;
@@ -67,34 +66,25 @@ class AppState : public BatchLog {
   // they need is missing (reported).
   int openVariantSpecs();
 
-  // Collect the rows of one output item; `destinationName` is null for a
-  // table without destinations. 0 when the run must stop (reported).
-  int walkSheets(RecordTable& table, const std::string* destinationName);
-  // Opens a sheet file with its sheet and zone grid, the grid moved to its
-  // automatic offset; 0 when it cannot (reported, `db` closed).
-  // `shared`: through the run's sheet cache, as a working copy.
-  int openSheet(const std::string& path, DesignDb& db, SheetRef& sheet, ZoneRef& zone, bool shared = true);
-  int walkCircuit(RecordTable& table, const std::string* destinationName);
-  // The parts of the circuit walk (docs/circuit.md): the sheets of one
-  // level in sheet-number order, the components of a top-level or a nested
-  // sheet, and the sheets inside a sheet's blocks, down to hierarchyLevel.
-  int walkSheetList(InstanceSequence<SheetInfo> sheets, RecordTable& table, const std::string* destinationName);
-  int walkTopSheet(const SheetInfo& sheetInfo, SheetRef sheet, ZoneRef zone, RecordTable& table,
-                   const std::string* destinationName);
-  int walkNestedSheet(SheetInfo& sheetInfo, SheetRef sheet, ZoneRef zone, RecordTable& table,
-                      const std::string* destinationName);
-  int descendBlocks(const SheetInfo& sheetInfo, const InstanceSheet* instanceSheet, RecordTable& table,
-                    const std::string* destinationName);
-  // One component a walk reached: excluded, or extracted once, or once per
-  // destination it serves. 0 when the run must stop.
-  int listComponent(const Placement& where, const ComponentRef& component, RecordTable& table,
-                    const std::string* destinationName);
-  // Turns one component into a row of `table` (the extraction). 0 when the
-  // run must stop.
-  virtual int extractComponent(const Placement& where, const ComponentRef& component, RecordTable& table,
+  // Collect the rows of one table into `pass.table`: a sheet file's
+  // components, or a circuit's, down to hierarchyLevel. 0 when the run must
+  // stop (reported).
+  int walkSheets(TablePass& pass);
+  int walkCircuit(TablePass& pass);
+
+  // Turns one component a walk reached into a row of `pass.table`; 0 when
+  // the run must stop. Virtual because the extraction (extract/) builds on
+  // this layer and cannot be called from it: the App supplies it, and the
+  // walks' tests replace it to see what a walk lists without making rows.
+  virtual int extractComponent(const Placement& where, const ComponentRef& component, TablePass& pass,
                                const VariantComponent* variant, const Destination* dest,
                                const std::string* destinationName) = 0;
 
+  // Search terms are compiled once a run, whatever the number of rows.
+  PatternCache& patterns() { return caches_.patterns; }
+
+  // The options, as the command line and then the settings give them, and
+  // the side data opened once a run.
   int logReady = 1;
   int exitState = 0;
   std::vector<std::string> destinations;
@@ -116,29 +106,45 @@ class AppState : public BatchLog {
   std::unique_ptr<PropSpecFile> propSpecFile;    // only in the propspec mode, and when it reads
   std::unique_ptr<KcdbCache> kcdbCache;          // only in the packaging modes, and when the KCDB opens
 
-  // Search terms are compiled once a run, whatever the number of rows.
-  PatternCache patterns;
-  // Each sheet file is read once a run, however many tables and instances.
-  SheetCache sheetCache;
-  std::unique_ptr<VariantComponent> variantScratch;
-  // A circuit's instance database stays open from the first table of the
-  // run to the last, and the sheets it loaded stay loaded while another
-  // table is to come (`keepInstances`), so that no table reads them again.
-  std::unique_ptr<InstanceDb> instanceDb;
-  bool keepInstances = false;
-  // A sheet file listed alone, likewise.
-  DesignDb designSheet;
-  SheetRef designSheetRef;
-  ZoneRef designZone;
-  // Counts the components a walk reaches, in walk order (row sequence).
-  uint32_t walkSequence = 0;
-  // The walk makes only the rows of components seen through their variants
-  // (the rest are kept from the table before).
-  bool variantRowsOnly = false;
-  // When set, rows keep only these properties once made: in a plain
-  // listing nothing reads a property but the columns and the sort keys,
-  // and a big table holds a million rows.
-  std::optional<std::vector<NameId>> keptProperties;
+ private:
+  // What the run keeps from one table to the next, so that no table reads a
+  // file or compiles a pattern again. Released before the side data above,
+  // which the open sheets and the variant evaluator point into.
+  struct RunCaches {
+    RunCaches();
+    ~RunCaches();
+    PatternCache patterns;
+    // Each sheet file is read once a run, however many tables and instances.
+    SheetCache sheets;
+    // One variant evaluator for every component: assign() reuses its storage.
+    std::unique_ptr<VariantComponent> variantScratch;
+    // A circuit's instance database stays open from the first table of the
+    // run to the last, and the sheets it loaded stay loaded while another
+    // table is to come, so that no table reads them again.
+    std::unique_ptr<InstanceDb> instanceDb;
+    // A sheet file listed alone, likewise.
+    DesignDb designSheet;
+    SheetRef designSheetRef;
+    ZoneRef designZone;
+  };
+
+  // The parts of the walks (docs/circuit.md): opening one sheet, the
+  // sheets of one level in sheet-number order, the components of a
+  // top-level or a nested sheet, the sheets inside a sheet's blocks, and
+  // the one step every component goes through.
+  // Opens a sheet file with its sheet and zone grid, the grid moved to its
+  // automatic offset; 0 when it cannot (reported, `db` closed).
+  // `shared`: through the run's sheet cache, as a working copy.
+  int openSheet(const std::string& path, DesignDb& db, SheetRef& sheet, ZoneRef& zone, bool shared = true);
+  int walkSheetList(InstanceSequence<SheetInfo> sheets, TablePass& pass);
+  int walkTopSheet(const SheetInfo& sheetInfo, SheetRef sheet, ZoneRef zone, TablePass& pass);
+  int walkNestedSheet(SheetInfo& sheetInfo, SheetRef sheet, ZoneRef zone, TablePass& pass);
+  int descendBlocks(const SheetInfo& sheetInfo, const InstanceSheet* instanceSheet, TablePass& pass);
+  // One component a walk reached: excluded, or extracted once, or once per
+  // destination it serves. 0 when the run must stop.
+  int listComponent(const Placement& where, const ComponentRef& component, TablePass& pass);
+
+  RunCaches caches_;
 };
 
 }  // namespace comptab

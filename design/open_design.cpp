@@ -18,99 +18,133 @@ namespace comptab {
 namespace {
 constexpr std::string_view kDesignDirMark = "$CIR";
 constexpr std::string_view kBoard = "_TOBOARD";
+
+// The steps of opening the design, in order. A step that can stop the run
+// returns 0 then, after reporting why.
+
+int checkTarget(AppState& app) {
+  const std::string& target = app.designFile.empty() ? app.designDir : app.designFile;
+  if (pathAccess(target, Access::Exists)) return 1;
+  app.reportError(ReportKind::InputFile, target, 1, msg::kTargetMissing);
+  return 0;
 }
 
-int AppState::openDesign() {
-  const std::string& target = designFile.empty() ? designDir : designFile;
-  if (!pathAccess(target, Access::Exists)) {
-    reportError(ReportKind::InputFile, target, 1, msg::kTargetMissing);
-    return 0;
-  }
-  setUpErrorFile(designDir);
-  if (settings->resourceGiven == 0) writeWarning(msg::kDefaultFileUsed, {resourceFile});
-
-  if (!outputPath && !settings->output.empty()) outputPath = settings->output;
+// The command line's output, else the settings'; "$CIR" at its start
+// stands for the design's folder, and alone for standard output.
+int settleOutput(AppState& app) {
+  std::optional<std::string>& outputPath = app.outputPath;
+  if (!outputPath && !app.settings->output.empty()) outputPath = app.settings->output;
   if (outputPath && outputPath->starts_with(kDesignDirMark)) {
     if (*outputPath == kDesignDirMark)
       outputPath.reset();
     else
-      outputPath = joinPath(designDir, outputPath->substr(kDesignDirMark.size()));
+      outputPath = joinPath(app.designDir, outputPath->substr(kDesignDirMark.size()));
   }
-  if (outputPath && pathAccess(*outputPath, Access::Exists) && !(RunMode & mode::kForce)) {
-    reportError(ReportKind::OutputFile, *outputPath, 1, msg::kOutputExists);
+  if (outputPath && pathAccess(*outputPath, Access::Exists) && !(app.RunMode & mode::kForce)) {
+    app.reportError(ReportKind::OutputFile, *outputPath, 1, msg::kOutputExists);
     return 0;
   }
+  return 1;
+}
 
-  if (executeProgram.empty()) executeProgram = settings->command;
-  if (RunMode & mode::kExecute) {
-    if (executeProgram.empty()) {
-      reportError(ReportKind::InputFile, resourceFile, 1, msg::kResourceBadContent);
-      return 0;
-    }
-    if (!outputPath) {
-      outputPath = createTempFile("xd");
-      if (!outputPath) {
-        reportError(ReportKind::OutputFile, "", 1, msg::kOutputOpen);
-        return 0;
-      }
-    }
+// Execute mode needs a command, and a file for the command to read.
+int settleExecute(AppState& app) {
+  if (app.executeProgram.empty()) app.executeProgram = app.settings->command;
+  if (!(app.RunMode & mode::kExecute)) return 1;
+  if (app.executeProgram.empty()) {
+    app.reportError(ReportKind::InputFile, app.resourceFile, 1, msg::kResourceBadContent);
+    return 0;
   }
-
-  if (!destinations.empty()) {
-    RunMode &= ~mode::kDestination;
-  } else if (RunMode & mode::kDestination) {
-    destinations = settings->destination;
-    if (destinations.empty()) {
-      reportError(ReportKind::InputFile, resourceFile, 1, msg::kResourceBadContent);
+  if (!app.outputPath) {
+    app.outputPath = createTempFile("xd");
+    if (!app.outputPath) {
+      app.reportError(ReportKind::OutputFile, "", 1, msg::kOutputOpen);
       return 0;
     }
   }
+  return 1;
+}
+
+// Destinations named on the command line win over the destination mode.
+int settleDestinations(AppState& app) {
+  if (!app.destinations.empty()) {
+    app.RunMode &= ~mode::kDestination;
+  } else if (app.RunMode & mode::kDestination) {
+    app.destinations = app.settings->destination;
+    if (app.destinations.empty()) {
+      app.reportError(ReportKind::InputFile, app.resourceFile, 1, msg::kResourceBadContent);
+      return 0;
+    }
+  }
+  return 1;
+}
+
+// Every destination the data spec knows, then the board; each destination
+// asked for must be one of them.
+int checkDestinations(AppState& app) {
+  if (!app.variantDataSpec) return 1;
+  const VariantDataSpec& spec = *app.variantDataSpec;
+  for (size_t i = 0; i < spec.count(); ++i) app.dataSpecDestinations.push_back(spec.name(i));
+  app.dataSpecDestinations.emplace_back(kBoard);
+  for (const std::string& wanted : app.destinations) {
+    if (!spec.lookup(wanted) && wanted != kBoard) {
+      app.reportError(ReportKind::General, wanted, 1, msg::kUnknownDestination);
+      return 0;
+    }
+  }
+  return 1;
+}
+
+// Both tables are optional: without them kinds show as numbers and titles
+// as property names. An invalid table is passed over like a missing one,
+// but says why, so that a broken table is not mistaken for an absent one.
+void openDisplayTables(AppState& app) {
+  if (app.RunMode & mode::kCompKind) {
+    const std::string path = SystemFile::fileName("CompKind", SystemKind::Table);
+    std::string reason;
+    app.compKindTable = CompKindTable::open(path, CompKindTable::kReadOnly, &reason);
+    if (!app.compKindTable && pathAccess(path, Access::Exists)) app.writeNote(reason);
+  }
+  if (app.RunMode & mode::kPropSpec) {
+    const std::string path = SystemFile::fileNameLang("PropSpec", SystemKind::Table);
+    std::string reason;
+    app.propSpecFile = std::make_unique<PropSpecFile>();
+    if (app.propSpecFile->readFrom(path, &reason) == 0) {
+      app.propSpecFile.reset();
+      if (pathAccess(path, Access::Exists)) app.writeNote(reason);
+    }
+  }
+}
+
+// Without the KCDB the run still lists the design, only unpackaged.
+void openKcdb(AppState& app) {
+  if (!(app.RunMode & (mode::kPackage | mode::kPnPackage))) return;
+  const DataResource& resource = *app.dataResource;
+  std::string whyNot = resource.kcdbProblem();
+  if (whyNot.empty() && resource.kcdbPath().empty()) whyNot = resource.path() + ": names no kcdb";
+  if (whyNot.empty()) app.kcdbCache = KcdbCache::create(resource.kcdbPath(), &whyNot);
+  if (!app.kcdbCache) {
+    app.writeWarning(msg::kKcdbOpen);
+    app.writeNote(whyNot);
+  }
+}
+
+}  // namespace
+
+int AppState::openDesign() {
+  if (checkTarget(*this) == 0) return 0;
+  setUpErrorFile(designDir);
+  if (settings->resourceGiven == 0) writeWarning(msg::kDefaultFileUsed, {resourceFile});
+  if (settleOutput(*this) == 0 || settleExecute(*this) == 0 || settleDestinations(*this) == 0) return 0;
   if (packageProperty.empty()) packageProperty = settings->package;
-
   if (openDataResource() == 0) return 0;
   if (openVariantSpecs() == 0) {
     reportError(ReportKind::General, "", 1, msg::kVariantSpecsNeeded);
     return 0;
   }
-  if (variantDataSpec) {
-    for (size_t i = 0; i < variantDataSpec->count(); ++i) dataSpecDestinations.push_back(variantDataSpec->name(i));
-    dataSpecDestinations.emplace_back(kBoard);
-    for (const std::string& wanted : destinations) {
-      if (!variantDataSpec->lookup(wanted) && wanted != kBoard) {
-        reportError(ReportKind::General, wanted, 1, msg::kUnknownDestination);
-        return 0;
-      }
-    }
-  }
-  // Both tables are optional: without them kinds show as numbers and
-  // titles as property names.
-  // An invalid table is passed over like a missing one, but says why, so
-  // that a broken table is not mistaken for an absent one.
-  if (RunMode & mode::kCompKind) {
-    const std::string path = SystemFile::fileName("CompKind", SystemKind::Table);
-    std::string reason;
-    compKindTable = CompKindTable::open(path, CompKindTable::kReadOnly, &reason);
-    if (!compKindTable && pathAccess(path, Access::Exists)) writeNote(reason);
-  }
-  if (RunMode & mode::kPropSpec) {
-    const std::string path = SystemFile::fileNameLang("PropSpec", SystemKind::Table);
-    std::string reason;
-    propSpecFile = std::make_unique<PropSpecFile>();
-    if (propSpecFile->readFrom(path, &reason) == 0) {
-      propSpecFile.reset();
-      if (pathAccess(path, Access::Exists)) writeNote(reason);
-    }
-  }
-  // Without the KCDB the run still lists the design, only unpackaged.
-  if (RunMode & (mode::kPackage | mode::kPnPackage)) {
-    std::string whyNot = dataResource->kcdbProblem();
-    if (whyNot.empty() && dataResource->kcdbPath().empty()) whyNot = dataResource->path() + ": names no kcdb";
-    if (whyNot.empty()) kcdbCache = KcdbCache::create(dataResource->kcdbPath(), &whyNot);
-    if (!kcdbCache) {
-      writeWarning(msg::kKcdbOpen);
-      writeNote(whyNot);
-    }
-  }
+  if (checkDestinations(*this) == 0) return 0;
+  openDisplayTables(*this);
+  openKcdb(*this);
   return 1;
 }
 

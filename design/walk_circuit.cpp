@@ -77,22 +77,22 @@ std::unique_ptr<InstanceDb> buildAndSave(AppState& app, const std::string& paren
 
 }  // namespace
 
-int AppState::walkCircuit(RecordTable& table, const std::string* destinationName) {
+int AppState::walkCircuit(TablePass& pass) {
   const std::string instanceFile = instanceFileOf(designDir);
   const std::string parentDir = directoryPart(designDir);
   const std::string circuitName = baseName(designDir);
+  std::unique_ptr<InstanceDb>& instanceDb = caches_.instanceDb;
   if (!instanceDb) {
     instanceDb = pathAccess(instanceFile, Access::Exists) ? openSaved(*this, parentDir, circuitName, instanceFile)
-                                                         : buildAndSave(*this, parentDir, circuitName, instanceFile);
+                                                          : buildAndSave(*this, parentDir, circuitName, instanceFile);
     if (!instanceDb) return 0;
   }
-  const int walked = walkSheetList(instanceDb->topSheets(), table, destinationName);
-  if (walked == 0 || !keepInstances) InstanceDb::close(instanceDb, 2);
+  const int walked = walkSheetList(instanceDb->topSheets(), pass);
+  if (walked == 0 || !pass.keepOpen) InstanceDb::close(instanceDb, 2);
   return walked;
 }
 
-int AppState::walkSheetList(InstanceSequence<SheetInfo> sheets, RecordTable& table,
-                            const std::string* destinationName) {
+int AppState::walkSheetList(InstanceSequence<SheetInfo> sheets, TablePass& pass) {
   // Sheets of the same number keep their stored order.
   std::vector<SheetInfo*> order(sheets.begin(), sheets.end());
   std::stable_sort(order.begin(), order.end(),
@@ -102,28 +102,26 @@ int AppState::walkSheetList(InstanceSequence<SheetInfo> sheets, RecordTable& tab
     SheetRef sheet;
     ZoneRef zone;
     if (openSheet(info->fileName(), db, sheet, zone) == 0) return 0;
-    const int walked = info->parentBlock() == nullptr ? walkTopSheet(*info, sheet, zone, table, destinationName)
-                                                      : walkNestedSheet(*info, sheet, zone, table, destinationName);
+    const int walked = info->parentBlock() == nullptr ? walkTopSheet(*info, sheet, zone, pass)
+                                                      : walkNestedSheet(*info, sheet, zone, pass);
     db.close(1);
     if (walked == 0) return 0;
   }
   return 1;
 }
 
-int AppState::walkTopSheet(const SheetInfo& sheetInfo, SheetRef sheet, ZoneRef zone, RecordTable& table,
-                           const std::string* destinationName) {
+int AppState::walkTopSheet(const SheetInfo& sheetInfo, SheetRef sheet, ZoneRef zone, TablePass& pass) {
   const SheetTexts texts = circuitSheetTexts(sheetInfo, 0);
   const Placement where{sheet, zone, &sheetInfo, nullptr, nullptr, &texts};
   for (const ComponentRef component : sheet.components()) {
     if (!component.isValid()) continue;
     if (CompType::isBlock(component.typeCode()) && descends(hierarchyLevel, 0)) continue;
-    if (listComponent(where, component, table, destinationName) == 0) return 0;
+    if (listComponent(where, component, pass) == 0) return 0;
   }
-  return descendBlocks(sheetInfo, nullptr, table, destinationName);
+  return descendBlocks(sheetInfo, nullptr, pass);
 }
 
-int AppState::walkNestedSheet(SheetInfo& sheetInfo, SheetRef sheet, ZoneRef zone, RecordTable& table,
-                              const std::string* destinationName) {
+int AppState::walkNestedSheet(SheetInfo& sheetInfo, SheetRef sheet, ZoneRef zone, TablePass& pass) {
   std::string reason;
   const InstanceSheet* instanceSheet = sheetInfo.load(&reason);
   if (instanceSheet == nullptr) {
@@ -142,21 +140,20 @@ int AppState::walkNestedSheet(SheetInfo& sheetInfo, SheetRef sheet, ZoneRef zone
     instance->overwrite(component);
     if (CompType::isBlock(component.typeCode()) && descends(hierarchyLevel, depth)) continue;
     const Placement where{sheet, zone, nullptr, instanceSheet, instance, &texts};
-    if (listComponent(where, component, table, destinationName) == 0) {
+    if (listComponent(where, component, pass) == 0) {
       sheetInfo.abort();
       return 0;
     }
   }
-  const int descended = descendBlocks(sheetInfo, instanceSheet, table, destinationName);
-  if (!keepInstances) sheetInfo.abort();
+  const int descended = descendBlocks(sheetInfo, instanceSheet, pass);
+  if (!pass.keepOpen) sheetInfo.abort();
   return descended;
 }
 
-int AppState::descendBlocks(const SheetInfo& sheetInfo, const InstanceSheet* instanceSheet, RecordTable& table,
-                            const std::string* destinationName) {
+int AppState::descendBlocks(const SheetInfo& sheetInfo, const InstanceSheet* instanceSheet, TablePass& pass) {
   if (!descends(hierarchyLevel, sheetDepth(instanceSheet))) return 1;
   for (const BlockInstance* block : sheetInfo.blocks())
-    if (walkSheetList(block->childSheets(), table, destinationName) == 0) return 0;
+    if (walkSheetList(block->childSheets(), pass) == 0) return 0;
   return 1;
 }
 

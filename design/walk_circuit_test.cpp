@@ -44,7 +44,7 @@ const char* const kNetList = R"({"formatVersion": 1, "sheets": [
 
 class RecordingState : public AppState {
  public:
-  int extractComponent(const Placement& where, const ComponentRef& component, RecordTable&, const VariantComponent*,
+  int extractComponent(const Placement& where, const ComponentRef& component, TablePass&, const VariantComponent*,
                        const Destination*, const std::string*) override {
     const int level = where.topSheet != nullptr ? 0 : sheetDepth(where.instanceSheet);
     rows.push_back(std::string(component.property("reference").value()) + "@" + std::to_string(level));
@@ -79,7 +79,8 @@ class WalkCircuitTest : public ::testing::Test {
     state->rows.clear();
     state->hierarchyLevel = level;
     RecordTable table;
-    result = state->walkCircuit(table, nullptr);
+    TablePass pass{.table = table};
+    result = state->walkCircuit(pass);
     return state->rows;
   }
   // The message codes written so far.

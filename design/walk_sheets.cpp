@@ -18,7 +18,7 @@ constexpr std::string_view kBoard = "_TOBOARD";
 }
 
 int AppState::openSheet(const std::string& path, DesignDb& db, SheetRef& sheet, ZoneRef& zone, bool shared) {
-  db = DesignDb::open(dataResource.get(), path, 2, shared ? &sheetCache : nullptr);
+  db = DesignDb::open(dataResource.get(), path, 2, shared ? &caches_.sheets : nullptr);
   if (!db.isValid()) {
     reportError(ReportKind::InputFile, path, 1, msg::kSheetOpen);
     writeNote(db.reason());
@@ -37,45 +37,45 @@ int AppState::openSheet(const std::string& path, DesignDb& db, SheetRef& sheet, 
   return 1;
 }
 
-int AppState::walkSheets(RecordTable& table, const std::string* destinationName) {
+int AppState::walkSheets(TablePass& pass) {
   // Nothing the walk does changes a sheet file listed alone, so it is read
   // once and stays open while another table is to come.
-  DesignDb& db = designSheet;
-  if (!db.isValid() && openSheet(designFile, db, designSheetRef, designZone, false) == 0) return 0;
-  const SheetRef sheet = designSheetRef;
-  const ZoneRef zone = designZone;
+  DesignDb& db = caches_.designSheet;
+  if (!db.isValid() && openSheet(designFile, db, caches_.designSheetRef, caches_.designZone, false) == 0) return 0;
+  const SheetRef sheet = caches_.designSheetRef;
+  const ZoneRef zone = caches_.designZone;
   SheetTexts texts;
   texts.sheetNumber = baseName(designFile);
-  if (const size_t dot = texts.sheetNumber.rfind('.'); dot != std::string::npos && dot > 0) texts.sheetNumber.resize(dot);
+  if (const size_t dot = texts.sheetNumber.rfind('.'); dot != std::string::npos && dot > 0)
+    texts.sheetNumber.resize(dot);
   const Placement where{sheet, zone, nullptr, nullptr, nullptr, &texts};
   for (const ComponentRef component : sheet.components()) {
     if (!component.isValid()) continue;
-    if (listComponent(where, component, table, destinationName) == 0) {
+    if (listComponent(where, component, pass) == 0) {
       db.close(1);
       return 0;
     }
   }
-  if (!keepInstances) db.close(1);
+  if (!pass.keepOpen) db.close(1);
   return 1;
 }
 
-int AppState::listComponent(const Placement& where, const ComponentRef& component, RecordTable& table,
-                            const std::string* destinationName) {
-  ++walkSequence;
+int AppState::listComponent(const Placement& where, const ComponentRef& component, TablePass& pass) {
+  ++pass.walkSequence;
   if (!settings->excludeType.empty()) {
     const std::string type = CompType::name(component.typeCode());
     for (const std::string& excluded : settings->excludeType)
       if (excluded == type) return 1;
   }
   if (!variantSysSpec || !variantDataSpec)
-    return variantRowsOnly ? 1 : extractComponent(where, component, table, nullptr, nullptr, nullptr);
+    return pass.variantRowsOnly ? 1 : extractComponent(where, component, pass, nullptr, nullptr, nullptr);
 
-  // One evaluator for the whole walk: assign() reuses its storage.
-  if (!variantScratch) variantScratch = std::make_unique<VariantComponent>(*variantSysSpec, *variantDataSpec);
-  VariantComponent& variant = *variantScratch;
+  std::unique_ptr<VariantComponent>& scratch = caches_.variantScratch;
+  if (!scratch) scratch = std::make_unique<VariantComponent>(*variantSysSpec, *variantDataSpec);
+  VariantComponent& variant = *scratch;
   variant.assign(component);
   if (!variant.hasDestination(nullptr))
-    return variantRowsOnly ? 1 : extractComponent(where, component, table, nullptr, nullptr, nullptr);
+    return pass.variantRowsOnly ? 1 : extractComponent(where, component, pass, nullptr, nullptr, nullptr);
 
   // With compdest every destination gets its row in the one table; else
   // only the destination of the table being made.
@@ -84,7 +84,7 @@ int AppState::listComponent(const Placement& where, const ComponentRef& componen
     const auto& all = destinations.empty() ? dataSpecDestinations : destinations;
     for (const std::string& name : all) names.push_back(&name);
   } else {
-    names.push_back(destinationName);
+    names.push_back(pass.destinationName);
   }
   for (const std::string* name : names) {
     const Destination* dest = name != nullptr ? variantDataSpec->lookup(*name) : nullptr;
@@ -93,7 +93,7 @@ int AppState::listComponent(const Placement& where, const ComponentRef& componen
                   msg::kUnknownDestination);
       return 0;
     }
-    if (extractComponent(where, component, table, &variant, dest, name) == 0) return 0;
+    if (extractComponent(where, component, pass, &variant, dest, name) == 0) return 0;
   }
   return 1;
 }

@@ -15,7 +15,7 @@ bool passes(AppState& app, const ComponentRecord& row) {
   const bool any = s.searchMode == "o";
   if (!any && s.searchMode != "a") return true;
   for (size_t i = 0; i < s.termProperty.size(); ++i) {
-    const bool match = row.matchProperty(s.termProperty[i], s.termValue[i], app.patterns);
+    const bool match = row.matchProperty(s.termProperty[i], s.termValue[i], app.patterns());
     if (any && match) return true;
     if (!any && !match) return false;
   }
@@ -24,7 +24,7 @@ bool passes(AppState& app, const ComponentRecord& row) {
 
 }  // namespace
 
-int acceptRow(AppState& app, RecordTable& table, ComponentRecord& row) {
+int acceptRow(AppState& app, TablePass& pass, ComponentRecord& row) {
   if (app.RunMode & mode::kSearch) {
     if (app.settings->termProperty.empty()) {
       row.clear();
@@ -36,12 +36,12 @@ int acceptRow(AppState& app, RecordTable& table, ComponentRecord& row) {
       return 1;
     }
   }
-  row.sequence = app.walkSequence;
-  if (app.keptProperties)
-    row.keepOnly(*app.keptProperties);
+  row.sequence = pass.walkSequence;
+  if (pass.keptProperties != nullptr)
+    row.keepOnly(*pass.keptProperties);
   else
     row.compact();
-  table.at(table.count()).assign(row);
+  pass.table.at(pass.table.count()).assign(row);
   return 1;
 }
 

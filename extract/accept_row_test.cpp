@@ -25,7 +25,7 @@ struct Fixture {
     row.setProperty("VALUE", "10k");
     row.setProperty("NOTE", "");
     const int before = table.count();
-    EXPECT_EQ(acceptRow(app, table, row), 1);
+    EXPECT_EQ(acceptRow(app, pass, row), 1);
     const bool added = table.count() == before + 1;
     if (!added) {
       EXPECT_FALSE(row.hasProperties());  // a row kept out is cleared
@@ -34,6 +34,7 @@ struct Fixture {
   }
   test::TestState app;
   RecordTable table;
+  TablePass pass{.table = table};
 };
 
 // Both modes with matching terms, and search without terms, are run end
@@ -48,7 +49,7 @@ TEST(AcceptRow, SearchModesCombineTerms) {
       {"a", {{"VALUE", "k$"}, {"reference", "^C"}}, false},
       {"a", {{"MISSING", ""}, {"NOTE", ""}}, true},  // an empty term matches absent and empty values
       {"a", {{"MISSING", "."}}, false},
-      {"o", {{"VALUE", "("}}, false},  // a term that does not compile matches nothing
+      {"o", {{"VALUE", "("}}, false},     // a term that does not compile matches nothing
       {"O", {{"VALUE", "^22k$"}}, true},  // modes are case-sensitive: anything else keeps every row
       {"", {{"VALUE", "^22k$"}}, true},
   };
@@ -64,7 +65,7 @@ TEST(AcceptRow, WithoutSearchModeEveryRowEntersSharingItsList) {
   f.app.RunMode = 0;
   ComponentRecord row;
   row.setProperty("reference", "R1");
-  EXPECT_EQ(acceptRow(f.app, f.table, row), 1);
+  EXPECT_EQ(acceptRow(f.app, f.pass, row), 1);
   ASSERT_EQ(f.table.count(), 1);
   EXPECT_TRUE(f.table[0].sharesPropertiesWith(row));
 }

@@ -56,7 +56,6 @@ const Names& names() {
   return interned;
 }
 
-
 // The component's own properties. Seen through a variant, each base
 // property takes its value for the destination, and the destinations' own
 // properties ("value@PRO") stand for nothing more; without one they are
@@ -85,9 +84,7 @@ void copyProperties(const AppState& app, const ComponentRef& component, Componen
   }
 }
 
-void setNumber(ComponentRecord& row, NameId name, long long number) {
-  row.setProperty(name, decimalText(number));
-}
+void setNumber(ComponentRecord& row, NameId name, long long number) { row.setProperty(name, decimalText(number)); }
 
 // The component's identifiers: in a circuit its level, its path from the
 // top, and its sheet's id and number; for a single sheet file, the file's
@@ -110,7 +107,7 @@ void setPlacementIds(const Placement& where, const ComponentRef& component, Comp
 
 }  // namespace
 
-int extractComponent(AppState& app, const Placement& where, const ComponentRef& component, RecordTable& table,
+int extractComponent(AppState& app, const Placement& where, const ComponentRef& component, TablePass& pass,
                      const VariantComponent* variant, const Destination* dest, const std::string* destinationName) {
   const Names& n = names();
   ComponentRecord row;
@@ -159,7 +156,7 @@ int extractComponent(AppState& app, const Placement& where, const ComponentRef& 
   row.setProperty(n.kMirror, component.isMirrored() ? "ON" : "OFF");
   row.setProperty(n.kDispContents, component.displaysContents() ? "ON" : "OFF");
   if (app.kcdbCache) addGateData(*app.kcdbCache, component, row);
-  return acceptRow(app, table, row);
+  return acceptRow(app, pass, row);
 }
 
 }  // namespace comptab

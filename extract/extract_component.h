@@ -10,14 +10,14 @@ namespace comptab {
 class AppState;
 class ComponentRef;
 class Destination;
-class RecordTable;
 class VariantComponent;
 struct Placement;
+struct TablePass;
 
-// Builds the row and hands it to the search filter; 0 when the run must
-// stop. With a variant, the row shows the component as it is for `dest`
+// Builds the row and hands it to the search filter, which appends it to
+// `pass.table`; 0 when the run must stop. With a variant, the row shows the component as it is for `dest`
 // (the board itself when `destinationName` is "_TOBOARD").
-int extractComponent(AppState& app, const Placement& where, const ComponentRef& component, RecordTable& table,
+int extractComponent(AppState& app, const Placement& where, const ComponentRef& component, TablePass& pass,
                      const VariantComponent* variant, const Destination* dest, const std::string* destinationName);
 
 }  // namespace comptab

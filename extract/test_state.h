@@ -22,7 +22,7 @@ struct TestState : AppState {
     settings->token = ",";
     setEcho(nullptr);
   }
-  int extractComponent(const Placement&, const ComponentRef&, RecordTable&, const VariantComponent*, const Destination*,
+  int extractComponent(const Placement&, const ComponentRef&, TablePass&, const VariantComponent*, const Destination*,
                        const std::string*) override {
     return 1;
   }

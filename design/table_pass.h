@@ -1,0 +1,37 @@
+// What one table of the run asks of the walk. The run loop fills one per
+// output item and hands it to the walk, which hands it on to the
+// extraction; nothing else of a pass lives in the run state.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "table/property_name.h"
+
+namespace comptab {
+
+class RecordTable;
+
+struct TablePass {
+  // The rows are appended here.
+  RecordTable& table;
+  // The destination whose table is made; null for a table without
+  // destinations (or for the one table of the component-destination mode).
+  const std::string* destinationName = nullptr;
+  // Another table is to come: the walk leaves what it loaded open, so that
+  // the next table reads nothing again.
+  bool keepOpen = false;
+  // Only the rows of components seen through their variants are made; the
+  // rest are kept from the table before.
+  bool variantRowsOnly = false;
+  // When set, rows keep only these properties once made: in a plain listing
+  // nothing reads a property but the columns and the sort keys, and a big
+  // table holds a million rows.
+  const std::vector<NameId>* keptProperties = nullptr;
+  // Counts the components the walk reaches, in walk order: each row's
+  // sequence, the sort's last tie-break.
+  uint32_t walkSequence = 0;
+};
+
+}  // namespace comptab
