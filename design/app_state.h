@@ -55,8 +55,9 @@ class AppState : public BatchLog {
   // when there is no directory or its log cannot be written. Returns 1.
   int setUpErrorFile(const std::optional<std::string>& directory);
 
-  // Checks the target, settles the output, the execute command, the
-  // destinations and the package property, and opens the side data.
+  // Starts the design libraries, checks the target, settles the output,
+  // the execute command, the destinations and the package property, and
+  // opens the side data.
   // 0 when the run must stop (the failure has been reported).
   int openDesign();
   // Opens the design's data resource, or a fallback with a warning; 0 when

@@ -1,4 +1,4 @@
-// Opening the design: the target, where messages go, the output, the
+// Opening the design: the design libraries, the target, where messages go, the output, the
 // execute command, the destinations, the package property, and the side
 // data the walks and the extraction read.
 #include "design/app_state.h"
@@ -21,6 +21,14 @@ constexpr std::string_view kBoard = "_TOBOARD";
 
 // The steps of opening the design, in order. A step that can stop the run
 // returns 0 then, after reporting why.
+
+// The sheet library checks once that it can work on this machine, before
+// anything is read through it.
+int initializeLibraries(AppState& app) {
+  if (DesignDb::initialize()) return 1;
+  app.reportError(ReportKind::General, "", 1, msg::kLibrariesInit);
+  return 0;
+}
 
 int checkTarget(AppState& app) {
   const std::string& target = app.designFile.empty() ? app.designDir : app.designFile;
@@ -132,7 +140,7 @@ void openKcdb(AppState& app) {
 }  // namespace
 
 int AppState::openDesign() {
-  if (checkTarget(*this) == 0) return 0;
+  if (initializeLibraries(*this) == 0 || checkTarget(*this) == 0) return 0;
   setUpErrorFile(designDir);
   if (settings->resourceGiven == 0) writeWarning(msg::kDefaultFileUsed, {resourceFile});
   if (settleOutput(*this) == 0 || settleExecute(*this) == 0 || settleDestinations(*this) == 0) return 0;
