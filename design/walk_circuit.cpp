@@ -10,7 +10,6 @@
 #include "design/hierarchy.h"
 #include "design/message_codes.h"
 #include "design/placement.h"
-#include "design/zone_offset.h"
 #include "platform/circuit/instance_db.h"
 #include "platform/circuit/net_list.h"
 #include "platform/sheet/comp_type.h"

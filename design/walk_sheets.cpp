@@ -5,9 +5,9 @@
 #include "design/app_state.h"
 #include "design/message_codes.h"
 #include "design/placement.h"
-#include "design/zone_offset.h"
 #include "platform/sheet/comp_type.h"
 #include "platform/sheet/variants.h"
+#include "platform/sheet/zone_grid.h"
 #include "platform/support/path.h"
 #include "settings/run_mode.h"
 

@@ -4,7 +4,6 @@
 
 #include "design/app_state.h"
 #include "extract/first_row_index.h"
-#include "extract/new_table.h"
 #include "platform/support/text.h"
 #include "table/record_table.h"
 
@@ -22,7 +21,7 @@ int referenceCountRows(AppState& app, RecordTable& table, std::optional<std::str
   if (!keyName) return 0;
   const Settings& s = *app.settings;
   RecordTable grouped;
-  reserveRows(grouped, table.count());
+  grouped.reserve(table.count());
   FirstRowIndex groups;
   for (int i = 0; i < table.count(); ++i) {
     ComponentRecord& row = table.at(i);
@@ -49,7 +48,7 @@ int referenceCountRows(AppState& app, RecordTable& table, std::optional<std::str
     const auto others = s.token.empty() ? 0 : std::count(references.begin(), references.end(), counted);
     group.setProperty("_REFCOUNT", strprintf("%d", static_cast<int>(others) + 1));
   }
-  replaceRows(table, grouped);
+  table.replaceWith(grouped);
   return 1;
 }
 

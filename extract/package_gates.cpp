@@ -8,7 +8,6 @@
 #include "design/kcdb_cache.h"
 #include "design/message_codes.h"
 #include "extract/first_row_index.h"
-#include "extract/new_table.h"
 #include "extract/package_checks.h"
 #include "extract/package_report.h"
 #include "platform/sheet/comp_type.h"
@@ -59,7 +58,7 @@ class Packager {
  public:
   Packager(AppState& app, int firstItem, int rows)
       : app_(app), kcdb_(*app.kcdbCache), settings_(*app.settings), firstItem_(firstItem) {
-    reserveRows(packed_, rows);
+    packed_.reserve(rows);
   }
 
   void take(ComponentRecord& row);
@@ -146,7 +145,7 @@ void Packager::openPackage(ComponentRecord& row, std::string label) {
 void Packager::finish(RecordTable& table) {
   for (int i = 0; i < packed_.count(); ++i)
     packed_.at(i).normalise(settings_.emptyCell, settings_.token, settings_.mergedProp);
-  replaceRows(table, packed_);
+  table.replaceWith(packed_);
 }
 
 }  // namespace

@@ -33,6 +33,18 @@ void RecordTable::assign(const RecordTable& other) {
   for (int i = 0; i < count_; ++i) rows_[i].assign(other.rows_[i]);
 }
 
+void RecordTable::reserve(int rows) {
+  if (rows <= capacity_) return;
+  at(rows - 1);
+  setCount(0);
+}
+
+void RecordTable::replaceWith(const RecordTable& folded) {
+  at(0);
+  setCount(0);
+  assign(folded);
+}
+
 // In place, one cycle of the permutation at a time: a big table's rows
 // are not copied to a second array.
 void RecordTable::reorder(std::vector<int> order) {

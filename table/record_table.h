@@ -33,14 +33,20 @@ class RecordTable {
   // This table's rows in use become copies of `other`'s, sharing lists.
   void assign(const RecordTable& other);
 
+  // Makes room in an empty table for `rows` rows at once: folding never
+  // yields more rows than it is given, and growing row by row would move
+  // the rows again and again.
+  void reserve(int rows);
+  // Takes the rows of `folded`, in order, sharing their lists, in place of
+  // the rows in use.
+  void replaceWith(const RecordTable& folded);
+
   // Orders the rows in use by a three-way comparator (negative, 0,
   // positive). Stable: rows that compare equal keep their order.
   template <class Compare>
   void sort(Compare compare) {
     std::stable_sort(rows_.begin(), rows_.begin() + count_,
-                     [&compare](const ComponentRecord& a, const ComponentRecord& b) {
-                       return compare(a, b) < 0;
-                     });
+                     [&compare](const ComponentRecord& a, const ComponentRecord& b) { return compare(a, b) < 0; });
   }
 
   // Puts the rows in use in the order `order` gives: a permutation of the

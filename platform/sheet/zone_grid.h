@@ -1,5 +1,8 @@
-// Zone labels: the column and row names of a sheet's zone grid, in one of
-// two styles.
+// A sheet's zone grid: the column and row labels that name where a
+// component stands ("C-2"), and the offset the grid is moved to before
+// they are computed.
+//
+// Labels along an axis come in one of two styles:
 //
 //   alphabetic  A, B, ..., Z, AA, AB, ..., AZ, BA, ..., ZZ, AAA, ...
 //               (A is 1, Z 26, AA 27: every number from 1 up has one label)
@@ -13,9 +16,15 @@
 #include <string>
 #include <string_view>
 
+#include "platform/sheet/design_types.h"
+
 namespace comptab {
 
-struct ZoneLabel {
+class SheetRef;
+class ZoneRef;
+
+// The labels along one axis of the grid.
+struct ZoneAxis {
   enum Style { Neither = 0, Alphabetic = 1, Numeric = 2 };
 
   // Alphabetic: one or more of the capitals A to Z. Numeric: one or more
@@ -40,5 +49,29 @@ struct ZoneLabel {
   // beyond the 32-bit range.
   static std::string advance(std::string_view first, int index);
 };
+
+// What the label needs of a sheet's zone grid.
+struct ZoneGrid {
+  Point offset;
+  Point pitch;
+  int origin = 0;                // the corner counted from: 0 (x1,y1), 1 (x2,y1), 2 (x1,y2), 3 (x2,y2)
+  std::string_view firstColumn;  // the label of the first column, e.g. "A" or "1"
+  std::string_view firstRow;
+};
+
+// The "_ZONE" label of a position: "<column>-<row>". Empty when the
+// position lies outside the grid on the side its origin counts from, or
+// when a pitch is not positive. An origin code outside 0..3 counts from the
+// sheet's corner (x1,y1) without the offset. A first label of neither style
+// leaves its half empty ("-2").
+std::string zoneLabel(const ZoneGrid& grid, Point position, Box region);
+
+// The offset the grid asks for: setting 1 puts a grid line through the
+// middle of the sheet, setting 2 the middle of a cell; any other setting,
+// or a pitch that is not positive, keeps the stored offset.
+Point automaticOffset(Box region, Point pitch, int autoset, Point stored);
+
+// Moves the open sheet's grid (in memory only) to its automatic offset.
+void normalizeZoneOffset(const SheetRef& sheet, const ZoneRef& zone);
 
 }  // namespace comptab
