@@ -122,6 +122,26 @@ TEST_F(WalkCircuitTest, SheetNumberOrderDepthFirstAndTheLevelRule) {
   EXPECT_EQ(messages(), "");
 }
 
+// Past 16 elements the library's sort is no longer an insertion sort, and
+// an unstable sort would reorder sheets of the same number.
+TEST_F(WalkCircuitTest, SheetsOfOneNumberKeepTheirStoredOrder) {
+  std::string netList = R"({"formatVersion": 1, "sheets": [)";
+  Rows expected;
+  constexpr int kSheets = 40;
+  for (int number = 1; number <= 2; ++number)
+    for (int i = 0; i < kSheets; ++i)
+      if (i % 2 == 2 - number) expected.push_back("S" + std::to_string(i) + "@0");
+  for (int i = 0; i < kSheets; ++i) {
+    const std::string name = "s" + std::to_string(i) + ".sht";
+    dir.file("c.cir/" + name, testSheet({{1, "parts", "S" + std::to_string(i)}}));
+    netList += std::string(i > 0 ? ", " : "") + R"({"file": ")" + name + R"(", "id": )" + std::to_string(i + 1) +
+               R"(, "number": )" + std::to_string(2 - i % 2) + "}";
+  }
+  dir.file("c.cir/netlist.json", netList + "]}");
+  EXPECT_EQ(walk(-1), expected);
+  EXPECT_EQ(result, 1);
+}
+
 TEST_F(WalkCircuitTest, AStopFromTheExtractionEndsTheWalk) {
   state->rowsBeforeStop = 3;
   EXPECT_EQ(walk(-1), (Rows{"R1@0", "R501@1", "R701@1"}));

@@ -95,18 +95,24 @@ TEST_F(PackageGatesTest, RowsAndTheirWarnings) {
       {"other types and rows without a reference pass through",
        {"componentType=connector id=cmp1 reference=U1", gate(2, "U1", "1"), "componentType=gate id=cmp3",
         "componentType=gate id=cmp4 reference=", "componentType=Gate id=cmp5 reference=U1"},
-       {"cmp1 handled", "cmp2 QUAD:1", "cmp3 handled", "cmp4 handled", "cmp5 handled"}, {}},
+       {"cmp1 handled", "cmp2 QUAD:1", "cmp3 handled", "cmp4 handled", "cmp5 handled"},
+       {}},
       {"part name or device differs",
        {gate(1, "U1", "1"), gate(2, "U1", "2", "partName=OTHER"), gate(3, "U1", "3", "cdbName=QUAD-B")},
-       {"cmp1 QUAD:1", "cmp2 handled", "cmp3 handled"}, {"38674: cmp2, U1, ", "38674: cmp3, U1, "}},
+       {"cmp1 QUAD:1", "cmp2 handled", "cmp3 handled"},
+       {"38674: cmp2, U1, ", "38674: cmp3, U1, "}},
       {"a gate does not join a whole part, nor a part another",
        {ldo(1, "U1", quadAsPart), gate(2, "U1", "2"), ldo(3, "U1", quadAsPart + " _GATENO=2")},
-       {"cmp1 QUAD:1", "cmp2 handled", "cmp3 handled"}, {"38674: cmp2, U1, ", "38674: cmp3, U1, "}},
-      {"nor a whole part a gate", {gate(1, "U1", "1"), ldo(2, "U1", quadAsPart + " _GATENO=2")},
-       {"cmp1 QUAD:1", "cmp2 handled"}, {"38674: cmp2, U1, "}},
+       {"cmp1 QUAD:1", "cmp2 handled", "cmp3 handled"},
+       {"38674: cmp2, U1, ", "38674: cmp3, U1, "}},
+      {"nor a whole part a gate",
+       {gate(1, "U1", "1"), ldo(2, "U1", quadAsPart + " _GATENO=2")},
+       {"cmp1 QUAD:1", "cmp2 handled"},
+       {"38674: cmp2, U1, "}},
       {"the packaged gates stay gates for a whole part that follows",
        {powerBox(1, "U1"), gate(2, "U1", "1"), ldo(3, "U1", quadAsPart + " _GATENO=2")},
-       {"cmp1,cmp2 PWR:1+QUAD:1", "cmp3 handled"}, {"38674: cmp3, U1, "}},
+       {"cmp1,cmp2 PWR:1+QUAD:1", "cmp3 handled"},
+       {"38674: cmp3, U1, "}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -170,9 +176,22 @@ TEST_F(PackageGatesTest, OpenGateCheck) {
         "componentType=gate id=cmp2 reference=U1 cdbName=DUAL componentName=NAND2 _GATENO=2"},
        {"38676: , U1, NAND, "}},
       {"virtual packages and handled rows are not checked",
-       {gate(1, "U1", nullptr, "isvGate=YES"), "componentType=connector id=cmp2 reference=U2 cdbName=QUAD"}, {}},
-      {"later items check packages of a destination only", {gate(1, "U1", "1"), gate(2, "U2", "1", "_DEST=A")},
-       {"38676: , U2, QUAD,  (Destination:A)", "38677: , U2, PWR,  (Destination:A)"}, 0},
+       {gate(1, "U1", nullptr, "isvGate=YES"), "componentType=connector id=cmp2 reference=U2 cdbName=QUAD"},
+       {}},
+      {"later items check packages of a destination only",
+       {gate(1, "U1", "1"), gate(2, "U2", "1", "_DEST=A")},
+       {"38676: , U2, QUAD,  (Destination:A)", "38677: , U2, PWR,  (Destination:A)"},
+       0},
+      // The rows left out of packaging (here without a gate number) are
+      // named again only for a package that is complete: an open gate
+      // explains them already.
+      {"a complete package names the rows kept out of it",
+       {powerBox(1, "U1"), gate(2, "U1", "1"), gate(3, "U1", "2"), gate(4, "U1", "3"), gate(5, "U1", "4"),
+        gate(6, "U1", "0")},
+       {"38675: cmp6, ", "38674: cmp6, U1, "}},
+      {"a package with an open gate does not",
+       {gate(1, "U1", "1"), gate(2, "U1", "0")},
+       {"38675: cmp2, ", "38676: , U1, QUAD, ", "38677: , U1, PWR, "}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
