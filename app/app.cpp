@@ -1,8 +1,8 @@
 #include "app/app.h"
 
-#include "design/message_codes.h"
 #include "extract/extract_component.h"
 #include "platform/support/environment.h"
+#include "settings/message_codes.h"
 
 namespace comptab {
 

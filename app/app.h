@@ -28,7 +28,6 @@ class App : public AppState {
 
   // The run loop; returns the exit status.
   int run();
-  void showUsage();
   // Runs the command of execute mode on the output file; 0 when the
   // command is malformed (reported).
   int execute();
@@ -40,6 +39,10 @@ class App : public AppState {
  private:
   // Returns false when the usage was shown or the version printed.
   bool parseOptions(const ParameterSet& words, bool& eolGiven);
+  // A command line that cannot be run: shows the usage and sets the exit
+  // state 5. Returns false, for parseOptions to return.
+  bool refuseWithUsage();
+  void showUsage();
   void setTarget(const std::string& word);
   bool loadResource();
   void mergeSettings(bool eolGiven);

@@ -4,12 +4,12 @@
 #include <cstdio>
 
 #include "app/app.h"
-#include "design/message_codes.h"
 #include "platform/support/file_locators.h"
 #include "platform/support/parameter_set.h"
 #include "platform/support/path.h"
 #include "platform/support/text.h"
 #include "platform/support/version_banner.h"
+#include "settings/message_codes.h"
 #include "settings/resource_reader.h"
 #include "settings/run_mode.h"
 
@@ -100,8 +100,7 @@ App::App(int argc, const char* const* argv) {
   // The argument table of the suite's entry point holds 127 words; a longer
   // command line is refused rather than cut short.
   if (argc < 2 || argc - 1 > kMaxWords) {
-    showUsage();
-    exitState = 5;
+    refuseWithUsage();
     return;
   }
   const ParameterSet words(argc, argv);
@@ -142,9 +141,7 @@ bool App::parseOptions(const ParameterSet& words, bool& eolGiven) {
         } else if (const ModeWord* m = findModeWord(value)) {
           addModeBit(RunMode, m->bit);
         } else {
-          showUsage();
-          exitState = 5;
-          return false;
+          return refuseWithUsage();
         }
         break;
       case Parameter::Named:
@@ -160,15 +157,11 @@ bool App::parseOptions(const ParameterSet& words, bool& eolGiven) {
         } else if (equalsNoCase(p.name, "package") || equalsNoCase(p.name, "p")) {
           packageProperty = value;
         } else {
-          showUsage();
-          exitState = 5;
-          return false;
+          return refuseWithUsage();
         }
         break;
       default:
-        showUsage();
-        exitState = 5;
-        return false;
+        return refuseWithUsage();
     }
   }
   return true;
@@ -218,6 +211,12 @@ void App::mergeSettings(bool eolGiven) {
       eol = "\n";
   }
   if (eol.empty()) eol = "\r\n";
+}
+
+bool App::refuseWithUsage() {
+  showUsage();
+  exitState = 5;
+  return false;
 }
 
 void App::showUsage() {

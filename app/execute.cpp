@@ -1,8 +1,8 @@
 // Execute mode: the written table handed to another program.
 #include "app/app.h"
-#include "design/message_codes.h"
 #include "output/execute_command.h"
 #include "platform/support/process.h"
+#include "settings/message_codes.h"
 
 namespace comptab {
 

@@ -1,12 +1,12 @@
 // The run loop: one table per output item, each collected, sorted, folded
 // where the modes ask, and written.
 #include "app/app.h"
-#include "design/message_codes.h"
 #include "extract/group_rows.h"
 #include "extract/package_gates.h"
 #include "output/table_writer.h"
 #include "platform/rsc/prop_spec.h"
 #include "platform/support/output_stream.h"
+#include "settings/message_codes.h"
 #include "settings/run_mode.h"
 #include "table/record_table.h"
 #include "table/sort_order.h"
@@ -15,7 +15,8 @@ namespace comptab {
 
 namespace {
 constexpr const char* kBoard = "_TOBOARD";
-}
+constexpr const char* kStandardOutput = "standard output";
+}  // namespace
 
 // The items of the run: null stands for the one table of a design listed
 // without destinations (or of the component-destination listing).
@@ -40,16 +41,11 @@ DisplayNameHook App::displayNameHook() const {
 }
 
 void App::reportOutputFailure(const OutputStream& out) {
-  if (outputPath) {
-    reportError(ReportKind::OutputFile, *outputPath, 1, msg::kOutputOpen);
-  } else {
-    writeError(msg::kOutputOpen, {"standard output"});
-    exitState = 1;
-  }
+  const std::string name = outputPath.value_or(kStandardOutput);
+  reportError(outputPath ? ReportKind::OutputFile : ReportKind::StandardOutput, name, 1, msg::kOutputOpen);
   // The second message says only whether the file exists; the system's
   // reason tells a full disk from a folder that cannot be written.
-  if (!out.reason().empty())
-    writeNote((outputPath ? *outputPath : std::string("standard output")) + ": " + out.reason());
+  if (!out.reason().empty()) writeNote(name + ": " + out.reason());
 }
 
 // The columns, the sort keys, and what grouping counts by.

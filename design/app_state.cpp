@@ -1,7 +1,6 @@
 #include "design/app_state.h"
 
 #include "design/kcdb_cache.h"
-#include "design/message_codes.h"
 #include "platform/circuit/instance_db.h"
 #include "platform/rsc/comp_kind.h"
 #include "platform/rsc/data_resource.h"
@@ -9,6 +8,7 @@
 #include "platform/sheet/variants.h"
 #include "platform/support/file_locators.h"
 #include "platform/support/path.h"
+#include "settings/message_codes.h"
 
 namespace comptab {
 
@@ -47,6 +47,8 @@ void AppState::reportError(ReportKind kind, std::optional<std::string_view> text
         else
           writeError(msg::kOutputNotWritable, {path});
       }
+      break;
+    case ReportKind::StandardOutput:
       break;
     case ReportKind::General:
       if (text && text->empty()) break;

@@ -37,7 +37,9 @@ class SheetInfo;
 template <typename T>
 class InstanceSequence;
 
-enum class ReportKind { InputFile = 1, OutputFile = 2, General = 3 };
+// What the text of a report names: a file read, a file written, the
+// standard output (which has no file to say more of), or anything else.
+enum class ReportKind { InputFile = 1, OutputFile = 2, General = 3, StandardOutput = 4 };
 
 class AppState : public BatchLog {
  public:

@@ -3,7 +3,6 @@
 // data the walks and the extraction read.
 #include "design/app_state.h"
 #include "design/kcdb_cache.h"
-#include "design/message_codes.h"
 #include "platform/rsc/comp_kind.h"
 #include "platform/rsc/data_resource.h"
 #include "platform/rsc/prop_spec.h"
@@ -11,6 +10,7 @@
 #include "platform/support/file_locators.h"
 #include "platform/support/path.h"
 #include "platform/support/temp_file.h"
+#include "settings/message_codes.h"
 #include "settings/run_mode.h"
 
 namespace comptab {

@@ -98,5 +98,24 @@ TEST(ShippedSideFiles, JapaneseCatalogueMatchesTheEnglishOne) {
   EXPECT_EQ(catalogueArguments("suite/system/jpn/comptab.msg"), eng);
 }
 
+// Every code the program raises has its text, every text a code that is
+// raised, and no two names share a code.
+TEST(ShippedSideFiles, TheCatalogueHoldsExactlyTheMessageCodes) {
+  std::map<std::string, std::string> codes;  // code -> its name
+  const std::string header = sourceText("settings/message_codes.h");
+  const std::string mark = "inline constexpr int ";
+  for (size_t at = header.find(mark); at != std::string::npos; at = header.find(mark, at + 1)) {
+    const size_t name = at + mark.size();
+    const size_t equals = header.find(" = ", name);
+    const std::string code = header.substr(equals + 3, header.find(';', equals) - equals - 3);
+    const auto [kept, fresh] = codes.emplace(code, header.substr(name, equals - name));
+    EXPECT_TRUE(fresh) << code << " is both " << kept->second << " and " << header.substr(name, equals - name);
+  }
+  ASSERT_FALSE(codes.empty());
+  const auto texts = catalogueArguments("suite/system/eng/comptab.msg");
+  for (const auto& [code, name] : codes) EXPECT_TRUE(texts.contains(code)) << name << " (" << code << ") has no text";
+  for (const auto& [code, markers] : texts) EXPECT_TRUE(codes.contains(code)) << code << " has a text but no name";
+}
+
 }  // namespace
 }  // namespace comptab

@@ -8,13 +8,13 @@
 
 #include "design/app_state.h"
 #include "design/hierarchy.h"
-#include "design/message_codes.h"
 #include "design/placement.h"
 #include "platform/circuit/instance_db.h"
 #include "platform/circuit/net_list.h"
 #include "platform/sheet/comp_type.h"
 #include "platform/support/file_locators.h"
 #include "platform/support/path.h"
+#include "settings/message_codes.h"
 
 namespace comptab {
 

@@ -3,12 +3,12 @@
 #include <memory>
 
 #include "design/app_state.h"
-#include "design/message_codes.h"
 #include "design/placement.h"
 #include "platform/sheet/comp_type.h"
 #include "platform/sheet/variants.h"
 #include "platform/sheet/zone_grid.h"
 #include "platform/support/path.h"
+#include "settings/message_codes.h"
 #include "settings/run_mode.h"
 
 namespace comptab {

@@ -1,7 +1,7 @@
 #include "extract/accept_row.h"
 
 #include "design/app_state.h"
-#include "design/message_codes.h"
+#include "settings/message_codes.h"
 #include "settings/run_mode.h"
 #include "table/record_table.h"
 

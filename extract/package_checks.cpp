@@ -5,7 +5,7 @@
 
 #include "design/app_state.h"
 #include "design/kcdb_cache.h"
-#include "design/message_codes.h"
+#include "settings/message_codes.h"
 #include "extract/package_report.h"
 #include "platform/sheet/comp_type.h"
 #include "table/record_table.h"

@@ -6,7 +6,7 @@
 
 #include "design/app_state.h"
 #include "design/kcdb_cache.h"
-#include "design/message_codes.h"
+#include "settings/message_codes.h"
 #include "extract/first_row_index.h"
 #include "extract/package_checks.h"
 #include "extract/package_report.h"

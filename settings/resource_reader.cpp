@@ -7,6 +7,7 @@
 #include "platform/support/file_locators.h"
 #include "platform/support/path.h"
 #include "platform/support/text.h"
+#include "settings/message_codes.h"
 
 namespace comptab {
 
@@ -250,11 +251,11 @@ int failureCode(ReadFailure failure) {
     case ReadFailure::None:
       return 0;
     case ReadFailure::NotFound:
-      return 38627;
+      return msg::kResourceNotFound;
     case ReadFailure::NotReadable:
-      return 38628;
+      return msg::kResourceNotReadable;
     case ReadFailure::BadContent:
-      return 38629;
+      return msg::kResourceBadContent;
   }
   return 0;
 }

@@ -1,5 +1,7 @@
 // Every message code the program raises. The texts live in the message
-// catalogue of the suite root (system/<lang>/comptab.msg).
+// catalogue of the suite root (system/<lang>/comptab.msg). The codes sit
+// with the settings, the lowest layer that raises one (the resource
+// reader), so that every layer that reports can include them.
 #pragma once
 
 namespace comptab::msg {
