@@ -70,7 +70,6 @@ int AppState::setUpErrorFile(const std::optional<std::string>& directory) {
     setDirectory(joinPath(PersonalFile::areaDir(), "log"));
     logReady = setProgram("comptab");
   }
-  sortWarnings(1);
   return 1;
 }
 

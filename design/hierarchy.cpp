@@ -40,9 +40,4 @@ SheetTexts circuitSheetTexts(const SheetInfo& info, int depth) {
   return texts;
 }
 
-void hierarchicalId(const BlockInstance* parentBlock, const InstanceComponent& component, std::string& text) {
-  text = hierarchicalIdPrefix(parentBlock, component.instanceSheet().sheetInfo().sheetNumber()) +
-         decimalText(component.number());
-}
-
 }  // namespace comptab

@@ -10,7 +10,6 @@
 namespace comptab {
 
 class BlockInstance;
-class InstanceComponent;
 class InstanceSheet;
 class SheetInfo;
 
@@ -19,14 +18,12 @@ class SheetInfo;
 // sheet on the way up must be loaded, as it is while the walk is below it.
 int sheetDepth(const InstanceSheet* sheet);
 
-// "<sheet number>.cmp<component number>" for each block from the top level
-// down, then for the component itself, joined by '/': 001.cmp4/012.cmp7 for
-// component 7 on sheet 12 inside block 4 of sheet 1. Sheet numbers have at
-// least three digits. `parentBlock` is the block that holds the
-// component's sheet.
-void hierarchicalId(const BlockInstance* parentBlock, const InstanceComponent& component, std::string& text);
-// The same for every component of a sheet, up to the component's own
-// number: "001.cmp4/012.cmp" for sheet 12 inside block 4 of sheet 1.
+// A component's hierarchical id is "<sheet number>.cmp<component number>"
+// for each block from the top level down, then for the component itself,
+// joined by '/': 001.cmp4/012.cmp7 for component 7 on sheet 12 inside block
+// 4 of sheet 1. Sheet numbers have at least three digits. This is the part
+// every component of a sheet shares, up to the component's own number:
+// "001.cmp4/012.cmp". `parentBlock` is the block that holds the sheet.
 std::string hierarchicalIdPrefix(const BlockInstance* parentBlock, int32_t sheetNumber);
 
 // The texts the rows of a circuit's sheet share, for a sheet at `depth`.

@@ -47,8 +47,8 @@ TEST(Hierarchy, TheDeepestSheetHasItsWholeId) {
   ASSERT_EQ(path.size(), static_cast<size_t>(NetList::kMaxDepth));
   const InstanceSheet& deepest = *path.back()->loadedSheet();
   EXPECT_EQ(sheetDepth(&deepest), NetList::kMaxDepth);
-  std::string id = "left over";
-  hierarchicalId(deepest.sheetInfo().parentBlock(), *deepest.components().at(0), id);
+  const std::string id = circuitSheetTexts(deepest.sheetInfo(), NetList::kMaxDepth).hierarchicalIdPrefix +
+                         std::to_string(deepest.components().at(0)->number());
   EXPECT_GT(id.size(), 255u);
   EXPECT_EQ(id, expected);
 }

@@ -1,7 +1,5 @@
-// Where a listed component stands: the handles of its sheet, and, in a
-// circuit, the sheet's place in the hierarchy: the SheetInfo of a top-level
-// sheet, or the loaded InstanceSheet of a sheet inside a block with the
-// component's InstanceComponent. A single sheet file has none of the three.
+// Where a listed component stands: the handles of its sheet and the texts
+// its sheet gives every row.
 #pragma once
 
 #include <string>
@@ -9,10 +7,6 @@
 #include "platform/sheet/design_db.h"
 
 namespace comptab {
-
-class InstanceComponent;
-class InstanceSheet;
-class SheetInfo;
 
 // Texts every row of one sheet shares, made once a sheet rather than once a
 // component. In a circuit: the hierarchy level, the hierarchical id and the
@@ -31,9 +25,6 @@ struct SheetTexts {
 struct Placement {
   SheetRef sheet;
   ZoneRef zone;
-  const SheetInfo* topSheet = nullptr;
-  const InstanceSheet* instanceSheet = nullptr;
-  const InstanceComponent* instanceComponent = nullptr;
   const SheetTexts* texts = nullptr;
 };
 

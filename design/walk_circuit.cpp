@@ -111,7 +111,7 @@ int AppState::walkSheetList(InstanceSequence<SheetInfo> sheets, TablePass& pass)
 
 int AppState::walkTopSheet(const SheetInfo& sheetInfo, SheetRef sheet, ZoneRef zone, TablePass& pass) {
   const SheetTexts texts = circuitSheetTexts(sheetInfo, 0);
-  const Placement where{sheet, zone, &sheetInfo, nullptr, nullptr, &texts};
+  const Placement where{sheet, zone, &texts};
   for (const ComponentRef component : sheet.components()) {
     if (!component.isValid()) continue;
     if (CompType::isBlock(component.typeCode()) && descends(hierarchyLevel, 0)) continue;
@@ -138,7 +138,7 @@ int AppState::walkNestedSheet(SheetInfo& sheetInfo, SheetRef sheet, ZoneRef zone
     if (!component.isValid()) continue;
     instance->overwrite(component);
     if (CompType::isBlock(component.typeCode()) && descends(hierarchyLevel, depth)) continue;
-    const Placement where{sheet, zone, nullptr, instanceSheet, instance, &texts};
+    const Placement where{sheet, zone, &texts};
     if (listComponent(where, component, pass) == 0) {
       sheetInfo.abort();
       return 0;

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "design/app_state.h"
-#include "design/hierarchy.h"
 #include "design/placement.h"
 #include "platform/circuit/instance_schema.h"
 #include "platform/circuit/test_circuit.h"
@@ -46,8 +45,7 @@ class RecordingState : public AppState {
  public:
   int extractComponent(const Placement& where, const ComponentRef& component, TablePass&, const VariantComponent*,
                        const Destination*, const std::string*) override {
-    const int level = where.topSheet != nullptr ? 0 : sheetDepth(where.instanceSheet);
-    rows.push_back(std::string(component.property("reference").value()) + "@" + std::to_string(level));
+    rows.push_back(std::string(component.property("reference").value()) + "@" + where.texts->level);
     return --rowsBeforeStop != 0 ? 1 : 0;
   }
   std::vector<std::string> rows;

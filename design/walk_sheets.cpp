@@ -45,10 +45,9 @@ int AppState::walkSheets(TablePass& pass) {
   const SheetRef sheet = caches_.designSheetRef;
   const ZoneRef zone = caches_.designZone;
   SheetTexts texts;
-  texts.sheetNumber = baseName(designFile);
-  if (const size_t dot = texts.sheetNumber.rfind('.'); dot != std::string::npos && dot > 0)
-    texts.sheetNumber.resize(dot);
-  const Placement where{sheet, zone, nullptr, nullptr, nullptr, &texts};
+  const std::string base = baseName(designFile);
+  texts.sheetNumber = base.substr(0, base.size() - pathSuffix(base).size());
+  const Placement where{sheet, zone, &texts};
   for (const ComponentRef component : sheet.components()) {
     if (!component.isValid()) continue;
     if (listComponent(where, component, pass) == 0) {

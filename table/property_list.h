@@ -19,7 +19,6 @@ class PatternCache;
 // empty. The sort puts rows with an absent key first but compares an empty
 // one as text, so the two must stay apart; every equality test, on the
 // other hand, takes absent and empty as the same.
-using PropertyValue = std::optional<std::string>;
 using PropertyText = std::optional<std::string_view>;
 
 // Absent and empty compare equal; otherwise the texts must be identical.

@@ -47,21 +47,6 @@ class InstanceSequence {
   std::span<T* const> items_;
 };
 
-// Walks a sequence: current() is null at the end.
-template <typename T>
-class InstanceIterator {
- public:
-  explicit InstanceIterator(InstanceSequence<T> sequence) : sequence_(sequence) {}
-  T* current() const { return sequence_.at(i_); }
-  void advance() {
-    if (i_ < sequence_.size()) ++i_;
-  }
-
- private:
-  InstanceSequence<T> sequence_;
-  size_t i_ = 0;
-};
-
 // One sheet of the hierarchy: a top-level sheet, or one instance of a sheet
 // file inside a block. A file that several blocks instantiate has one entry
 // per instance.

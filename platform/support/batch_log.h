@@ -30,8 +30,6 @@ class BatchLog {
   // program. Returns 0 when the directory cannot be made or written to; the
   // file then stays unnamed and messages reach standard error only.
   int setProgram(std::string_view name);
-  // Messages are written in the order raised; kept for callers that ask.
-  void sortWarnings(int) {}
 
   void writeError(int code, const std::vector<std::string_view>& args = {});
   void writeWarning(int code, const std::vector<std::string_view>& args = {});
@@ -42,7 +40,6 @@ class BatchLog {
 
   // Counts over the whole run, across every set-up of the file.
   bool warningWritten() const { return warnings_ > 0; }
-  long warningCount() const { return warnings_; }
 
   // The file messages go to; empty while none is named.
   const std::string& logPath() const { return path_; }

@@ -30,7 +30,6 @@ std::string SuiteFile::langDir() {
   return lang && isPlainName(*lang) ? *lang : "eng";
 }
 
-bool SuiteFile::isExist(const std::string& path) { return pathAccess(path, Access::Exists); }
 
 std::string SystemFile::fileName(std::string_view name, SystemKind kind) {
   return joinPath(joinPath(SuiteFile::root(), "system"), std::string(name) + systemSuffix(kind));

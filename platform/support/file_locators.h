@@ -31,7 +31,6 @@ struct SuiteFile {
   static std::string root();
   // The language directory name, e.g. "eng" or "jpn".
   static std::string langDir();
-  static bool isExist(const std::string& path);
 };
 
 struct SystemFile {

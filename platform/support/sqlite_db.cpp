@@ -229,10 +229,6 @@ bool SqliteStatement::bind(int index, int64_t value) {
 }
 
 SqliteStatement::Step SqliteStatement::step() {
-  if (!started_) {
-    started_ = true;
-    ++runCount_;
-  }
   const int rc = sqlite3_step(stmt_.get());
   if (rc == SQLITE_ROW) return Step::Row;
   if (rc == SQLITE_DONE) return Step::Done;
@@ -241,7 +237,6 @@ SqliteStatement::Step SqliteStatement::step() {
 }
 
 bool SqliteStatement::reset() {
-  started_ = false;
   const int rc = sqlite3_reset(stmt_.get());
   const int cleared = sqlite3_clear_bindings(stmt_.get());
   if (rc != SQLITE_OK) {

@@ -94,8 +94,6 @@ class SqliteStatement {
   // (with error()) only when SQLite could not make the text.
   bool columnText(int column, std::string& text);
 
-  // How many times the statement has been run from its start.
-  int runCount() const { return runCount_; }
   const std::string& error() const { return error_; }
 
  private:
@@ -107,8 +105,6 @@ class SqliteStatement {
   void noteError(int rc);
 
   std::unique_ptr<sqlite3_stmt, Finalizer> stmt_;
-  bool started_ = false;
-  int runCount_ = 0;
   std::string error_;
 };
 
