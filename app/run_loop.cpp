@@ -95,7 +95,7 @@ int App::collectTable(const RunPlan& plan, size_t i, RecordTable& table) {
                  .keptProperties = plan.packaging ? nullptr : &plan.readLater};
   const int walked = (RunMode & mode::kCircuit) ? walkCircuit(pass) : walkSheets(pass);
   if (walked == 0) return 0;
-  sortTableByKeys(table);
+  sortTableByKeys(table, settings->sortKey);
   if (plan.packaging) packageGates(*this, table, i == 0 ? 1 : 0);
   if (plan.packaging && ((RunMode & mode::kPnPackage) || !packageProperty.empty()))
     for (int r = 0; r < table.count(); ++r) table.at(r).keepOnly(plan.readLater);
@@ -138,7 +138,6 @@ int App::writeTable(const TableWriter& writer, const std::string* item, bool app
 }
 
 int App::run() {
-  sortState().sortKeys = settings->sortKey;
   if (openDesign() == 0) return finalStatus();
   const RunPlan plan = planRun();
   const TableWriter writer(*settings, RunMode, eol, displayNameHook());

@@ -41,14 +41,6 @@ class RecordTable {
   // the rows in use.
   void replaceWith(const RecordTable& folded);
 
-  // Orders the rows in use by a three-way comparator (negative, 0,
-  // positive). Stable: rows that compare equal keep their order.
-  template <class Compare>
-  void sort(Compare compare) {
-    std::stable_sort(rows_.begin(), rows_.begin() + count_,
-                     [&compare](const ComponentRecord& a, const ComponentRecord& b) { return compare(a, b) < 0; });
-  }
-
   // Puts the rows in use in the order `order` gives: a permutation of the
   // positions 0 to count() - 1, new first row first.
   void reorder(std::vector<int> order);

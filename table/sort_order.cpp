@@ -13,30 +13,6 @@ SortState& sortState() {
   return state;
 }
 
-int compareRows(const ComponentRecord& a, const ComponentRecord& b) {
-  SortState& state = sortState();
-  const auto finish = [&state](int result) {
-    state.sortCurrent = state.sortSaved;
-    return result;
-  };
-  const int keyCount = static_cast<int>(state.sortKeys.size());
-  for (int k = state.sortCurrent; k >= 0; state.sortCurrent = --k) {
-    if (k >= keyCount) continue;  // a position past the list names no property
-    const std::string& key = state.sortKeys[k];
-    const PropertyText va = a.value(key);
-    const PropertyText vb = b.value(key);
-    if (va && vb) {
-      const int c = compareNames(*va, *vb);
-      if (c != 0) return finish(c);
-    } else if (va) {
-      return finish(1);
-    } else if (vb) {
-      return finish(-1);
-    }
-  }
-  return finish(0);
-}
-
 int compareParts(std::string_view a, std::string_view b) {
   const std::optional<std::string>& emptyText = sortState().partEmptyText;
   if (emptyText) {
@@ -46,23 +22,16 @@ int compareParts(std::string_view a, std::string_view b) {
   return compareNames(a, b);
 }
 
-void sortTable(RecordTable& table) { table.sort(compareRows); }
-
-// Each pass k orders by keys k down to 0 and keeps the order of rows that
-// tie, so after the last pass that sorts at all, rows stand in the order of
-// that pass alone, ties in the order they were collected: one stable sort
-// by those keys gives the same table. Each row's key values are looked up
-// once before it rather than at every comparison.
-void sortTableByKeys(RecordTable& table) {
-  SortState& state = sortState();
-  const int keyCount = static_cast<int>(state.sortKeys.size());
+// The key order means a sort pass per key, from the first key to the last,
+// each by that key and the ones before it and keeping the order of rows
+// that tie; after the last pass rows stand in the order of that pass alone.
+// One stable sort by those keys gives the same table. Each row's key values
+// are looked up once before it rather than at every comparison.
+void sortTableByKeys(RecordTable& table, const std::vector<std::string>& sortKeys) {
+  const int keyCount = static_cast<int>(sortKeys.size());
   int last = -1;
   for (int k = 0; k < keyCount; ++k)
-    if (!state.sortKeys[k].empty()) last = k;
-  if (keyCount > 0) {
-    state.sortCurrent = keyCount - 1;
-    state.sortSaved = keyCount - 1;
-  }
+    if (!sortKeys[k].empty()) last = k;
   // Even without keys the rows are put in walk order: a table made partly
   // in an earlier walk needs it, and a fresh one is in that order already.
   if (table.count() < 2) return;
@@ -70,7 +39,7 @@ void sortTableByKeys(RecordTable& table) {
   // Most significant key first.
   const size_t width = static_cast<size_t>(last) + 1;
   std::vector<std::optional<NameId>> names;
-  for (int k = last; k >= 0; --k) names.push_back(knownName(state.sortKeys[k]));
+  for (int k = last; k >= 0; --k) names.push_back(knownName(sortKeys[k]));
   // The key values are copied side by side, with the sequence numbers: a big
   // table's rows lie all over memory, and the sort reads each key many times.
   struct Key {

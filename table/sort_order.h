@@ -1,7 +1,7 @@
-// The order of rows in a table and of the parts of a merged value, with the
-// state they read. The state is program-wide because the run loop sets it
-// once per sort pass and the comparators, called deep inside the sort, have
-// no other way to see it; so only one sort may run at a time.
+// The order of rows in a table and of the parts of a merged value. The
+// parts' order reads a program-wide state: the comparator is called deep
+// inside the normalisation of a merged value, which has no other way to
+// hand it the empty-cell text; so only one normalisation may run at a time.
 #pragma once
 
 #include <optional>
@@ -15,9 +15,6 @@ class ComponentRecord;
 class RecordTable;
 
 struct SortState {
-  std::vector<std::string> sortKeys;  // the settings' sortKey list
-  int sortCurrent = 0;                // key position the row comparator starts at
-  int sortSaved = 0;                  // what sortCurrent returns to after each comparison
   // The empty-cell text while the parts of a merged value are ordered;
   // absent until the first normalisation sets it.
   std::optional<std::string> partEmptyText;
@@ -25,25 +22,17 @@ struct SortState {
 
 SortState& sortState();
 
-// Rows by the keys from sortCurrent down to the first: the first key on
-// which they differ decides, by name order; a row without the key (no value,
-// as opposed to an empty one) sorts before a row that has it. Negative, 0
-// or positive.
-int compareRows(const ComponentRecord& a, const ComponentRecord& b);
-
 // Parts by name order, except that the part equal to partEmptyText comes
 // first. Negative, 0 or positive.
 int compareParts(std::string_view a, std::string_view b);
 
-// One sort pass of the table's rows in use with compareRows, as the state
-// stands. Stable: rows that compare equal keep their order.
-void sortTable(RecordTable& table);
-
-// Every pass the run loop makes: for each key position k from the first to
-// the last, set sortCurrent and sortSaved to k and, unless that key's name
-// is empty, sort. The last key ends up the most significant, and each
-// earlier one breaks ties of the keys after it; rows tied on every key
-// stand in the order of their sequence numbers (the walk's).
-void sortTableByKeys(RecordTable& table);
+// Orders the rows in use by the settings' sortKey list, in one stable sort.
+// The last key is the most significant and each earlier one breaks ties of
+// the keys after it; an empty key name is passed over. On one key, the
+// first values that differ decide, by name order; a row without the key
+// (no value, as opposed to an empty one) comes before a row that has it.
+// Rows tied on every key stand in the order of their sequence numbers (the
+// walk's).
+void sortTableByKeys(RecordTable& table, const std::vector<std::string>& sortKeys);
 
 }  // namespace comptab
