@@ -5,6 +5,7 @@
 #include "extract/package_gates.h"
 #include "output/table_writer.h"
 #include "platform/rsc/prop_spec.h"
+#include "platform/sheet/variants.h"
 #include "platform/support/output_stream.h"
 #include "settings/message_codes.h"
 #include "settings/run_mode.h"
@@ -14,7 +15,6 @@
 namespace comptab {
 
 namespace {
-constexpr const char* kBoard = "_TOBOARD";
 constexpr const char* kStandardOutput = "standard output";
 }  // namespace
 
@@ -120,7 +120,7 @@ int App::writeTable(const TableWriter& writer, const std::string* item, bool app
   }
   if (!(RunMode & mode::kCompDest)) {
     out.write(settings->destHeadString);
-    out.write(item != nullptr ? *item : kBoard);
+    out.write(item != nullptr ? *item : kBoardDestination);
     out.write(eol);
   }
   if (!(RunMode & mode::kNoHeader)) writer.writeHeader(out);

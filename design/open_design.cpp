@@ -17,7 +17,6 @@ namespace comptab {
 
 namespace {
 constexpr std::string_view kDesignDirMark = "$CIR";
-constexpr std::string_view kBoard = "_TOBOARD";
 
 // The steps of opening the design, in order. A step that can stop the run
 // returns 0 then, after reporting why.
@@ -93,9 +92,9 @@ int checkDestinations(AppState& app) {
   if (!app.variantDataSpec) return 1;
   const VariantDataSpec& spec = *app.variantDataSpec;
   for (size_t i = 0; i < spec.count(); ++i) app.dataSpecDestinations.push_back(spec.name(i));
-  app.dataSpecDestinations.emplace_back(kBoard);
+  app.dataSpecDestinations.emplace_back(kBoardDestination);
   for (const std::string& wanted : app.destinations) {
-    if (!spec.lookup(wanted) && wanted != kBoard) {
+    if (!spec.lookup(wanted) && wanted != kBoardDestination) {
       app.reportError(ReportKind::General, wanted, 1, msg::kUnknownDestination);
       return 0;
     }
@@ -164,7 +163,7 @@ int AppState::openVariantSpecs() {
   variantSysSpec = VariantSysSpec::open(sysPath, 2, &sysReason);
   variantDataSpec = VariantDataSpec::open(dataPath, 2, &dataReason);
   // Without destinations, or with the board alone, no spec is needed.
-  if (destinations.empty() || (destinations.size() == 1 && destinations[0] == kBoard)) return 1;
+  if (destinations.empty() || (destinations.size() == 1 && destinations[0] == kBoardDestination)) return 1;
   if (!variantSysSpec) {
     reportError(ReportKind::InputFile, sysPath, 1, msg::kVariantSysOpen);
     if (pathAccess(sysPath, Access::Exists)) writeNote(sysReason);

@@ -13,10 +13,6 @@
 
 namespace comptab {
 
-namespace {
-constexpr std::string_view kBoard = "_TOBOARD";
-}
-
 int AppState::openSheet(const std::string& path, DesignDb& db, SheetRef& sheet, ZoneRef& zone, bool shared) {
   db = DesignDb::open(dataResource.get(), path, 2, shared ? &caches_.sheets : nullptr);
   if (!db.isValid()) {
@@ -87,7 +83,7 @@ int AppState::listComponent(const Placement& where, const ComponentRef& componen
   }
   for (const std::string* name : names) {
     const Destination* dest = name != nullptr ? variantDataSpec->lookup(*name) : nullptr;
-    if (dest == nullptr && (name == nullptr || *name != kBoard)) {
+    if (dest == nullptr && (name == nullptr || *name != kBoardDestination)) {
       reportError(ReportKind::General, name != nullptr ? std::optional<std::string_view>(*name) : std::nullopt, 1,
                   msg::kUnknownDestination);
       return 0;

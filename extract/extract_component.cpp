@@ -20,7 +20,6 @@ namespace comptab {
 
 namespace {
 
-constexpr std::string_view kBoard = "_TOBOARD";
 constexpr double kDegreesPerRadian = 57.29577951308232;
 
 // Every name the extraction sets, interned once.
@@ -111,7 +110,7 @@ int extractComponent(AppState& app, const Placement& where, const ComponentRef& 
                      const VariantComponent* variant, const Destination* dest, const std::string* destinationName) {
   const Names& n = names();
   ComponentRecord row;
-  const bool toBoard = destinationName != nullptr && *destinationName == kBoard;
+  const bool toBoard = destinationName != nullptr && *destinationName == kBoardDestination;
   if (toBoard) dest = nullptr;
   copyProperties(app, component, row, variant, dest, toBoard);
   row.virtualGateFlag = equalsNoCase(row.value(n.kIsvGate).value_or(""), "YES") ? 1 : 0;

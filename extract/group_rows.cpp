@@ -9,14 +9,6 @@
 
 namespace comptab {
 
-namespace {
-
-std::string keyOf(const ComponentRecord& row, std::string_view keyName) {
-  return std::string(row.value(keyName).value_or(""));
-}
-
-}  // namespace
-
 int referenceCountRows(AppState& app, RecordTable& table, std::optional<std::string_view> keyName) {
   if (!keyName) return 0;
   const Settings& s = *app.settings;
@@ -25,7 +17,7 @@ int referenceCountRows(AppState& app, RecordTable& table, std::optional<std::str
   FirstRowIndex groups;
   for (int i = 0; i < table.count(); ++i) {
     ComponentRecord& row = table.at(i);
-    std::string key = keyOf(row, *keyName);
+    std::string key = row.text(*keyName);
     const int target = groups.first(key);
     if (target < 0) {
       groups.open(grouped.count(), std::move(key));
@@ -37,7 +29,7 @@ int referenceCountRows(AppState& app, RecordTable& table, std::optional<std::str
     row.clear();
     // A group without the key that takes in a row with an empty one now
     // shows the empty-cell text, and only rows of that text join it later.
-    groups.update(target, keyOf(group, *keyName), true);
+    groups.update(target, group.text(*keyName), true);
   }
 
   const char counted = s.token.empty() ? '\0' : s.token.front();

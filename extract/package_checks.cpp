@@ -14,10 +14,6 @@ namespace comptab {
 
 namespace {
 
-std::string textOf(const ComponentRecord& row, std::string_view name) {
-  return std::string(row.value(name).value_or(""));
-}
-
 // Labels are "NAME:gate"; a label counts for the component of exactly that
 // name, so that NAND does not count the gates of NAND2.
 int labelsOf(const ComponentRecord& package, std::string_view componentName) {
@@ -40,9 +36,9 @@ void DevicePropertyCheck::check(AppState& app, const ComponentRecord& row, const
       if (!property.name.empty()) allowed[property.name].insert(property.value);
   for (const KcdbProperty& property : device.props()) {
     if (property.name.empty()) continue;
-    const std::string value = textOf(row, property.name);
+    const std::string value = row.text(property.name);
     if (!allowed[property.name].contains(value))
-      app.writeWarning(msg::kKcdbPropertyValue, {textOf(row, "id"), property.name, report.destinationText});
+      app.writeWarning(msg::kKcdbPropertyValue, {row.text("id"), property.name, report.destinationText});
   }
 }
 
@@ -63,9 +59,9 @@ void checkOpenGates(AppState& app, const RecordTable& table, int firstItem, cons
     if (!gate && !parts && package.powerBoxFlag == 0) continue;
 
     const RowReport report = rowReport(package, firstItem, words);
-    const std::string reference = textOf(package, "reference");
+    const std::string reference = package.text("reference");
     if (!gate && !parts) {
-      if (report.on) app.writeWarning(msg::kPowerBoxAlone, {textOf(package, "id"), reference, report.destinationText});
+      if (report.on) app.writeWarning(msg::kPowerBoxAlone, {package.text("id"), reference, report.destinationText});
       continue;
     }
     const KcdbDevice* device = kcdb.device(package.value("cdbName").value_or(""));
@@ -91,7 +87,7 @@ void checkOpenGates(AppState& app, const RecordTable& table, int firstItem, cons
     if (unpackaged == leftOut.end() || !report.on) continue;
     for (const int row : unpackaged->second)
       app.writeWarning(msg::kPackageConflict,
-                       {textOf(table[row], "id"), textOf(table[row], "_NILR_"), report.destinationText});
+                       {table[row].text("id"), table[row].text("_NILR_"), report.destinationText});
   }
 }
 

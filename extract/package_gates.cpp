@@ -18,10 +18,6 @@ namespace comptab {
 
 namespace {
 
-std::string textOf(const ComponentRecord& row, std::string_view name) {
-  return std::string(row.value(name).value_or(""));
-}
-
 // Rows join a package of the same reference and destination; the length
 // keeps "AB"+"C" apart from "A"+"BC".
 std::string packageKey(const ComponentRecord& row) {
@@ -74,7 +70,7 @@ class Packager {
   // A row that the KCDB or its gate number keeps out of every package;
   // "_NILR_" lets the open-gate check name it again.
   void appendUnpackable(ComponentRecord& row, int code, const RowReport& report, const std::string& reference) {
-    if (report.on) app_.writeWarning(code, {textOf(row, "id"), report.destinationText});
+    if (report.on) app_.writeWarning(code, {row.text("id"), report.destinationText});
     row.setProperty("_NILR_", reference);
     appendHandled(row);
   }
@@ -93,15 +89,15 @@ class Packager {
 };
 
 void Packager::take(ComponentRecord& row) {
-  const std::string type = textOf(row, "componentType");
+  const std::string type = row.text("componentType");
   if (!CompType::isGate(type) && !CompType::isParts(type) && !CompType::isPowerBox(type)) return appendHandled(row);
-  const std::string reference = textOf(row, "reference");
+  const std::string reference = row.text("reference");
   if (reference.empty()) return appendHandled(row);
 
   const RowReport report = rowReport(row, firstItem_, words_);
   const KcdbDevice* device = kcdb_.device(row.value("cdbName").value_or(""));
   if (device == nullptr) return appendUnpackable(row, msg::kKcdbEntryMissing, report, reference);
-  const std::string componentName = textOf(row, "componentName");
+  const std::string componentName = row.text("componentName");
   // A virtual gate stands for no symbol of the library.
   if (kcdb_.component(device, componentName) == nullptr && row.virtualGateFlag == 0)
     return appendUnpackable(row, msg::kKcdbEntryMissing, report, reference);
@@ -120,7 +116,7 @@ void Packager::take(ComponentRecord& row) {
   std::unordered_set<std::string>& headLabels = labels_[head];
   const Join join = joinOutcome(package, row, label, headLabels);
   if (join == Join::Refused) {
-    if (report.on) app_.writeWarning(msg::kPackageConflict, {textOf(row, "id"), reference, report.destinationText});
+    if (report.on) app_.writeWarning(msg::kPackageConflict, {row.text("id"), reference, report.destinationText});
     return appendHandled(row);
   }
   package.merge("reference", row, settings_.emptyCell, settings_.token);

@@ -28,6 +28,8 @@ class ComponentRecord {
   // text is good until the row changes.
   PropertyText value(std::string_view name) const;
   PropertyText value(NameId name) const;
+  // The value as a text of its own, an absent value as the empty text.
+  std::string text(std::string_view name) const { return std::string(value(name).value_or("")); }
 
   // True when the row's property `name` matches `pattern` (see
   // PropertyList::matches); a row without the property matches only an

@@ -10,7 +10,6 @@ namespace comptab {
 
 namespace {
 
-constexpr std::string_view kBoardName = "_TOBOARD";
 
 // Sets `out` from an optional text key; false with the reason when the key
 // is there but is not a text.
@@ -71,7 +70,7 @@ std::unique_ptr<VariantDataSpec> VariantDataSpec::open(const std::string& path, 
       return refuse<VariantDataSpec>(reason,
                                      strprintf("%s: destination %zu must be a name in quotes", path.c_str(), row + 1));
     const std::string& name = *cell->text();
-    if (name == kBoardName)
+    if (name == kBoardDestination)
       return refuse<VariantDataSpec>(
           reason, strprintf("%s: destination %zu: %s stands for the board itself and is not a destination",
                             path.c_str(), row + 1, name.c_str()));

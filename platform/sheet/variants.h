@@ -18,6 +18,10 @@
 
 namespace comptab {
 
+// The destination name that stands for the board itself: the design as
+// built, with no variant's values.
+inline constexpr std::string_view kBoardDestination = "_TOBOARD";
+
 class VariantSysSpec {
  public:
   // Null when the file cannot be read or does not hold a valid spec; then
