@@ -61,16 +61,15 @@ void AppState::reportError(ReportKind kind, std::optional<std::string_view> text
   exitState = newExitState;
 }
 
-int AppState::setUpErrorFile(const std::optional<std::string>& directory) {
+void AppState::setUpErrorFile(const std::optional<std::string>& directory) {
   if (directory) {
     setDirectory(joinPath(*directory, "log"));
     logReady = setProgram("comptab");
-    if (logReady == 0) return setUpErrorFile(std::nullopt);
+    if (logReady == 0) setUpErrorFile(std::nullopt);
   } else {
     setDirectory(joinPath(PersonalFile::areaDir(), "log"));
     logReady = setProgram("comptab");
   }
-  return 1;
 }
 
 }  // namespace comptab

@@ -54,8 +54,8 @@ class AppState : public BatchLog {
   void reportError(ReportKind kind, std::optional<std::string_view> text, int newExitState, int code);
 
   // Sends messages to <directory>/log, or to the personal log directory
-  // when there is no directory or its log cannot be written. Returns 1.
-  int setUpErrorFile(const std::optional<std::string>& directory);
+  // when there is no directory or its log cannot be written.
+  void setUpErrorFile(const std::optional<std::string>& directory);
 
   // Starts the design libraries, checks the target, settles the output,
   // the execute command, the destinations and the package property, and

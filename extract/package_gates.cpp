@@ -146,13 +146,12 @@ void Packager::finish(RecordTable& table) {
 
 }  // namespace
 
-int packageGates(AppState& app, RecordTable& table, int firstItem) {
-  if (!app.kcdbCache) return 1;
+void packageGates(AppState& app, RecordTable& table, int firstItem) {
+  if (!app.kcdbCache) return;
   Packager packager(app, firstItem, table.count());
   for (int i = 0; i < table.count(); ++i) packager.take(table.at(i));
   packager.finish(table);
   if (app.RunMode & mode::kCheckOpenGate) checkOpenGates(app, table, firstItem, packager.words());
-  return 1;
 }
 
 }  // namespace comptab

@@ -12,7 +12,7 @@ class RecordTable;
 
 // Packages the rows of one output item in place; `firstItem` is 1 for the
 // first output item, where rows without a destination are reported. Leaves
-// the table alone when there is no KCDB. Returns 1.
-int packageGates(AppState& app, RecordTable& table, int firstItem);
+// the table alone when there is no KCDB.
+void packageGates(AppState& app, RecordTable& table, int firstItem);
 
 }  // namespace comptab
