@@ -18,7 +18,8 @@
 #   expected.stderr  standard error (optional)
 #   expected.err     the error file; absent means no error file may exist
 #   errfile          optional: where the error file is, relative to the work
-#                    folder (default home/halden/dx/log/comptab.err)
+#                    folder (default log/comptab.err, beside a sheet file
+#                    named without a folder)
 #   inputs           optional: names of shared inputs under tests/inputs/,
 #                    one a line, copied into the work folder first
 #   expected.file.N  the file N that the run writes in the work folder
@@ -94,7 +95,7 @@ else
 fi
 echo $? > "$work/.actual.status"
 
-errfile=home/halden/dx/log/comptab.err
+errfile=log/comptab.err
 [ -f errfile ] && errfile=$(head -n 1 errfile)
 
 normalise() { sed -e "s|$work|@WORK@|g" -e "s|$suite|@SUITE@|g" -e 's|\.tmp\.[0-9][0-9]*\.|.tmp.@PID@.|g' "$1"; }
