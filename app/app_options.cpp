@@ -180,14 +180,12 @@ void App::setTarget(const std::string& word) {
 }
 
 bool App::loadResource() {
-  ReadFailure failure = ReadFailure::None;
-  std::string currentKey;
-  std::string parseError;
-  settings = loadSettings(resourceFile, failure, currentKey, parseError);
+  ResourceOutcome outcome;
+  settings = loadSettings(resourceFile, outcome);
   if (settings) return true;
-  reportError(ReportKind::InputFile, resourceFile, 1, failureCode(failure));
-  if (!currentKey.empty()) writeError(msg::kDetail, {currentKey});
-  if (!parseError.empty()) writeNote(parseError);
+  reportError(ReportKind::InputFile, resourceFile, 1, failureCode(outcome.failure));
+  if (!outcome.currentKey.empty()) writeError(msg::kDetail, {outcome.currentKey});
+  if (!outcome.parseError.empty()) writeNote(outcome.parseError);
   return false;
 }
 

@@ -12,11 +12,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (const char* key : {"format", "sort", "search", "destination", "compdest", "alignsep", "x"}) {
     (void)file.lookup(key);
   }
-  comptab::ReadFailure failure = comptab::ReadFailure::None;
-  std::string currentKey;
-  std::string parseError;
-  const auto settings = comptab::loadSettings(path, failure, currentKey, parseError);
+  comptab::ResourceOutcome outcome;
+  const auto settings = comptab::loadSettings(path, outcome);
   // A record without a failure, or a failure without a record: never both or neither.
-  if ((settings != nullptr) != (failure == comptab::ReadFailure::None)) std::abort();
+  if ((settings != nullptr) != outcome.ok()) std::abort();
   return 0;
 }

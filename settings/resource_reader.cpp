@@ -260,30 +260,24 @@ int failureCode(ReadFailure failure) {
   return 0;
 }
 
-bool readResource(Settings& settings, std::string& resourcePath, ReadFailure& failureKind, std::string& currentKey,
-                  std::string& parseError) {
-  currentKey.clear();
-  parseError.clear();
-  if (!locate(settings, resourcePath, failureKind)) return false;
+ResourceOutcome readResource(Settings& settings, std::string& resourcePath) {
+  ResourceOutcome outcome;
+  if (!locate(settings, resourcePath, outcome.failure)) return outcome;
   if (!readableFile(resourcePath)) {
-    failureKind = ReadFailure::NotReadable;
-    return false;
+    outcome.failure = ReadFailure::NotReadable;
+    return outcome;
   }
   const RscFile file = RscFile::open(resourcePath);
-  parseError = file.parseError();
-  KeyReader keys(file, currentKey);
-  if (!readKeys(keys, settings)) {
-    failureKind = ReadFailure::BadContent;
-    return false;
-  }
-  failureKind = ReadFailure::None;
-  return true;
+  outcome.parseError = file.parseError();
+  KeyReader keys(file, outcome.currentKey);
+  if (!readKeys(keys, settings)) outcome.failure = ReadFailure::BadContent;
+  return outcome;
 }
 
-std::unique_ptr<Settings> loadSettings(std::string& resourcePath, ReadFailure& failureKind, std::string& currentKey,
-                                       std::string& parseError) {
+std::unique_ptr<Settings> loadSettings(std::string& resourcePath, ResourceOutcome& outcome) {
   auto settings = std::make_unique<Settings>();
-  if (!readResource(*settings, resourcePath, failureKind, currentKey, parseError)) return nullptr;
+  outcome = readResource(*settings, resourcePath);
+  if (!outcome.ok()) return nullptr;
   return settings;
 }
 

@@ -29,19 +29,13 @@ std::string resourceText(const Keys& changes) {
   return text;
 }
 
-struct Outcome {
-  bool ok = false;
-  ReadFailure failure = ReadFailure::None;
-  std::string path;
-  std::string key;
-  std::string parseError;
+struct Outcome : ResourceOutcome {
   Settings settings;
 };
 
 Outcome readAt(std::string path) {
   Outcome out;
-  out.path = std::move(path);
-  out.ok = readResource(out.settings, out.path, out.failure, out.key, out.parseError);
+  static_cast<ResourceOutcome&>(out) = readResource(out.settings, path);
   return out;
 }
 
@@ -60,7 +54,7 @@ TEST_F(ResourceReaderTest, DefaultsAndLenientValues) {
                             {"formatTable", R"([["r", 8, "yes"]])"},
                             {"destinationOutputMode", R"("TABLE")"},
                             {"endOfLineStyle", R"("cr")"}});
-  ASSERT_TRUE(out.ok) << out.key;
+  ASSERT_TRUE(out.ok()) << out.currentKey;
   const Settings& s = out.settings;
   EXPECT_EQ(s.resourceGiven, 1);
   EXPECT_EQ(s.quoteChar, "\"");
@@ -94,7 +88,7 @@ TEST_F(ResourceReaderTest, BadValuesFailAtTheirKey) {
   for (const auto& [keys, failingKey] : cases) {
     const Outcome out = read(keys);
     EXPECT_EQ(out.failure, ReadFailure::BadContent) << resourceText(keys);
-    EXPECT_EQ(out.key, failingKey) << resourceText(keys);
+    EXPECT_EQ(out.currentKey, failingKey) << resourceText(keys);
   }
 }
 
@@ -107,7 +101,7 @@ TEST_F(ResourceReaderTest, KeysTheEndToEndCasesDoNotSet) {
                             {"command", R"("cmd")"},
                             {"mergedProp", R"("*")"},
                             {"package", R"("value")"}});
-  ASSERT_TRUE(out.ok) << out.key;
+  ASSERT_TRUE(out.ok()) << out.currentKey;
   const Settings& s = out.settings;
   EXPECT_EQ((Strings{s.emptyCell, s.command, s.mergedProp, s.package}), (Strings{"7", "cmd", "*", "value"}));
   EXPECT_EQ((std::vector<std::vector<int>>{s.formatWidth, s.formatQuoted, s.formatRight}),
@@ -141,7 +135,7 @@ TEST(DocumentedResourceFiles, LoadWithoutErrors) {
     const size_t begin = text.find("```toml\n");
     ASSERT_NE(begin, std::string::npos) << doc;
     const Outcome out = readAt(dir.write(doc, text.substr(begin + 8, text.find("```", begin + 8) - begin - 8)));
-    EXPECT_TRUE(out.ok) << doc << ": " << out.key << " " << out.parseError;
+    EXPECT_TRUE(out.ok()) << doc << ": " << out.currentKey << " " << out.parseError;
   }
 }
 
