@@ -16,7 +16,8 @@ namespace {
 
 class InstanceBuilder {
  public:
-  InstanceBuilder(SqliteDb& db, const NetList& netList, std::string& why) : db_(db), netList_(netList), why_(why) {}
+  InstanceBuilder(SqliteDb& db, const NetList& netList, std::string* reason)
+      : db_(db), netList_(netList), reason_(reason) {}
 
   bool build();
 
@@ -30,7 +31,7 @@ class InstanceBuilder {
 
   SqliteDb& db_;
   const NetList& netList_;
-  std::string& why_;
+  std::string* reason_;
   std::unique_ptr<SqliteStatement> insertSheet_;
   std::unique_ptr<SqliteStatement> insertBlock_;
   std::unique_ptr<SqliteStatement> insertComponent_;
@@ -44,13 +45,13 @@ class InstanceBuilder {
 
 bool InstanceBuilder::build() {
   if (!db_.exec(kInstanceSchemaSql) || !db_.exec("BEGIN") || !prepare()) {
-    why_ = db_.error();
+    *reason_ = db_.error();
     return false;
   }
   for (const NetSheet& top : netList_.topSheets())
     if (!addSheet(top, 0, false)) return false;
   if (!db_.exec("COMMIT")) {
-    why_ = db_.error();
+    *reason_ = db_.error();
     return false;
   }
   return true;
@@ -66,7 +67,7 @@ bool InstanceBuilder::prepare() {
 
 bool InstanceBuilder::run(SqliteStatement& statement) {
   if (statement.step() != SqliteStatement::Step::Done || !statement.reset()) {
-    why_ = statement.error();
+    *reason_ = statement.error();
     return false;
   }
   return true;
@@ -80,7 +81,7 @@ bool InstanceBuilder::addSheet(const NetSheet& sheet, int64_t parentBlock, bool 
   // A top-level sheet's parent stays unbound: NULL.
   if (!insert.bind(1, entry) || (nested && !insert.bind(2, parentBlock)) || !insert.bind(3, sheet.file) ||
       !insert.bind(4, int64_t{sheet.id}) || !insert.bind(5, int64_t{sheet.number}) || !run(insert)) {
-    why_ = insert.error();
+    *reason_ = insert.error();
     return false;
   }
   if (nested && !addComponents(sheet, entry)) return false;
@@ -88,7 +89,7 @@ bool InstanceBuilder::addSheet(const NetSheet& sheet, int64_t parentBlock, bool 
     const int64_t blockEntry = nextBlock_++;
     SqliteStatement& add = *insertBlock_;
     if (!add.bind(1, blockEntry) || !add.bind(2, entry) || !add.bind(3, int64_t{block.component}) || !run(add)) {
-      why_ = add.error();
+      *reason_ = add.error();
       return false;
     }
     for (const NetSheet& child : block.sheets)
@@ -112,7 +113,7 @@ bool InstanceBuilder::addComponents(const NetSheet& sheet, int64_t entry) {
     const int64_t at = position++;
     SqliteStatement& insert = *insertComponent_;
     if (!insert.bind(1, entry) || !insert.bind(2, at) || !insert.bind(3, int64_t{number}) || !run(insert)) {
-      why_ = insert.error();
+      *reason_ = insert.error();
       return false;
     }
     const auto found = given.find(number);
@@ -123,7 +124,7 @@ bool InstanceBuilder::addComponents(const NetSheet& sheet, int64_t entry) {
       SqliteStatement& value = *insertValue_;
       if (!value.bind(1, entry) || !value.bind(2, at) || !value.bind(3, static_cast<int64_t>(i)) ||
           !value.bind(4, values[i].name) || !value.bind(5, values[i].value) || !run(value)) {
-        why_ = value.error();
+        *reason_ = value.error();
         return false;
       }
     }
@@ -142,7 +143,7 @@ const std::vector<int32_t>* InstanceBuilder::sheetComponents(const NetSheet& she
   DesignDb file = DesignDb::open(nullptr, netList_.sheetPath(sheet), 2);
   const SheetRef content(file.lookup(DesignDb::kSheetType, "Sheet"));
   if (!content.isValid()) {
-    why_ = file.reason();
+    *reason_ = file.reason();
     return nullptr;
   }
   std::vector<int32_t> numbers;
@@ -154,8 +155,8 @@ const std::vector<int32_t>* InstanceBuilder::sheetComponents(const NetSheet& she
 
 }  // namespace
 
-bool buildInstanceDb(SqliteDb& db, const NetList& netList, std::string& why) {
-  InstanceBuilder builder(db, netList, why);
+bool buildInstanceDb(SqliteDb& db, const NetList& netList, std::string* reason) {
+  InstanceBuilder builder(db, netList, reason);
   return builder.build();
 }
 

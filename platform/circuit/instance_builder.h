@@ -13,6 +13,6 @@ class SqliteDb;
 // in one transaction. Each sheet file inside a block is read once to learn
 // its components. False, with a one-line reason, when a sheet file cannot
 // be read or the database refuses a write.
-bool buildInstanceDb(SqliteDb& db, const NetList& netList, std::string& why);
+bool buildInstanceDb(SqliteDb& db, const NetList& netList, std::string* reason);
 
 }  // namespace comptab

@@ -64,7 +64,7 @@ std::unique_ptr<InstanceDb> InstanceDb::open(const std::string& parentDir, const
   db->instanceFile_ = instanceFile;
   std::string why;
   bool ok = db->db_.openReadOnly(instanceFile) || db->fail(db->db_.error());
-  if (ok && !checkInstanceSchema(db->db_, why)) ok = db->fail(why);
+  if (ok && !checkInstanceSchema(db->db_, &why)) ok = db->fail(why);
   if (ok) ok = db->loadHierarchy();
   if (ok) return db;
   if (reason) *reason = db->error_;
@@ -88,7 +88,7 @@ std::unique_ptr<InstanceDb> InstanceDb::create(const std::string& parentDir, con
   db->instanceFile_ = instanceFile;
   std::string why;
   bool ok = db->db_.openInMemory() || db->fail(db->db_.error());
-  if (ok && !buildInstanceDb(db->db_, netList, why)) ok = db->fail(why);
+  if (ok && !buildInstanceDb(db->db_, netList, &why)) ok = db->fail(why);
   if (ok) ok = db->loadHierarchy();
   if (ok) return db;
   if (reason) *reason = db->error_;

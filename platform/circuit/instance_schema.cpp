@@ -46,26 +46,26 @@ static_assert(InstanceDb::kSchemaVersion == 1, "kInstanceSchemaSql stamps this v
 
 namespace {
 
-bool readPragma(SqliteDb& db, const char* name, int64_t& value, std::string& reason) {
+bool readPragma(SqliteDb& db, const char* name, int64_t& value, std::string* reason) {
   if (db.pragmaInt(name, value)) return true;
-  reason = db.error();
+  *reason = db.error();
   return false;
 }
 
 }  // namespace
 
-bool checkInstanceSchema(SqliteDb& db, std::string& reason) {
+bool checkInstanceSchema(SqliteDb& db, std::string* reason) {
   int64_t application = 0;
   int64_t version = 0;
   if (!readPragma(db, "application_id", application, reason) || !readPragma(db, "user_version", version, reason))
     return false;
   if (application != InstanceDb::kApplicationId) {
-    reason = "not an instance database (application id " + std::to_string(application) + ")";
+    *reason = "not an instance database (application id " + std::to_string(application) + ")";
     return false;
   }
   if (version != InstanceDb::kSchemaVersion) {
-    reason = "schema version " + std::to_string(version) + ", expected " + std::to_string(InstanceDb::kSchemaVersion) +
-             "; remove the file to have it built again";
+    *reason = "schema version " + std::to_string(version) + ", expected " + std::to_string(InstanceDb::kSchemaVersion) +
+              "; remove the file to have it built again";
     return false;
   }
   return true;

@@ -13,6 +13,6 @@ extern const char* const kInstanceSchemaSql;
 
 // True when the open database is an instance database of this schema
 // version; else false with a one-line reason.
-bool checkInstanceSchema(SqliteDb& db, std::string& reason);
+bool checkInstanceSchema(SqliteDb& db, std::string* reason);
 
 }  // namespace comptab

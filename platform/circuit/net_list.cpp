@@ -29,8 +29,8 @@ constexpr size_t kMaxTextBytes = 65535;
 
 class NetListParser : JsonReader {
  public:
-  NetListParser(const std::string& circuitDir, std::string& why)
-      : JsonReader(why, kMaxTextBytes), circuitDir_(circuitDir) {}
+  NetListParser(const std::string& circuitDir, std::string* reason)
+      : JsonReader(reason, kMaxTextBytes), circuitDir_(circuitDir) {}
 
   bool document(dom::element root, std::vector<NetSheet>& sheets, std::vector<Net>& nets);
 
@@ -272,7 +272,7 @@ std::unique_ptr<NetList> NetList::open(const std::string& circuitDir, std::strin
     return failed();
   }
   FileBytes bytes;
-  if (!readFileBytes(path, kMaxFileBytes, simdjson::SIMDJSON_PADDING, bytes, why)) return failed();
+  if (!readFileBytes(path, kMaxFileBytes, simdjson::SIMDJSON_PADDING, bytes, &why)) return failed();
   std::string_view text = bytes.text();
   if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
 
@@ -286,7 +286,7 @@ std::unique_ptr<NetList> NetList::open(const std::string& circuitDir, std::strin
   }
   auto list = std::make_unique<NetList>();
   list->circuitDir_ = circuitDir;
-  NetListParser reader(circuitDir, why);
+  NetListParser reader(circuitDir, &why);
   if (!reader.document(root, list->topSheets_, list->nets_)) return failed();
   return list;
 }

@@ -57,7 +57,7 @@ bool KcdbQueries::open(const std::string& path) {
 
   if (!db_.openReadOnly(path)) return failOpen(db_.error());
   std::string reason;
-  if (!checkKcdbSchema(db_, reason)) return failOpen(reason);
+  if (!checkKcdbSchema(db_, &reason)) return failOpen(reason);
   const struct {
     std::unique_ptr<SqliteStatement>& statement;
     std::string_view sql;

@@ -74,23 +74,23 @@ Affinity affinityOf(std::string_view declared) {
   return Affinity::Numeric;
 }
 
-bool checkVersion(SqliteDb& db, std::string& reason) {
+bool checkVersion(SqliteDb& db, std::string* reason) {
   int64_t version = 0;
   if (!db.pragmaInt("user_version", version)) {
-    reason = db.error();
+    *reason = db.error();
     return false;
   }
   if (version != kKcdbSchemaVersion) {
-    reason = "schema version " + std::to_string(version) + ", expected " + std::to_string(kKcdbSchemaVersion) +
-             (version == 0 ? " (not a KCDB)" : "");
+    *reason = "schema version " + std::to_string(version) + ", expected " + std::to_string(kKcdbSchemaVersion) +
+              (version == 0 ? " (not a KCDB)" : "");
     return false;
   }
   return true;
 }
 
-bool checkTable(SqliteStatement& columns, const ExpectedTable& table, std::string& reason) {
+bool checkTable(SqliteStatement& columns, const ExpectedTable& table, std::string* reason) {
   if (!columns.reset() || !columns.bind(1, std::string_view(table.name))) {
-    reason = columns.error();
+    *reason = columns.error();
     return false;
   }
   struct Declared {
@@ -102,18 +102,18 @@ bool checkTable(SqliteStatement& columns, const ExpectedTable& table, std::strin
     const SqliteStatement::Step step = columns.step();
     if (step == SqliteStatement::Step::Done) break;
     if (step == SqliteStatement::Step::Error) {
-      reason = columns.error();
+      *reason = columns.error();
       return false;
     }
     Declared column;
     if (!columns.columnText(0, column.name) || !columns.columnText(1, column.type)) {
-      reason = columns.error();
+      *reason = columns.error();
       return false;
     }
     declared.push_back(std::move(column));
   }
   if (declared.empty()) {
-    reason = std::string("table ") + table.name + " missing";
+    *reason = std::string("table ") + table.name + " missing";
     return false;
   }
   for (const ExpectedColumn& wanted : table.columns) {
@@ -121,12 +121,12 @@ bool checkTable(SqliteStatement& columns, const ExpectedTable& table, std::strin
     const auto found = std::find_if(declared.begin(), declared.end(),
                                     [&wanted](const Declared& d) { return equalsNoCase(d.name, wanted.name); });
     if (found == declared.end()) {
-      reason = std::string("table ") + table.name + " has no column " + wanted.name;
+      *reason = std::string("table ") + table.name + " has no column " + wanted.name;
       return false;
     }
     if (affinityOf(found->type) != wanted.affinity) {
-      reason = std::string("column ") + table.name + "." + wanted.name + " is declared \"" + found->type +
-               "\", expected " + affinityName(wanted.affinity);
+      *reason = std::string("column ") + table.name + "." + wanted.name + " is declared \"" + found->type +
+                "\", expected " + affinityName(wanted.affinity);
       return false;
     }
   }
@@ -135,11 +135,11 @@ bool checkTable(SqliteStatement& columns, const ExpectedTable& table, std::strin
 
 }  // namespace
 
-bool checkKcdbSchema(SqliteDb& db, std::string& reason) {
+bool checkKcdbSchema(SqliteDb& db, std::string* reason) {
   if (!checkVersion(db, reason)) return false;
   const auto columns = db.prepare("SELECT name, type FROM pragma_table_info(?1)");
   if (!columns) {
-    reason = db.error();
+    *reason = db.error();
     return false;
   }
   for (const ExpectedTable& table : kTables) {

@@ -17,6 +17,6 @@ constexpr int kKcdbSchemaVersion = 1;
 
 // True when the open database has the KCDB layout; else false with a
 // one-line reason.
-bool checkKcdbSchema(SqliteDb& db, std::string& reason);
+bool checkKcdbSchema(SqliteDb& db, std::string* reason);
 
 }  // namespace comptab

@@ -43,7 +43,7 @@ CREATE TABLE pin_gates (
 
 std::string ScratchDir::database(const std::string& name, const std::string& sql) const {
   std::string error;
-  if (SqliteDb::createFromSql(file(name), sql, error)) return file(name);
+  if (SqliteDb::createFromSql(file(name), sql, &error)) return file(name);
   ADD_FAILURE() << "building " << name << ": " << error;
   return "";
 }

@@ -153,7 +153,7 @@ RscFile RscFile::open(const std::string& path) {
   RscFile file;
   FileBytes bytes;
   std::string why;
-  if (!readFileBytes(path, kMaxBytes, 0, bytes, why)) {
+  if (!readFileBytes(path, kMaxBytes, 0, bytes, &why)) {
     // Nothing was read, so the place is the very start of the file.
     file.parseError_ = path + ":1:1: " + why;
     return file;

@@ -156,14 +156,14 @@ DesignDb DesignDb::open(const DataResource* /*dataResource*/, const std::string&
   DesignDb db;
   std::string why;
   if (cache != nullptr) {
-    if (std::shared_ptr<const SheetData> read = cache->get(sheetFile, why))
+    if (std::shared_ptr<const SheetData> read = cache->get(sheetFile, &why))
       db.sheet_ = workingCopy(std::move(read));
     else
       db.reason_ = sheetFile + ": " + why;
     return db;
   }
   auto sheet = std::make_unique<SheetData>();
-  if (readSheetFile(sheetFile, *sheet, why)) {
+  if (readSheetFile(sheetFile, *sheet, &why)) {
     db.sheet_ = std::move(sheet);
   } else {
     db.reason_ = sheetFile + ": " + why;

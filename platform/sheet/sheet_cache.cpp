@@ -5,13 +5,13 @@
 
 namespace comptab {
 
-std::shared_ptr<const SheetData> SheetCache::get(const std::string& path, std::string& why) {
+std::shared_ptr<const SheetData> SheetCache::get(const std::string& path, std::string* reason) {
   if (const auto found = byPath_.find(path); found != byPath_.end()) {
     recent_.splice(recent_.begin(), recent_, found->second);
     return found->second->sheet;
   }
   auto sheet = std::make_shared<SheetData>();
-  if (!readSheetFile(path, *sheet, why)) return nullptr;
+  if (!readSheetFile(path, *sheet, reason)) return nullptr;
   const size_t bytes = sheet->bytes();
   recent_.push_front(Entry{path, sheet, bytes});
   byPath_.emplace(path, recent_.begin());

@@ -26,9 +26,9 @@ class SheetCache {
   SheetCache(const SheetCache&) = delete;
   SheetCache& operator=(const SheetCache&) = delete;
 
-  // The sheet of `path` as read; null, with the reason in `why`, when it
+  // The sheet of `path` as read; null, with the reason in `reason`, when it
   // cannot be read. A file that failed is tried again on the next call.
-  std::shared_ptr<const SheetData> get(const std::string& path, std::string& why);
+  std::shared_ptr<const SheetData> get(const std::string& path, std::string* reason);
 
  private:
   struct Entry {

@@ -31,7 +31,7 @@ constexpr size_t kSmallBlock = 32;
 
 class SheetParser : JsonReader {
  public:
-  SheetParser(SheetData& sheet, std::string& why) : JsonReader(why, kMaxTextBytes), sheet_(sheet) {}
+  SheetParser(SheetData& sheet, std::string* reason) : JsonReader(reason, kMaxTextBytes), sheet_(sheet) {}
 
   bool document(dom::element root);
 
@@ -318,9 +318,9 @@ bool sheetReaderReady() {
   return active != nullptr && active->name() != "unsupported";
 }
 
-bool readSheetFile(const std::string& path, SheetData& sheet, std::string& why) {
+bool readSheetFile(const std::string& path, SheetData& sheet, std::string* reason) {
   FileBytes bytes;
-  if (!readFileBytes(path, DesignDb::kMaxFileBytes, simdjson::SIMDJSON_PADDING, bytes, why)) return false;
+  if (!readFileBytes(path, DesignDb::kMaxFileBytes, simdjson::SIMDJSON_PADDING, bytes, reason)) return false;
   std::string_view text = bytes.text();
   // Editors on some systems start UTF-8 files with a byte-order mark.
   if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
@@ -330,7 +330,7 @@ bool readSheetFile(const std::string& path, SheetData& sheet, std::string& why) 
   simdjson::error_code error = parser.allocate(text.size(), kMaxDepth);
   if (error == simdjson::SUCCESS) error = parser.parse(text.data(), text.size(), false).get(root);
   if (error != simdjson::SUCCESS) {
-    why = jsonSyntaxReason(error, text, kMaxDepth, "a sheet file");
+    *reason = jsonSyntaxReason(error, text, kMaxDepth, "a sheet file");
     return false;
   }
   // The parsed document holds copies of the texts: the file's bytes can go
@@ -339,7 +339,7 @@ bool readSheetFile(const std::string& path, SheetData& sheet, std::string& why) 
   bytes.release();
   sheet.fileName = path;
   sheet.texts.reserve(textBytes);
-  SheetParser reader(sheet, why);
+  SheetParser reader(sheet, reason);
   return reader.document(root);
 }
 

@@ -12,8 +12,8 @@ struct SheetData;
 bool sheetReaderReady();
 
 // Reads and checks the whole file. On failure `sheet` may hold part of the
-// file and must be thrown away; `why` says what was wrong and where, without
+// file and must be thrown away; `reason` says what was wrong and where, without
 // the file name.
-bool readSheetFile(const std::string& path, SheetData& sheet, std::string& why);
+bool readSheetFile(const std::string& path, SheetData& sheet, std::string* reason);
 
 }  // namespace comptab

@@ -35,29 +35,29 @@ std::string tooLarge(size_t maxBytes) { return strprintf("the file is larger tha
 
 }  // namespace
 
-bool readFileBytes(const std::string& path, size_t maxBytes, size_t padding, FileBytes& bytes, std::string& why) {
+bool readFileBytes(const std::string& path, size_t maxBytes, size_t padding, FileBytes& bytes, std::string* reason) {
   // O_NONBLOCK keeps a FIFO from hanging us in open(); regular files ignore it.
   const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (file.get() < 0) {
     const int code = errno;
-    why = code == ENOENT ? "the file does not exist" : "cannot open the file: " + errnoText(code);
+    *reason = code == ENOENT ? "the file does not exist" : "cannot open the file: " + errnoText(code);
     return false;
   }
   struct stat info {};
   if (::fstat(file.get(), &info) != 0) {
-    why = "cannot examine the file: " + errnoText(errno);
+    *reason = "cannot examine the file: " + errnoText(errno);
     return false;
   }
   if (S_ISDIR(info.st_mode)) {
-    why = "this is a directory, not a file";
+    *reason = "this is a directory, not a file";
     return false;
   }
   if (!S_ISREG(info.st_mode)) {
-    why = "this is not a regular file";
+    *reason = "this is not a regular file";
     return false;
   }
   if (static_cast<unsigned long long>(info.st_size) > maxBytes) {
-    why = tooLarge(maxBytes);
+    *reason = tooLarge(maxBytes);
     return false;
   }
   // Room for one byte more than fstat said, so that reading it tells us
@@ -68,7 +68,7 @@ bool readFileBytes(const std::string& path, size_t maxBytes, size_t padding, Fil
   for (;;) {
     if (size == capacity) {
       if (size > maxBytes) {
-        why = tooLarge(maxBytes);
+        *reason = tooLarge(maxBytes);
         return false;
       }
       const size_t larger = capacity + capacity / 2 + 65536;
@@ -80,14 +80,14 @@ bool readFileBytes(const std::string& path, size_t maxBytes, size_t padding, Fil
     const ssize_t got = ::read(file.get(), data.get() + size, capacity - size);
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) {
-      why = "cannot read the file: " + errnoText(errno);
+      *reason = "cannot read the file: " + errnoText(errno);
       return false;
     }
     if (got == 0) break;
     size += static_cast<size_t>(got);
   }
   if (size > maxBytes) {
-    why = tooLarge(maxBytes);
+    *reason = tooLarge(maxBytes);
     return false;
   }
   // The padding's bytes are never part of the text, but a parser may look

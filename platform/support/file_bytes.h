@@ -21,14 +21,14 @@ class FileBytes {
   }
 
  private:
-  friend bool readFileBytes(const std::string&, size_t, size_t, FileBytes&, std::string&);
+  friend bool readFileBytes(const std::string&, size_t, size_t, FileBytes&, std::string*);
   std::unique_ptr<char[]> data_;
   size_t size_ = 0;
 };
 
-// False, with a one-line reason in `why`, when the path is missing, a
+// False, with a one-line reason in `reason`, when the path is missing, a
 // directory or not a regular file, cannot be read, or is larger than
 // `maxBytes`.
-bool readFileBytes(const std::string& path, size_t maxBytes, size_t padding, FileBytes& bytes, std::string& why);
+bool readFileBytes(const std::string& path, size_t maxBytes, size_t padding, FileBytes& bytes, std::string* reason);
 
 }  // namespace comptab

@@ -92,7 +92,7 @@ bool JsonReader::fail(const std::string& what) {
       where += step.key;
     }
   }
-  why_ = where.empty() ? what : where + ": " + what;
+  *reason_ = where.empty() ? what : where + ": " + what;
   return false;
 }
 

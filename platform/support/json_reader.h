@@ -24,7 +24,7 @@ std::string jsonSyntaxReason(simdjson::error_code code, std::string_view text, s
 class JsonReader {
  public:
   // Faults are written to `why`; texts longer than `maxTextBytes` are faults.
-  JsonReader(std::string& why, size_t maxTextBytes) : why_(why), maxTextBytes_(maxTextBytes) {}
+  JsonReader(std::string* reason, size_t maxTextBytes) : reason_(reason), maxTextBytes_(maxTextBytes) {}
 
  private:
   // A field name, or an index when the name is empty.
@@ -75,7 +75,7 @@ class JsonReader {
   bool fields(simdjson::dom::object object, const std::string_view (&names)[N], uint32_t required, Handle&& handle);
 
  private:
-  std::string& why_;
+  std::string* reason_;
   size_t maxTextBytes_;
   std::vector<Step> path_;
 };

@@ -184,23 +184,23 @@ bool SqliteDb::exec(const std::string& sql) {
   return rc == SQLITE_OK;
 }
 
-bool SqliteDb::createFromSql(const std::string& path, const std::string& sql, std::string& error) {
+bool SqliteDb::createFromSql(const std::string& path, const std::string& sql, std::string* reason) {
   SqliteDb db;
   sqlite3* raw = nullptr;
   const int rc = sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
   db.db_.reset(raw);
   if (rc != SQLITE_OK) {
     db.noteError(rc);
-    error = db.error_;
+    *reason = db.error_;
     return false;
   }
   if (!db.exec(sql)) {
-    error = db.error_;
+    *reason = db.error_;
     return false;
   }
   const int closed = sqlite3_close(db.db_.release());
   if (closed != SQLITE_OK) {
-    error = std::string(sqlite3_errstr(closed)) + " (" + std::to_string(closed) + ")";
+    *reason = std::string(sqlite3_errstr(closed)) + " (" + std::to_string(closed) + ")";
     return false;
   }
   return true;

@@ -56,7 +56,7 @@ class SqliteDb {
 
   // Creates (or adds to) the database at `path` by running `sql` on it.
   // Builds the databases that tests and examples start from.
-  static bool createFromSql(const std::string& path, const std::string& sql, std::string& error);
+  static bool createFromSql(const std::string& path, const std::string& sql, std::string* reason);
 
  private:
   struct Closer {
