@@ -45,9 +45,7 @@ const Reader propSpec = [](const std::string& p, std::string& r) { return PropSp
 const Reader vmsys = [](const std::string& p, std::string& r) { return !!VariantSysSpec::open(p, 2, &r); };
 const Reader vmdata = [](const std::string& p, std::string& r) { return !!VariantDataSpec::open(p, 2, &r); };
 const Reader sheet = [](const std::string& p, std::string& r) {
-  const DesignDb db = DesignDb::open(nullptr, p, 2);
-  r = db.reason();
-  return db.isValid();
+  return DesignDb::open(nullptr, p, 2, &r).isValid();
 };
 const Reader kcdb = [](const std::string& p, std::string& r) {
   KcdbAccess access;

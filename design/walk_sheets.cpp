@@ -14,10 +14,11 @@
 namespace comptab {
 
 int AppState::openSheet(const std::string& path, DesignDb& db, SheetRef& sheet, ZoneRef& zone, bool shared) {
-  db = DesignDb::open(dataResource.get(), path, 2, shared ? &caches_.sheets : nullptr);
+  std::string reason;
+  db = DesignDb::open(dataResource.get(), path, 2, &reason, shared ? &caches_.sheets : nullptr);
   if (!db.isValid()) {
     reportError(ReportKind::InputFile, path, 1, msg::kSheetOpen);
-    writeNote(db.reason());
+    writeNote(reason);
     return 0;
   }
   sheet = SheetRef(db.lookup(DesignDb::kSheetType, "Sheet"));

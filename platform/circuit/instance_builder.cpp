@@ -140,10 +140,11 @@ bool InstanceBuilder::addComponents(const NetSheet& sheet, int64_t entry) {
 const std::vector<int32_t>* InstanceBuilder::sheetComponents(const NetSheet& sheet) {
   const auto known = fileComponents_.find(sheet.file);
   if (known != fileComponents_.end()) return &known->second;
-  DesignDb file = DesignDb::open(nullptr, netList_.sheetPath(sheet), 2);
+  std::string why;
+  DesignDb file = DesignDb::open(nullptr, netList_.sheetPath(sheet), 2, &why);
   const SheetRef content(file.lookup(DesignDb::kSheetType, "Sheet"));
   if (!content.isValid()) {
-    *reason_ = file.reason();
+    *reason_ = why;
     return nullptr;
   }
   std::vector<int32_t> numbers;

@@ -152,22 +152,15 @@ bool ZoneOffsetYCommand::execute() {
 bool DesignDb::initialize() { return sheetReaderReady(); }
 
 DesignDb DesignDb::open(const DataResource* /*dataResource*/, const std::string& sheetFile, int /*mode*/,
-                        SheetCache* cache) {
+                        std::string* reason, SheetCache* cache) {
   DesignDb db;
   std::string why;
   if (cache != nullptr) {
-    if (std::shared_ptr<const SheetData> read = cache->get(sheetFile, &why))
-      db.sheet_ = workingCopy(std::move(read));
-    else
-      db.reason_ = sheetFile + ": " + why;
-    return db;
-  }
-  auto sheet = std::make_unique<SheetData>();
-  if (readSheetFile(sheetFile, *sheet, &why)) {
+    if (std::shared_ptr<const SheetData> read = cache->get(sheetFile, &why)) db.sheet_ = workingCopy(std::move(read));
+  } else if (auto sheet = std::make_unique<SheetData>(); readSheetFile(sheetFile, *sheet, &why)) {
     db.sheet_ = std::move(sheet);
-  } else {
-    db.reason_ = sheetFile + ": " + why;
   }
+  if (!db.isValid() && reason != nullptr) *reason = sheetFile + ": " + why;
   return db;
 }
 

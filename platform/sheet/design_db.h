@@ -263,11 +263,12 @@ class DesignDb {
 
   // Reads and checks the whole sheet file. The result is valid only when all
   // of the file was read and is a sheet of a version this library knows;
-  // otherwise reason() says why in one line. The library only reads, so
-  // every mode opens the file for reading; the data resource is not needed.
-  // With a cache, a file it holds is not read again (see sheet_cache.h).
+  // otherwise `reason`, when given, says why in one line ("<file>: <what
+  // was wrong, and where>"). The library only reads, so every mode opens
+  // the file for reading; the data resource is not needed. With a cache, a
+  // file it holds is not read again (see sheet_cache.h).
   static DesignDb open(const DataResource* dataResource, const std::string& sheetFile, int mode,
-                       SheetCache* cache = nullptr);
+                       std::string* reason = nullptr, SheetCache* cache = nullptr);
 
   DesignDb();
   ~DesignDb();
@@ -275,8 +276,6 @@ class DesignDb {
   DesignDb& operator=(DesignDb&&) noexcept;
 
   bool isValid() const { return sheet_ != nullptr; }
-  // "<file>: <what was wrong, and where>" when open() failed, else empty.
-  const std::string& reason() const { return reason_; }
 
   // (kSheetType, "Sheet") gives the sheet, (kZoneType, "Zone") its zone grid
   // when it has one; anything else gives an invalid reference.
@@ -288,7 +287,6 @@ class DesignDb {
 
  private:
   std::unique_ptr<SheetData> sheet_;
-  std::string reason_;
 };
 
 }  // namespace comptab

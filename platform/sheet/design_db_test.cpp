@@ -33,8 +33,9 @@ class DesignDbTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_FALSE(files.path().empty());
-    db = DesignDb::open(nullptr, files.write("s.sht", kSheet), 2);
-    ASSERT_TRUE(db.isValid()) << db.reason();
+    std::string reason;
+    db = DesignDb::open(nullptr, files.write("s.sht", kSheet), 2, &reason);
+    ASSERT_TRUE(db.isValid()) << reason;
     sheet = db.lookup(DesignDb::kSheetType, "Sheet");
     zone = db.lookup(DesignDb::kZoneType, "Zone");
     ASSERT_TRUE(sheet.isValid() && zone.isValid());
@@ -104,25 +105,26 @@ TEST_F(DesignDbTest, CachedOpeningsAreWorkingCopies) {
   SheetCache cache(1);  // over budget at once: the last one used is kept
   const std::string path = files.path() + "/s.sht";
   {
-    DesignDb first = DesignDb::open(nullptr, path, 2, &cache);
+    DesignDb first = DesignDb::open(nullptr, path, 2, nullptr, &cache);
     const SheetRef s = first.lookup(DesignDb::kSheetType, "Sheet");
     EXPECT_TRUE(s.component(30).setProperty("value", "2k2"));
     EXPECT_TRUE(s.component(30).setProperty("fitted", "NO"));
     EXPECT_TRUE(ZoneOffsetXCommand(first.lookup(DesignDb::kZoneType, "Zone"), 99).execute());
   }
   files.write("s.sht", "changed, and not read again");
-  DesignDb second = DesignDb::open(nullptr, path, 2, &cache);
-  ASSERT_TRUE(second.isValid()) << second.reason();
+  std::string reason;
+  DesignDb second = DesignDb::open(nullptr, path, 2, &reason, &cache);
+  ASSERT_TRUE(second.isValid()) << reason;
   EXPECT_EQ(namesAndValues(SheetRef(second.lookup(DesignDb::kSheetType, "Sheet")).component(30).properties()),
             "reference=R1 value=1k ");
   EXPECT_EQ(ZoneRef(second.lookup(DesignDb::kZoneType, "Zone")).offset(), (Point{10, 20}));
 
   // A second file pushes the first out; reading it again finds the change.
   files.write("t.sht", kSheet);
-  EXPECT_TRUE(DesignDb::open(nullptr, files.path() + "/t.sht", 2, &cache).isValid());
-  const DesignDb again = DesignDb::open(nullptr, path, 2, &cache);
+  EXPECT_TRUE(DesignDb::open(nullptr, files.path() + "/t.sht", 2, nullptr, &cache).isValid());
+  const DesignDb again = DesignDb::open(nullptr, path, 2, &reason, &cache);
   EXPECT_FALSE(again.isValid());
-  EXPECT_EQ(again.reason().rfind(path + ": ", 0), 0u) << again.reason();
+  EXPECT_EQ(reason.rfind(path + ": ", 0), 0u) << reason;
 }
 
 TEST_F(DesignDbTest, MovingKeepsHandlesGoodAndClosingLetsGo) {

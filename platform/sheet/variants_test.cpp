@@ -32,8 +32,8 @@ class VariantTest : public ::testing::Test {
     ASSERT_NE(sysSpec, nullptr) << why;
     dataSpec = VariantDataSpec::open(files.write("vmdata.rsc", "destinations = [\"LITE\", \"PRO\"]\n"), 2, &why);
     ASSERT_NE(dataSpec, nullptr) << why;
-    db = DesignDb::open(nullptr, files.write("s.sht", kSheet), 2);
-    ASSERT_TRUE(db.isValid()) << db.reason();
+    db = DesignDb::open(nullptr, files.write("s.sht", kSheet), 2, &why);
+    ASSERT_TRUE(db.isValid()) << why;
     sheet = db.lookup(DesignDb::kSheetType, "Sheet");
   }
   ScratchDir files;
