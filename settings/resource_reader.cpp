@@ -267,8 +267,7 @@ ResourceOutcome readResource(Settings& settings, std::string& resourcePath) {
     outcome.failure = ReadFailure::NotReadable;
     return outcome;
   }
-  const RscFile file = RscFile::open(resourcePath);
-  outcome.parseError = file.parseError();
+  const RscFile file = RscFile::open(resourcePath, &outcome.parseError);
   KeyReader keys(file, outcome.currentKey);
   if (!readKeys(keys, settings)) outcome.failure = ReadFailure::BadContent;
   return outcome;

@@ -149,20 +149,22 @@ RscFile::~RscFile() = default;
 RscFile::RscFile(RscFile&&) noexcept = default;
 RscFile& RscFile::operator=(RscFile&&) noexcept = default;
 
-RscFile RscFile::open(const std::string& path) {
+RscFile RscFile::open(const std::string& path, std::string* reason) {
   RscFile file;
   FileBytes bytes;
   std::string why;
+  if (reason != nullptr) reason->clear();
   if (!readFileBytes(path, kMaxBytes, 0, bytes, &why)) {
     // Nothing was read, so the place is the very start of the file.
-    file.parseError_ = path + ":1:1: " + why;
+    if (reason != nullptr) *reason = path + ":1:1: " + why;
     return file;
   }
   toml::parse_result parsed = toml::parse(bytes.text(), std::string_view(path));
   if (!parsed) {
     const toml::parse_error& error = parsed.error();
-    file.parseError_ = strprintf("%s:%u:%u: %.*s", path.c_str(), error.source().begin.line, error.source().begin.column,
-                                 static_cast<int>(error.description().size()), error.description().data());
+    if (reason != nullptr)
+      *reason = strprintf("%s:%u:%u: %.*s", path.c_str(), error.source().begin.line, error.source().begin.column,
+                          static_cast<int>(error.description().size()), error.description().data());
     return file;
   }
   file.impl_ = std::make_unique<Impl>();

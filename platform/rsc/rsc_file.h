@@ -13,7 +13,8 @@
 //           arrays inside a row)
 //
 // Only top-level keys are looked up. A file that cannot be read or parsed
-// has no keys; parseError() tells why, with line and column.
+// has no keys, and the reason its opening hands back says why, with line
+// and column.
 #pragma once
 
 #include <cstdint>
@@ -73,15 +74,13 @@ class RscFile {
   // Files larger than this are refused unread: no resource file comes near.
   static constexpr size_t kMaxBytes = 8u << 20;
 
-  // Never fails; see parseError().
-  static RscFile open(const std::string& path);
+  // Never fails: a file that cannot be read or parsed opens without keys,
+  // and `reason`, when given, says why in one line, with the file, line and
+  // column where the parser stopped (it is emptied when the file parsed).
+  static RscFile open(const std::string& path, std::string* reason = nullptr);
 
   // The value of a top-level key, or null when the file has no such key.
   std::unique_ptr<RscValue> lookup(std::string_view key) const;
-
-  // Empty when the file was read and parsed; else one line saying why not,
-  // with the file, line and column where the parser stopped.
-  const std::string& parseError() const { return parseError_; }
 
   RscFile();
   ~RscFile();
@@ -91,7 +90,6 @@ class RscFile {
  private:
   struct Impl;
   std::unique_ptr<Impl> impl_;
-  std::string parseError_;
 };
 
 }  // namespace comptab

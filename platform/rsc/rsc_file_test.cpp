@@ -24,8 +24,9 @@ class RscFileTest : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_FALSE(dir.path().empty()); }
   std::unique_ptr<RscValue> valueOf(const std::string& toml) {
-    const RscFile file = RscFile::open(dir.write("v.rsc", "v = " + toml + "\n"));
-    EXPECT_EQ(file.parseError(), "");
+    std::string reason;
+    const RscFile file = RscFile::open(dir.write("v.rsc", "v = " + toml + "\n"), &reason);
+    EXPECT_EQ(reason, "");
     return file.lookup("v");
   }
   ScratchDir dir;
@@ -95,23 +96,26 @@ TEST_F(RscFileTest, FilesThatDoNotParseHaveNoKeysAndSayWhere) {
   };
   for (const auto& [bytes, where] : cases) {
     const std::string path = dir.write("bad.rsc", bytes);
-    const RscFile file = RscFile::open(path);
+    std::string reason;
+    const RscFile file = RscFile::open(path, &reason);
     EXPECT_EQ(file.lookup("v"), nullptr) << bytes;
-    EXPECT_EQ(file.parseError().rfind(path + ":" + where, 0), 0u) << file.parseError();
-    EXPECT_EQ(file.parseError().find('\n'), std::string::npos) << file.parseError();
+    EXPECT_EQ(reason.rfind(path + ":" + where, 0), 0u) << reason;
+    EXPECT_EQ(reason.find('\n'), std::string::npos) << reason;
   }
 }
 
 TEST_F(RscFileTest, FilesThatCannotBeReadHaveNoKeysAndSayWhy) {
   std::string text = "v = 1\n#";
   text.resize(RscFile::kMaxBytes, 'x');
-  EXPECT_EQ(RscFile::open(dir.write("limit.rsc", text)).parseError(), "");
+  std::string reason = "left over";
+  RscFile::open(dir.write("limit.rsc", text), &reason);
+  EXPECT_EQ(reason, "");
   const std::string big = dir.write("big.rsc", text + "x");
   // A directory is run end to end.
   for (const std::string& path : {dir.file("missing.rsc"), big}) {
-    const RscFile file = RscFile::open(path);
+    const RscFile file = RscFile::open(path, &reason);
     EXPECT_EQ(file.lookup("v"), nullptr);
-    EXPECT_EQ(file.parseError().rfind(path + ":1:1: ", 0), 0u) << file.parseError();
+    EXPECT_EQ(reason.rfind(path + ":1:1: ", 0), 0u) << reason;
   }
 }
 

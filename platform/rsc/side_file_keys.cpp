@@ -41,9 +41,10 @@ std::string describeValue(const RscValue& value) {
 }
 
 std::optional<RscFile> openSideFile(const std::string& path, const SideFileFailure& fail) {
-  RscFile file = RscFile::open(path);
-  if (!file.parseError().empty()) {
-    fail.passOn(file.parseError());
+  std::string reason;
+  RscFile file = RscFile::open(path, &reason);
+  if (!reason.empty()) {
+    fail.passOn(reason);
     return std::nullopt;
   }
   const auto version = file.lookup("formatVersion");

@@ -10,14 +10,14 @@ namespace comptab {
 
 namespace {
 
-
 // Sets `out` from an optional text key; false with the reason when the key
 // is there but is not a text.
-bool optionalText(const RscFile& file, const std::string& path, const char* key, std::string& out, std::string& why) {
+bool optionalText(const RscFile& file, const std::string& path, const char* key, std::string& out,
+                  std::string* reason) {
   const auto value = file.lookup(key);
   if (!value) return true;
   if (value->kind() != RscValue::Text) {
-    why = strprintf("%s: %s must be a text in quotes", path.c_str(), key);
+    *reason = strprintf("%s: %s must be a text in quotes", path.c_str(), key);
     return false;
   }
   out = *value->text();
@@ -33,8 +33,9 @@ std::unique_ptr<Spec> refuse(std::string* reason, std::string why) {
 }  // namespace
 
 std::unique_ptr<VariantSysSpec> VariantSysSpec::open(const std::string& path, int /*mode*/, std::string* reason) {
-  const RscFile file = RscFile::open(path);
-  if (!file.parseError().empty()) return refuse<VariantSysSpec>(reason, file.parseError());
+  std::string parseError;
+  const RscFile file = RscFile::open(path, &parseError);
+  if (!parseError.empty()) return refuse<VariantSysSpec>(reason, parseError);
   auto spec = std::make_unique<VariantSysSpec>();
   const auto separator = file.lookup("separator");
   if (!separator) return refuse<VariantSysSpec>(reason, path + ": the key \"separator\" is missing");
@@ -46,8 +47,8 @@ std::unique_ptr<VariantSysSpec> VariantSysSpec::open(const std::string& path, in
                                   path + ": separator must be one printable ASCII character other than a space");
   spec->separator_ = (*text)[0];
   std::string why;
-  if (!optionalText(file, path, "toBoardProperty", spec->toBoardProperty_, why) ||
-      !optionalText(file, path, "toBoardDefault", spec->toBoardDefault_, why))
+  if (!optionalText(file, path, "toBoardProperty", spec->toBoardProperty_, &why) ||
+      !optionalText(file, path, "toBoardDefault", spec->toBoardDefault_, &why))
     return refuse<VariantSysSpec>(reason, why);
   if (spec->toBoardProperty_.empty() || spec->toBoardProperty_.find(spec->separator_) != std::string::npos)
     return refuse<VariantSysSpec>(reason, path + ": toBoardProperty must be a property name without the separator");
@@ -55,8 +56,9 @@ std::unique_ptr<VariantSysSpec> VariantSysSpec::open(const std::string& path, in
 }
 
 std::unique_ptr<VariantDataSpec> VariantDataSpec::open(const std::string& path, int /*mode*/, std::string* reason) {
-  const RscFile file = RscFile::open(path);
-  if (!file.parseError().empty()) return refuse<VariantDataSpec>(reason, file.parseError());
+  std::string parseError;
+  const RscFile file = RscFile::open(path, &parseError);
+  if (!parseError.empty()) return refuse<VariantDataSpec>(reason, parseError);
   const auto list = file.lookup("destinations");
   if (!list) return refuse<VariantDataSpec>(reason, path + ": the key \"destinations\" is missing");
   const RscTable* table = list->table();
