@@ -1,47 +1,10 @@
--- An example KCDB: the library parts of a small board.
--- Build it with:  sqlite3 kcdb.db < examples/kcdb.sql
+-- An example KCDB: the library parts of a small board, the rows that follow
+-- the schema. Build it with:
+--   cat platform/kcdb/kcdb_schema.sql examples/kcdb.sql | sqlite3 examples/kcdb.db
 -- docs/kcdb.md describes every table and column.
 --
 -- Type codes: 2 a parts component (a whole part in one symbol), 3 a gate,
 -- 4 a power box, 6 a connector.
-
-PRAGMA user_version = 1;
-
-CREATE TABLE libraries (
-  id      INTEGER PRIMARY KEY,
-  name    TEXT NOT NULL UNIQUE,
-  present INTEGER NOT NULL DEFAULT 1
-) STRICT;
-
-CREATE TABLE devices (
-  id         INTEGER PRIMARY KEY,
-  name       TEXT NOT NULL UNIQUE,
-  library_id INTEGER NOT NULL REFERENCES libraries(id)
-) STRICT;
-
-CREATE TABLE device_properties (
-  device_id INTEGER NOT NULL REFERENCES devices(id),
-  position  INTEGER NOT NULL,
-  name      TEXT NOT NULL,
-  value     TEXT NOT NULL DEFAULT '',
-  PRIMARY KEY (device_id, position)
-) STRICT;
-
-CREATE TABLE components (
-  id         INTEGER PRIMARY KEY,
-  device_id  INTEGER NOT NULL REFERENCES devices(id),
-  name       TEXT NOT NULL,
-  type_code  INTEGER NOT NULL CHECK (type_code BETWEEN 0 AND 65535),
-  gate_count INTEGER NOT NULL CHECK (gate_count >= 0),
-  UNIQUE (device_id, name)
-) STRICT;
-
-CREATE TABLE pin_gates (
-  component_id INTEGER NOT NULL REFERENCES components(id),
-  pin_number   TEXT NOT NULL,
-  gate_no      INTEGER NOT NULL CHECK (gate_no >= 0),
-  PRIMARY KEY (component_id, pin_number)
-) STRICT;
 
 BEGIN;
 

@@ -44,7 +44,8 @@ trap 'chmod -R u+rwx "$work" 2>/dev/null; rm -rf "$work" ${aside:+"$aside"}' EXI
 inputs_dir=$(cd "$(dirname "$0")" && pwd)/inputs
 if [ -f "$case_dir/inputs" ]; then
   while IFS= read -r input || [ -n "$input" ]; do
-    [ -n "$input" ] && cp -R "$inputs_dir/$input" "$work"/
+    # -L: an input may link to a file kept elsewhere in the tree (the schema).
+    [ -n "$input" ] && cp -RL "$inputs_dir/$input" "$work"/
   done < "$case_dir/inputs"
 fi
 cp -R "$case_dir"/. "$work"/

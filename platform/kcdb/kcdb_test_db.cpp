@@ -2,44 +2,21 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+#include <string>
+
 #include "platform/support/sqlite_db.h"
 
 namespace comptab {
 
-const char* const kKcdbSchemaSql = R"sql(
-PRAGMA user_version = 1;
-CREATE TABLE libraries (
-  id      INTEGER PRIMARY KEY,
-  name    TEXT NOT NULL UNIQUE,
-  present INTEGER NOT NULL DEFAULT 1
-) STRICT;
-CREATE TABLE devices (
-  id         INTEGER PRIMARY KEY,
-  name       TEXT NOT NULL UNIQUE,
-  library_id INTEGER NOT NULL REFERENCES libraries(id)
-) STRICT;
-CREATE TABLE device_properties (
-  device_id INTEGER NOT NULL REFERENCES devices(id),
-  position  INTEGER NOT NULL,
-  name      TEXT NOT NULL,
-  value     TEXT NOT NULL DEFAULT '',
-  PRIMARY KEY (device_id, position)
-) STRICT;
-CREATE TABLE components (
-  id         INTEGER PRIMARY KEY,
-  device_id  INTEGER NOT NULL REFERENCES devices(id),
-  name       TEXT NOT NULL,
-  type_code  INTEGER NOT NULL CHECK (type_code BETWEEN 0 AND 65535),
-  gate_count INTEGER NOT NULL CHECK (gate_count >= 0),
-  UNIQUE (device_id, name)
-) STRICT;
-CREATE TABLE pin_gates (
-  component_id INTEGER NOT NULL REFERENCES components(id),
-  pin_number   TEXT NOT NULL,
-  gate_no      INTEGER NOT NULL CHECK (gate_no >= 0),
-  PRIMARY KEY (component_id, pin_number)
-) STRICT;
-)sql";
+// Read where it lies in the source tree, so that the tests build their
+// databases from the one schema text the examples and the end-to-end
+// cases use too.
+const std::string kKcdbSchemaSql = [] {
+  std::ifstream in(std::string(COMPTAB_SOURCE_ROOT) + "/platform/kcdb/kcdb_schema.sql");
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}();
 
 std::string ScratchDir::database(const std::string& name, const std::string& sql) const {
   std::string error;

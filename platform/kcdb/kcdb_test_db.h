@@ -2,11 +2,13 @@
 // test depends on a binary fixture.
 #pragma once
 
+#include <string>
+
 #include "platform/support/scratch_dir.h"
 
 namespace comptab {
 
 // The current schema, with its version; tests append their rows.
-extern const char* const kKcdbSchemaSql;
+extern const std::string kKcdbSchemaSql;
 
 }  // namespace comptab

@@ -4,4 +4,4 @@
 set -e
 mkdir -p data
 cp kcdb/data/kordata.rsc data/
-sqlite3 kcdb.db < kcdb/kcdb.sql
+cat kcdb/kcdb_schema.sql kcdb/kcdb.sql | sqlite3 kcdb.db

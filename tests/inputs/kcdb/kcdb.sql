@@ -1,42 +1,5 @@
--- The KCDB of the packaging cases (docs/kcdb.md).
-PRAGMA user_version = 1;
-
-CREATE TABLE libraries (
-  id      INTEGER PRIMARY KEY,
-  name    TEXT NOT NULL UNIQUE,
-  present INTEGER NOT NULL DEFAULT 1
-) STRICT;
-
-CREATE TABLE devices (
-  id         INTEGER PRIMARY KEY,
-  name       TEXT NOT NULL UNIQUE,
-  library_id INTEGER NOT NULL REFERENCES libraries(id)
-) STRICT;
-
-CREATE TABLE device_properties (
-  device_id INTEGER NOT NULL REFERENCES devices(id),
-  position  INTEGER NOT NULL,
-  name      TEXT NOT NULL,
-  value     TEXT NOT NULL DEFAULT '',
-  PRIMARY KEY (device_id, position)
-) STRICT;
-
-CREATE TABLE components (
-  id         INTEGER PRIMARY KEY,
-  device_id  INTEGER NOT NULL REFERENCES devices(id),
-  name       TEXT NOT NULL,
-  type_code  INTEGER NOT NULL CHECK (type_code BETWEEN 0 AND 65535),
-  gate_count INTEGER NOT NULL CHECK (gate_count >= 0),
-  UNIQUE (device_id, name)
-) STRICT;
-
-CREATE TABLE pin_gates (
-  component_id INTEGER NOT NULL REFERENCES components(id),
-  pin_number   TEXT NOT NULL,
-  gate_no      INTEGER NOT NULL CHECK (gate_no >= 0),
-  PRIMARY KEY (component_id, pin_number)
-) STRICT;
-
+-- The KCDB of the packaging cases (docs/kcdb.md): the rows that follow the
+-- schema (kcdb_schema.sql, the one in platform/kcdb/).
 BEGIN;
 INSERT INTO libraries (id, name, present) VALUES (1, 'logic', 1), (2, 'passive', 1), (3, 'archive', 0);
 INSERT INTO devices (id, name, library_id) VALUES

@@ -1,0 +1,1 @@
+../../../platform/kcdb/kcdb_schema.sql
