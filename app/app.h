@@ -14,7 +14,6 @@
 
 namespace comptab {
 
-class OutputStream;
 class ParameterSet;
 class RecordTable;
 
@@ -56,7 +55,8 @@ class App : public AppState {
   std::vector<const std::string*> outputItems() const;
   // Column titles from the property display names, when they are open.
   DisplayNameHook displayNameHook() const;
-  void reportOutputFailure(const OutputStream& out);
+  // 38606 for the output, then what the system said of the failure.
+  void reportOutputFailure(const std::string& systemReason);
   std::vector<NameId> propertiesReadAfterPackaging() const;
   // The final status: exitState, negated when the error file has no name.
   int finalStatus() const { return logReady != 0 ? exitState : -exitState; }

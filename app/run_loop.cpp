@@ -40,12 +40,12 @@ DisplayNameHook App::displayNameHook() const {
   return [names](std::string_view property) { return names->displayString(PropSpecFile::kComponent, property); };
 }
 
-void App::reportOutputFailure(const OutputStream& out) {
+void App::reportOutputFailure(const std::string& systemReason) {
   const std::string name = outputPath.value_or(kStandardOutput);
   reportError(outputPath ? ReportKind::OutputFile : ReportKind::StandardOutput, name, 1, msg::kOutputOpen);
   // The second message says only whether the file exists; the system's
   // reason tells a full disk from a folder that cannot be written.
-  if (!out.reason().empty()) writeNote(name + ": " + out.reason());
+  if (!systemReason.empty()) writeNote(name + ": " + systemReason);
 }
 
 // The columns, the sort keys, and what grouping counts by.
@@ -106,9 +106,10 @@ int App::collectTable(const RunPlan& plan, size_t i, RecordTable& table) {
 
 int App::writeTable(const TableWriter& writer, const std::string* item, bool append, const RecordTable& table) {
   OutputStream out;
+  std::string reason;
   if (outputPath) {
-    if (!out.open(*outputPath, append)) {
-      reportOutputFailure(out);
+    if (!out.open(*outputPath, append, &reason)) {
+      reportOutputFailure(reason);
       return 0;
     }
   } else {
@@ -130,8 +131,8 @@ int App::writeTable(const TableWriter& writer, const std::string* item, bool app
     out.write(eol);
   }
   // A full disk or a closed pipe must not pass for a written table.
-  if (!out.close()) {
-    reportOutputFailure(out);
+  if (!out.close(&reason)) {
+    reportOutputFailure(reason);
     return 0;
   }
   return 1;

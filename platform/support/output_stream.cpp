@@ -51,7 +51,7 @@ OutputStream& OutputStream::operator=(OutputStream&& other) noexcept {
   return *this;
 }
 
-bool OutputStream::open(const std::string& path, bool append) {
+bool OutputStream::open(const std::string& path, bool append, std::string* reason) {
   if (isOpen()) close();
   pending_.clear();
   ignoreBrokenPipes();
@@ -60,6 +60,7 @@ bool OutputStream::open(const std::string& path, bool append) {
   owned_.reset(std::fopen(path.c_str(), append ? "ab" : "wb"));
   file_ = owned_.get();
   if (!isOpen()) reason_ = systemText(errno);
+  if (!isOpen() && reason != nullptr) *reason = reason_;
   return isOpen();
 }
 
@@ -104,14 +105,19 @@ bool OutputStream::flush() {
   return ok();
 }
 
-bool OutputStream::close() {
+bool OutputStream::close(std::string* reason) {
   drain();
-  if (!file_) return ok();
+  if (reason != nullptr) reason->clear();
+  if (!file_) {
+    if (!ok() && reason != nullptr) *reason = reason_;
+    return ok();
+  }
   // A write error can surface only when the buffer goes out, so flush and
   // ask the stream before closing.
   if (std::fflush(file_) != 0 || std::ferror(file_)) fail();
   if (owned_ && std::fclose(owned_.release()) != 0) fail();
   file_ = nullptr;
+  if (!ok() && reason != nullptr) *reason = reason_;
   return ok();
 }
 

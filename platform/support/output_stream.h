@@ -24,9 +24,10 @@ class OutputStream {
   ~OutputStream();
 
   // Opens `path` in binary mode, truncating it, or appending when `append`.
-  // False when it cannot be opened. A file already open is closed first,
-  // and the record of failures starts afresh.
-  bool open(const std::string& path, bool append);
+  // False when it cannot be opened, with what the system said in `reason`
+  // when given. A file already open is closed first, and the record of
+  // failures starts afresh.
+  bool open(const std::string& path, bool append, std::string* reason = nullptr);
   bool isOpen() const { return file_ != nullptr; }
 
   void write(std::string_view text);
@@ -35,11 +36,11 @@ class OutputStream {
 
   bool flush();
   // Closes a file this stream opened, or flushes standard output, which
-  // stays open. True when nothing written through the stream has failed.
-  bool close();
+  // stays open. True when nothing written through the stream has failed;
+  // else `reason`, when given, holds what the system said of the first
+  // failure (empty when it said nothing).
+  bool close(std::string* reason = nullptr);
   bool ok() const { return !failed_; }
-  // What the system said of the first failure, or empty.
-  const std::string& reason() const { return reason_; }
 
  private:
   struct FileCloser {

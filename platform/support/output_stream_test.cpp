@@ -52,7 +52,9 @@ TEST(OutputStreamTest, FailuresAreRemembered) {
   ASSERT_TRUE(pipeOut.open("/dev/fd/" + std::to_string(ends[1]), false));
   close(ends[1]);
   pipeOut.write("nobody reads this\n");
-  EXPECT_FALSE(pipeOut.close());
+  std::string reason;
+  EXPECT_FALSE(pipeOut.close(&reason));
+  EXPECT_EQ(reason, "Broken pipe");
 }
 
 }  // namespace
