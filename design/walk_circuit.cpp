@@ -51,11 +51,11 @@ std::unique_ptr<InstanceDb> buildAndSave(AppState& app, const std::string& paren
     if (pathAccess(netListFile, Access::Exists)) app.writeNote(reason);
     return nullptr;
   }
-  const InstanceLock lock = InstanceDb::checkLock(parentDir);
+  const InstanceLock lock = InstanceDb::checkLock(parentDir, &reason);
   if (!lock.isHeld()) {
     NetList::close(netList, 0);
     app.reportError(ReportKind::OutputFile, instanceFile, 1, msg::kInstanceDbLocked);
-    app.writeNote(lock.reason());
+    app.writeNote(reason);
     return nullptr;
   }
   // The run that held the lock may have saved the database meanwhile.

@@ -71,13 +71,13 @@ std::unique_ptr<InstanceDb> InstanceDb::open(const std::string& parentDir, const
   return nullptr;
 }
 
-InstanceLock InstanceDb::checkLock(const std::string& parentDir) {
+InstanceLock InstanceDb::checkLock(const std::string& parentDir, std::string* reason) {
   int seconds = kLockWaitSeconds;
   if (const auto text = lookupEnv("COMPTAB_LOCK_WAIT")) {
     int given = 0;
     if (parseInt(*text, given) && given >= 0 && given <= kMaxLockWaitSeconds) seconds = given;
   }
-  return InstanceLock::acquire(parentDir, std::chrono::seconds(seconds));
+  return InstanceLock::acquire(parentDir, std::chrono::seconds(seconds), reason);
 }
 
 std::unique_ptr<InstanceDb> InstanceDb::create(const std::string& parentDir, const std::string& circuitName,

@@ -172,7 +172,8 @@ class InstanceDb {
                                           const std::string& instanceFile, int mode, std::string* reason = nullptr);
   // Waits (bounded) until no other run is building an instance database of
   // a circuit in `parentDir`. Building one is safe while the lock is held.
-  static InstanceLock checkLock(const std::string& parentDir);
+  // Not held: `reason`, when given, says why.
+  static InstanceLock checkLock(const std::string& parentDir, std::string* reason = nullptr);
   // Builds the database in memory from the net list, reading each sheet
   // file inside a block once to learn its components. Null (with `reason`)
   // when a sheet file cannot be read or the database cannot be built.

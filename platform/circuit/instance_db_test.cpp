@@ -206,8 +206,9 @@ TEST_F(InstanceDbTest, ADamagedSheetFailsWhenItIsLoaded) {
 TEST(InstanceLockTest, OneHolderAtATime) {
   ScratchDir dir;
   ASSERT_FALSE(dir.path().empty());
-  InstanceLock first = InstanceLock::acquire(dir.path(), std::chrono::milliseconds(0));
-  ASSERT_TRUE(first.isHeld()) << first.reason();
+  std::string reason;
+  InstanceLock first = InstanceLock::acquire(dir.path(), std::chrono::milliseconds(0), &reason);
+  ASSERT_TRUE(first.isHeld()) << reason;
   EXPECT_FALSE(InstanceLock::acquire(dir.path(), std::chrono::milliseconds(0)).isHeld());
   InstanceLock moved = std::move(first);
   EXPECT_FALSE(first.isHeld());  // NOLINT(bugprone-use-after-move): a moved-from lock holds nothing
@@ -215,9 +216,9 @@ TEST(InstanceLockTest, OneHolderAtATime) {
   moved.release();
   EXPECT_TRUE(InstanceDb::checkLock(dir.path()).isHeld());
 
-  const InstanceLock none = InstanceLock::acquire(dir.file("missing"), std::chrono::milliseconds(0));
+  const InstanceLock none = InstanceLock::acquire(dir.file("missing"), std::chrono::milliseconds(0), &reason);
   EXPECT_FALSE(none.isHeld());
-  EXPECT_EQ(none.reason(), dir.file("missing") + ": cannot open the directory to lock it: No such file or directory");
+  EXPECT_EQ(reason, dir.file("missing") + ": cannot open the directory to lock it: No such file or directory");
 }
 
 }  // namespace

@@ -17,14 +17,12 @@ constexpr std::chrono::milliseconds kRetryEvery{20};
 
 InstanceLock::~InstanceLock() { release(); }
 
-InstanceLock::InstanceLock(InstanceLock&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1)), reason_(std::move(other.reason_)) {}
+InstanceLock::InstanceLock(InstanceLock&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
 
 InstanceLock& InstanceLock::operator=(InstanceLock&& other) noexcept {
   if (this != &other) {
     release();
     fd_ = std::exchange(other.fd_, -1);
-    reason_ = std::move(other.reason_);
   }
   return *this;
 }
@@ -35,12 +33,15 @@ void InstanceLock::release() {
   fd_ = -1;
 }
 
-InstanceLock InstanceLock::acquire(const std::string& directory, std::chrono::milliseconds wait) {
+InstanceLock InstanceLock::acquire(const std::string& directory, std::chrono::milliseconds wait, std::string* reason) {
   InstanceLock lock;
+  const auto refuse = [&reason, &lock](std::string why) {
+    if (reason != nullptr) *reason = std::move(why);
+    return std::move(lock);
+  };
   const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) {
-    lock.reason_ = directory + ": cannot open the directory to lock it: " + std::generic_category().message(errno);
-    return lock;
+    return refuse(directory + ": cannot open the directory to lock it: " + std::generic_category().message(errno));
   }
   const auto deadline = std::chrono::steady_clock::now() + wait;
   for (;;) {
@@ -52,15 +53,13 @@ InstanceLock InstanceLock::acquire(const std::string& directory, std::chrono::mi
     if (code == EINTR) continue;
     if (code != EWOULDBLOCK) {
       ::close(fd);
-      lock.reason_ = directory + ": cannot lock the directory: " + std::generic_category().message(code);
-      return lock;
+      return refuse(directory + ": cannot lock the directory: " + std::generic_category().message(code));
     }
     if (std::chrono::steady_clock::now() >= deadline) break;
     std::this_thread::sleep_for(kRetryEvery);
   }
   ::close(fd);
-  lock.reason_ = directory + ": another run held the lock for longer than " + std::to_string(wait.count()) + " ms";
-  return lock;
+  return refuse(directory + ": another run held the lock for longer than " + std::to_string(wait.count()) + " ms");
 }
 
 }  // namespace comptab

@@ -19,17 +19,16 @@ class InstanceLock {
   InstanceLock& operator=(const InstanceLock&) = delete;
 
   // Takes the lock on `directory`, trying again until `wait` has passed
-  // while another holder has it.
-  static InstanceLock acquire(const std::string& directory, std::chrono::milliseconds wait);
+  // while another holder has it. When it is not held, `reason`, when
+  // given, says why in one line.
+  static InstanceLock acquire(const std::string& directory, std::chrono::milliseconds wait,
+                              std::string* reason = nullptr);
 
   bool isHeld() const { return fd_ >= 0; }
-  // Why the lock is not held, in one line; empty when it is.
-  const std::string& reason() const { return reason_; }
   void release();
 
  private:
   int fd_ = -1;
-  std::string reason_;
 };
 
 }  // namespace comptab
