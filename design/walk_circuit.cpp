@@ -64,10 +64,10 @@ std::unique_ptr<InstanceDb> buildAndSave(AppState& app, const std::string& paren
     return openSaved(app, parentDir, circuitName, instanceFile);
   }
   auto db = InstanceDb::create(parentDir, circuitName, instanceFile, *netList, &reason);
-  if (!db || !db->save()) {
+  if (!db || !db->save(&reason)) {
     NetList::close(netList, 0);
     app.reportError(ReportKind::OutputFile, instanceFile, 1, msg::kInstanceDbCreate);
-    app.writeNote(db ? db->error() : reason);
+    app.writeNote(reason);
     return nullptr;
   }
   InstanceDb::releaseNetList(netList);

@@ -95,19 +95,18 @@ std::unique_ptr<InstanceDb> InstanceDb::create(const std::string& parentDir, con
   return nullptr;
 }
 
-bool InstanceDb::save() {
+bool InstanceDb::save(std::string* reason) {
   FileReplacement::removeLeftovers(instanceFile_);
   FileReplacement file;
-  if (!file.begin(instanceFile_)) {
+  bool ok = file.begin(instanceFile_);
+  if (!ok) error_ = file.error();
+  if (ok && !db_.copyTo(file.tempPath())) ok = fail("cannot write " + file.tempPath() + ": " + db_.error());
+  if (ok && !file.commit()) {
     error_ = file.error();
-    return false;
+    ok = false;
   }
-  if (!db_.copyTo(file.tempPath())) return fail("cannot write " + file.tempPath() + ": " + db_.error());
-  if (!file.commit()) {
-    error_ = file.error();
-    return false;
-  }
-  return true;
+  if (!ok && reason != nullptr) *reason = error_;
+  return ok;
 }
 
 void InstanceDb::releaseNetList(std::unique_ptr<NetList>& netList) { netList.reset(); }

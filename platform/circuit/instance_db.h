@@ -180,17 +180,16 @@ class InstanceDb {
   static std::unique_ptr<InstanceDb> create(const std::string& parentDir, const std::string& circuitName,
                                             const std::string& instanceFile, const NetList& netList,
                                             std::string* reason = nullptr);
-  // Writes a created database to its instance file, atomically. False with
-  // error() when it cannot. The caller holds the circuit's lock, so the
-  // temporary files of runs killed while saving are cleared away first.
-  bool save();
+  // Writes a created database to its instance file, atomically. False when
+  // it cannot, with `reason`, when given, saying why in one line. The caller
+  // holds the circuit's lock, so the temporary files of runs killed while
+  // saving are cleared away first.
+  bool save(std::string* reason = nullptr);
   static void releaseNetList(std::unique_ptr<NetList>& netList);
   static void close(std::unique_ptr<InstanceDb>& db, int mode);
 
   InstanceSequence<SheetInfo> topSheets() const { return InstanceSequence<SheetInfo>(top_); }
   const std::string& instanceFile() const { return instanceFile_; }
-  // One line on the last failure, starting with the file name.
-  const std::string& error() const { return error_; }
 
  private:
   friend class SheetInfo;

@@ -104,7 +104,8 @@ TEST_F(InstanceDbTest, SaveWritesTheWholeFileAtOnceAndItOpensAgain) {
     ASSERT_NE(db, nullptr);
     EXPECT_EQ(describe(*db), kExpected);
     EXPECT_FALSE(std::filesystem::exists(instanceFile()));
-    ASSERT_TRUE(db->save()) << db->error();
+    std::string reason;
+    ASSERT_TRUE(db->save(&reason)) << reason;
     // The database goes on working after it is saved.
     EXPECT_EQ(describe(*db), kExpected);
   }
@@ -124,7 +125,7 @@ TEST_F(InstanceDbTest, SaveWritesTheWholeFileAtOnceAndItOpensAgain) {
   dir.file("c.cir/netlist.json", renumbered);
   const auto rebuilt = create();
   ASSERT_NE(rebuilt, nullptr);
-  ASSERT_TRUE(rebuilt->save()) << rebuilt->error();
+  ASSERT_TRUE(rebuilt->save(&reason)) << reason;
   EXPECT_EQ(describe(*reopened), kExpected);
   const auto fresh = open(reason);
   ASSERT_NE(fresh, nullptr) << reason;
@@ -140,9 +141,9 @@ TEST_F(InstanceDbTest, SavingWhereNoFileCanBeMadeFails) {
   const std::string nowhere = dir.file("missing/instance.db");
   const auto db = InstanceDb::create(dir.path(), "c.cir", nowhere, *netList, &reason);
   ASSERT_NE(db, nullptr) << reason;
-  EXPECT_FALSE(db->save());
-  EXPECT_EQ(db->error().rfind(nowhere + ".tmp.", 0), 0u) << db->error();
-  EXPECT_NE(db->error().find(": cannot create: No such file or directory"), std::string::npos) << db->error();
+  EXPECT_FALSE(db->save(&reason));
+  EXPECT_EQ(reason.rfind(nowhere + ".tmp.", 0), 0u) << reason;
+  EXPECT_NE(reason.find(": cannot create: No such file or directory"), std::string::npos) << reason;
 }
 
 // Databases that open() refuses, built at test time from SQL. Text, an
