@@ -5,7 +5,8 @@
 //   gen_design sheet N DIR        DIR/design.sht: one sheet of about N components
 //   gen_design circuit S C D DIR  DIR/design.cir: S sheet instances of C
 //                                 components, blocks nesting D levels
-//   gen_design kcdb DIR           DIR/kcdb.sql: a KCDB that knows most parts
+//   gen_design kcdb DIR           DIR/kcdb.sql: the rows of a KCDB that knows most
+//                                 parts, to follow platform/kcdb/kcdb_schema.sql
 //
 // Every design gets data/kordata.rsc (naming ../kcdb.db beside the design)
 // and data/vmdata.rsc with the destinations LITE and PRO.
@@ -239,13 +240,7 @@ int writeCircuit(long sheets, int perSheet, int depth, const fs::path& dir) {
 int writeKcdb(const fs::path& dir) {
   fs::create_directories(dir);
   std::ofstream out(dir / "kcdb.sql");
-  out << "PRAGMA user_version = 1;\n"
-         "CREATE TABLE libraries (id INTEGER PRIMARY KEY, name TEXT NOT NULL UNIQUE, present INTEGER NOT NULL DEFAULT 1) STRICT;\n"
-         "CREATE TABLE devices (id INTEGER PRIMARY KEY, name TEXT NOT NULL UNIQUE, library_id INTEGER NOT NULL REFERENCES libraries(id)) STRICT;\n"
-         "CREATE TABLE device_properties (device_id INTEGER NOT NULL REFERENCES devices(id), position INTEGER NOT NULL, name TEXT NOT NULL, value TEXT NOT NULL DEFAULT '', PRIMARY KEY (device_id, position)) STRICT;\n"
-         "CREATE TABLE components (id INTEGER PRIMARY KEY, device_id INTEGER NOT NULL REFERENCES devices(id), name TEXT NOT NULL, type_code INTEGER NOT NULL CHECK (type_code BETWEEN 0 AND 65535), gate_count INTEGER NOT NULL CHECK (gate_count >= 0), UNIQUE (device_id, name)) STRICT;\n"
-         "CREATE TABLE pin_gates (component_id INTEGER NOT NULL REFERENCES components(id), pin_number TEXT NOT NULL, gate_no INTEGER NOT NULL CHECK (gate_no >= 0), PRIMARY KEY (component_id, pin_number)) STRICT;\n"
-         "BEGIN;\nINSERT INTO libraries (id, name, present) VALUES (1, 'synthetic', 1);\n";
+  out << "BEGIN;\nINSERT INTO libraries (id, name, present) VALUES (1, 'synthetic', 1);\n";
   std::vector<std::string> devices;
   int component = 0;
   int device = 0;
