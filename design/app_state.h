@@ -69,7 +69,7 @@ class AppState : public BatchLog {
   // they need is missing (reported).
   int openVariantSpecs();
 
-  // Collect the rows of one table into `pass.table`: a sheet file's
+  // Collects the rows of one table into `pass.table`: a sheet file's
   // components, or a circuit's, down to hierarchyLevel. 0 when the run must
   // stop (reported).
   int walkSheets(TablePass& pass);
