@@ -4,10 +4,7 @@ namespace comptab {
 
 std::unique_ptr<KcdbCache> KcdbCache::create(const std::string& kcdbPath, std::string* whyNot) {
   std::unique_ptr<KcdbCache> cache(new KcdbCache());
-  if (!cache->access_.open(kcdbPath)) {
-    if (whyNot) *whyNot = cache->access_.error();
-    return nullptr;
-  }
+  if (!cache->access_.open(kcdbPath, whyNot)) return nullptr;
   return cache;
 }
 

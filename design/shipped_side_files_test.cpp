@@ -49,9 +49,7 @@ const Reader sheet = [](const std::string& p, std::string& r) {
 };
 const Reader kcdb = [](const std::string& p, std::string& r) {
   KcdbAccess access;
-  const int opened = access.open(p);
-  r = access.error();
-  return opened != 0;
+  return access.open(p, &r) != 0;
 };
 
 TEST(ShippedSideFiles, AndDocumentedExamplesRead) {

@@ -24,16 +24,30 @@ int KcdbComponent::gateNo(std::string_view pinNumber) const {
 KcdbReader::KcdbReader(KcdbQueries& queries, int64_t libraryId, std::string libraryName)
     : queries_(&queries), libraryId_(libraryId), libraryName_(std::move(libraryName)) {}
 
-KcdbComponent KcdbReader::component(std::string_view deviceName, std::string_view componentName) const {
-  return queries_->component(libraryId_, deviceName, componentName);
+namespace {
+
+// Hands the failure of the call just made, if any, to a caller that asked.
+void passOn(const KcdbQueries& queries, std::string* reason) {
+  if (reason != nullptr && !queries.error().empty()) *reason = queries.error();
+}
+
+}  // namespace
+
+KcdbComponent KcdbReader::component(std::string_view deviceName, std::string_view componentName,
+                                    std::string* reason) const {
+  KcdbComponent found = queries_->component(libraryId_, deviceName, componentName);
+  passOn(*queries_, reason);
+  return found;
 }
 
 KcdbAccess::KcdbAccess() : queries_(std::make_unique<KcdbQueries>()) {}
 KcdbAccess::~KcdbAccess() = default;
 
-int KcdbAccess::open(const std::string& databasePath) {
+int KcdbAccess::open(const std::string& databasePath, std::string* reason) {
   close();
-  return queries_->open(databasePath) ? 1 : 0;
+  const bool opened = queries_->open(databasePath);
+  passOn(*queries_, reason);
+  return opened ? 1 : 0;
 }
 
 int KcdbAccess::isValid() const { return queries_->isOpen() ? 1 : 0; }
@@ -43,17 +57,20 @@ void KcdbAccess::close() {
   queries_->close();
 }
 
-KcdbDevice KcdbAccess::device(std::string_view name) { return queries_->device(name); }
+KcdbDevice KcdbAccess::device(std::string_view name, std::string* reason) {
+  KcdbDevice found = queries_->device(name);
+  passOn(*queries_, reason);
+  return found;
+}
 
-KcdbReader* KcdbAccess::reader(std::string_view deviceName) {
+KcdbReader* KcdbAccess::reader(std::string_view deviceName, std::string* reason) {
   const std::optional<KcdbQueries::Library> library = queries_->libraryOf(deviceName);
+  passOn(*queries_, reason);
   if (!library || !library->present) return nullptr;
   std::unique_ptr<KcdbReader>& held = readers_[library->id];
   if (!held) held.reset(new KcdbReader(*queries_, library->id, library->name));
   return held.get();
 }
-
-const std::string& KcdbAccess::error() const { return queries_->error(); }
 
 const KcdbRequestCounts& KcdbAccess::requestCounts() const { return queries_->counts; }
 

@@ -5,7 +5,8 @@
 // Devices and components come out as values the caller copies; a lookup
 // that finds nothing gives a value whose isValid() is 0. A missing device or
 // component is an answer, not a failure: only a database that cannot be
-// read makes error() say something.
+// read puts a reason, when one is asked for, into `reason` (one line,
+// starting with the database path).
 #pragma once
 
 #include <cstdint>
@@ -80,7 +81,8 @@ class KcdbReader {
   const std::string& libraryName() const { return libraryName_; }
   // The component of that name of that device, when the device belongs to
   // this library.
-  KcdbComponent component(std::string_view deviceName, std::string_view componentName) const;
+  KcdbComponent component(std::string_view deviceName, std::string_view componentName,
+                          std::string* reason = nullptr) const;
 
  private:
   friend class KcdbAccess;
@@ -108,22 +110,19 @@ class KcdbAccess {
 
   // Opens the database file read-only; it is never created or changed.
   // Non-zero when it is an SQLite database of the expected schema version
-  // with every table and column the lookups use; else 0 and error() says
+  // with every table and column the lookups use; else 0 and `reason` says
   // why. Opening again closes first.
-  int open(const std::string& databasePath);
+  int open(const std::string& databasePath, std::string* reason = nullptr);
   int isValid() const;
   // Also ends every reader handed out.
   void close();
 
-  KcdbDevice device(std::string_view name);
+  KcdbDevice device(std::string_view name, std::string* reason = nullptr);
   // The reader of the library that holds the device. Null when there is no
   // such device, or its library is listed as not present (its components
   // are not installed), or the database could not be read.
-  KcdbReader* reader(std::string_view deviceName);
+  KcdbReader* reader(std::string_view deviceName, std::string* reason = nullptr);
 
-  // One line on the last failure to open or to read, starting with the
-  // database path; empty when there was none.
-  const std::string& error() const;
   const KcdbRequestCounts& requestCounts() const;
 
  private:

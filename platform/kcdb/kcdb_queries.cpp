@@ -38,6 +38,7 @@ bool KcdbQueries::fail(const std::string& what) {
 }
 
 void KcdbQueries::startLookup(const char* kind, std::string_view name, std::string_view componentName) {
+  error_.clear();
   lookup_ = std::string(kind) + " \"" + std::string(name) + "\"";
   if (!componentName.empty()) lookup_ += " component \"" + std::string(componentName) + "\"";
 }

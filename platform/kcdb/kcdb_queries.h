@@ -29,7 +29,8 @@ class KcdbQueries {
   void close();
 
   // Each lookup gives nothing both when the row is missing and when it
-  // cannot be read; only the second sets error().
+  // cannot be read; only the second sets error(), which each lookup and
+  // each opening empties first.
   KcdbDevice device(std::string_view name);
   std::optional<Library> libraryOf(std::string_view deviceName);
   KcdbComponent component(int64_t libraryId, std::string_view deviceName, std::string_view componentName);
