@@ -44,33 +44,22 @@ class InstanceBuilder {
 };
 
 bool InstanceBuilder::build() {
-  if (!db_.exec(kInstanceSchemaSql) || !db_.exec("BEGIN") || !prepare()) {
-    *reason_ = db_.error();
-    return false;
-  }
+  if (!db_.exec(kInstanceSchemaSql, reason_) || !db_.exec("BEGIN", reason_) || !prepare()) return false;
   for (const NetSheet& top : netList_.topSheets())
     if (!addSheet(top, 0, false)) return false;
-  if (!db_.exec("COMMIT")) {
-    *reason_ = db_.error();
-    return false;
-  }
-  return true;
+  return db_.exec("COMMIT", reason_);
 }
 
 bool InstanceBuilder::prepare() {
-  insertSheet_ = db_.prepare("INSERT INTO sheets VALUES (?1, ?2, ?3, ?4, ?5)");
-  insertBlock_ = db_.prepare("INSERT INTO blocks VALUES (?1, ?2, ?3)");
-  insertComponent_ = db_.prepare("INSERT INTO instance_components VALUES (?1, ?2, ?3)");
-  insertValue_ = db_.prepare("INSERT INTO instance_values VALUES (?1, ?2, ?3, ?4, ?5)");
+  insertSheet_ = db_.prepare("INSERT INTO sheets VALUES (?1, ?2, ?3, ?4, ?5)", reason_);
+  insertBlock_ = db_.prepare("INSERT INTO blocks VALUES (?1, ?2, ?3)", reason_);
+  insertComponent_ = db_.prepare("INSERT INTO instance_components VALUES (?1, ?2, ?3)", reason_);
+  insertValue_ = db_.prepare("INSERT INTO instance_values VALUES (?1, ?2, ?3, ?4, ?5)", reason_);
   return insertSheet_ && insertBlock_ && insertComponent_ && insertValue_;
 }
 
 bool InstanceBuilder::run(SqliteStatement& statement) {
-  if (statement.step() != SqliteStatement::Step::Done || !statement.reset()) {
-    *reason_ = statement.error();
-    return false;
-  }
-  return true;
+  return statement.step(reason_) == SqliteStatement::Step::Done && statement.reset(reason_);
 }
 
 // Entries are numbered depth first, so a sheet always comes after the sheet
@@ -79,19 +68,17 @@ bool InstanceBuilder::addSheet(const NetSheet& sheet, int64_t parentBlock, bool 
   const int64_t entry = nextSheet_++;
   SqliteStatement& insert = *insertSheet_;
   // A top-level sheet's parent stays unbound: NULL.
-  if (!insert.bind(1, entry) || (nested && !insert.bind(2, parentBlock)) || !insert.bind(3, sheet.file) ||
-      !insert.bind(4, int64_t{sheet.id}) || !insert.bind(5, int64_t{sheet.number}) || !run(insert)) {
-    *reason_ = insert.error();
+  if (!insert.bind(1, entry, reason_) || (nested && !insert.bind(2, parentBlock, reason_)) ||
+      !insert.bind(3, sheet.file, reason_) || !insert.bind(4, int64_t{sheet.id}, reason_) ||
+      !insert.bind(5, int64_t{sheet.number}, reason_) || !run(insert))
     return false;
-  }
   if (nested && !addComponents(sheet, entry)) return false;
   for (const NetBlock& block : sheet.blocks) {
     const int64_t blockEntry = nextBlock_++;
     SqliteStatement& add = *insertBlock_;
-    if (!add.bind(1, blockEntry) || !add.bind(2, entry) || !add.bind(3, int64_t{block.component}) || !run(add)) {
-      *reason_ = add.error();
+    if (!add.bind(1, blockEntry, reason_) || !add.bind(2, entry, reason_) ||
+        !add.bind(3, int64_t{block.component}, reason_) || !run(add))
       return false;
-    }
     for (const NetSheet& child : block.sheets)
       if (!addSheet(child, blockEntry, true)) return false;
   }
@@ -112,21 +99,19 @@ bool InstanceBuilder::addComponents(const NetSheet& sheet, int64_t entry) {
   const auto add = [&](int32_t number) {
     const int64_t at = position++;
     SqliteStatement& insert = *insertComponent_;
-    if (!insert.bind(1, entry) || !insert.bind(2, at) || !insert.bind(3, int64_t{number}) || !run(insert)) {
-      *reason_ = insert.error();
+    if (!insert.bind(1, entry, reason_) || !insert.bind(2, at, reason_) || !insert.bind(3, int64_t{number}, reason_) ||
+        !run(insert))
       return false;
-    }
     const auto found = given.find(number);
     if (found == given.end()) return true;
     const std::vector<NetValue>& values = found->second->values;
     given.erase(found);
     for (size_t i = 0; i < values.size(); ++i) {
       SqliteStatement& value = *insertValue_;
-      if (!value.bind(1, entry) || !value.bind(2, at) || !value.bind(3, static_cast<int64_t>(i)) ||
-          !value.bind(4, values[i].name) || !value.bind(5, values[i].value) || !run(value)) {
-        *reason_ = value.error();
+      if (!value.bind(1, entry, reason_) || !value.bind(2, at, reason_) ||
+          !value.bind(3, static_cast<int64_t>(i), reason_) || !value.bind(4, values[i].name, reason_) ||
+          !value.bind(5, values[i].value, reason_) || !run(value))
         return false;
-      }
     }
     return true;
   };

@@ -63,7 +63,7 @@ std::unique_ptr<InstanceDb> InstanceDb::open(const std::string& parentDir, const
   db->circuitDir_ = joinPath(parentDir, circuitName);
   db->instanceFile_ = instanceFile;
   std::string why;
-  bool ok = db->db_.openReadOnly(instanceFile) || db->fail(db->db_.error());
+  bool ok = db->db_.openReadOnly(instanceFile, &why) || db->fail(why);
   if (ok && !checkInstanceSchema(db->db_, &why)) ok = db->fail(why);
   if (ok) ok = db->loadHierarchy();
   if (ok) return db;
@@ -87,7 +87,7 @@ std::unique_ptr<InstanceDb> InstanceDb::create(const std::string& parentDir, con
   db->circuitDir_ = joinPath(parentDir, circuitName);
   db->instanceFile_ = instanceFile;
   std::string why;
-  bool ok = db->db_.openInMemory() || db->fail(db->db_.error());
+  bool ok = db->db_.openInMemory(&why) || db->fail(why);
   if (ok && !buildInstanceDb(db->db_, netList, &why)) ok = db->fail(why);
   if (ok) ok = db->loadHierarchy();
   if (ok) return db;
@@ -100,7 +100,8 @@ bool InstanceDb::save(std::string* reason) {
   FileReplacement file;
   bool ok = file.begin(instanceFile_);
   if (!ok) error_ = file.error();
-  if (ok && !db_.copyTo(file.tempPath())) ok = fail("cannot write " + file.tempPath() + ": " + db_.error());
+  std::string why;
+  if (ok && !db_.copyTo(file.tempPath(), &why)) ok = fail("cannot write " + file.tempPath() + ": " + why);
   if (ok && !file.commit()) {
     error_ = file.error();
     ok = false;
@@ -117,16 +118,17 @@ void InstanceDb::close(std::unique_ptr<InstanceDb>& db, int /*mode*/) { db.reset
 // that holds its block, which keeps a damaged file from describing a cycle,
 // and no deeper than a net list may nest.
 bool InstanceDb::loadHierarchy() {
-  componentQuery_ = db_.prepare(kComponentQuery);
-  const auto blockRows = db_.prepare("SELECT entry, sheet, component_number FROM blocks ORDER BY entry");
+  std::string why;
+  componentQuery_ = db_.prepare(kComponentQuery, &why);
+  const auto blockRows = db_.prepare("SELECT entry, sheet, component_number FROM blocks ORDER BY entry", &why);
   const auto sheetRows =
-      db_.prepare("SELECT entry, parent_block, file, sheet_id, sheet_number FROM sheets ORDER BY entry");
-  if (!componentQuery_ || !blockRows || !sheetRows) return fail(db_.error());
+      db_.prepare("SELECT entry, parent_block, file, sheet_id, sheet_number FROM sheets ORDER BY entry", &why);
+  if (!componentQuery_ || !blockRows || !sheetRows) return fail(why);
 
   std::unordered_map<int64_t, size_t> blockByEntry;  // index in blocks_
   std::vector<int64_t> holders;                      // the holding sheet's entry of each block
   SqliteStatement::Step step;
-  while ((step = blockRows->step()) == SqliteStatement::Step::Row) {
+  while ((step = blockRows->step(&why)) == SqliteStatement::Step::Row) {
     if (blockRows->columnType(0) != SqliteStatement::Type::Integer ||
         blockRows->columnType(1) != SqliteStatement::Type::Integer || !isInt32(*blockRows, 2))
       return fail("a block entry is damaged");
@@ -135,18 +137,18 @@ bool InstanceDb::loadHierarchy() {
     blockByEntry.emplace(blockRows->columnInt(0), blocks_.size() - 1);
     holders.push_back(blockRows->columnInt(1));
   }
-  if (step == SqliteStatement::Step::Error) return fail(blockRows->error());
+  if (step == SqliteStatement::Step::Error) return fail(why);
 
   std::unordered_map<int64_t, SheetInfo*> sheetByEntry;
   std::string file;
-  while ((step = sheetRows->step()) == SqliteStatement::Step::Row) {
+  while ((step = sheetRows->step(&why)) == SqliteStatement::Step::Row) {
     const int64_t entry = sheetRows->columnInt(0);
     const SqliteStatement::Type parentType = sheetRows->columnType(1);
     if (sheetRows->columnType(0) != SqliteStatement::Type::Integer ||
         (parentType != SqliteStatement::Type::Integer && parentType != SqliteStatement::Type::Null) ||
         sheetRows->columnType(2) != SqliteStatement::Type::Text || !isInt32(*sheetRows, 3) || !isInt32(*sheetRows, 4))
       return fail(strprintf("sheet entry %lld is damaged", static_cast<long long>(entry)));
-    if (!sheetRows->columnText(2, file)) return fail(sheetRows->error());
+    if (!sheetRows->columnText(2, file, &why)) return fail(why);
     SheetInfo& info = sheets_.emplace_back();
     info.db_ = this;
     info.key_ = entry;
@@ -171,7 +173,7 @@ bool InstanceDb::loadHierarchy() {
     }
     sheetByEntry.emplace(entry, &info);
   }
-  if (step == SqliteStatement::Step::Error) return fail(sheetRows->error());
+  if (step == SqliteStatement::Step::Error) return fail(why);
 
   // Each sheet's blocks in their stored order.
   for (size_t i = 0; i < blocks_.size(); ++i) {
@@ -187,10 +189,11 @@ const InstanceSheet* InstanceDb::loadSheet(SheetInfo& info, std::string* reason)
   SqliteStatement& rows = *componentQuery_;
   auto sheet = std::make_unique<InstanceSheet>();
   sheet->info_ = &info;
-  bool ok = (rows.reset() && rows.bind(1, info.key_)) || fail(rows.error());
+  std::string why;
+  bool ok = (rows.reset(&why) && rows.bind(1, info.key_, &why)) || fail(why);
   int64_t position = 0;
   SqliteStatement::Step step = SqliteStatement::Step::Error;
-  while (ok && (step = rows.step()) == SqliteStatement::Step::Row) {
+  while (ok && (step = rows.step(&why)) == SqliteStatement::Step::Row) {
     if (rows.columnType(0) != SqliteStatement::Type::Integer || !isInt32(rows, 1)) {
       ok = fail(strprintf("an instance component of sheet entry %lld is damaged", static_cast<long long>(info.key_)));
       break;
@@ -204,13 +207,13 @@ const InstanceSheet* InstanceDb::loadSheet(SheetInfo& info, std::string* reason)
     }
     if (rows.columnType(2) == SqliteStatement::Type::Null) continue;  // a component without values
     InstanceSheet::Value& value = sheet->values_.emplace_back();
-    if (!rows.columnText(2, value.name) || !rows.columnText(3, value.value)) {
-      ok = fail(rows.error());
+    if (!rows.columnText(2, value.name, &why) || !rows.columnText(3, value.value, &why)) {
+      ok = fail(why);
       break;
     }
     ++sheet->components_.back().valueCount_;
   }
-  if (ok && step == SqliteStatement::Step::Error) ok = fail(rows.error());
+  if (ok && step == SqliteStatement::Step::Error) ok = fail(why);
   if (!ok) {
     if (reason) *reason = error_;
     return nullptr;

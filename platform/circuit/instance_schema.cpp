@@ -44,20 +44,10 @@ CREATE TABLE instance_values (
 static_assert(InstanceDb::kApplicationId == 1264077134, "kInstanceSchemaSql stamps this id");
 static_assert(InstanceDb::kSchemaVersion == 1, "kInstanceSchemaSql stamps this version");
 
-namespace {
-
-bool readPragma(SqliteDb& db, const char* name, int64_t& value, std::string* reason) {
-  if (db.pragmaInt(name, value)) return true;
-  *reason = db.error();
-  return false;
-}
-
-}  // namespace
-
 bool checkInstanceSchema(SqliteDb& db, std::string* reason) {
   int64_t application = 0;
   int64_t version = 0;
-  if (!readPragma(db, "application_id", application, reason) || !readPragma(db, "user_version", version, reason))
+  if (!db.pragmaInt("application_id", application, reason) || !db.pragmaInt("user_version", version, reason))
     return false;
   if (application != InstanceDb::kApplicationId) {
     *reason = "not an instance database (application id " + std::to_string(application) + ")";

@@ -24,20 +24,9 @@ int KcdbComponent::gateNo(std::string_view pinNumber) const {
 KcdbReader::KcdbReader(KcdbQueries& queries, int64_t libraryId, std::string libraryName)
     : queries_(&queries), libraryId_(libraryId), libraryName_(std::move(libraryName)) {}
 
-namespace {
-
-// Hands the failure of the call just made, if any, to a caller that asked.
-void passOn(const KcdbQueries& queries, std::string* reason) {
-  if (reason != nullptr && !queries.error().empty()) *reason = queries.error();
-}
-
-}  // namespace
-
 KcdbComponent KcdbReader::component(std::string_view deviceName, std::string_view componentName,
                                     std::string* reason) const {
-  KcdbComponent found = queries_->component(libraryId_, deviceName, componentName);
-  passOn(*queries_, reason);
-  return found;
+  return queries_->component(libraryId_, deviceName, componentName, reason);
 }
 
 KcdbAccess::KcdbAccess() : queries_(std::make_unique<KcdbQueries>()) {}
@@ -45,9 +34,7 @@ KcdbAccess::~KcdbAccess() = default;
 
 int KcdbAccess::open(const std::string& databasePath, std::string* reason) {
   close();
-  const bool opened = queries_->open(databasePath);
-  passOn(*queries_, reason);
-  return opened ? 1 : 0;
+  return queries_->open(databasePath, reason) ? 1 : 0;
 }
 
 int KcdbAccess::isValid() const { return queries_->isOpen() ? 1 : 0; }
@@ -57,15 +44,10 @@ void KcdbAccess::close() {
   queries_->close();
 }
 
-KcdbDevice KcdbAccess::device(std::string_view name, std::string* reason) {
-  KcdbDevice found = queries_->device(name);
-  passOn(*queries_, reason);
-  return found;
-}
+KcdbDevice KcdbAccess::device(std::string_view name, std::string* reason) { return queries_->device(name, reason); }
 
 KcdbReader* KcdbAccess::reader(std::string_view deviceName, std::string* reason) {
-  const std::optional<KcdbQueries::Library> library = queries_->libraryOf(deviceName);
-  passOn(*queries_, reason);
+  const std::optional<KcdbQueries::Library> library = queries_->libraryOf(deviceName, reason);
   if (!library || !library->present) return nullptr;
   std::unique_ptr<KcdbReader>& held = readers_[library->id];
   if (!held) held.reset(new KcdbReader(*queries_, library->id, library->name));

@@ -76,10 +76,7 @@ Affinity affinityOf(std::string_view declared) {
 
 bool checkVersion(SqliteDb& db, std::string* reason) {
   int64_t version = 0;
-  if (!db.pragmaInt("user_version", version)) {
-    *reason = db.error();
-    return false;
-  }
+  if (!db.pragmaInt("user_version", version, reason)) return false;
   if (version != kKcdbSchemaVersion) {
     *reason = "schema version " + std::to_string(version) + ", expected " + std::to_string(kKcdbSchemaVersion) +
               (version == 0 ? " (not a KCDB)" : "");
@@ -89,27 +86,18 @@ bool checkVersion(SqliteDb& db, std::string* reason) {
 }
 
 bool checkTable(SqliteStatement& columns, const ExpectedTable& table, std::string* reason) {
-  if (!columns.reset() || !columns.bind(1, std::string_view(table.name))) {
-    *reason = columns.error();
-    return false;
-  }
+  if (!columns.reset(reason) || !columns.bind(1, std::string_view(table.name), reason)) return false;
   struct Declared {
     std::string name;
     std::string type;
   };
   std::vector<Declared> declared;
   for (;;) {
-    const SqliteStatement::Step step = columns.step();
+    const SqliteStatement::Step step = columns.step(reason);
     if (step == SqliteStatement::Step::Done) break;
-    if (step == SqliteStatement::Step::Error) {
-      *reason = columns.error();
-      return false;
-    }
+    if (step == SqliteStatement::Step::Error) return false;
     Declared column;
-    if (!columns.columnText(0, column.name) || !columns.columnText(1, column.type)) {
-      *reason = columns.error();
-      return false;
-    }
+    if (!columns.columnText(0, column.name, reason) || !columns.columnText(1, column.type, reason)) return false;
     declared.push_back(std::move(column));
   }
   if (declared.empty()) {
@@ -137,11 +125,8 @@ bool checkTable(SqliteStatement& columns, const ExpectedTable& table, std::strin
 
 bool checkKcdbSchema(SqliteDb& db, std::string* reason) {
   if (!checkVersion(db, reason)) return false;
-  const auto columns = db.prepare("SELECT name, type FROM pragma_table_info(?1)");
-  if (!columns) {
-    *reason = db.error();
-    return false;
-  }
+  const auto columns = db.prepare("SELECT name, type FROM pragma_table_info(?1)", reason);
+  if (!columns) return false;
   for (const ExpectedTable& table : kTables) {
     if (!checkTable(*columns, table, reason)) return false;
   }

@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstring>
 #include <fstream>
+#include <utility>
 
 namespace comptab {
 
@@ -18,6 +19,15 @@ std::string describe(sqlite3* db, int rc) {
   const char* text = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
   return std::string(text ? text : "unknown SQLite error") + " (" + std::to_string(rc) + ")";
 }
+
+// Every failing operation ends here: the reason goes to the caller that
+// asked for it, and the result is false.
+bool fail(std::string* reason, std::string text) {
+  if (reason != nullptr) *reason = std::move(text);
+  return false;
+}
+
+bool fail(std::string* reason, sqlite3* db, int rc) { return fail(reason, describe(db, rc)); }
 
 // Readers of a database in write-ahead-log mode create the -wal and -shm
 // files beside it, even read-only. Bytes 18 and 19 of the header are the
@@ -41,18 +51,11 @@ SqliteDb::~SqliteDb() = default;
 SqliteDb::SqliteDb(SqliteDb&&) noexcept = default;
 SqliteDb& SqliteDb::operator=(SqliteDb&&) noexcept = default;
 
-void SqliteDb::noteError(int rc) { error_ = describe(db_.get(), rc); }
-
-bool SqliteDb::openReadOnly(const std::string& path) {
+bool SqliteDb::openReadOnly(const std::string& path, std::string* reason) {
   close();
-  error_.clear();
-  if (path.empty() || path.find('\0') != std::string::npos) {
-    error_ = "not a usable file name";
-    return false;
-  }
+  if (path.empty() || path.find('\0') != std::string::npos) return fail(reason, "not a usable file name");
   if (usesWriteAheadLog(path)) {
-    error_ = "in write-ahead-log mode, which would make a reader create files; use a rollback journal";
-    return false;
+    return fail(reason, "in write-ahead-log mode, which would make a reader create files; use a rollback journal");
   }
   // This SQLite reads names that begin with "file:" as URIs, whose query
   // could ask for write access or a new file; "./" keeps it a plain name.
@@ -61,7 +64,7 @@ bool SqliteDb::openReadOnly(const std::string& path) {
   const int rc = sqlite3_open_v2(name.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
   db_.reset(raw);  // a failed open may still hand out a handle to release
   if (rc != SQLITE_OK) {
-    noteError(rc);
+    fail(reason, db_.get(), rc);
     db_.reset();
     return false;
   }
@@ -72,21 +75,20 @@ bool SqliteDb::openReadOnly(const std::string& path) {
   if (step == SQLITE_OK) step = sqlite3_db_config(db_.get(), SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, &applied);
   if (step == SQLITE_OK) step = sqlite3_busy_timeout(db_.get(), kBusyTimeoutMs);
   if (step != SQLITE_OK) {
-    noteError(step);
+    fail(reason, db_.get(), step);
     db_.reset();
     return false;
   }
   return true;
 }
 
-bool SqliteDb::openInMemory() {
+bool SqliteDb::openInMemory(std::string* reason) {
   close();
-  error_.clear();
   sqlite3* raw = nullptr;
   const int rc = sqlite3_open_v2(":memory:", &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
   db_.reset(raw);
   if (rc != SQLITE_OK) {
-    noteError(rc);
+    fail(reason, db_.get(), rc);
     db_.reset();
     return false;
   }
@@ -95,64 +97,44 @@ bool SqliteDb::openInMemory() {
 
 void SqliteDb::close() { db_.reset(); }
 
-bool SqliteDb::copyTo(const std::string& path) {
-  if (!db_) {
-    error_ = "database not open";
-    return false;
-  }
+bool SqliteDb::copyTo(const std::string& path, std::string* reason) {
+  if (!db_) return fail(reason, "database not open");
   SqliteDb target;
   sqlite3* raw = nullptr;
   int rc = sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
   target.db_.reset(raw);
   // The copy is a fresh file that nobody reads before it is finished, so it
   // needs neither a journal nor syncing here.
-  if (rc != SQLITE_OK || !target.exec("PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF")) {
-    error_ = rc != SQLITE_OK ? describe(target.db_.get(), rc) : target.error_;
-    return false;
-  }
+  if (rc != SQLITE_OK) return fail(reason, target.db_.get(), rc);
+  if (!target.exec("PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF", reason)) return false;
   sqlite3_backup* backup = sqlite3_backup_init(target.db_.get(), "main", db_.get(), "main");
-  if (backup == nullptr) {
-    error_ = describe(target.db_.get(), sqlite3_errcode(target.db_.get()));
-    return false;
-  }
+  if (backup == nullptr) return fail(reason, target.db_.get(), sqlite3_errcode(target.db_.get()));
   const int stepped = sqlite3_backup_step(backup, -1);
   const int finished = sqlite3_backup_finish(backup);
-  if (stepped != SQLITE_DONE) {
-    error_ = describe(nullptr, stepped);
-    return false;
-  }
-  if (finished != SQLITE_OK) {
-    error_ = describe(target.db_.get(), finished);
-    return false;
-  }
+  if (stepped != SQLITE_DONE) return fail(reason, nullptr, stepped);
+  if (finished != SQLITE_OK) return fail(reason, target.db_.get(), finished);
   // On failure the handle stays with `target`, whose closer releases it.
   rc = sqlite3_close(target.db_.get());
-  if (rc != SQLITE_OK) {
-    error_ = describe(target.db_.get(), rc);
-    return false;
-  }
+  if (rc != SQLITE_OK) return fail(reason, target.db_.get(), rc);
   static_cast<void>(target.db_.release());
   return true;
 }
 
-bool SqliteDb::pragmaInt(const char* name, int64_t& value) {
-  const auto statement = prepare(std::string("PRAGMA ") + name);
+bool SqliteDb::pragmaInt(const char* name, int64_t& value, std::string* reason) {
+  const auto statement = prepare(std::string("PRAGMA ") + name, reason);
   if (!statement) return false;
-  if (statement->step() != SqliteStatement::Step::Row) {
-    error_ = statement->error();
-    return false;
-  }
+  if (statement->step(reason) != SqliteStatement::Step::Row) return false;
   value = statement->columnInt(0);
   return true;
 }
 
-std::unique_ptr<SqliteStatement> SqliteDb::prepare(std::string_view sql) {
+std::unique_ptr<SqliteStatement> SqliteDb::prepare(std::string_view sql, std::string* reason) {
   if (!db_) {
-    error_ = "database not open";
+    fail(reason, "database not open");
     return nullptr;
   }
   if (sql.size() > static_cast<size_t>(INT_MAX)) {
-    error_ = "statement too long";
+    fail(reason, "statement too long");
     return nullptr;
   }
   sqlite3_stmt* raw = nullptr;
@@ -160,25 +142,22 @@ std::unique_ptr<SqliteStatement> SqliteDb::prepare(std::string_view sql) {
       sqlite3_prepare_v3(db_.get(), sql.data(), static_cast<int>(sql.size()), SQLITE_PREPARE_PERSISTENT, &raw, nullptr);
   std::unique_ptr<SqliteStatement> statement(raw ? new SqliteStatement(raw) : nullptr);
   if (rc != SQLITE_OK) {
-    noteError(rc);
+    fail(reason, db_.get(), rc);
     return nullptr;
   }
   if (!statement) {  // only white space or a comment
-    error_ = "empty statement";
+    fail(reason, "empty statement");
     return nullptr;
   }
   return statement;
 }
 
-bool SqliteDb::exec(const std::string& sql) {
-  if (!db_) {
-    error_ = "database not open";
-    return false;
-  }
+bool SqliteDb::exec(const std::string& sql, std::string* reason) {
+  if (!db_) return fail(reason, "database not open");
   char* message = nullptr;
   const int rc = sqlite3_exec(db_.get(), sql.c_str(), nullptr, nullptr, &message);
   if (rc != SQLITE_OK) {
-    error_ = std::string(message ? message : sqlite3_errstr(rc)) + " (" + std::to_string(rc) + ")";
+    fail(reason, std::string(message ? message : sqlite3_errstr(rc)) + " (" + std::to_string(rc) + ")");
   }
   sqlite3_free(message);
   return rc == SQLITE_OK;
@@ -189,19 +168,11 @@ bool SqliteDb::createFromSql(const std::string& path, const std::string& sql, st
   sqlite3* raw = nullptr;
   const int rc = sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
   db.db_.reset(raw);
-  if (rc != SQLITE_OK) {
-    db.noteError(rc);
-    *reason = db.error_;
-    return false;
-  }
-  if (!db.exec(sql)) {
-    *reason = db.error_;
-    return false;
-  }
+  if (rc != SQLITE_OK) return fail(reason, db.db_.get(), rc);
+  if (!db.exec(sql, reason)) return false;
   const int closed = sqlite3_close(db.db_.release());
   if (closed != SQLITE_OK) {
-    *reason = std::string(sqlite3_errstr(closed)) + " (" + std::to_string(closed) + ")";
-    return false;
+    return fail(reason, nullptr, closed);
   }
   return true;
 }
@@ -214,39 +185,29 @@ void SqliteStatement::Finalizer::operator()(sqlite3_stmt* stmt) const {
 SqliteStatement::SqliteStatement(sqlite3_stmt* stmt) : stmt_(stmt) {}
 SqliteStatement::~SqliteStatement() = default;
 
-void SqliteStatement::noteError(int rc) { error_ = describe(sqlite3_db_handle(stmt_.get()), rc); }
-
-bool SqliteStatement::bind(int index, std::string_view text) {
+bool SqliteStatement::bind(int index, std::string_view text, std::string* reason) {
   const int rc = sqlite3_bind_text64(stmt_.get(), index, text.data(), text.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
-  if (rc != SQLITE_OK) noteError(rc);
-  return rc == SQLITE_OK;
+  return rc == SQLITE_OK || fail(reason, sqlite3_db_handle(stmt_.get()), rc);
 }
 
-bool SqliteStatement::bind(int index, int64_t value) {
+bool SqliteStatement::bind(int index, int64_t value, std::string* reason) {
   const int rc = sqlite3_bind_int64(stmt_.get(), index, value);
-  if (rc != SQLITE_OK) noteError(rc);
-  return rc == SQLITE_OK;
+  return rc == SQLITE_OK || fail(reason, sqlite3_db_handle(stmt_.get()), rc);
 }
 
-SqliteStatement::Step SqliteStatement::step() {
+SqliteStatement::Step SqliteStatement::step(std::string* reason) {
   const int rc = sqlite3_step(stmt_.get());
   if (rc == SQLITE_ROW) return Step::Row;
   if (rc == SQLITE_DONE) return Step::Done;
-  noteError(rc);
+  fail(reason, sqlite3_db_handle(stmt_.get()), rc);
   return Step::Error;
 }
 
-bool SqliteStatement::reset() {
+bool SqliteStatement::reset(std::string* reason) {
   const int rc = sqlite3_reset(stmt_.get());
   const int cleared = sqlite3_clear_bindings(stmt_.get());
-  if (rc != SQLITE_OK) {
-    noteError(rc);
-    return false;
-  }
-  if (cleared != SQLITE_OK) {
-    noteError(cleared);
-    return false;
-  }
+  if (rc != SQLITE_OK) return fail(reason, sqlite3_db_handle(stmt_.get()), rc);
+  if (cleared != SQLITE_OK) return fail(reason, sqlite3_db_handle(stmt_.get()), cleared);
   return true;
 }
 
@@ -267,15 +228,12 @@ SqliteStatement::Type SqliteStatement::columnType(int column) const {
 
 int64_t SqliteStatement::columnInt(int column) const { return sqlite3_column_int64(stmt_.get(), column); }
 
-bool SqliteStatement::columnText(int column, std::string& text) {
+bool SqliteStatement::columnText(int column, std::string& text, std::string* reason) {
   text.clear();
   if (sqlite3_column_type(stmt_.get(), column) == SQLITE_NULL) return true;
   // The text first, then its length: asking in this order converts once.
   const unsigned char* bytes = sqlite3_column_text(stmt_.get(), column);
-  if (!bytes) {
-    noteError(sqlite3_errcode(sqlite3_db_handle(stmt_.get())));
-    return false;
-  }
+  if (!bytes) return fail(reason, sqlite3_db_handle(stmt_.get()), sqlite3_errcode(sqlite3_db_handle(stmt_.get())));
   const int size = sqlite3_column_bytes(stmt_.get(), column);
   text.assign(reinterpret_cast<const char*>(bytes), static_cast<size_t>(size));
   return true;

@@ -1,6 +1,8 @@
 // A small owner of an SQLite connection and its prepared statements, so that
 // every handle is finalised or closed on every way out, and every failure
-// leaves a one-line reason instead of a return code to look up.
+// hands back a one-line reason (without the file name) instead of a return
+// code to look up. Each operation that can fail takes a nullable
+// `std::string* reason`.
 //
 // Only platform/ includes this header; the SQLite types stay declared, not
 // defined, so the callers need no third-party header.
@@ -26,33 +28,30 @@ class SqliteDb {
   SqliteDb& operator=(SqliteDb&&) noexcept;
 
   // Opens an existing database file for reading only; never creates one.
-  // False when it cannot be opened; error() tells why.
-  bool openReadOnly(const std::string& path);
+  // False when it cannot be opened.
+  bool openReadOnly(const std::string& path, std::string* reason = nullptr);
   // A new, empty database that lives in memory until it is closed; it can
   // be written and copied to a file.
-  bool openInMemory();
+  bool openInMemory(std::string* reason = nullptr);
   bool isOpen() const { return db_ != nullptr; }
   // Closes the connection; statements prepared on it must be gone first.
   void close();
 
   // Prepares one statement. Null when the text does not compile against
-  // this database (a table or a column missing, ...); error() tells why.
-  std::unique_ptr<SqliteStatement> prepare(std::string_view sql);
+  // this database (a table or a column missing, ...).
+  std::unique_ptr<SqliteStatement> prepare(std::string_view sql, std::string* reason = nullptr);
 
   // The integer value of `PRAGMA <name>` (user_version, application_id).
-  // False when it cannot be read; error() tells why.
-  bool pragmaInt(const char* name, int64_t& value);
+  // False when it cannot be read.
+  bool pragmaInt(const char* name, int64_t& value, std::string* reason = nullptr);
 
   // Runs SQL text of any number of statements that return no rows needed.
-  bool exec(const std::string& sql);
+  bool exec(const std::string& sql, std::string* reason = nullptr);
 
   // Copies the whole database into the file `path`, which must be empty or
   // missing, and closes the copy. The copy's durability is the caller's
   // business (it is written without syncing).
-  bool copyTo(const std::string& path);
-
-  // The reason of the last failure, without the file name.
-  const std::string& error() const { return error_; }
+  bool copyTo(const std::string& path, std::string* reason = nullptr);
 
   // Creates (or adds to) the database at `path` by running `sql` on it.
   // Builds the databases that tests and examples start from.
@@ -62,10 +61,7 @@ class SqliteDb {
   struct Closer {
     void operator()(sqlite3* db) const;
   };
-  void noteError(int rc);
-
   std::unique_ptr<sqlite3, Closer> db_;
-  std::string error_;
 };
 
 class SqliteStatement {
@@ -80,21 +76,19 @@ class SqliteStatement {
 
   // Parameters count from 1. The text is copied, so it need not outlive
   // the call.
-  bool bind(int index, std::string_view text);
-  bool bind(int index, int64_t value);
+  bool bind(int index, std::string_view text, std::string* reason = nullptr);
+  bool bind(int index, int64_t value, std::string* reason = nullptr);
 
-  Step step();
+  Step step(std::string* reason = nullptr);
   // Makes the statement ready for its next use: back to the start, no
   // parameters bound. False when that itself fails.
-  bool reset();
+  bool reset(std::string* reason = nullptr);
 
   Type columnType(int column) const;
   int64_t columnInt(int column) const;
   // Copies the text of a column of the current row; empty for NULL. False
-  // (with error()) only when SQLite could not make the text.
-  bool columnText(int column, std::string& text);
-
-  const std::string& error() const { return error_; }
+  // only when SQLite could not make the text.
+  bool columnText(int column, std::string& text, std::string* reason = nullptr);
 
  private:
   friend class SqliteDb;
@@ -102,10 +96,7 @@ class SqliteStatement {
     void operator()(sqlite3_stmt* stmt) const;
   };
   explicit SqliteStatement(sqlite3_stmt* stmt);
-  void noteError(int rc);
-
   std::unique_ptr<sqlite3_stmt, Finalizer> stmt_;
-  std::string error_;
 };
 
 }  // namespace comptab
