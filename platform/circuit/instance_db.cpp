@@ -98,16 +98,14 @@ std::unique_ptr<InstanceDb> InstanceDb::create(const std::string& parentDir, con
 bool InstanceDb::save(std::string* reason) {
   FileReplacement::removeLeftovers(instanceFile_);
   FileReplacement file;
-  bool ok = file.begin(instanceFile_);
-  if (!ok) error_ = file.error();
+  if (!file.begin(instanceFile_, reason)) return false;
   std::string why;
-  if (ok && !db_.copyTo(file.tempPath(), &why)) ok = fail("cannot write " + file.tempPath() + ": " + why);
-  if (ok && !file.commit()) {
-    error_ = file.error();
-    ok = false;
+  if (!db_.copyTo(file.tempPath(), &why)) {
+    fail("cannot write " + file.tempPath() + ": " + why);
+    if (reason != nullptr) *reason = error_;
+    return false;
   }
-  if (!ok && reason != nullptr) *reason = error_;
-  return ok;
+  return file.commit(reason);
 }
 
 void InstanceDb::releaseNetList(std::unique_ptr<NetList>& netList) { netList.reset(); }

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string_view>
 #include <system_error>
+#include <utility>
 
 #include "platform/support/path.h"
 
@@ -21,19 +22,18 @@ constexpr int kNameTries = 100;
 
 std::string errnoText(int code) { return std::generic_category().message(code); }
 
-bool syncPath(const std::string& path, int flags, std::string& error) {
+bool fail(std::string* reason, std::string text) {
+  if (reason != nullptr) *reason = std::move(text);
+  return false;
+}
+
+bool syncPath(const std::string& path, int flags, std::string* reason) {
   const int fd = ::open(path.c_str(), flags | O_CLOEXEC);
-  if (fd < 0) {
-    error = path + ": cannot open to sync: " + errnoText(errno);
-    return false;
-  }
+  if (fd < 0) return fail(reason, path + ": cannot open to sync: " + errnoText(errno));
   const bool synced = ::fsync(fd) == 0;
   const int code = errno;
   const bool closed = ::close(fd) == 0;
-  if (!synced || !closed) {
-    error = path + ": cannot sync: " + errnoText(synced ? errno : code);
-    return false;
-  }
+  if (!synced || !closed) return fail(reason, path + ": cannot sync: " + errnoText(synced ? errno : code));
   return true;
 }
 
@@ -43,28 +43,20 @@ FileReplacement::~FileReplacement() {
   if (!temp_.empty()) ::unlink(temp_.c_str());
 }
 
-bool FileReplacement::begin(const std::string& target) {
+bool FileReplacement::begin(const std::string& target, std::string* reason) {
   target_ = target;
-  error_.clear();
   const std::string stem = target + ".tmp." + std::to_string(::getpid()) + ".";
   for (int n = 0; n < kNameTries; ++n) {
     const std::string name = stem + std::to_string(n);
     const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd >= 0) {
       temp_ = name;
-      if (::close(fd) != 0) {
-        error_ = name + ": cannot close: " + errnoText(errno);
-        return false;
-      }
+      if (::close(fd) != 0) return fail(reason, name + ": cannot close: " + errnoText(errno));
       return true;
     }
-    if (errno != EEXIST) {
-      error_ = name + ": cannot create: " + errnoText(errno);
-      return false;
-    }
+    if (errno != EEXIST) return fail(reason, name + ": cannot create: " + errnoText(errno));
   }
-  error_ = stem + "*: no free name for a temporary file";
-  return false;
+  return fail(reason, stem + "*: no free name for a temporary file");
 }
 
 void FileReplacement::removeLeftovers(const std::string& target) {
@@ -89,18 +81,14 @@ void FileReplacement::removeLeftovers(const std::string& target) {
     if (isLeftover(entry->d_name)) ::unlink(joinPath(dir, entry->d_name).c_str());
 }
 
-bool FileReplacement::commit() {
-  if (temp_.empty()) {
-    error_ = target_ + ": nothing to put in place";
-    return false;
-  }
-  if (!syncPath(temp_, O_RDONLY, error_)) return false;
+bool FileReplacement::commit(std::string* reason) {
+  if (temp_.empty()) return fail(reason, target_ + ": nothing to put in place");
+  if (!syncPath(temp_, O_RDONLY, reason)) return false;
   if (::rename(temp_.c_str(), target_.c_str()) != 0) {
-    error_ = target_ + ": cannot put the new file in place: " + errnoText(errno);
-    return false;
+    return fail(reason, target_ + ": cannot put the new file in place: " + errnoText(errno));
   }
   temp_.clear();
-  return syncPath(directoryPart(target_), O_RDONLY | O_DIRECTORY, error_);
+  return syncPath(directoryPart(target_), O_RDONLY | O_DIRECTORY, reason);
 }
 
 }  // namespace comptab

@@ -18,24 +18,22 @@ class FileReplacement {
 
   // Creates an empty temporary file <target>.tmp.<process>.<n> in the
   // target's directory, with the permissions a new file gets there.
-  bool begin(const std::string& target);
+  // A failure puts one line, naming the file it concerns, in `reason`
+  // (nullable); so does commit's.
+  bool begin(const std::string& target, std::string* reason = nullptr);
   const std::string& tempPath() const { return temp_; }
   // Syncs the temporary file to disk, renames it to the target and syncs
   // the directory, so the new name survives a power cut.
-  bool commit();
+  bool commit(std::string* reason = nullptr);
 
   // Removes the temporary files of `target` that runs killed before their
   // rename left behind. Only for a caller that keeps every other writer of
   // the target out (a lock), since a live writer's file looks the same.
   static void removeLeftovers(const std::string& target);
 
-  // One line on the last failure, with the file it concerns.
-  const std::string& error() const { return error_; }
-
  private:
   std::string target_;
   std::string temp_;
-  std::string error_;
 };
 
 }  // namespace comptab
