@@ -127,9 +127,10 @@ void openDisplayTables(AppState& app) {
 void openKcdb(AppState& app) {
   if (!(app.RunMode & (mode::kPackage | mode::kPnPackage))) return;
   const DataResource& resource = *app.dataResource;
-  std::string whyNot = resource.kcdbProblem();
-  if (whyNot.empty() && resource.kcdbPath().empty()) whyNot = resource.path() + ": names no kcdb";
-  if (whyNot.empty()) app.kcdbCache = KcdbCache::create(resource.kcdbPath(), &whyNot);
+  std::string whyNot;
+  const std::string& kcdbPath = resource.kcdbPath(&whyNot);
+  if (whyNot.empty() && kcdbPath.empty()) whyNot = resource.path() + ": names no kcdb";
+  if (whyNot.empty()) app.kcdbCache = KcdbCache::create(kcdbPath, &whyNot);
   if (!app.kcdbCache) {
     app.writeWarning(msg::kKcdbOpen);
     app.writeNote(whyNot);

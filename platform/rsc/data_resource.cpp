@@ -75,4 +75,9 @@ std::unique_ptr<DataResource> DataResource::open(const std::string& path, int mo
   return resource;
 }
 
+const std::string& DataResource::kcdbPath(std::string* reason) const {
+  if (reason != nullptr && !kcdbProblem_.empty()) *reason = kcdbProblem_;
+  return kcdbPath_;
+}
+
 }  // namespace comptab

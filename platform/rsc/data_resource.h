@@ -30,10 +30,11 @@ class DataResource {
   double decode(int32_t v) const { return static_cast<double>(v) / unitsPerUserUnit_; }
   int32_t unitsPerUserUnit() const { return unitsPerUserUnit_; }
 
-  // The KCDB's path in normal form; empty when the file names none or when
-  // its name could not be expanded, and then kcdbProblem() says why.
-  const std::string& kcdbPath() const { return kcdbPath_; }
-  const std::string& kcdbProblem() const { return kcdbProblem_; }
+  // The KCDB's path in normal form; empty when the file names none, and
+  // also when its name could not be expanded: then `reason` (when given)
+  // says why, and is left alone otherwise. The name is expanded while
+  // opening, but only a run that asks for the KCDB reports the problem.
+  const std::string& kcdbPath(std::string* reason = nullptr) const;
 
   const std::string& path() const { return path_; }
 
