@@ -52,8 +52,8 @@ void InstanceComponent::overwrite(const ComponentRef& component) const {
 InstanceDb::InstanceDb() = default;
 InstanceDb::~InstanceDb() = default;
 
-bool InstanceDb::fail(const std::string& why) {
-  error_ = instanceFile_ + ": " + why;
+bool InstanceDb::fail(std::string* reason, const std::string& why) const {
+  if (reason != nullptr) *reason = instanceFile_ + ": " + why;
   return false;
 }
 
@@ -63,11 +63,10 @@ std::unique_ptr<InstanceDb> InstanceDb::open(const std::string& parentDir, const
   db->circuitDir_ = joinPath(parentDir, circuitName);
   db->instanceFile_ = instanceFile;
   std::string why;
-  bool ok = db->db_.openReadOnly(instanceFile, &why) || db->fail(why);
-  if (ok && !checkInstanceSchema(db->db_, &why)) ok = db->fail(why);
-  if (ok) ok = db->loadHierarchy();
+  bool ok = db->db_.openReadOnly(instanceFile, &why) || db->fail(reason, why);
+  if (ok && !checkInstanceSchema(db->db_, &why)) ok = db->fail(reason, why);
+  if (ok) ok = db->loadHierarchy(reason);
   if (ok) return db;
-  if (reason) *reason = db->error_;
   return nullptr;
 }
 
@@ -87,11 +86,10 @@ std::unique_ptr<InstanceDb> InstanceDb::create(const std::string& parentDir, con
   db->circuitDir_ = joinPath(parentDir, circuitName);
   db->instanceFile_ = instanceFile;
   std::string why;
-  bool ok = db->db_.openInMemory(&why) || db->fail(why);
-  if (ok && !buildInstanceDb(db->db_, netList, &why)) ok = db->fail(why);
-  if (ok) ok = db->loadHierarchy();
+  bool ok = db->db_.openInMemory(&why) || db->fail(reason, why);
+  if (ok && !buildInstanceDb(db->db_, netList, &why)) ok = db->fail(reason, why);
+  if (ok) ok = db->loadHierarchy(reason);
   if (ok) return db;
-  if (reason) *reason = db->error_;
   return nullptr;
 }
 
@@ -100,11 +98,7 @@ bool InstanceDb::save(std::string* reason) {
   FileReplacement file;
   if (!file.begin(instanceFile_, reason)) return false;
   std::string why;
-  if (!db_.copyTo(file.tempPath(), &why)) {
-    fail("cannot write " + file.tempPath() + ": " + why);
-    if (reason != nullptr) *reason = error_;
-    return false;
-  }
+  if (!db_.copyTo(file.tempPath(), &why)) return fail(reason, "cannot write " + file.tempPath() + ": " + why);
   return file.commit(reason);
 }
 
@@ -115,13 +109,13 @@ void InstanceDb::close(std::unique_ptr<InstanceDb>& db, int /*mode*/) { db.reset
 // Entries are read in their stored order. A sheet must come after the sheet
 // that holds its block, which keeps a damaged file from describing a cycle,
 // and no deeper than a net list may nest.
-bool InstanceDb::loadHierarchy() {
+bool InstanceDb::loadHierarchy(std::string* reason) {
   std::string why;
   componentQuery_ = db_.prepare(kComponentQuery, &why);
   const auto blockRows = db_.prepare("SELECT entry, sheet, component_number FROM blocks ORDER BY entry", &why);
   const auto sheetRows =
       db_.prepare("SELECT entry, parent_block, file, sheet_id, sheet_number FROM sheets ORDER BY entry", &why);
-  if (!componentQuery_ || !blockRows || !sheetRows) return fail(why);
+  if (!componentQuery_ || !blockRows || !sheetRows) return fail(reason, why);
 
   std::unordered_map<int64_t, size_t> blockByEntry;  // index in blocks_
   std::vector<int64_t> holders;                      // the holding sheet's entry of each block
@@ -129,13 +123,13 @@ bool InstanceDb::loadHierarchy() {
   while ((step = blockRows->step(&why)) == SqliteStatement::Step::Row) {
     if (blockRows->columnType(0) != SqliteStatement::Type::Integer ||
         blockRows->columnType(1) != SqliteStatement::Type::Integer || !isInt32(*blockRows, 2))
-      return fail("a block entry is damaged");
+      return fail(reason, "a block entry is damaged");
     BlockInstance& block = blocks_.emplace_back();
     block.componentNumber_ = static_cast<int32_t>(blockRows->columnInt(2));
     blockByEntry.emplace(blockRows->columnInt(0), blocks_.size() - 1);
     holders.push_back(blockRows->columnInt(1));
   }
-  if (step == SqliteStatement::Step::Error) return fail(why);
+  if (step == SqliteStatement::Step::Error) return fail(reason, why);
 
   std::unordered_map<int64_t, SheetInfo*> sheetByEntry;
   std::string file;
@@ -145,8 +139,8 @@ bool InstanceDb::loadHierarchy() {
     if (sheetRows->columnType(0) != SqliteStatement::Type::Integer ||
         (parentType != SqliteStatement::Type::Integer && parentType != SqliteStatement::Type::Null) ||
         sheetRows->columnType(2) != SqliteStatement::Type::Text || !isInt32(*sheetRows, 3) || !isInt32(*sheetRows, 4))
-      return fail(strprintf("sheet entry %lld is damaged", static_cast<long long>(entry)));
-    if (!sheetRows->columnText(2, file, &why)) return fail(why);
+      return fail(reason, strprintf("sheet entry %lld is damaged", static_cast<long long>(entry)));
+    if (!sheetRows->columnText(2, file, &why)) return fail(reason, why);
     SheetInfo& info = sheets_.emplace_back();
     info.db_ = this;
     info.key_ = entry;
@@ -160,23 +154,24 @@ bool InstanceDb::loadHierarchy() {
       const auto holder =
           parent == blockByEntry.end() ? sheetByEntry.end() : sheetByEntry.find(holders[parent->second]);
       if (holder == sheetByEntry.end())
-        return fail(strprintf("sheet entry %lld lies in a block of no sheet before it", static_cast<long long>(entry)));
+        return fail(reason,
+                    strprintf("sheet entry %lld lies in a block of no sheet before it", static_cast<long long>(entry)));
       info.depth_ = holder->second->depth_ + 1;
       if (info.depth_ > NetList::kMaxDepth)
-        return fail(strprintf("sheet entry %lld nests deeper than %d levels", static_cast<long long>(entry),
-                              NetList::kMaxDepth));
+        return fail(reason, strprintf("sheet entry %lld nests deeper than %d levels", static_cast<long long>(entry),
+                                      NetList::kMaxDepth));
       BlockInstance& block = blocks_[parent->second];
       info.parentBlock_ = &block;
       block.childSheets_.push_back(&info);
     }
     sheetByEntry.emplace(entry, &info);
   }
-  if (step == SqliteStatement::Step::Error) return fail(why);
+  if (step == SqliteStatement::Step::Error) return fail(reason, why);
 
   // Each sheet's blocks in their stored order.
   for (size_t i = 0; i < blocks_.size(); ++i) {
     const auto holder = sheetByEntry.find(holders[i]);
-    if (holder == sheetByEntry.end()) return fail("a block entry lies on no sheet");
+    if (holder == sheetByEntry.end()) return fail(reason, "a block entry lies on no sheet");
     blocks_[i].holdingSheet_ = holder->second;
     holder->second->blocks_.push_back(&blocks_[i]);
   }
@@ -188,12 +183,13 @@ const InstanceSheet* InstanceDb::loadSheet(SheetInfo& info, std::string* reason)
   auto sheet = std::make_unique<InstanceSheet>();
   sheet->info_ = &info;
   std::string why;
-  bool ok = (rows.reset(&why) && rows.bind(1, info.key_, &why)) || fail(why);
+  bool ok = (rows.reset(&why) && rows.bind(1, info.key_, &why)) || fail(reason, why);
   int64_t position = 0;
   SqliteStatement::Step step = SqliteStatement::Step::Error;
   while (ok && (step = rows.step(&why)) == SqliteStatement::Step::Row) {
     if (rows.columnType(0) != SqliteStatement::Type::Integer || !isInt32(rows, 1)) {
-      ok = fail(strprintf("an instance component of sheet entry %lld is damaged", static_cast<long long>(info.key_)));
+      ok = fail(reason,
+                strprintf("an instance component of sheet entry %lld is damaged", static_cast<long long>(info.key_)));
       break;
     }
     if (sheet->components_.empty() || rows.columnInt(0) != position) {
@@ -206,16 +202,13 @@ const InstanceSheet* InstanceDb::loadSheet(SheetInfo& info, std::string* reason)
     if (rows.columnType(2) == SqliteStatement::Type::Null) continue;  // a component without values
     InstanceSheet::Value& value = sheet->values_.emplace_back();
     if (!rows.columnText(2, value.name, &why) || !rows.columnText(3, value.value, &why)) {
-      ok = fail(why);
+      ok = fail(reason, why);
       break;
     }
     ++sheet->components_.back().valueCount_;
   }
-  if (ok && step == SqliteStatement::Step::Error) ok = fail(why);
-  if (!ok) {
-    if (reason) *reason = error_;
-    return nullptr;
-  }
+  if (ok && step == SqliteStatement::Step::Error) ok = fail(reason, why);
+  if (!ok) return nullptr;
   sheet->order_.reserve(sheet->components_.size());
   for (const InstanceComponent& component : sheet->components_) sheet->order_.push_back(&component);
   info.loaded_ = std::move(sheet);

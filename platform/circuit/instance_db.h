@@ -194,10 +194,11 @@ class InstanceDb {
  private:
   friend class SheetInfo;
   // Reads the sheet entries and blocks and ties them together; false (with
-  // error_) when they do not make a tree of at most NetList::kMaxDepth.
-  bool loadHierarchy();
+  // `reason`) when they do not make a tree of at most NetList::kMaxDepth.
+  bool loadHierarchy(std::string* reason);
   const InstanceSheet* loadSheet(SheetInfo& info, std::string* reason);
-  bool fail(const std::string& why);
+  // Names the file in front of `why` for a caller that asked.
+  bool fail(std::string* reason, const std::string& why) const;
 
   std::string circuitDir_;
   std::string instanceFile_;
@@ -206,7 +207,6 @@ class InstanceDb {
   std::deque<SheetInfo> sheets_;  // in the database's order
   std::deque<BlockInstance> blocks_;
   std::vector<SheetInfo*> top_;
-  std::string error_;
 };
 
 }  // namespace comptab
