@@ -56,8 +56,9 @@ class ComponentRecord {
   bool merge(std::string_view keyName, const ComponentRecord& other, std::string_view emptyText,
              std::string_view delimiter);
 
-  // Tidies every value that merging built: splits it at the delimiter
-  // characters, drops repeated parts and sorts the rest; several different
+  // Tidies every value that merging built: takes it apart where merging
+  // joined it (never at a delimiter the values held themselves), drops
+  // repeated parts and sorts the rest; several different
   // parts of a property other than "reference" become `mixedText` instead
   // when that is non-empty. An empty value becomes `emptyText`.
   void normalise(std::string_view emptyText, std::string_view delimiter, std::string_view mixedText);

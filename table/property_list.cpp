@@ -34,7 +34,7 @@ bool sameValue(PropertyText a, PropertyText b) {
 PropertyText PropertyList::text(size_t i) const {
   const Entry& e = entries_[i];
   if (e.size == kAbsent) return std::nullopt;
-  if (e.capacity == kOwnText) return std::string_view(ownTexts_[e.offset]);
+  if (e.capacity == kOwnText) return std::string_view(ownTexts_[e.offset].text);
   return std::string_view(bytes_.data() + e.offset, e.size);
 }
 
@@ -77,7 +77,9 @@ void PropertyList::set(size_t i, PropertyText value) {
   if (!value) {
     e.size = kAbsent;
   } else if (e.capacity == kOwnText) {
-    ownText(e).assign(*value);
+    OwnText& own = ownText(e);
+    own.text.assign(*value);
+    own.joins.clear();
   } else if (e.size != kAbsent && text(i) == *value) {
     return;
   } else {
@@ -96,7 +98,7 @@ void PropertyList::store(Entry& e, std::string_view text) {
   if (text.size() > kBlockLimit - bytes_.size()) {
     e.capacity = kOwnText;
     e.offset = static_cast<uint32_t>(ownTexts_.size());
-    ownTexts_.emplace_back(text);
+    ownTexts_.push_back(OwnText{std::string(text), {}});
     e.size = 0;
     return;
   }
@@ -112,25 +114,51 @@ void PropertyList::store(Entry& e, std::string_view text) {
   e.capacity = e.size;
 }
 
-std::string& PropertyList::ownText(Entry& e) {
+PropertyList::OwnText& PropertyList::ownText(Entry& e) {
   e.size = 0;
   return ownTexts_[e.offset];
 }
 
-void PropertyList::appendText(size_t i, std::string_view text) {
+PropertyList::OwnText& PropertyList::makeOwn(size_t i) {
   Entry& e = entries_[i];
   if (e.capacity != kOwnText) {
     // Merging grows this value row by row: give it a text of its own so
     // that each step adds to it rather than copying it whole.
-    const PropertyText old = this->text(i);
-    std::string own(old.value_or(std::string_view()));
+    std::string own(text(i).value_or(std::string_view()));
     e.capacity = kOwnText;
     e.offset = static_cast<uint32_t>(ownTexts_.size());
-    ownTexts_.push_back(std::move(own));
+    ownTexts_.push_back(OwnText{std::move(own), {}});
   } else if (e.size == kAbsent) {
-    ownTexts_[e.offset].clear();
+    ownTexts_[e.offset].text.clear();
+    ownTexts_[e.offset].joins.clear();
   }
-  ownText(e).append(text);
+  return ownText(e);
+}
+
+void PropertyList::appendPart(size_t i, std::string_view delimiter, std::string_view part,
+                              std::span<const uint32_t> partJoins) {
+  OwnText& own = makeOwn(i);
+  own.joins.push_back(static_cast<uint32_t>(own.text.size()));
+  own.text.append(delimiter);
+  const auto shift = static_cast<uint32_t>(own.text.size());
+  own.text.append(part);
+  for (const uint32_t join : partJoins) own.joins.push_back(shift + join);
+}
+
+std::span<const uint32_t> PropertyList::joins(size_t i) const {
+  const Entry& e = entries_[i];
+  if (e.capacity != kOwnText || e.size == kAbsent) return {};
+  return ownTexts_[e.offset].joins;
+}
+
+void PropertyList::setJoined(size_t i, std::string_view text, std::span<const uint32_t> joinOffsets) {
+  if (joinOffsets.empty()) {
+    set(i, text);
+    return;
+  }
+  OwnText& own = makeOwn(i);
+  own.text.assign(text);
+  own.joins.assign(joinOffsets.begin(), joinOffsets.end());
 }
 
 void PropertyList::clear() {
@@ -152,7 +180,10 @@ PropertyList PropertyList::only(const std::vector<NameId>& keep) const {
   PropertyList list;
   list.entries_.reserve(kept.size());
   list.bytes_.reserve(bytes);
-  for (const size_t i : kept) list.add(entries_[i].name, text(i));
+  for (const size_t i : kept) {
+    const size_t at = list.add(entries_[i].name, text(i));
+    if (const std::span<const uint32_t> j = joins(i); !j.empty()) list.setJoined(at, *text(i), j);
+  }
   return list;
 }
 

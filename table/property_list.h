@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,7 +29,9 @@ inline bool isEmptyValue(PropertyText v) { return !v || v->empty(); }
 // A table holds a row per component, so a row is kept small: its names are
 // interned numbers and its values share one block of text. A value that
 // merging grows piece by piece moves to a text of its own, where appending
-// stays linear. A text handed out by text() is good until the list changes.
+// stays linear, and that text remembers where merging joined two parts, so
+// that a delimiter character inside one part never splits it. A text handed
+// out by text() is good until the list changes.
 class PropertyList {
  public:
   static constexpr size_t npos = SIZE_MAX;
@@ -50,8 +53,17 @@ class PropertyList {
   // Appends a property the list does not have yet; returns its position.
   size_t add(NameId name, PropertyText value);
   void set(size_t i, PropertyText value);
-  // Adds `text` to the end of the value (an absent value becomes `text`).
-  void appendText(size_t i, std::string_view text);
+  // Adds `delimiter` and then `part` to the end of the value, remembering
+  // the join; `partJoins` are the joins inside `part` itself (from
+  // joins() of the list it comes from), kept as joins of this value.
+  void appendPart(size_t i, std::string_view delimiter, std::string_view part,
+                  std::span<const uint32_t> partJoins = {});
+  // Where merging joined parts of value i: the offsets at which each
+  // joining delimiter begins, in rising order. Empty for a value that was
+  // never merged, which is by far the most common.
+  std::span<const uint32_t> joins(size_t i) const;
+  // Sets value i to parts already joined, with the joins between them.
+  void setJoined(size_t i, std::string_view text, std::span<const uint32_t> joinOffsets);
   void clear();
   // A list of this one's properties whose names `keep` holds, in this
   // list's order, with no room to spare.
@@ -77,8 +89,16 @@ class PropertyList {
     uint32_t capacity;
   };
 
+  // A value of its own: a merged one, or one too large for the block.
+  struct OwnText {
+    std::string text;
+    std::vector<uint32_t> joins;
+  };
+
   void store(Entry& entry, std::string_view text);
-  std::string& ownText(Entry& entry);
+  OwnText& ownText(Entry& entry);
+  // Moves the value to a text of its own, where it can grow in place.
+  OwnText& makeOwn(size_t i);
   size_t scan(NameId name) const;
 
   // Where the first few dozen names of the run stand in this list (position
@@ -89,7 +109,7 @@ class PropertyList {
   uint8_t slots_[kIndexed] = {};
   std::vector<Entry> entries_;
   std::string bytes_;
-  std::vector<std::string> ownTexts_;
+  std::vector<OwnText> ownTexts_;
 };
 
 }  // namespace comptab

@@ -1,6 +1,7 @@
 // Merging rows into one and tidying the merged values: the steps that gate
 // packaging and reference counting build on.
 #include <algorithm>
+#include <span>
 
 #include "table/component_record.h"
 #include "table/sort_order.h"
@@ -9,27 +10,16 @@ namespace comptab {
 
 namespace {
 
-std::string_view orEmptyText(PropertyText value, std::string_view emptyText) {
-  return isEmptyValue(value) ? emptyText : *value;
-}
-
-// An empty field shows as a delimiter at either end or two in a row. Only
-// the first delimiter character counts here, although splitting uses all.
-bool hasEmptyField(std::string_view text, char delimiter) {
-  const char twice[] = {delimiter, delimiter};
-  return text.front() == delimiter || text.back() == delimiter ||
-         text.find(std::string_view(twice, 2)) != std::string_view::npos;
-}
-
-void splitInto(std::string_view text, std::string_view delimiter,
-               std::vector<std::string_view>& parts) {
+// The parts that merging joined, each once. Without joins the value is a
+// single part, whatever characters it holds.
+void splitAtJoins(std::string_view text, std::span<const uint32_t> joins, size_t delimiterSize,
+                  std::vector<std::string_view>& parts) {
   size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find_first_of(delimiter, start);
-    if (end == std::string_view::npos) end = text.size();
-    if (end > start) parts.push_back(text.substr(start, end - start));
-    start = end + 1;
+  for (const uint32_t join : joins) {
+    parts.push_back(text.substr(start, join - start));
+    start = join + delimiterSize;
   }
+  parts.push_back(text.substr(std::min(start, text.size())));
 }
 
 }  // namespace
@@ -50,20 +40,19 @@ bool ComponentRecord::merge(std::string_view keyName, const ComponentRecord& oth
         // In place: a group of many rows grows one value row by row, and
         // copying it whole at each step would cost the square of its length.
         if (isEmptyValue(mine.text(i))) mine.set(i, emptyText);
-        mine.appendText(i, delimiter);
-        mine.appendText(i, orEmptyText(their, emptyText));
+        if (isEmptyValue(their))
+          mine.appendPart(i, delimiter, emptyText);
+        else
+          mine.appendPart(i, delimiter, *their, theirs.joins(match));
       }
     }
 
-    std::string merged;
     for (size_t j = 0; j < theirs.size(); ++j) {
       if (properties_ && properties_->find(theirs.nameId(j), j) != PropertyList::npos) continue;
-      merged.assign(emptyText);
-      if (const PropertyText text = theirs.text(j); !isEmptyValue(text)) {
-        merged.append(delimiter);
-        merged.append(*text);
-      }
-      setProperty(theirs.nameId(j), merged);
+      if (!properties_) properties_ = std::make_shared<PropertyList>();
+      const size_t added = properties_->add(theirs.nameId(j), emptyText);
+      if (const PropertyText text = theirs.text(j); !isEmptyValue(text))
+        properties_->appendPart(added, delimiter, *text, theirs.joins(j));
     }
   }
 
@@ -81,20 +70,21 @@ void ComponentRecord::normalise(std::string_view emptyText, std::string_view del
   PropertyList& list = *properties_;
   std::vector<std::string_view> parts;
   std::string joined;
+  std::vector<uint32_t> joins;
   for (size_t i = 0; i < list.size(); ++i) {
-    parts.clear();
     const PropertyText value = list.text(i);
     if (isEmptyValue(value)) {
-      parts.push_back(emptyText);
-    } else {
-      if (emptyText.empty() && !delimiter.empty() && hasEmptyField(*value, delimiter.front()))
-        parts.push_back(std::string_view());
-      splitInto(*value, delimiter, parts);
-      // Repeats are identical texts, so which copy survives does not matter.
-      std::sort(parts.begin(), parts.end());
-      parts.erase(std::unique(parts.begin(), parts.end()), parts.end());
+      list.set(i, emptyText);
+      continue;
     }
+    const std::span<const uint32_t> valueJoins = list.joins(i);
+    if (valueJoins.empty()) continue;  // one part: nothing to tidy
 
+    parts.clear();
+    splitAtJoins(*value, valueJoins, delimiter.size(), parts);
+    // Repeats are identical texts, so which copy survives does not matter.
+    std::sort(parts.begin(), parts.end());
+    parts.erase(std::unique(parts.begin(), parts.end()), parts.end());
     if (parts.size() >= 2) {
       if (!mixedText.empty() && list.name(i) != "reference") {
         parts.assign(1, mixedText);
@@ -106,11 +96,15 @@ void ComponentRecord::normalise(std::string_view emptyText, std::string_view del
     }
 
     joined.clear();
+    joins.clear();
     for (size_t p = 0; p < parts.size(); ++p) {
-      if (p > 0) joined.append(delimiter);
+      if (p > 0) {
+        joins.push_back(static_cast<uint32_t>(joined.size()));
+        joined.append(delimiter);
+      }
       joined.append(parts[p]);
     }
-    list.set(i, joined);
+    list.setJoined(i, joined, joins);
   }
 }
 

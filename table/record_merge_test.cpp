@@ -60,41 +60,72 @@ TEST(RecordMergeTest, NonZeroFlagsOfTheOtherRowWin) {
   EXPECT_EQ(a.powerBoxFlag, 2);
 }
 
+// A row whose property P is `parts` merged one row after another, as
+// grouping builds it; a null part is a row whose P has no value.
+ComponentRecord mergedRow(std::initializer_list<const char*> parts, std::string_view emptyText,
+                          std::string_view delimiter) {
+  ComponentRecord group;
+  bool first = true;
+  for (const char* part : parts) {
+    ComponentRecord row;
+    row.setProperty("key", "k");
+    row.setProperty("P", part != nullptr ? PropertyText(part) : std::nullopt);
+    if (first)
+      group = row;
+    else
+      group.merge("key", row, emptyText, delimiter);
+    first = false;
+  }
+  return group;
+}
+
 TEST(RecordMergeTest, Normalise) {
   struct Case {
-    const char* row;  // one property
+    std::initializer_list<const char*> parts;
     const char* emptyText;
-    const char* delimiter;
     const char* mixedText;
     const char* expected;
   };
   const Case cases[] = {
-      {"reference=R3,R1,R3", "-", ",", "", "R1,R3"},  // repeats go, name order
-      {"reference=R10,R2,R1", "-", ",", "", "R1,R2,R10"},
-      {"value=10k,22k", "-", ",", "*", "*"},          // mixed values
-      {"reference=R2,R1", "-", ",", "*", "R1,R2"},    // never for the references
-      {"value=10k,10k", "-", ",", "*", "10k"},        // one value left is not mixed
-      {"value=", "-", ",", "", "-"},
-      {"value", "-", ",", "", "-"},
-      {"value=10k,-,4k7", "-", ",", "", "-,4k7,10k"},  // the empty-cell text first
-      // With an empty empty-cell text, an empty field survives as one
-      // leading empty part: at either end or between two delimiters.
-      {"value=,R1", "", ",", "", ",R1"},
-      {"value=R2,R1,", "", ",", "", ",R1,R2"},
-      {"value=R1,,R2", "", ",", "", ",R1,R2"},
-      {"value=R1,R2", "", ",", "", "R1,R2"},
-      {"value=,R1,,R1,", "-", ",", "", "R1"},  // otherwise empty fields are skipped
-      // Every delimiter character splits; the whole delimiter joins; only
-      // the first marks an empty field.
-      {"reference=R2;R1,R3", "-", ",;", "", "R1,;R2,;R3"},
-      {"reference=R2;R1", "", ",;", "", "R1,;R2"},
+      {{"R3", "R1", "R3"}, "-", "", "R1,R3"},  // repeats go, name order
+      {{"R10", "R2", "R1"}, "-", "", "R1,R2,R10"},
+      {{"10k", "22k"}, "-", "*", "*"},  // mixed values
+      {{"10k", "22k", "10k"}, "-", "", "10k,22k"},
+      {{""}, "-", "", "-"},
+      {{nullptr}, "-", "", "-"},
+      {{"10k", nullptr, "4k7"}, "-", "", "-,4k7,10k"},  // the empty-cell text first
+      {{"", "R1"}, "", "", ",R1"},  // an empty part survives once, first
+      {{"R2", "R1", ""}, "", "", ",R1,R2"},
+      // A delimiter inside a value is text, not a join: alone, in a group
+      // of three alike, and among other values.
+      {{"Cap, ceramic 10µF"}, "-", "*", "Cap, ceramic 10µF"},
+      {{",x,"}, "", "", ",x,"},
+      {{"Cap, ceramic 10µF", "Cap, ceramic 10µF", "Cap, ceramic 10µF"}, "-", "*", "Cap, ceramic 10µF"},
+      {{"Res, thin", "Cap, ceramic", "Res, thin"}, "-", "", "Cap, ceramic,Res, thin"},
+      {{"R2,R3", "R1"}, "-", "", "R1,R2,R3"},
   };
   for (const Case& c : cases) {
-    ComponentRecord row = makeRow(c.row);
-    row.normalise(c.emptyText, c.delimiter, c.mixedText);
-    const std::string name = row.properties().name(0);
-    EXPECT_EQ(row.value(name), c.expected) << c.row << " with '" << c.emptyText << "'";
+    ComponentRecord row = mergedRow(c.parts, c.emptyText, ",");
+    row.normalise(c.emptyText, ",", c.mixedText);
+    EXPECT_EQ(row.value("P"), c.expected) << *c.parts.begin() << " with '" << c.emptyText << "'";
   }
+}
+
+// Groups of groups (part names, then a property) split at the joins of
+// both steps, also after the row dropped the properties nobody reads.
+TEST(RecordMergeTest, JoinsSurviveNormaliseAndLaterMerges) {
+  ComponentRecord first = mergedRow({"U2, A", "U1"}, "-", ",");
+  first.normalise("-", ",", "");
+  ASSERT_EQ(first.value("P"), "U1,U2, A");
+  first.keepOnly({internName("key"), internName("P")});
+  ComponentRecord second = mergedRow({"U3"}, "-", ",");
+  ASSERT_TRUE(second.merge("key", first, "-", ","));
+  second.normalise("-", ",", "");
+  EXPECT_EQ(second.value("P"), "U1,U2, A,U3");
+  // Set anew, a value is one part again.
+  second.setProperty("P", "b,a");
+  second.normalise("-", ",", "");
+  EXPECT_EQ(second.value("P"), "b,a");
 }
 
 }  // namespace
