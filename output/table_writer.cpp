@@ -3,6 +3,7 @@
 #include <charconv>
 #include <climits>
 
+#include "platform/support/display_width.h"
 #include "platform/support/output_stream.h"
 #include "settings/run_mode.h"
 #include "table/component_record.h"
@@ -82,20 +83,19 @@ void TableWriter::writeCell(OutputStream& stream, std::string_view text, int wid
   }
 
   // The separator takes its room even in the last column, where it is not
-  // written, so that every column keeps the width the user gave it.
+  // written, so that every column keeps the width the user gave it. Widths
+  // count the columns a text takes on screen, not its bytes.
   const long fixed = static_cast<long>(separator.size()) + (quoted ? 2 : 0);
-  const long pad = width - fixed - static_cast<long>(text.size());
+  long pad = width - fixed - static_cast<long>(displayWidth(text));
   if (pad < 0) {
     if (width <= fixed) return;
-    // Widths count bytes, but a cut inside a UTF-8 sequence would leave a
-    // broken character behind: cut before it instead.
-    size_t cut = static_cast<size_t>(width - fixed);
-    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
-    stream.write(quote);
-    stream.write(text.substr(0, cut));
-    stream.write(quote);
-    stream.write(trailing);
-    return;
+    // A cut falls before the first character that does not fit whole; a
+    // wide character there leaves a column over, padded as if left-aligned
+    // so that the columns after it stay in line.
+    const auto room = static_cast<size_t>(width - fixed);
+    text = text.substr(0, fittingPrefix(text, room));
+    pad = static_cast<long>(room - displayWidth(text));
+    rightAligned = false;
   }
 
   const size_t blanks = static_cast<size_t>(pad);

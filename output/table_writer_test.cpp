@@ -53,8 +53,15 @@ TEST(TableWriterTest, CellShapes) {
   const Case cases[] = {
       {",", "R1", 8, true, false, false, align, "R1     ,"},
       {",", "ABCDEFG", 5, false, false, true, align, "ABCD"},  // cut: no alignment
-      {",", "\xc3\xa9t\xc3\xa9", 4, true, false, false, 0, "\xc3\xa9t,"},  // never inside a UTF-8 character
-      {",", "\xc3\xa9t\xc3\xa9", 2, true, false, false, 0, ","},
+      // Widths count columns on screen: a UTF-8 character is one, a wide
+      // one two, a combining mark none; a cut never splits a character.
+      {",", "été", 4, true, false, false, 0, "été,"},
+      {",", "été", 3, true, false, false, 0, "ét,"},
+      {",", "10µF", 8, true, false, false, 0, "10µF,   "},
+      {",", "4k7Ω", 8, true, false, true, 0, "   4k7Ω,"},
+      {",", "e\xcc\x81", 3, true, false, false, 0, "e\xcc\x81, "},
+      {",", "抵抗器", 8, true, false, false, align, "抵抗器 ,"},
+      {",", "抵抗器", 6, true, false, true, 0, "抵抗, "},  // a wide character that no longer fits leaves a blank
       {",", "A", 3, true, true, false, 0, ""},  // no room: not even the separator
       {",", "", 3, true, true, false, 0, "\"\","},
       {",", "R1", 0, true, true, false, 0, "\"R1\","},  // width below 1: not adjusted

@@ -28,8 +28,9 @@ bool plainText(const RscValue& value, std::string& field) {
   return true;
 }
 
-// "At most one character" counts bytes: the table writer pads and aligns by
-// bytes, so a character outside ASCII would throw the columns off.
+// "At most one character" counts bytes, so a character outside ASCII is
+// refused here as it always was, although cell texts are now measured in
+// columns on screen.
 bool shortText(const RscValue& value, std::string& field) { return plainText(value, field) && field.size() <= 1; }
 
 bool singleChar(const RscValue& value, std::string& field) { return plainText(value, field) && field.size() == 1; }
