@@ -144,6 +144,28 @@ bool lineEndStyle(const RscValue& value, std::string& field) {
   return true;
 }
 
+bool tableFormat(const RscValue& value, TableFormat& field) {
+  std::string text;
+  if (!plainText(value, text)) return false;
+  const std::optional<TableFormat> format = tableFormatNamed(text);
+  if (!format) return false;
+  field = *format;
+  return true;
+}
+
+// One property name, or a list of them whose first entry serves as the one
+// name wherever a single name is read.
+bool packageNames(const RscValue& value, Settings& s) {
+  if (value.kind() != RscValue::Table) return plainText(value, s.package);
+  std::vector<std::string> names;
+  if (!list(value, names)) return false;
+  s.package = names.front();
+  s.packageAlso.assign(names.begin() + 1, names.end());
+  return true;
+}
+
+bool nonEmptyText(const RscValue& value, std::string& field) { return plainText(value, field) && !field.empty(); }
+
 // Reads keys one at a time, naming each in `currentKey` before it is looked
 // up so that a failure names the key that caused it.
 class KeyReader {
@@ -166,7 +188,28 @@ class KeyReader {
   std::string& currentKey_;
 };
 
-bool readKeys(KeyReader& keys, Settings& s) {
+// The keys comptab added, read after the original ones so that a file the
+// original keys made fail still fails at the same key. A wrong value leaves
+// in `wanted` what the key wants, for the user to put right.
+bool readOwnKeys(KeyReader& keys, Settings& s, std::string& wanted) {
+  const auto into = [](auto checker, auto& field) {
+    return [checker, &field](const RscValue& value) { return checker(value, field); };
+  };
+  const auto read = [&](const char* key, auto rule, const char* what) {
+    if (keys.read(key, Need::Optional, rule)) return true;
+    wanted = std::string(key) + " wants " + what;
+    return false;
+  };
+  return read("tableFormat", into(tableFormat, s.tableFormat), "\"text\", \"csv\" or \"tsv\"") &&
+         read("fieldSeparator", into(singleChar, s.fieldSeparator), "exactly one character, such as \",\" or \";\"") &&
+         read("keepTableTexts", into(flag, s.keepTableTexts), "\"YES\" or \"NO\"") &&
+         read("referenceRanges", into(flag, s.referenceRanges), "\"YES\" or \"NO\"") &&
+         read("rangeChar", into(nonEmptyText, s.rangeChar), "a text that is not empty, such as \"-\"") &&
+         read("sortDescending", into(list, s.sortDescending), "a list of property names, such as [\"value\"]") &&
+         read("sortByValue", into(list, s.sortByValue), "a list of property names, such as [\"value\"]");
+}
+
+bool readKeys(KeyReader& keys, Settings& s, std::string& wanted) {
   using N = Need;
   const auto into = [](auto checker, auto& field) {
     return [checker, &field](const RscValue& value) { return checker(value, field); };
@@ -213,10 +256,12 @@ bool readKeys(KeyReader& keys, Settings& s) {
   if (!keys.read("referencePackage", N::Optional, asFlag(s.referencePackage))) return false;
   if (!keys.read("partNamePackage", N::Optional, asFlag(s.partNamePackage))) return false;
   if (!keys.read("noHeader", N::Optional, asFlag(s.noHeader))) return false;
-  if (!keys.read("package", N::Optional, into(plainText, s.package))) return false;
+  if (!keys.read("package", N::Optional, into(packageNames, s))) return false;
+  if (!keys.read("packageAlso", N::Optional, into(list, s.packageAlso))) return false;
   const auto aliases = [&s](const RscValue& value) { return pairTable(value, s.aliasProperty, s.aliasText); };
   if (!keys.read("headerAlias", N::Optional, aliases)) return false;
-  return keys.read("endOfLineStyle", N::Optional, into(lineEndStyle, s.endOfLineStyle));
+  if (!keys.read("endOfLineStyle", N::Optional, into(lineEndStyle, s.endOfLineStyle))) return false;
+  return readOwnKeys(keys, s, wanted);
 }
 
 // Sets `resourcePath` to the file to read: the one given, else the personal
@@ -247,6 +292,13 @@ bool locate(Settings& settings, std::string& resourcePath, ReadFailure& failureK
 
 }  // namespace
 
+std::optional<TableFormat> tableFormatNamed(std::string_view name) {
+  if (equalsNoCase(name, "text")) return TableFormat::Text;
+  if (equalsNoCase(name, "csv")) return TableFormat::Csv;
+  if (equalsNoCase(name, "tsv")) return TableFormat::Tsv;
+  return std::nullopt;
+}
+
 int failureCode(ReadFailure failure) {
   switch (failure) {
     case ReadFailure::None:
@@ -270,7 +322,11 @@ ResourceOutcome readResource(Settings& settings, std::string& resourcePath) {
   }
   const RscFile file = RscFile::open(resourcePath, &outcome.parseError);
   KeyReader keys(file, outcome.currentKey);
-  if (!readKeys(keys, settings)) outcome.failure = ReadFailure::BadContent;
+  std::string wanted;
+  if (!readKeys(keys, settings, wanted)) {
+    outcome.failure = ReadFailure::BadContent;
+    if (!wanted.empty()) outcome.parseError = resourcePath + ": " + wanted;
+  }
   return outcome;
 }
 

@@ -2,13 +2,18 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "settings/settings.h"
 
 namespace comptab {
 
 enum class ReadFailure { None, NotFound, NotReadable, BadContent };
+
+// The format a name stands for ("text", "csv", "tsv", any case), or none.
+std::optional<TableFormat> tableFormatNamed(std::string_view name);
 
 // The message code of a failure (0 for None).
 int failureCode(ReadFailure failure);
@@ -19,7 +24,8 @@ struct ResourceOutcome {
   // The key being read when the reading failed (empty when it failed before
   // the first key).
   std::string currentKey;
-  // The parser's own explanation when the file did not parse.
+  // The parser's own explanation when the file did not parse, or what a
+  // key of comptab's own wants when its value is wrong.
   std::string parseError;
 
   bool ok() const { return failure == ReadFailure::None; }

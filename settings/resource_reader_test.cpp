@@ -124,18 +124,67 @@ TEST_F(ResourceReaderTest, EachFlagSetsOnlyItsOwnFieldAndOnlyByTheWordYes) {
   EXPECT_EQ(read({{"noAdjust", R"("no")"}}).settings.noAdjust, 0);
 }
 
-// The first example of each document that shows a whole resource file;
-// the shipped ones are run end to end.
+// comptab's own keys: their defaults change nothing, each value form is
+// read, and a wrong one fails at its key like any other.
+TEST_F(ResourceReaderTest, OwnKeys) {
+  const Settings defaults = read({}).settings;
+  EXPECT_EQ(defaults.tableFormat, TableFormat::Text);
+  EXPECT_EQ((Strings{defaults.fieldSeparator, defaults.rangeChar}), (Strings{",", "-"}));
+  EXPECT_TRUE(defaults.packageAlso.empty() && defaults.sortDescending.empty() && defaults.sortByValue.empty());
+
+  const Outcome out = read({{"tableFormat", R"("CSV")"},
+                            {"fieldSeparator", R"(";")"},
+                            {"keepTableTexts", R"("yes")"},
+                            {"package", R"(["value", "footprint"])"},
+                            {"packageAlso", R"(["partName"])"},
+                            {"referenceRanges", R"("YES")"},
+                            {"rangeChar", R"("..")"},
+                            {"sortDescending", R"(["value"])"},
+                            {"sortByValue", R"(["value", "power"])"}});
+  ASSERT_TRUE(out.ok()) << out.currentKey;
+  const Settings& s = out.settings;
+  EXPECT_EQ(s.tableFormat, TableFormat::Csv);
+  EXPECT_EQ((Strings{s.fieldSeparator, s.package, s.rangeChar}), (Strings{";", "value", ".."}));
+  EXPECT_EQ(s.packageAlso, (Strings{"footprint", "partName"}));
+  EXPECT_EQ(s.keepTableTexts + s.referenceRanges, 2);
+  EXPECT_EQ(s.sortDescending, Strings{"value"});
+  EXPECT_EQ(s.sortByValue, (Strings{"value", "power"}));
+  EXPECT_EQ(read({{"tableFormat", R"("tsv")"}}).settings.tableFormat, TableFormat::Tsv);
+
+  const std::pair<Keys, const char*> bad[] = {
+      {{{"tableFormat", R"("xlsx")"}}, "tableFormat"},
+      {{{"fieldSeparator", R"("")"}}, "fieldSeparator"},
+      {{{"package", "[]"}}, "package"},
+      {{{"package", R"([["value", "x"]])"}}, "package"},
+      {{{"packageAlso", R"("footprint")"}}, "packageAlso"},
+      {{{"rangeChar", R"("")"}}, "rangeChar"},
+      {{{"sortDescending", R"("value")"}}, "sortDescending"},
+      {{{"sortByValue", R"([])"}}, "sortByValue"},
+  };
+  for (const auto& [keys, failingKey] : bad) {
+    const Outcome failed = read(keys);
+    EXPECT_EQ(failed.failure, ReadFailure::BadContent) << resourceText(keys);
+    EXPECT_EQ(failed.currentKey, failingKey) << resourceText(keys);
+    // The original keys say nothing more; comptab's own say what they want.
+    const bool own = failed.currentKey != "package" && failed.currentKey != "packageAlso";
+    EXPECT_EQ(failed.parseError.find(std::string(failingKey) + " wants ") != std::string::npos, own) << failed.parseError;
+  }
+}
+
+// Every example of the documents that shows a whole resource file; the
+// shipped ones are run end to end.
 TEST(DocumentedResourceFiles, LoadWithoutErrors) {
   const std::string root = COMPTAB_SOURCE_ROOT;
   const ScratchDir dir;
   for (const char* doc : {"resource-file.md", "table-output.md"}) {
     std::ifstream in(root + "/docs/" + doc);
     const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    const size_t begin = text.find("```toml\n");
+    size_t begin = text.find("```toml\n");
     ASSERT_NE(begin, std::string::npos) << doc;
-    const Outcome out = readAt(dir.write(doc, text.substr(begin + 8, text.find("```", begin + 8) - begin - 8)));
-    EXPECT_TRUE(out.ok()) << doc << ": " << out.currentKey << " " << out.parseError;
+    for (; begin != std::string::npos; begin = text.find("```toml\n", begin + 8)) {
+      const Outcome out = readAt(dir.write(doc, text.substr(begin + 8, text.find("```", begin + 8) - begin - 8)));
+      EXPECT_TRUE(out.ok()) << doc << " at " << begin << ": " << out.currentKey << " " << out.parseError;
+    }
   }
 }
 

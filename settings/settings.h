@@ -7,6 +7,10 @@
 
 namespace comptab {
 
+// How a table is written: padded text cells, or RFC 4180 comma-separated
+// values, or tab-separated values.
+enum class TableFormat { Text, Csv, Tsv };
+
 struct Settings {
   int resourceGiven = 0;  // 1 when named on the command line, 0 when found by the search
   std::string separator;
@@ -46,6 +50,19 @@ struct Settings {
   std::vector<std::string> aliasProperty;
   std::vector<std::string> aliasText;
   std::string endOfLineStyle;  // "", or "crlf"/"lf" in any case
+
+  // comptab's own keys. Left out, each leaves the table exactly as the
+  // keys above make it.
+  TableFormat tableFormat = TableFormat::Text;
+  std::string fieldSeparator = ",";         // between the cells of a CSV table
+  int keepTableTexts = 0;                   // CSV/TSV: still write the texts around the table
+  // Further properties rows must share, beside the package property, to
+  // fold: the names after the first of a `package` list, then packageAlso.
+  std::vector<std::string> packageAlso;
+  int referenceRanges = 0;                  // folded references R1,R2,R3 written R1-R3
+  std::string rangeChar = "-";
+  std::vector<std::string> sortDescending;  // sort keys ordered from the greatest down
+  std::vector<std::string> sortByValue;     // sort keys ordered by electrical value
 };
 
 }  // namespace comptab
