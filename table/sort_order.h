@@ -26,13 +26,22 @@ SortState& sortState();
 // first. Negative, 0 or positive.
 int compareParts(std::string_view a, std::string_view b);
 
+// How the values of some sort keys compare, by comptab's own keys: sort
+// keys ordered from the greatest down, and sort keys whose values compare
+// as electrical values (table/value_order.h).
+struct SortKeyOrder {
+  std::vector<std::string> descending;
+  std::vector<std::string> byValue;
+};
+
 // Orders the rows in use by the settings' sortKey list, in one stable sort.
 // The last key is the most significant and each earlier one breaks ties of
 // the keys after it; an empty key name is passed over. On one key, the
-// first values that differ decide, by name order; a row without the key
-// (no value, as opposed to an empty one) comes before a row that has it.
-// Rows tied on every key stand in the order of their sequence numbers (the
-// walk's).
-void sortTableByKeys(RecordTable& table, const std::vector<std::string>& sortKeys);
+// first values that differ decide, by name order (or electrical value, for
+// the keys `order` says); a row without the key (no value, as opposed to an
+// empty one) comes before a row that has it; a descending key turns both
+// round. Rows tied on every key stand in the order of their sequence
+// numbers (the walk's).
+void sortTableByKeys(RecordTable& table, const std::vector<std::string>& sortKeys, const SortKeyOrder& order = {});
 
 }  // namespace comptab

@@ -7,6 +7,7 @@
 
 #include "platform/support/name_order.h"
 #include "table/record_table.h"
+#include "table/value_order.h"
 #include "table/test_rows.h"
 
 namespace comptab {
@@ -50,6 +51,28 @@ TEST(SortOrder, LaterKeysAreMoreSignificant) {
   }
 }
 
+TEST(SortOrder, DescendingAndValueKeys) {
+  struct Case {
+    SortKeyOrder order;
+    std::vector<std::string> rows;
+    const char* expectedIds;
+  };
+  const std::vector<std::string> values = {"V=10k", "V=4k7", "V=", "P=1", "V=22k", "V=100n", "V=LM358", "V=1u"};
+  const Case cases[] = {
+      {{}, values, "32710456"},               // natural: none, empty, 1u, 4k7, 10k, 22k, 100n, LM358
+      {{{"V"}, {}}, values, "65401723"},      // the reverse, a row without V last
+      {{{}, {"V"}}, values, "35710426"},      // by magnitude, then texts that are not values
+      {{{"V"}, {"V"}}, values, "62401753"},
+      {{{"P"}, {}}, {"P=1 V=b", "P=2 V=a", "P=1 V=a"}, "120"},  // V first, then P downwards
+  };
+  for (const Case& c : cases) {
+    RecordTable table;
+    fill(table, c.rows);
+    sortTableByKeys(table, {"P", "V"}, c.order);
+    EXPECT_EQ(ids(table), c.expectedIds) << c.order.descending.size() << c.order.byValue.size();
+  }
+}
+
 TEST(SortOrder, ManyEqualRowsKeepTheirOrder) {
   // Enough rows that an unstable sort would move equal ones about.
   std::vector<std::string> rows;
@@ -66,18 +89,23 @@ TEST(SortOrder, ManyEqualRowsKeepTheirOrder) {
 
 // Pass k of what the key order means: rows by the keys from k down to the
 // first, the first key on which they differ deciding, a row without the key
-// before a row with it.
-void sortPass(RecordTable& table, const std::vector<std::string>& keys, int k) {
+// before a row with it; a descending key turned round.
+void sortPass(RecordTable& table, const std::vector<std::string>& keys, int k, const SortKeyOrder& keyOrder) {
+  const auto listed = [](const std::vector<std::string>& names, const std::string& name) {
+    return std::find(names.begin(), names.end(), name) != names.end();
+  };
   std::vector<int> order(static_cast<size_t>(table.count()));
   std::iota(order.begin(), order.end(), 0);
   std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
     for (int j = k; j >= 0; --j) {
       const PropertyText va = table[a].value(keys[j]);
       const PropertyText vb = table[b].value(keys[j]);
+      const bool down = listed(keyOrder.descending, keys[j]);
       if (va && vb) {
-        if (const int c = compareNames(*va, *vb); c != 0) return c < 0;
+        const int c = listed(keyOrder.byValue, keys[j]) ? compareElectrical(*va, *vb) : compareNames(*va, *vb);
+        if (c != 0) return down ? c > 0 : c < 0;
       } else if (va || vb) {
-        return !va;
+        return down ? !vb : !va;
       }
     }
     return false;
@@ -88,14 +116,14 @@ void sortPass(RecordTable& table, const std::vector<std::string>& keys, int k) {
 // The table is sorted in one go; it must come out as the pass-by-pass
 // sort, which is what the key order means.
 TEST(SortOrder, OneSortMatchesEveryPass) {
-  const char* values[] = {"", "=", "=R1", "=R2", "=R10", "=r1", "=C3"};
+  const char* values[] = {"", "=", "=R1", "=R2", "=R10", "=r1", "=C3", "=4k7", "=4.7k", "=100n"};
   std::vector<std::string> rows;
   unsigned seed = 7;
   for (int i = 0; i < 400; ++i) {
     std::string row;
     for (const char* name : {"P", "Q", "R"}) {
       seed = seed * 1103515245u + 12345u;
-      const char* value = values[(seed >> 16) % 7];
+      const char* value = values[(seed >> 16) % std::size(values)];
       if (*value != '\0') row += std::string(row.empty() ? "" : " ") + name + value;
     }
     rows.push_back(row);
@@ -106,9 +134,11 @@ TEST(SortOrder, OneSortMatchesEveryPass) {
     RecordTable passes;
     fill(once, rows);
     fill(passes, rows);
-    sortTableByKeys(once, keys);
+    // Every other set of keys turns P round and orders R by value.
+    const SortKeyOrder keyOrder = keys.size() % 2 == 1 ? SortKeyOrder{{"P"}, {"R"}} : SortKeyOrder{};
+    sortTableByKeys(once, keys, keyOrder);
     for (size_t k = 0; k < keys.size(); ++k)
-      if (!keys[k].empty()) sortPass(passes, keys, static_cast<int>(k));
+      if (!keys[k].empty()) sortPass(passes, keys, static_cast<int>(k), keyOrder);
     EXPECT_EQ(ids(once), ids(passes)) << keys.size() << " keys";
   }
 }
