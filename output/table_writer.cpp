@@ -38,8 +38,9 @@ int fixedTextIndex(std::string_view rest) {
 }  // namespace
 
 TableWriter::TableWriter(const Settings& settings, uint32_t runMode, std::string eol,
-                         DisplayNameHook displayName)
+                         DisplayNameHook displayName, std::optional<TableFormat> formatOption)
     : settings_(settings),
+      format_(formatOption.value_or(settings.tableFormat)),
       noAdjust_((runMode & mode::kNoAdjust) != 0),
       alignSeparator_((runMode & mode::kAlignSep) != 0),
       eol_(std::move(eol)),
@@ -109,6 +110,14 @@ void TableWriter::writeCell(OutputStream& stream, std::string_view text, int wid
 }
 
 void TableWriter::writeRow(OutputStream& stream, const ComponentRecord& row) const {
+  if (format_ != TableFormat::Text) {
+    writeDelimitedLine(stream, [&](const Column& column) {
+      if (column.kind == Column::Kind::FixedText) return column.text;
+      const PropertyText value = row.value(column.name);
+      return isEmptyValue(value) ? std::string_view(settings_.emptyCell) : *value;
+    });
+    return;
+  }
   for (const Column& column : columns_) {
     std::string_view text = column.text;
     if (column.kind == Column::Kind::LeftOut) continue;
@@ -122,6 +131,15 @@ void TableWriter::writeRow(OutputStream& stream, const ComponentRecord& row) con
 }
 
 void TableWriter::writeHeader(OutputStream& stream) const {
+  if (format_ != TableFormat::Text) {
+    std::string title;
+    writeDelimitedLine(stream, [&](const Column& column) {
+      if (column.kind == Column::Kind::FixedText) return column.text;
+      title = headerTitle(column.text);
+      return std::string_view(title);
+    });
+    return;
+  }
   for (const Column& column : columns_) {
     if (column.kind == Column::Kind::LeftOut) continue;
     if (column.kind == Column::Kind::FixedText) {
@@ -132,6 +150,60 @@ void TableWriter::writeHeader(OutputStream& stream) const {
     }
   }
   stream.write(eol_);
+}
+
+template <class CellText>
+void TableWriter::writeDelimitedLine(OutputStream& stream, CellText cellText) const {
+  bool first = true;
+  for (const Column& column : columns_) {
+    if (column.kind == Column::Kind::LeftOut) continue;
+    // No separator after the last cell: a reader would see one more, empty,
+    // field.
+    if (!first) stream.write(format_ == TableFormat::Tsv ? std::string_view("\t") : settings_.fieldSeparator);
+    first = false;
+    writeDelimitedCell(stream, cellText(column));
+  }
+  stream.write(eol_);
+}
+
+void TableWriter::writeDelimitedCell(OutputStream& stream, std::string_view text) const {
+  if (format_ == TableFormat::Tsv) {
+    // A tab or a line break would start a new cell or row: each becomes a
+    // blank, a CR LF pair one blank.
+    size_t start = 0;
+    while (start < text.size()) {
+      const size_t end = text.find_first_of("\t\r\n", start);
+      if (end == std::string_view::npos) {
+        stream.write(text.substr(start));
+        break;
+      }
+      stream.write(text.substr(start, end - start));
+      stream.write(" ");
+      start = end + 1;
+      if (text[end] == '\r' && start < text.size() && text[start] == '\n') ++start;
+    }
+    return;
+  }
+  // RFC 4180: quoted exactly when the text holds the separator, the quote
+  // character or a line break, with each quote character inside doubled.
+  const std::string_view quote = settings_.quoteChar;
+  const std::string_view separator = settings_.fieldSeparator;
+  const bool needsQuotes = text.find_first_of("\r\n") != std::string_view::npos ||
+                           (!separator.empty() && text.find(separator) != std::string_view::npos) ||
+                           (!quote.empty() && text.find(quote) != std::string_view::npos);
+  if (!needsQuotes) {
+    stream.write(text);
+    return;
+  }
+  stream.write(quote);
+  size_t start = 0;
+  for (size_t at = text.find(quote); at != std::string_view::npos; at = text.find(quote, start)) {
+    stream.write(text.substr(start, at + quote.size() - start));
+    stream.write(quote);
+    start = at + quote.size();
+  }
+  stream.write(text.substr(start));
+  stream.write(quote);
 }
 
 std::string TableWriter::headerTitle(std::string_view propertyName) const {

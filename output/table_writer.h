@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,9 +24,15 @@ using DisplayNameHook = std::function<std::string(std::string_view propertyName)
 class TableWriter {
  public:
   // `settings` must outlive the writer. `runMode` supplies the noadjust and
-  // alignsep bits; `eol` ends every line.
+  // alignsep bits; `eol` ends every line. `format`, when given, wins over
+  // the settings' tableFormat.
   TableWriter(const Settings& settings, uint32_t runMode, std::string eol,
-              DisplayNameHook displayName = {});
+              DisplayNameHook displayName = {}, std::optional<TableFormat> format = {});
+
+  // False for CSV and TSV tables unless keepTableTexts asks for them: a
+  // reader of those expects the header and the rows alone, not the begin
+  // and end texts or the destination line.
+  bool writesTableTexts() const { return format_ == TableFormat::Text || settings_.keepTableTexts != 0; }
 
   // One cell: the text, quoted when asked, padded with blanks to `width`
   // or cut to fit, and followed by the separator unless it is the last
@@ -52,8 +59,14 @@ class TableWriter {
   // The title of a property column: its first alias, else the display
   // name when the hook is set, else the property name.
   std::string headerTitle(std::string_view propertyName) const;
+  // One line of a CSV or TSV table: the cells in column order, left-out
+  // columns skipped, separated but not padded, cut or aligned.
+  template <class CellText>
+  void writeDelimitedLine(OutputStream& stream, CellText cellText) const;
+  void writeDelimitedCell(OutputStream& stream, std::string_view text) const;
 
   const Settings& settings_;
+  TableFormat format_;
   bool noAdjust_;
   bool alignSeparator_;
   std::string eol_;

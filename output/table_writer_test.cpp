@@ -124,5 +124,55 @@ TEST(TableWriterTest, FixedTextNumbers) {
   }
 }
 
+// CSV and TSV lines: no padding or cutting whatever the widths, quotes
+// only where a reader needs them, no separator after the last cell, and
+// left-out columns leave no empty field behind.
+TEST(TableWriterTest, DelimitedLines) {
+  struct Case {
+    TableFormat format;
+    const char* separator;  // fieldSeparator
+    const char* quote;
+    const char* value;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {TableFormat::Csv, ",", "\"", "10k", "R1,10k,pcs\r\n"},
+      {TableFormat::Csv, ",", "\"", "Cap, 10µF", "R1,\"Cap, 10µF\",pcs\r\n"},
+      {TableFormat::Csv, ",", "\"", "12\" rack", "R1,\"12\"\" rack\",pcs\r\n"},
+      {TableFormat::Csv, ",", "\"", "a\nb", "R1,\"a\nb\",pcs\r\n"},
+      {TableFormat::Csv, ",", "\"", "a\rb", "R1,\"a\rb\",pcs\r\n"},
+      {TableFormat::Csv, ",", "\"", "", "R1,-,pcs\r\n"},
+      {TableFormat::Csv, ";", "'", "1,5k 'x'", "R1;'1,5k ''x''';pcs\r\n"},
+      {TableFormat::Csv, ";", "'", "a;b\"", "R1;'a;b\"';pcs\r\n"},
+      {TableFormat::Tsv, ",", "\"", "a\tb\r\nc\nd\re, \"f\"", "R1\ta b c d e, \"f\"\tpcs\r\n"},
+  };
+  for (const Case& c : cases) {
+    Settings settings = baseSettings();
+    settings.tableFormat = c.format;
+    settings.fieldSeparator = c.separator;
+    settings.quoteChar = c.quote;
+    settings.formatProperty = {"reference", "value", "%0", "%5"};
+    settings.formatWidth = {2, 3, 0, 4};
+    settings.formatQuoted = {1, 1, 1, 1};
+    settings.formatRight = {1, 0, 0, 0};
+    settings.fixedString = {"pcs"};
+    ComponentRecord row;
+    row.setProperty("reference", "R1");
+    row.setProperty("value", c.value);
+    EXPECT_EQ(rowText(settings, row), c.expected) << c.value;
+  }
+
+  Settings settings = baseSettings();
+  settings.formatProperty = {"reference", "value"};
+  settings.aliasProperty = {"value"};
+  settings.aliasText = {"Value, nominal"};
+  const TableWriter writer(settings, mode::kAlignSep, "\n", {}, TableFormat::Csv);
+  EXPECT_EQ(captured([&](OutputStream& out) { writer.writeHeader(out); }), "reference,\"Value, nominal\"\n");
+  EXPECT_FALSE(writer.writesTableTexts());
+  settings.keepTableTexts = 1;
+  EXPECT_TRUE(writer.writesTableTexts());
+  EXPECT_TRUE(TableWriter(settings, 0, "\n").writesTableTexts());
+}
+
 }  // namespace
 }  // namespace comptab
