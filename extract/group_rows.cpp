@@ -9,15 +9,37 @@
 
 namespace comptab {
 
-int referenceCountRows(AppState& app, RecordTable& table, std::optional<std::string_view> keyName) {
+namespace {
+
+// The group key of a row: the value of the one key property, or, for
+// several, each value after its length, so that no two lists of values
+// make the same key ("a|b","c" against "a","b|c").
+std::string keyOf(const ComponentRecord& row, const std::vector<NameId>& keyNames) {
+  if (keyNames.size() == 1) return std::string(row.value(keyNames.front()).value_or(""));
+  std::string key;
+  for (const NameId name : keyNames) {
+    const std::string_view value = row.value(name).value_or("");
+    key += decimalText(static_cast<long long>(value.size()));
+    key += ':';
+    key += value;
+  }
+  return key;
+}
+
+}  // namespace
+
+int referenceCountRows(AppState& app, RecordTable& table, std::optional<std::string_view> keyName,
+                       std::span<const std::string> alsoKeys) {
   if (!keyName) return 0;
+  std::vector<NameId> keyNames{internName(*keyName)};
+  for (const std::string& name : alsoKeys) keyNames.push_back(internName(name));
   const Settings& s = *app.settings;
   RecordTable grouped;
   grouped.reserve(table.count());
   FirstRowIndex groups;
   for (int i = 0; i < table.count(); ++i) {
     ComponentRecord& row = table.at(i);
-    std::string key = row.text(*keyName);
+    std::string key = keyOf(row, keyNames);
     const int target = groups.first(key);
     if (target < 0) {
       groups.open(grouped.count(), std::move(key));
@@ -29,7 +51,7 @@ int referenceCountRows(AppState& app, RecordTable& table, std::optional<std::str
     row.clear();
     // A group without the key that takes in a row with an empty one now
     // shows the empty-cell text, and only rows of that text join it later.
-    groups.update(target, group.text(*keyName), true);
+    groups.update(target, keyOf(group, keyNames), true);
   }
 
   const char counted = s.token.empty() ? '\0' : s.token.front();

@@ -65,5 +65,20 @@ TEST(GroupRows, FlagsAndLabelsOfPackagedRowsSurvive) {
   EXPECT_EQ(table[0].packagedFlag, 1);
 }
 
+// Rows fold only when every key property is equal, and values that would
+// run together ("ab" + "c", "a" + "bc") stay apart; an absent and an empty
+// value are one key, for the further properties as for the first.
+TEST(GroupRows, SeveralKeyPropertiesNeverRunTogether) {
+  test::TestState app;
+  RecordTable table;
+  test::fillTable(table, {"reference=X1 value=ab fp=c", "reference=X2 value=a fp=bc", "reference=R1 value=10k fp=0603",
+                          "reference=R2 value=10k fp=0805", "reference=R3 value=10k", "reference=R4 value=10k fp="});
+  const std::vector<std::string> also = {"fp"};
+  EXPECT_EQ(referenceCountRows(app, table, "value", also), 1);
+  EXPECT_EQ(rowsOf(table), (Lines{"reference=X1 value=ab fp=c _REFCOUNT=1", "reference=X2 value=a fp=bc _REFCOUNT=1",
+                                  "reference=R1 value=10k fp=0603 _REFCOUNT=1", "reference=R2 value=10k fp=0805 _REFCOUNT=1",
+                                  "reference=R3,R4 value=10k fp=- _REFCOUNT=2"}));
+}
+
 }  // namespace
 }  // namespace comptab
