@@ -55,11 +55,23 @@ class App : public AppState {
   std::vector<const std::string*> outputItems() const;
   // Column titles from the property display names, when they are open.
   DisplayNameHook displayNameHook() const;
-  // 38606 for the output, then what the system said of the failure.
-  void reportOutputFailure(const std::string& systemReason);
+  // 38606 for the output file `path` (null: standard output), then what
+  // the system said of the failure.
+  void reportOutputFailure(const std::string* path, const std::string& systemReason);
   std::vector<NameId> propertiesReadAfterPackaging() const;
+  bool outputFilesFree(const std::vector<const std::string*>& items);
   // The final status: exitState, negated when the error file has no name.
   int finalStatus() const { return logReady != 0 ? exitState : -exitState; }
+  // A -p: parameter of comptab's own whose value is wrong: reported, with
+  // what it wants; false.
+  bool refuseParameter(std::string_view name, std::string_view value, std::string_view wanted);
+  // Grouping, then what a bill of materials adds to the grouped rows.
+  void groupRows(RecordTable& table);
+
+  // comptab's own parameters: -p:format wins over tableFormat, and
+  // -p:boards N adds the quantity for N boards.
+  std::optional<TableFormat> formatOption;
+  int boards = 0;
 };
 
 // The whole program: checks the environment, constructs the App and runs

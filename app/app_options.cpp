@@ -156,6 +156,12 @@ bool App::parseOptions(const ParameterSet& words, bool& eolGiven) {
           hierarchyLevel = p.value ? leadingInt(*p.value) : -1;
         } else if (equalsNoCase(p.name, "package") || equalsNoCase(p.name, "p")) {
           packageProperty = value;
+        } else if (equalsNoCase(p.name, "format")) {
+          formatOption = tableFormatNamed(value);
+          if (!formatOption) return refuseParameter("format", value, "text, csv or tsv");
+        } else if (equalsNoCase(p.name, "boards")) {
+          if (!parseInt(value, boards) || boards < 1)
+            return refuseParameter("boards", value, "a whole number of boards from 1 up, as in -p:boards 25");
         } else {
           return refuseWithUsage();
         }
@@ -165,6 +171,14 @@ bool App::parseOptions(const ParameterSet& words, bool& eolGiven) {
     }
   }
   return true;
+}
+
+bool App::refuseParameter(std::string_view name, std::string_view value, std::string_view wanted) {
+  const std::string given = "-p:" + std::string(name) + " " + std::string(value);
+  writeError(msg::kDetail, {given});
+  writeNote(given + ": wants " + std::string(wanted));
+  exitState = 1;
+  return false;
 }
 
 void App::setTarget(const std::string& word) {

@@ -1,12 +1,15 @@
 // The run loop: one table per output item, each collected, sorted, folded
 // where the modes ask, and written.
 #include "app/app.h"
+#include "extract/bom_columns.h"
 #include "extract/group_rows.h"
 #include "extract/package_gates.h"
+#include "output/table_output_path.h"
 #include "output/table_writer.h"
 #include "platform/rsc/prop_spec.h"
 #include "platform/sheet/variants.h"
 #include "platform/support/output_stream.h"
+#include "platform/support/path.h"
 #include "settings/message_codes.h"
 #include "settings/run_mode.h"
 #include "table/record_table.h"
@@ -40,9 +43,9 @@ DisplayNameHook App::displayNameHook() const {
   return [names](std::string_view property) { return names->displayString(PropSpecFile::kComponent, property); };
 }
 
-void App::reportOutputFailure(const std::string& systemReason) {
-  const std::string name = outputPath.value_or(kStandardOutput);
-  reportError(outputPath ? ReportKind::OutputFile : ReportKind::StandardOutput, name, 1, msg::kOutputOpen);
+void App::reportOutputFailure(const std::string* path, const std::string& systemReason) {
+  const std::string name = path != nullptr ? *path : kStandardOutput;
+  reportError(path != nullptr ? ReportKind::OutputFile : ReportKind::StandardOutput, name, 1, msg::kOutputOpen);
   // The second message says only whether the file exists; the system's
   // reason tells a full disk from a folder that cannot be written.
   if (!systemReason.empty()) writeNote(name + ": " + systemReason);
@@ -56,7 +59,33 @@ std::vector<NameId> App::propertiesReadAfterPackaging() const {
   names.push_back(internName("reference"));
   names.push_back(internName("partName"));
   if (!packageProperty.empty()) names.push_back(internName(packageProperty));
+  if (!packageProperty.empty())
+    for (const std::string& name : settings->packageAlso) names.push_back(internName(name));
   return names;
+}
+
+// "$DEST" in the output path gives each table a file of its own: each is
+// refused like the one file when it exists and overwriting is not asked
+// for, before any table is written.
+bool App::outputFilesFree(const std::vector<const std::string*>& items) {
+  if (!outputPath || (RunMode & mode::kForce)) return true;
+  for (const std::string* item : items) {
+    const std::string path = tableOutputPath(*outputPath, item != nullptr ? *item : kBoardDestination);
+    if (path != *outputPath && pathAccess(path, Access::Exists)) {
+      reportError(ReportKind::OutputFile, path, 1, msg::kOutputExists);
+      return false;
+    }
+  }
+  return true;
+}
+
+void App::groupRows(RecordTable& table) {
+  const bool byPartName = (RunMode & mode::kPnPackage) != 0;
+  if (byPartName) partNameRows(*this, table);
+  if (!packageProperty.empty()) referenceCountRows(*this, table, packageProperty, settings->packageAlso);
+  if (settings->referenceRanges && (byPartName || !packageProperty.empty()))
+    writeReferenceRanges(table, settings->token, settings->rangeChar);
+  if (boards > 0) setBuildQuantity(table, boards);
 }
 
 // What every table of the run shares, settled once before the first.
@@ -95,44 +124,47 @@ int App::collectTable(const RunPlan& plan, size_t i, RecordTable& table) {
                  .keptProperties = plan.packaging ? nullptr : &plan.readLater};
   const int walked = (RunMode & mode::kCircuit) ? walkCircuit(pass) : walkSheets(pass);
   if (walked == 0) return 0;
-  sortTableByKeys(table, settings->sortKey);
+  sortTableByKeys(table, settings->sortKey, SortKeyOrder{settings->sortDescending, settings->sortByValue});
   if (plan.packaging) packageGates(*this, table, i == 0 ? 1 : 0);
   if (plan.packaging && ((RunMode & mode::kPnPackage) || !packageProperty.empty()))
     for (int r = 0; r < table.count(); ++r) table.at(r).keepOnly(plan.readLater);
-  if (RunMode & mode::kPnPackage) partNameRows(*this, table);
-  if (!packageProperty.empty()) referenceCountRows(*this, table, packageProperty);
+  groupRows(table);
   return 1;
 }
 
 int App::writeTable(const TableWriter& writer, const std::string* item, bool append, const RecordTable& table) {
   OutputStream out;
   std::string reason;
+  const std::string path = outputPath ? tableOutputPath(*outputPath, item != nullptr ? *item : kBoardDestination) : "";
   if (outputPath) {
-    if (!out.open(*outputPath, append, &reason)) {
-      reportOutputFailure(reason);
+    // A table with a file of its own starts it afresh.
+    if (!out.open(path, append && path == *outputPath, &reason)) {
+      reportOutputFailure(&path, reason);
       return 0;
     }
   } else {
     out = OutputStream::standardOutput();
   }
-  if (!settings->beginString.empty()) {
+  // CSV and TSV files hold the table alone unless keepTableTexts asks.
+  const bool texts = writer.writesTableTexts();
+  if (!settings->beginString.empty() && texts) {
     out.write(settings->beginString);
     out.write(eol);
   }
-  if (!(RunMode & mode::kCompDest)) {
+  if (!(RunMode & mode::kCompDest) && texts) {
     out.write(settings->destHeadString);
     out.write(item != nullptr ? *item : kBoardDestination);
     out.write(eol);
   }
   if (!(RunMode & mode::kNoHeader)) writer.writeHeader(out);
   for (int r = 0; r < table.count(); ++r) writer.writeRow(out, table[r]);
-  if (!settings->endString.empty()) {
+  if (!settings->endString.empty() && texts) {
     out.write(settings->endString);
     out.write(eol);
   }
   // A full disk or a closed pipe must not pass for a written table.
   if (!out.close(&reason)) {
-    reportOutputFailure(reason);
+    reportOutputFailure(outputPath ? &path : nullptr, reason);
     return 0;
   }
   return 1;
@@ -141,7 +173,8 @@ int App::writeTable(const TableWriter& writer, const std::string* item, bool app
 int App::run() {
   if (openDesign() == 0) return finalStatus();
   const RunPlan plan = planRun();
-  const TableWriter writer(*settings, RunMode, eol, displayNameHook());
+  if (!outputFilesFree(plan.items)) return finalStatus();
+  const TableWriter writer(*settings, RunMode, eol, displayNameHook(), formatOption);
   RecordTable table;
   for (size_t i = 0; i < plan.items.size(); ++i) {
     if (collectTable(plan, i, table) == 0 || writeTable(writer, plan.items[i], i > 0, table) == 0) {

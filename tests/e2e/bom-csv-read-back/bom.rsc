@@ -1,0 +1,11 @@
+separator = "|"
+emptyCell = ""
+token = ","
+tableFormat = "csv"
+package = ["value", "footprint"]
+referenceRanges = "YES"
+sortKey = ["reference", "value"]
+sortByValue = ["value"]
+formatTable = [["reference", 4], ["value", 4], ["footprint", 0], ["description", 0], ["_REFCOUNT", 0], ["_QTY", 0]]
+headerAlias = [["reference", "References"], ["_REFCOUNT", "Qty per board"], ["_QTY", "Qty, 2 boards"]]
+beginString = "left out of a CSV table"

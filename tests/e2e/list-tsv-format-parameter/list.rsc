@@ -1,0 +1,9 @@
+separator = "|"
+emptyCell = "-"
+token = ","
+beginString = "Parts"
+endString = "End"
+keepTableTexts = "YES"
+sortKey = ["reference"]
+formatTable = [["reference", 8, "YES", "right"], ["value", 3, "no", "left"], ["description", 6, "YES", "left"], ["%0", 4, "no", "left"]]
+fixedString = ["pcs"]
