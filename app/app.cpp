@@ -1,5 +1,7 @@
 #include "app/app.h"
 
+#include <cstdio>
+
 #include "extract/extract_component.h"
 #include "platform/support/environment.h"
 #include "settings/message_codes.h"
@@ -17,7 +19,15 @@ int App::extractComponent(const Placement& where, const ComponentRef& component,
 int comptabMain(int argc, const char* const* argv) {
   // An empty root would turn every suite path into a relative one.
   const auto root = lookupEnv("KDXROOT");
-  if (!root || root->empty()) return 1;
+  if (!root || root->empty()) {
+    // No error file can be named without the root, so the terminal is the
+    // only place to say what is missing.
+    std::fputs(
+        "comptab: KDXROOT is not set; it must name the suite root, e.g. "
+        "export KDXROOT=/usr/local/share/comptab/suite (or the suite/ folder of the source tree)\n",
+        stderr);
+    return 1;
+  }
   setEnv("KSYSROOT", *root);
   App app(argc, argv);
   if (app.exitState != 0) return app.exitState;

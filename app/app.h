@@ -38,9 +38,10 @@ class App : public AppState {
  private:
   // Returns false when the usage was shown or the version printed.
   bool parseOptions(const ParameterSet& words, bool& eolGiven);
-  // A command line that cannot be run: shows the usage and sets the exit
-  // state 5. Returns false, for parseOptions to return.
-  bool refuseWithUsage();
+  // A command line that cannot be run: shows the usage, sets the exit state
+  // 5 and tells the terminal why (`why`, when not empty) and where the usage
+  // was written. Returns false, for parseOptions to return.
+  bool refuseWithUsage(const std::string& why);
   void showUsage();
   void setTarget(const std::string& word);
   bool loadResource();

@@ -62,6 +62,8 @@ int leadingInt(std::string_view text) {
   return ec == std::errc() ? value : 0;
 }
 
+bool isHelpWord(std::string_view word) { return word == "-h" || word == "-help" || word == "--help"; }
+
 constexpr const char* kUsageLines[] = {
     "\nUsage   : ",
     "comptab.exe",
@@ -99,8 +101,12 @@ App::App(int argc, const char* const* argv) {
   setUpErrorFile(std::nullopt);
   // The argument table of the suite's entry point holds 127 words; a longer
   // command line is refused rather than cut short.
-  if (argc < 2 || argc - 1 > kMaxWords) {
-    refuseWithUsage();
+  if (argc < 2) {
+    refuseWithUsage("no target named: give a sheet file (.sht) or a circuit directory (.cir)");
+    return;
+  }
+  if (argc - 1 > kMaxWords) {
+    refuseWithUsage(strprintf("%d words are more than the %d the command line may have", argc - 1, kMaxWords));
     return;
   }
   const ParameterSet words(argc, argv);
@@ -141,7 +147,8 @@ bool App::parseOptions(const ParameterSet& words, bool& eolGiven) {
         } else if (const ModeWord* m = findModeWord(value)) {
           addModeBit(RunMode, m->bit);
         } else {
-          return refuseWithUsage();
+          return refuseWithUsage(p.value ? strprintf("unknown -mode word \"%s\"", value.c_str())
+                                           : std::string("-mode without a word after it"));
         }
         break;
       case Parameter::Named:
@@ -154,6 +161,9 @@ bool App::parseOptions(const ParameterSet& words, bool& eolGiven) {
           RunMode |= mode::kExecute;
         } else if (equalsNoCase(p.name, "level") || equalsNoCase(p.name, "l")) {
           hierarchyLevel = p.value ? leadingInt(*p.value) : -1;
+          if (int whole = 0; p.value && !parseInt(*p.value, whole))
+            std::fprintf(stderr, "comptab: note: -p:level \"%s\" is not a whole number; level %d is used\n",
+                         p.value->c_str(), hierarchyLevel);
         } else if (equalsNoCase(p.name, "package") || equalsNoCase(p.name, "p")) {
           packageProperty = value;
         } else if (equalsNoCase(p.name, "format")) {
@@ -163,11 +173,20 @@ bool App::parseOptions(const ParameterSet& words, bool& eolGiven) {
           if (!parseInt(value, boards) || boards < 1)
             return refuseParameter("boards", value, "a whole number of boards from 1 up, as in -p:boards 25");
         } else {
-          return refuseWithUsage();
+          return refuseWithUsage(strprintf("unknown parameter \"-p:%s\"", p.name.c_str()));
         }
         break;
+      case Parameter::Surplus:
+        return refuseWithUsage(
+            strprintf("a second target \"%s\" (name one sheet file or circuit, after the options)", p.name.c_str()));
       default:
-        return refuseWithUsage();
+        if (isHelpWord(p.name)) {
+          // Someone asking for help is at a terminal: the usage goes there
+          // as well as into the error file.
+          for (const char* line : kUsageLines) std::fputs(line, stdout);
+          return refuseWithUsage("");
+        }
+        return refuseWithUsage(strprintf("unknown option \"%s\"", p.name.c_str()));
     }
   }
   return true;
@@ -196,10 +215,16 @@ void App::setTarget(const std::string& word) {
 bool App::loadResource() {
   ResourceOutcome outcome;
   settings = loadSettings(resourceFile, outcome);
+  // A misspelt key may be the reason a required one is missing, so these
+  // come before the error.
+  for (const std::string& note : outcome.notes) std::fprintf(stderr, "comptab: note: %s\n", note.c_str());
   if (settings) return true;
+  // When the file did not parse, the place the parser stopped is the one
+  // thing to mend; every key after it only seems missing.
+  if (!outcome.parseError.empty()) writeNote(outcome.parseError);
   reportError(ReportKind::InputFile, resourceFile, 1, failureCode(outcome.failure));
   if (!outcome.currentKey.empty()) writeError(msg::kDetail, {outcome.currentKey});
-  if (!outcome.parseError.empty()) writeNote(outcome.parseError);
+  if (outcome.parseError.empty() && !outcome.keyReason.empty()) writeNote(outcome.keyReason);
   return false;
 }
 
@@ -225,9 +250,16 @@ void App::mergeSettings(bool eolGiven) {
   if (eol.empty()) eol = "\r\n";
 }
 
-bool App::refuseWithUsage() {
+bool App::refuseWithUsage(const std::string& why) {
   showUsage();
   exitState = 5;
+  // The usage itself sits in a file the person may never have seen; say
+  // what was wrong and where to look.
+  const std::string where = logPath().empty() ? std::string("could not be written to an error file") : "is in " + logPath();
+  if (why.empty())
+    std::fprintf(stderr, "comptab: the usage %s\n", where.c_str());
+  else
+    std::fprintf(stderr, "comptab: %s; the usage %s\n", why.c_str(), where.c_str());
   return false;
 }
 

@@ -17,6 +17,7 @@ namespace comptab {
 
 namespace {
 constexpr std::string_view kDesignDirMark = "$CIR";
+constexpr std::string_view kStandardOutputMark = "-";
 
 // The steps of opening the design, in order. A step that can stop the run
 // returns 0 then, after reporting why.
@@ -37,7 +38,7 @@ int checkTarget(AppState& app) {
 }
 
 // The command line's output, else the settings'; "$CIR" at its start
-// stands for the design's folder, and alone for standard output.
+// stands for the design's folder, and alone, like "-", for standard output.
 int settleOutput(AppState& app) {
   std::optional<std::string>& outputPath = app.outputPath;
   if (!outputPath && !app.settings->output.empty()) outputPath = app.settings->output;
@@ -47,6 +48,9 @@ int settleOutput(AppState& app) {
     else
       outputPath = joinPath(app.designDir, outputPath->substr(kDesignDirMark.size()));
   }
+  // "-" is the usual shell spelling of standard output; a file of that name
+  // is what nobody means.
+  if (outputPath && *outputPath == kStandardOutputMark) outputPath.reset();
   if (outputPath && pathAccess(*outputPath, Access::Exists) && !(app.RunMode & mode::kForce)) {
     app.reportError(ReportKind::OutputFile, *outputPath, 1, msg::kOutputExists);
     return 0;

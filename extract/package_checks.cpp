@@ -38,7 +38,7 @@ void DevicePropertyCheck::check(AppState& app, const ComponentRecord& row, const
     if (property.name.empty()) continue;
     const std::string value = row.text(property.name);
     if (!allowed[property.name].contains(value))
-      app.writeWarning(msg::kKcdbPropertyValue, {row.text("id"), property.name, report.destinationText});
+      app.writeWarning(msg::kKcdbPropertyValue, {componentInWarning(row), property.name, report.destinationText});
   }
 }
 
@@ -61,7 +61,7 @@ void checkOpenGates(AppState& app, const RecordTable& table, int firstItem, cons
     const RowReport report = rowReport(package, firstItem, words);
     const std::string reference = package.text("reference");
     if (!gate && !parts) {
-      if (report.on) app.writeWarning(msg::kPowerBoxAlone, {package.text("id"), reference, report.destinationText});
+      if (report.on) app.writeWarning(msg::kPowerBoxAlone, {componentInWarning(package), reference, report.destinationText});
       continue;
     }
     const KcdbDevice* device = kcdb.device(package.value("cdbName").value_or(""));
@@ -87,7 +87,7 @@ void checkOpenGates(AppState& app, const RecordTable& table, int firstItem, cons
     if (unpackaged == leftOut.end() || !report.on) continue;
     for (const int row : unpackaged->second)
       app.writeWarning(msg::kPackageConflict,
-                       {table[row].text("id"), table[row].text("_NILR_"), report.destinationText});
+                       {componentInWarning(table[row]), table[row].text("_NILR_"), report.destinationText});
   }
 }
 

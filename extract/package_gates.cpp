@@ -70,7 +70,7 @@ class Packager {
   // A row that the KCDB or its gate number keeps out of every package;
   // "_NILR_" lets the open-gate check name it again.
   void appendUnpackable(ComponentRecord& row, int code, const RowReport& report, const std::string& reference) {
-    if (report.on) app_.writeWarning(code, {row.text("id"), report.destinationText});
+    if (report.on) app_.writeWarning(code, {componentInWarning(row), report.destinationText});
     row.setProperty("_NILR_", reference);
     appendHandled(row);
   }
@@ -116,7 +116,7 @@ void Packager::take(ComponentRecord& row) {
   std::unordered_set<std::string>& headLabels = labels_[head];
   const Join join = joinOutcome(package, row, label, headLabels);
   if (join == Join::Refused) {
-    if (report.on) app_.writeWarning(msg::kPackageConflict, {row.text("id"), reference, report.destinationText});
+    if (report.on) app_.writeWarning(msg::kPackageConflict, {componentInWarning(row), reference, report.destinationText});
     return appendHandled(row);
   }
   package.merge("reference", row, settings_.emptyCell, settings_.token);

@@ -100,19 +100,19 @@ TEST_F(PackageGatesTest, RowsAndTheirWarnings) {
       {"part name or device differs",
        {gate(1, "U1", "1"), gate(2, "U1", "2", "partName=OTHER"), gate(3, "U1", "3", "cdbName=QUAD-B")},
        {"cmp1 QUAD:1", "cmp2 handled", "cmp3 handled"},
-       {"38674: cmp2, U1, ", "38674: cmp3, U1, "}},
+       {"38674: U1 (cmp2), U1, ", "38674: U1 (cmp3), U1, "}},
       {"a gate does not join a whole part, nor a part another",
        {ldo(1, "U1", quadAsPart), gate(2, "U1", "2"), ldo(3, "U1", quadAsPart + " _GATENO=2")},
        {"cmp1 QUAD:1", "cmp2 handled", "cmp3 handled"},
-       {"38674: cmp2, U1, ", "38674: cmp3, U1, "}},
+       {"38674: U1 (cmp2), U1, ", "38674: U1 (cmp3), U1, "}},
       {"nor a whole part a gate",
        {gate(1, "U1", "1"), ldo(2, "U1", quadAsPart + " _GATENO=2")},
        {"cmp1 QUAD:1", "cmp2 handled"},
-       {"38674: cmp2, U1, "}},
+       {"38674: U1 (cmp2), U1, "}},
       {"the packaged gates stay gates for a whole part that follows",
        {powerBox(1, "U1"), gate(2, "U1", "1"), ldo(3, "U1", quadAsPart + " _GATENO=2")},
        {"cmp1,cmp2 PWR:1+QUAD:1", "cmp3 handled"},
-       {"38674: cmp3, U1, "}},
+       {"38674: U1 (cmp3), U1, "}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -144,7 +144,7 @@ TEST_F(PackageGatesTest, PropertyCheck) {
     Lines warnings;
   } cases[] = {
       {"VALUE=10k", {}},  // an absent TOL is the empty value the table allows
-      {"TOL=5%", {"38673: cmp1, VALUE, ", "38673: cmp1, VALUE, ", "38673: cmp1, TOL, "}},
+      {"TOL=5%", {"38673: R1 (cmp1), VALUE, ", "38673: R1 (cmp1), VALUE, ", "38673: R1 (cmp1), TOL, "}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.row);
@@ -188,10 +188,10 @@ TEST_F(PackageGatesTest, OpenGateCheck) {
       {"a complete package names the rows kept out of it",
        {powerBox(1, "U1"), gate(2, "U1", "1"), gate(3, "U1", "2"), gate(4, "U1", "3"), gate(5, "U1", "4"),
         gate(6, "U1", "0")},
-       {"38675: cmp6, ", "38674: cmp6, U1, "}},
+       {"38675: U1 (cmp6), ", "38674: U1 (cmp6), U1, "}},
       {"a package with an open gate does not",
        {gate(1, "U1", "1"), gate(2, "U1", "0")},
-       {"38675: cmp2, ", "38676: , U1, QUAD, ", "38677: , U1, PWR, "}},
+       {"38675: U1 (cmp2), ", "38676: , U1, QUAD, ", "38677: , U1, PWR, "}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

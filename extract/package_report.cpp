@@ -25,4 +25,13 @@ RowReport rowReport(const ComponentRecord& row, int firstItem, const Destination
   return report;
 }
 
+std::string componentInWarning(const ComponentRecord& row) {
+  const std::string id = row.text("id");
+  // A row left out of its package carries its reference as _NILR_ instead.
+  PropertyText reference = row.value("reference");
+  if (isEmptyValue(reference)) reference = row.value("_NILR_");
+  if (isEmptyValue(reference)) return id;
+  return std::string(*reference) + " (" + id + ")";
+}
+
 }  // namespace comptab

@@ -31,4 +31,10 @@ struct RowReport {
 
 RowReport rowReport(const ComponentRecord& row, int firstItem, const DestinationWords& words);
 
+// How a warning names a row's component: by the reference a person finds
+// on the sheet, with the id that tells the gates of one part apart
+// ("R4 (cmp4)"), or the one it was left out of a package with; by the id
+// alone when there is neither.
+std::string componentInWarning(const ComponentRecord& row);
+
 }  // namespace comptab

@@ -1,9 +1,11 @@
 #include "settings/resource_reader.h"
 
+#include <algorithm>
 #include <string_view>
 #include <vector>
 
 #include "platform/rsc/rsc_file.h"
+#include "platform/sheet/comp_type.h"
 #include "platform/support/file_locators.h"
 #include "platform/support/path.h"
 #include "platform/support/text.h"
@@ -14,6 +16,160 @@ namespace comptab {
 namespace {
 
 enum class Need { Optional, Required };
+
+// Every key the program reads, with the form a person must give it; the
+// forms name the TOML a newcomer would write.
+struct KeyForm {
+  const char* key;
+  const char* form;
+  const char* example;  // a line to copy for a required key, else null
+};
+
+constexpr const char* kSwitchForm = "a switch: the text \"YES\" or \"NO\"";
+
+constexpr KeyForm kKeyForms[] = {
+    {"separator", "a text of at most one character", "separator = \",\""},
+    {"emptyCell", "a text of at most one character", "emptyCell = \"-\""},
+    {"token", "a text of one character", "token = \",\""},
+    {"quoteChar", "a text of one character", nullptr},
+    {"output", "a string (a file path)", nullptr},
+    {"sortKey", "a list of property names, such as [\"reference\"]", nullptr},
+    {"excludeType", "a list of component type names, such as [\"power\", \"ground\"]", nullptr},
+    {"formatTable",
+     "a list of lists of two to four elements [property, width, quoted, alignment], all of one length, "
+     "with an integer width, such as [[\"reference\", 10]]",
+     "formatTable = [[\"reference\", 10]]"},
+    {"termTable", "a list of two-element lists [property, expression]", nullptr},
+    {"searchMode", "a string of at most one character, \"o\" or \"a\"", "searchMode = \"o\""},
+    {"destination", "a list of destination names", nullptr},
+    {"command", "a string", nullptr},
+    {"mergedProp", "a text", nullptr},
+    {"fixedString", "a list of texts", nullptr},
+    {"beginString", "a text", nullptr},
+    {"endString", "a text", nullptr},
+    {"destHeadString", "a text", nullptr},
+    {"hierarchyLevel", "an integer, such as -1", nullptr},
+    {"forceOverwrite", kSwitchForm, nullptr},
+    {"alignSeparator", kSwitchForm, nullptr},
+    {"noAdjust", kSwitchForm, nullptr},
+    {"useCompKind", kSwitchForm, nullptr},
+    {"usePropSpec", kSwitchForm, nullptr},
+    {"checkKCDBProperty", kSwitchForm, nullptr},
+    {"checkOpenGate", kSwitchForm, nullptr},
+    {"destinationOutputMode", "the text \"table\" or \"component\"", nullptr},
+    {"referencePackage", kSwitchForm, nullptr},
+    {"partNamePackage", kSwitchForm, nullptr},
+    {"noHeader", kSwitchForm, nullptr},
+    {"package", "a text (a property name) or a list of property names, such as [\"value\", \"footprint\"]", nullptr},
+    {"packageAlso", "a list of property names, such as [\"footprint\"]", nullptr},
+    {"headerAlias", "a list of two-element lists [property, title]", nullptr},
+    {"endOfLineStyle", "a string, \"lf\" or \"crlf\"", nullptr},
+    // comptab's own keys
+    {"tableFormat", "the text \"text\", \"csv\" or \"tsv\"", nullptr},
+    {"fieldSeparator", "a text of exactly one character, such as \",\" or \";\"", nullptr},
+    {"keepTableTexts", kSwitchForm, nullptr},
+    {"referenceRanges", kSwitchForm, nullptr},
+    {"rangeChar", "a text that is not empty, such as \"-\"", nullptr},
+    {"sortDescending", "a list of property names, such as [\"value\"]", nullptr},
+    {"sortByValue", "a list of property names, such as [\"value\"]", nullptr},
+};
+
+const KeyForm* keyForm(std::string_view key) {
+  for (const KeyForm& form : kKeyForms)
+    if (key == form.key) return &form;
+  return nullptr;
+}
+
+// What a value is, in the words of the forms above.
+std::string foundText(const RscValue& value) {
+  switch (value.kind()) {
+    case RscValue::Text:
+      return strprintf("the text \"%s\"", value.text().value_or("").c_str());
+    case RscValue::Integer:
+      return "the integer " + value.text().value_or("");
+    case RscValue::Scalar:
+      return value.text().value_or("a value");
+    case RscValue::Table: {
+      const RscTable* table = value.table();
+      if (table == nullptr || table->rowCount() == 0) return "an empty list";
+      if (table->columnCount() == 1)
+        return table->rowCount() == 1 ? std::string("a list of one text") : strprintf("a list of %zu texts", table->rowCount());
+      if (table->rowCount() == 1) return strprintf("a list of one list of %zu elements", table->columnCount());
+      return strprintf("a list of %zu lists of %zu elements", table->rowCount(), table->columnCount());
+    }
+    default:
+      return "an inline table, a [section] or lists of unequal length";
+  }
+}
+
+// A format table of the right shape fails only at a width; that row says
+// more than the shape does.
+std::string foundInFormatTable(const RscValue& value) {
+  const RscTable* table = value.table();
+  if (table != nullptr && table->columnCount() >= 2 && table->columnCount() <= 4) {
+    for (size_t row = 0; row < table->rowCount(); ++row) {
+      const RscValue* width = table->cell(row, 1);
+      if (width != nullptr && width->kind() != RscValue::Integer)
+        return strprintf("the width %s in row %zu", foundText(*width).c_str(), row + 1);
+    }
+  }
+  return foundText(value);
+}
+
+// Edits (insertions, deletions, changes) that turn one key into the other,
+// ignoring case: the usual slips are a wrong case or one letter.
+size_t keyDistance(std::string_view a, std::string_view b) {
+  const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+  std::vector<size_t> row(b.size() + 1);
+  for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
+  for (size_t i = 1; i <= a.size(); ++i) {
+    size_t diagonal = row[0];
+    row[0] = i;
+    for (size_t j = 1; j <= b.size(); ++j) {
+      const size_t above = row[j];
+      const size_t change = diagonal + (lower(a[i - 1]) == lower(b[j - 1]) ? 0 : 1);
+      row[j] = std::min({change, above + 1, row[j - 1] + 1});
+      diagonal = above;
+    }
+  }
+  return row[b.size()];
+}
+
+// Unknown keys are no error (a file may carry keys for other programs),
+// but a misspelt one silently loses its setting, so it is pointed out.
+// `asked` holds the keys the reading looked up, so that a key read but not
+// yet in the table of forms is never called unknown.
+void noteFileKeys(const RscFile& file, const std::string& path, const std::vector<std::string>& asked,
+                  std::vector<std::string>& notes) {
+  constexpr size_t kCloseEnough = 2;
+  for (const RscFile::KeyPlace& place : file.keys()) {
+    const KeyForm* known = keyForm(place.key);
+    if (known == nullptr && std::find(asked.begin(), asked.end(), place.key) == asked.end()) {
+      const KeyForm* closest = nullptr;
+      size_t best = kCloseEnough + 1;
+      for (const KeyForm& form : kKeyForms) {
+        const size_t distance = keyDistance(place.key, form.key);
+        if (distance < best) {
+          best = distance;
+          closest = &form;
+        }
+      }
+      std::string note = strprintf("%s:%u: the key \"%s\" is not one comptab reads and has no effect", path.c_str(),
+                                   place.line, place.key.c_str());
+      if (place.isSection)
+        note += "; it is a table, and comptab reads only the keys above every [section]";
+      else if (closest != nullptr)
+        note += strprintf("; did you mean %s?", closest->key);
+      notes.push_back(note);
+      continue;
+    }
+    if (known == nullptr || known->form != kSwitchForm) continue;
+    const std::unique_ptr<RscValue> value = file.lookup(place.key);
+    if (value && value->kind() == RscValue::Scalar && (value->text() == "true" || value->text() == "false"))
+      notes.push_back(strprintf("%s:%u: %s = %s counts as off: a switch is on only with the text \"YES\"", path.c_str(),
+                                place.line, place.key.c_str(), value->text()->c_str()));
+  }
+}
 
 std::string textOf(const RscValue& value) { return value.text().value_or(""); }
 
@@ -170,46 +326,58 @@ bool nonEmptyText(const RscValue& value, std::string& field) { return plainText(
 // up so that a failure names the key that caused it.
 class KeyReader {
  public:
-  KeyReader(const RscFile& file, std::string& currentKey) : file_(file), currentKey_(currentKey) {}
+  KeyReader(const RscFile& file, const std::string& path, std::string& currentKey, std::string& reason)
+      : file_(file), path_(path), currentKey_(currentKey), reason_(reason) {}
 
   // False when a required key is absent or `rule` refuses the value.
   // `present` tells whether the key was there at all.
   template <typename Rule>
   bool read(const char* key, Need need, Rule rule, bool* present = nullptr) {
     currentKey_ = key;
+    asked_.emplace_back(key);
     const std::unique_ptr<RscValue> value = file_.lookup(key);
     if (present != nullptr) *present = value != nullptr;
-    if (!value) return need == Need::Optional;
-    return rule(*value);
+    const KeyForm* form = keyForm(key);
+    if (!value) {
+      if (need == Need::Optional) return true;
+      reason_ = strprintf("%s: the required key %s is missing", path_.c_str(), key);
+      if (form != nullptr && form->example != nullptr) reason_ += strprintf("; add a line such as %s", form->example);
+      return false;
+    }
+    if (rule(*value)) return true;
+    reason_ = strprintf("%s:%u: %s must be %s; found %s", path_.c_str(), file_.keyLine(key), key,
+                        form != nullptr ? form->form : "of another form",
+                        (key == std::string_view("formatTable") ? foundInFormatTable(*value) : foundText(*value)).c_str());
+    return false;
   }
+
+  // Every key looked up so far, in order.
+  const std::vector<std::string>& asked() const { return asked_; }
 
  private:
   const RscFile& file_;
+  const std::string& path_;
   std::string& currentKey_;
+  std::string& reason_;
+  std::vector<std::string> asked_;
 };
 
 // The keys comptab added, read after the original ones so that a file the
-// original keys made fail still fails at the same key. A wrong value leaves
-// in `wanted` what the key wants, for the user to put right.
-bool readOwnKeys(KeyReader& keys, Settings& s, std::string& wanted) {
+// original keys made fail still fails at the same key.
+bool readOwnKeys(KeyReader& keys, Settings& s) {
   const auto into = [](auto checker, auto& field) {
     return [checker, &field](const RscValue& value) { return checker(value, field); };
   };
-  const auto read = [&](const char* key, auto rule, const char* what) {
-    if (keys.read(key, Need::Optional, rule)) return true;
-    wanted = std::string(key) + " wants " + what;
-    return false;
-  };
-  return read("tableFormat", into(tableFormat, s.tableFormat), "\"text\", \"csv\" or \"tsv\"") &&
-         read("fieldSeparator", into(singleChar, s.fieldSeparator), "exactly one character, such as \",\" or \";\"") &&
-         read("keepTableTexts", into(flag, s.keepTableTexts), "\"YES\" or \"NO\"") &&
-         read("referenceRanges", into(flag, s.referenceRanges), "\"YES\" or \"NO\"") &&
-         read("rangeChar", into(nonEmptyText, s.rangeChar), "a text that is not empty, such as \"-\"") &&
-         read("sortDescending", into(list, s.sortDescending), "a list of property names, such as [\"value\"]") &&
-         read("sortByValue", into(list, s.sortByValue), "a list of property names, such as [\"value\"]");
+  const auto read = [&](const char* key, auto rule) { return keys.read(key, Need::Optional, rule); };
+  return read("tableFormat", into(tableFormat, s.tableFormat)) &&
+         read("fieldSeparator", into(singleChar, s.fieldSeparator)) &&
+         read("keepTableTexts", into(flag, s.keepTableTexts)) &&
+         read("referenceRanges", into(flag, s.referenceRanges)) &&
+         read("rangeChar", into(nonEmptyText, s.rangeChar)) &&
+         read("sortDescending", into(list, s.sortDescending)) && read("sortByValue", into(list, s.sortByValue));
 }
 
-bool readKeys(KeyReader& keys, Settings& s, std::string& wanted) {
+bool readKeys(KeyReader& keys, Settings& s) {
   using N = Need;
   const auto into = [](auto checker, auto& field) {
     return [checker, &field](const RscValue& value) { return checker(value, field); };
@@ -261,7 +429,7 @@ bool readKeys(KeyReader& keys, Settings& s, std::string& wanted) {
   const auto aliases = [&s](const RscValue& value) { return pairTable(value, s.aliasProperty, s.aliasText); };
   if (!keys.read("headerAlias", N::Optional, aliases)) return false;
   if (!keys.read("endOfLineStyle", N::Optional, into(lineEndStyle, s.endOfLineStyle))) return false;
-  return readOwnKeys(keys, s, wanted);
+  return readOwnKeys(keys, s);
 }
 
 // Sets `resourcePath` to the file to read: the one given, else the personal
@@ -288,6 +456,23 @@ bool locate(Settings& settings, std::string& resourcePath, ReadFailure& failureK
     return false;
   }
   return true;
+}
+
+// Type names are case-sensitive, so "POWER" quietly excludes nothing.
+void noteExcludedTypes(const RscFile& file, const std::string& path, const Settings& settings,
+                       std::vector<std::string>& notes) {
+  for (const std::string& name : settings.excludeType) {
+    if (CompType::code(name) || (name.starts_with("type") && name.size() > 4)) continue;
+    std::string note = strprintf("%s:%u: excludeType \"%s\" is not a component type name and excludes nothing",
+                                 path.c_str(), file.keyLine("excludeType"), name.c_str());
+    for (const CompTypeEntry& entry : CompType::table()) {
+      if (keyDistance(name, entry.name) <= 1) {
+        note += strprintf("; did you mean %s?", entry.name);
+        break;
+      }
+    }
+    notes.push_back(note);
+  }
 }
 
 }  // namespace
@@ -321,12 +506,14 @@ ResourceOutcome readResource(Settings& settings, std::string& resourcePath) {
     return outcome;
   }
   const RscFile file = RscFile::open(resourcePath, &outcome.parseError);
-  KeyReader keys(file, outcome.currentKey);
-  std::string wanted;
-  if (!readKeys(keys, settings, wanted)) {
+  KeyReader keys(file, resourcePath, outcome.currentKey, outcome.keyReason);
+  const bool read = readKeys(keys, settings);
+  noteFileKeys(file, resourcePath, keys.asked(), outcome.notes);
+  if (!read) {
     outcome.failure = ReadFailure::BadContent;
-    if (!wanted.empty()) outcome.parseError = resourcePath + ": " + wanted;
+    return outcome;
   }
+  noteExcludedTypes(file, resourcePath, settings, outcome.notes);
   return outcome;
 }
 

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "settings/settings.h"
 
@@ -24,9 +25,16 @@ struct ResourceOutcome {
   // The key being read when the reading failed (empty when it failed before
   // the first key).
   std::string currentKey;
-  // The parser's own explanation when the file did not parse, or what a
-  // key of comptab's own wants when its value is wrong.
+  // The parser's own explanation, with line and column, when the file did
+  // not parse.
   std::string parseError;
+  // Why the key named by `currentKey` was refused: its line, the form it
+  // must have and what was found.
+  std::string keyReason;
+  // Lines that do not stop the run, whether it failed or not: keys the
+  // program does not read (with the known key they are closest to),
+  // switches written true or false, excludeType names that are no type.
+  std::vector<std::string> notes;
 
   bool ok() const { return failure == ReadFailure::None; }
 };

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -90,6 +91,52 @@ TEST_F(ResourceReaderTest, BadValuesFailAtTheirKey) {
     EXPECT_EQ(out.failure, ReadFailure::BadContent) << resourceText(keys);
     EXPECT_EQ(out.currentKey, failingKey) << resourceText(keys);
   }
+}
+
+// The line after 38621: where the key is, the form it must have, what was
+// found. Keys are written in name order, so emptyCell is on line 1.
+TEST_F(ResourceReaderTest, RefusedKeysSayWhereAndWhatToWrite) {
+  const std::pair<Keys, const char*> cases[] = {
+      {{{"emptyCell", R"("--")"}}, ":1: emptyCell must be a text of at most one character; found the text \"--\""},
+      {{{"formatTable", R"([["r", "8"], ["v", 4]])"}}, ":2: formatTable must be a list of lists of two to four elements"},
+      {{{"formatTable", R"([["r", 8], ["v", "4"]])"}}, "found the width the text \"4\" in row 2"},
+      {{{"hierarchyLevel", "1.5"}}, ":3: hierarchyLevel must be an integer, such as -1; found 1.5"},
+      {{{"headerAlias", R"({ a = 1 })"}}, "found an inline table, a [section] or lists of unequal length"},
+      {{{"token", nullptr}}, ": the required key token is missing; add a line such as token = \",\""},
+  };
+  for (const auto& [keys, reason] : cases) {
+    const Outcome out = read(keys);
+    EXPECT_NE(out.keyReason.find(reason), std::string::npos)
+        << resourceText(keys) << "gave: " << out.keyReason;
+  }
+}
+
+// Slips that do not stop the run but lose a setting: each gets a note.
+TEST_F(ResourceReaderTest, NotesNameMisspeltKeysAndSwitchesAndTypes) {
+  const Outcome out = read({{"sortkey", R"(["reference"])"},
+                            {"seperator", R"(",")"},
+                            {"xyzzy", "1"},
+                            {"noHeader", "true"},
+                            {"noAdjust", R"("YES")"},
+                            {"excludeType", R"(["POWER", "ground", "type201", "Gates"])"},
+                            {"zsettings", R"({ sortKey = ["value"] })"}});
+  ASSERT_TRUE(out.ok()) << out.currentKey;
+  const Strings tails = {
+      "excludeType \"POWER\" is not a component type name and excludes nothing; did you mean power?",
+      "noHeader = true counts as off: a switch is on only with the text \"YES\"",
+      "the key \"seperator\" is not one comptab reads and has no effect; did you mean separator?",
+      "the key \"sortkey\" is not one comptab reads and has no effect; did you mean sortKey?",
+      "the key \"xyzzy\" is not one comptab reads and has no effect",
+      "excludeType \"Gates\" is not a component type name and excludes nothing; did you mean gate?",
+      "the key \"zsettings\" is not one comptab reads and has no effect; it is a table, and comptab reads only the "
+      "keys above every [section]",
+  };
+  Strings got;
+  for (const std::string& note : out.notes) got.push_back(note.substr(note.find(": ") + 2));
+  std::sort(got.begin(), got.end());
+  Strings want = tails;
+  std::sort(want.begin(), want.end());
+  EXPECT_EQ(got, want);
 }
 
 // The keys and value forms that no end-to-end resource file holds.
@@ -181,9 +228,11 @@ TEST(DocumentedResourceFiles, LoadWithoutErrors) {
     const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     size_t begin = text.find("```toml\n");
     ASSERT_NE(begin, std::string::npos) << doc;
-    for (; begin != std::string::npos; begin = text.find("```toml\n", begin + 8)) {
+    for (; begin != std::string::npos; begin = text.find("```toml
+", begin + 8)) {
       const Outcome out = readAt(dir.write(doc, text.substr(begin + 8, text.find("```", begin + 8) - begin - 8)));
       EXPECT_TRUE(out.ok()) << doc << " at " << begin << ": " << out.currentKey << " " << out.parseError;
+      EXPECT_EQ(out.notes, Strings{}) << doc << " at " << begin;
     }
   }
 }

@@ -1,5 +1,6 @@
 #include "platform/rsc/rsc_file.h"
 
+#include <algorithm>
 #include <charconv>
 #include <limits>
 #include <sstream>
@@ -177,6 +178,20 @@ std::unique_ptr<RscValue> RscFile::lookup(std::string_view key) const {
   const toml::node* node = impl_->root.get(key);
   if (node == nullptr) return nullptr;
   return std::make_unique<RscValue>(Impl::nodeValue(*node));
+}
+
+std::vector<RscFile::KeyPlace> RscFile::keys() const {
+  std::vector<KeyPlace> out;
+  if (!impl_) return out;
+  for (const auto& [key, node] : impl_->root) out.push_back({std::string(key.str()), key.source().begin.line, node.is_table()});
+  std::stable_sort(out.begin(), out.end(), [](const KeyPlace& a, const KeyPlace& b) { return a.line < b.line; });
+  return out;
+}
+
+uint32_t RscFile::keyLine(std::string_view key) const {
+  if (!impl_) return 0;
+  const auto found = impl_->root.find(key);
+  return found == impl_->root.end() ? 0 : found->first.source().begin.line;
 }
 
 }  // namespace comptab

@@ -82,6 +82,18 @@ class RscFile {
   // The value of a top-level key, or null when the file has no such key.
   std::unique_ptr<RscValue> lookup(std::string_view key) const;
 
+  // The top-level keys with the line each is written on, in file order:
+  // for telling a person which key of theirs was not understood.
+  struct KeyPlace {
+    std::string key;
+    uint32_t line = 0;
+    // A [section] or an inline table: the keys inside it are not top-level.
+    bool isSection = false;
+  };
+  std::vector<KeyPlace> keys() const;
+  // The line of a top-level key; 0 when the file has no such key.
+  uint32_t keyLine(std::string_view key) const;
+
   RscFile();
   ~RscFile();
   RscFile(RscFile&&) noexcept;

@@ -33,6 +33,13 @@ const char* typeText(dom::element_type type) {
 }  // namespace
 
 std::string jsonSyntaxReason(simdjson::error_code code, std::string_view text, size_t maxDepth, const char* kind) {
+  // A hand-edited file is mended at a place: the parser's kind of fault is
+  // given with where this check first sees the text go wrong.
+  const auto placed = [text](std::string reason) {
+    const GrammarFault fault = locateGrammarError(text);
+    if (!fault.what.empty()) reason += " at " + textPosition(text, fault.offset);
+    return reason;
+  };
   switch (code) {
     case simdjson::EMPTY:
       return text.empty() ? "the file is empty" : "the file holds no JSON value";
@@ -43,15 +50,15 @@ std::string jsonSyntaxReason(simdjson::error_code code, std::string_view text, s
     case simdjson::UNCLOSED_STRING:
       return "not valid JSON: a string is not closed (is the file cut short?)";
     case simdjson::NUMBER_ERROR:
-      return "not valid JSON: a malformed number, or one too large to read";
+      return placed("not valid JSON: a malformed number, or one too large to read");
     case simdjson::T_ATOM_ERROR:
     case simdjson::F_ATOM_ERROR:
     case simdjson::N_ATOM_ERROR:
-      return "not valid JSON: a word that is not true, false or null";
+      return placed("not valid JSON: a word that is not true, false or null");
     case simdjson::STRING_ERROR:
-      return "not valid JSON: a string with a malformed escape";
+      return placed("not valid JSON: a string with a malformed escape");
     case simdjson::UNESCAPED_CHARS:
-      return "not valid JSON: a string holds a control character that is not escaped";
+      return placed("not valid JSON: a string holds a control character that is not escaped");
     case simdjson::MEMALLOC:
     case simdjson::CAPACITY:
       return "not enough memory to read the file";
@@ -60,6 +67,8 @@ std::string jsonSyntaxReason(simdjson::error_code code, std::string_view text, s
   }
   const std::string where = locateStructureError(text);
   if (!where.empty()) return "not valid JSON: " + where;
+  if (const GrammarFault fault = locateGrammarError(text); !fault.what.empty())
+    return "not valid JSON: " + fault.what + " at " + textPosition(text, fault.offset);
   return std::string("not valid JSON: ") + simdjson::error_message(code);
 }
 
