@@ -108,7 +108,7 @@ int App::writeTable(const TableWriter& writer, const std::string* item, bool app
   OutputStream out;
   std::string reason;
   if (outputPath) {
-    if (!out.open(*outputPath, append, &reason)) {
+    if (!out.open(*outputPath, append, &reason, !outputInDesign)) {
       reportOutputFailure(reason);
       return 0;
     }

@@ -263,11 +263,11 @@ int failureCode(ReadFailure failure) {
 ResourceOutcome readResource(Settings& settings, std::string& resourcePath) {
   ResourceOutcome outcome;
   if (!locate(settings, resourcePath, outcome.failure)) return outcome;
-  if (!readableFile(resourcePath)) {
+  const RscFile file = RscFile::open(resourcePath, &outcome.parseError);
+  if (file.readFailed()) {
     outcome.failure = ReadFailure::NotReadable;
     return outcome;
   }
-  const RscFile file = RscFile::open(resourcePath, &outcome.parseError);
   KeyReader keys(file, outcome.currentKey);
   if (!readKeys(keys, settings)) outcome.failure = ReadFailure::BadContent;
   return outcome;
