@@ -1,9 +1,12 @@
 #include "app/app.h"
 
 #include <cstdio>
+#include <optional>
+#include <string>
 
 #include "extract/extract_component.h"
 #include "platform/support/environment.h"
+#include "platform/support/memory_guard.h"
 #include "settings/message_codes.h"
 
 namespace comptab {
@@ -29,9 +32,29 @@ int comptabMain(int argc, const char* const* argv) {
     return 1;
   }
   setEnv("KSYSROOT", *root);
-  App app(argc, argv);
-  if (app.exitState != 0) return app.exitState;
-  return app.run();
+  // Memory that runs out anywhere (a huge design, a low limit) ends the run
+  // with a numbered error and the error file written, not an abort.
+  std::optional<App> app;
+  int status = 1;
+  std::string failure;
+  if (runGuarded(
+          [&] {
+            app.emplace(argc, argv);
+            status = app->exitState != 0 ? app->exitState : app->run();
+          },
+          &failure))
+    return status;
+  if (app && runGuarded([&] { status = app->reportOutOfMemory(failure); })) return status;
+  std::fputs("comptab: not enough memory to run\n", stderr);
+  return 1;
+}
+
+int App::reportOutOfMemory(const std::string& what) {
+  const std::string& target = designFile.empty() ? designDir : designFile;
+  writeError(msg::kOutOfMemory, {target});
+  if (!what.empty()) writeNote(what);
+  exitState = 1;
+  return finalStatus();
 }
 
 }  // namespace comptab

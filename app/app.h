@@ -30,6 +30,9 @@ class App : public AppState {
   // Runs the command of execute mode on the output file; 0 when the
   // command is malformed (reported).
   int execute();
+  // After memory ran out: the numbered error, what ran out, exit state 1.
+  // Returns the final status.
+  int reportOutOfMemory(const std::string& what);
 
   int extractComponent(const Placement& where, const ComponentRef& component, TablePass& pass,
                        const VariantComponent* variant, const Destination* dest,

@@ -12,9 +12,12 @@ int App::execute() {
     reportError(ReportKind::InputFile, "", 1, msg::kExecuteCommandBad);
     return 0;
   }
-  // Whether the program starts, and how it ends, is the program's business:
-  // the table has been written either way.
-  runAndWait(command->program, command->args);
+  // Whether the program starts, and how it ends, does not change the exit
+  // status: the table has been written either way, and callers rely on it.
+  // A note still says what went wrong, so that it is not lost.
+  std::string outcome;
+  if (!runAndWait(command->program, command->args, &outcome))
+    writeNote("Execute mode: the program \"" + command->program + "\" " + outcome + ".");
   return 1;
 }
 

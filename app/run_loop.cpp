@@ -138,7 +138,7 @@ int App::writeTable(const TableWriter& writer, const std::string* item, bool app
   const std::string path = outputPath ? tableOutputPath(*outputPath, item != nullptr ? *item : kBoardDestination) : "";
   if (outputPath) {
     // A table with a file of its own starts it afresh.
-    if (!out.open(path, append && path == *outputPath, &reason)) {
+    if (!out.open(path, append && path == *outputPath, &reason, !outputInDesign)) {
       reportOutputFailure(&path, reason);
       return 0;
     }

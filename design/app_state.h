@@ -93,6 +93,9 @@ class AppState : public BatchLog {
   std::vector<std::string> destinations;
   std::string executeProgram;
   std::optional<std::string> outputPath;  // nothing: standard output
+  // The output path was built from "$CIR": a symlink planted there is not
+  // followed out of the design.
+  bool outputInDesign = false;
   std::string packageProperty;
   std::vector<std::string> dataSpecDestinations;
   std::string designFile;

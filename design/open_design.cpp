@@ -47,6 +47,7 @@ int settleOutput(AppState& app) {
       outputPath.reset();
     else
       outputPath = joinPath(app.designDir, outputPath->substr(kDesignDirMark.size()));
+    app.outputInDesign = outputPath.has_value();
   }
   // "-" is the usual shell spelling of standard output; a file of that name
   // is what nobody means.
@@ -167,8 +168,12 @@ int AppState::openVariantSpecs() {
   std::string dataReason;
   variantSysSpec = VariantSysSpec::open(sysPath, 2, &sysReason);
   variantDataSpec = VariantDataSpec::open(dataPath, 2, &dataReason);
-  // Without destinations, or with the board alone, no spec is needed.
-  if (destinations.empty() || (destinations.size() == 1 && destinations[0] == kBoardDestination)) return 1;
+  // Without destinations, or with the board alone, no spec is needed. A
+  // broken vmdata still says why, or its destinations would vanish unseen.
+  if (destinations.empty() || (destinations.size() == 1 && destinations[0] == kBoardDestination)) {
+    if (!variantDataSpec && pathAccess(dataPath, Access::Exists)) writeNote(dataReason);
+    return 1;
+  }
   if (!variantSysSpec) {
     reportError(ReportKind::InputFile, sysPath, 1, msg::kVariantSysOpen);
     if (pathAccess(sysPath, Access::Exists)) writeNote(sysReason);

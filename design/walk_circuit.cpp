@@ -51,17 +51,24 @@ std::unique_ptr<InstanceDb> buildAndSave(AppState& app, const std::string& paren
     if (pathAccess(netListFile, Access::Exists)) app.writeNote(reason);
     return nullptr;
   }
-  const InstanceLock lock = InstanceDb::checkLock(parentDir, &reason);
+  const InstanceLock lock = InstanceDb::checkLock(app.designDir, &reason);
   if (!lock.isHeld()) {
     NetList::close(netList, 0);
-    app.reportError(ReportKind::OutputFile, instanceFile, 1, msg::kInstanceDbLocked);
+    // "Locked by another run" only when one is: a folder that cannot be
+    // opened is a reason of its own.
+    app.reportError(ReportKind::OutputFile, instanceFile, 1,
+                    lock.busy() ? msg::kInstanceDbLocked : msg::kInstanceDbCreate);
     app.writeNote(reason);
     return nullptr;
   }
-  // The run that held the lock may have saved the database meanwhile.
+  // The run that held the lock may have saved the database meanwhile; a
+  // saved one that is out of date is built again and replaced.
   if (pathAccess(instanceFile, Access::Exists)) {
-    NetList::close(netList, 0);
-    return openSaved(app, parentDir, circuitName, instanceFile);
+    auto saved = openSaved(app, parentDir, circuitName, instanceFile);
+    if (!saved || !saved->isStale()) {
+      NetList::close(netList, 0);
+      return saved;
+    }
   }
   auto db = InstanceDb::create(parentDir, circuitName, instanceFile, *netList, &reason);
   if (!db || !db->save(&reason)) {
@@ -84,6 +91,13 @@ int AppState::walkCircuit(TablePass& pass) {
   if (!instanceDb) {
     instanceDb = pathAccess(instanceFile, Access::Exists) ? openSaved(*this, parentDir, circuitName, instanceFile)
                                                           : buildAndSave(*this, parentDir, circuitName, instanceFile);
+    // A database built from files that have changed since lists old
+    // components; with the net list at hand it is built again.
+    const std::string netListFile = DesignDataFile::fileName(designDir, DesignFileKind::NetList, "netlist");
+    if (instanceDb && instanceDb->isStale() && pathAccess(netListFile, Access::Exists)) {
+      instanceDb.reset();
+      instanceDb = buildAndSave(*this, parentDir, circuitName, instanceFile);
+    }
     if (!instanceDb) return 0;
   }
   const int walked = walkSheetList(instanceDb->topSheets(), pass);

@@ -45,5 +45,6 @@ inline constexpr int kGateNumberMissing = 38675;
 inline constexpr int kOpenGate = 38676;
 inline constexpr int kOpenPowerGate = 38677;
 inline constexpr int kPowerBoxAlone = 38678;
+inline constexpr int kOutOfMemory = 38679;
 
 }  // namespace comptab::msg

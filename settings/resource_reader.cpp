@@ -501,11 +501,11 @@ int failureCode(ReadFailure failure) {
 ResourceOutcome readResource(Settings& settings, std::string& resourcePath) {
   ResourceOutcome outcome;
   if (!locate(settings, resourcePath, outcome.failure)) return outcome;
-  if (!readableFile(resourcePath)) {
+  const RscFile file = RscFile::open(resourcePath, &outcome.parseError);
+  if (file.readFailed()) {
     outcome.failure = ReadFailure::NotReadable;
     return outcome;
   }
-  const RscFile file = RscFile::open(resourcePath, &outcome.parseError);
   KeyReader keys(file, resourcePath, outcome.currentKey, outcome.keyReason);
   const bool read = readKeys(keys, settings);
   noteFileKeys(file, resourcePath, keys.asked(), outcome.notes);

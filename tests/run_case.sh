@@ -29,6 +29,10 @@
 #                    that a file without read or write permission stops the
 #                    run as it stops any user but root; a root runner uses
 #                    setpriv (util-linux), any other runner runs as itself
+#   ulimit-v         optional: a limit in KiB on the run's address space
+#                    (ulimit -v), for running out of memory; such a case is
+#                    skipped when E2E_SANITIZED is set, since the sanitizers
+#                    reserve far more address space than any such limit
 #   check            optional: bash run in the work folder after the run, for
 #                    what expected files cannot hold (a large table, files
 #                    left behind); a status other than 0 fails the case
@@ -88,11 +92,19 @@ fi
 
 args_line=$(sed -n 2p cmd)
 eval "args=($args_line)"
+limit=""
+if [ -f ulimit-v ]; then
+  [ -n "${E2E_SANITIZED:-}" ] && { echo "skipped: a memory limit does not suit a sanitized build"; exit 77; }
+  limit=$(head -n 1 ulimit-v)
+fi
+run_comptab() {
+  if [ -n "$limit" ]; then (ulimit -v "$limit" && exec "$@"); else "$@"; fi
+}
 if [ -f stdout-closed ]; then
   : > "$work/.actual.out"
-  "${as[@]}" "$comptab" "${args[@]}" >&- 2> "$work/.actual.stderr"
+  run_comptab "${as[@]}" "$comptab" "${args[@]}" >&- 2> "$work/.actual.stderr"
 else
-  "${as[@]}" "$comptab" "${args[@]}" > "$work/.actual.out" 2> "$work/.actual.stderr"
+  run_comptab "${as[@]}" "$comptab" "${args[@]}" > "$work/.actual.out" 2> "$work/.actual.stderr"
 fi
 echo $? > "$work/.actual.status"
 

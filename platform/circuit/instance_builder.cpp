@@ -3,12 +3,15 @@
 #include <cstdint>
 #include <memory>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "platform/circuit/instance_schema.h"
 #include "platform/circuit/net_list.h"
 #include "platform/sheet/design_db.h"
+#include "platform/support/path.h"
 #include "platform/support/sqlite_db.h"
+#include "platform/support/text.h"
 
 namespace comptab {
 
@@ -23,11 +26,18 @@ class InstanceBuilder {
 
  private:
   bool prepare();
+  // Adds up the components of every sheet instance before anything is
+  // built, so that a small net list that multiplies out to a huge circuit
+  // is refused at once.
+  bool checkSize();
+  bool countComponents(const NetSheet& sheet, bool nested, uint64_t& total);
   bool addSheet(const NetSheet& sheet, int64_t parentBlock, bool nested);
   bool addComponents(const NetSheet& sheet, int64_t entry);
   const std::vector<int32_t>* sheetComponents(const NetSheet& sheet);
   // Runs a statement whose parameters are bound, and makes it ready again.
   bool run(SqliteStatement& statement);
+  // The net list and every sheet file read, with their stamps.
+  bool addSources();
 
   SqliteDb& db_;
   const NetList& netList_;
@@ -41,13 +51,41 @@ class InstanceBuilder {
   // The component numbers of each sheet file, in stored order: a file that
   // many blocks instantiate is read once.
   std::unordered_map<std::string, std::vector<int32_t>> fileComponents_;
+  std::vector<std::pair<std::string, FileStamp>> sources_;
 };
 
 bool InstanceBuilder::build() {
+  if (!checkSize()) return false;
   if (!db_.exec(kInstanceSchemaSql, reason_) || !db_.exec("BEGIN", reason_) || !prepare()) return false;
   for (const NetSheet& top : netList_.topSheets())
     if (!addSheet(top, 0, false)) return false;
+  if (!addSources()) return false;
   return db_.exec("COMMIT", reason_);
+}
+
+bool InstanceBuilder::checkSize() {
+  uint64_t total = 0;
+  for (const NetSheet& top : netList_.topSheets())
+    if (!countComponents(top, false, total)) return false;
+  return true;
+}
+
+bool InstanceBuilder::countComponents(const NetSheet& sheet, bool nested, uint64_t& total) {
+  if (nested) {
+    const std::vector<int32_t>* numbers = sheetComponents(sheet);
+    if (numbers == nullptr) return false;
+    total += numbers->size();
+    if (total > kMaxInstanceComponents) {
+      *reason_ = strprintf("the circuit's sheet instances hold more than %llu components in all (the sheet \"%s\" "
+                           "instantiated again and again?); a circuit may hold at most that many",
+                           static_cast<unsigned long long>(kMaxInstanceComponents), sheet.file.c_str());
+      return false;
+    }
+  }
+  for (const NetBlock& block : sheet.blocks)
+    for (const NetSheet& child : block.sheets)
+      if (!countComponents(child, true, total)) return false;
+  return true;
 }
 
 bool InstanceBuilder::prepare() {
@@ -56,6 +94,18 @@ bool InstanceBuilder::prepare() {
   insertComponent_ = db_.prepare("INSERT INTO instance_components VALUES (?1, ?2, ?3)", reason_);
   insertValue_ = db_.prepare("INSERT INTO instance_values VALUES (?1, ?2, ?3, ?4, ?5)", reason_);
   return insertSheet_ && insertBlock_ && insertComponent_ && insertValue_;
+}
+
+bool InstanceBuilder::addSources() {
+  const auto insert = db_.prepare("INSERT OR REPLACE INTO sources VALUES (?1, ?2, ?3)", reason_);
+  if (!insert) return false;
+  sources_.emplace_back(netList_.fileName(), netList_.stamp());
+  for (const auto& [file, stamp] : sources_) {
+    if (!insert->bind(1, file, reason_) || !insert->bind(2, stamp.size, reason_) ||
+        !insert->bind(3, stamp.modifiedNs, reason_) || !run(*insert))
+      return false;
+  }
+  return true;
 }
 
 bool InstanceBuilder::run(SqliteStatement& statement) {
@@ -125,8 +175,10 @@ bool InstanceBuilder::addComponents(const NetSheet& sheet, int64_t entry) {
 const std::vector<int32_t>* InstanceBuilder::sheetComponents(const NetSheet& sheet) {
   const auto known = fileComponents_.find(sheet.file);
   if (known != fileComponents_.end()) return &known->second;
+  const std::string path = netList_.sheetPath(sheet);
+  sources_.emplace_back(sheet.file, fileStamp(path).value_or(FileStamp{}));
   std::string why;
-  DesignDb file = DesignDb::open(nullptr, netList_.sheetPath(sheet), 2, &why);
+  DesignDb file = DesignDb::open(nullptr, path, 2, &why);
   const SheetRef content(file.lookup(DesignDb::kSheetType, "Sheet"));
   if (!content.isValid()) {
     *reason_ = why;

@@ -2,6 +2,7 @@
 // database; callers use InstanceDb::create.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace comptab {
@@ -9,10 +10,17 @@ namespace comptab {
 class NetList;
 class SqliteDb;
 
+// The most components that the sheet instances of one circuit may hold in
+// all: a million-component circuit lists, while a net list of a few hundred
+// kilobytes that instantiates a large sheet thousands of times is refused
+// before it fills memory and disk.
+inline constexpr uint64_t kMaxInstanceComponents = 2'000'000;
+
 // Creates the tables in the empty database `db` and writes the hierarchy,
 // in one transaction. Each sheet file inside a block is read once to learn
 // its components. False, with a one-line reason, when a sheet file cannot
-// be read or the database refuses a write.
+// be read, the instances hold more than kMaxInstanceComponents components,
+// or the database refuses a write.
 bool buildInstanceDb(SqliteDb& db, const NetList& netList, std::string* reason);
 
 }  // namespace comptab

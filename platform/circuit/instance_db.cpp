@@ -8,6 +8,7 @@
 #include "platform/circuit/instance_builder.h"
 #include "platform/circuit/instance_schema.h"
 #include "platform/circuit/net_list.h"
+#include "platform/circuit/sheet_path.h"
 #include "platform/sheet/design_db.h"
 #include "platform/support/environment.h"
 #include "platform/support/file_replacement.h"
@@ -65,18 +66,35 @@ std::unique_ptr<InstanceDb> InstanceDb::open(const std::string& parentDir, const
   std::string why;
   bool ok = db->db_.openReadOnly(instanceFile, &why) || db->fail(reason, why);
   if (ok && !checkInstanceSchema(db->db_, &why)) ok = db->fail(reason, why);
+  if (ok && !db->db_.checkFileSize(&why)) ok = db->fail(reason, why + "; remove it to have it built again");
   if (ok) ok = db->loadHierarchy(reason);
   if (ok) return db;
   return nullptr;
 }
 
-InstanceLock InstanceDb::checkLock(const std::string& parentDir, std::string* reason) {
+bool InstanceDb::isStale(std::string* reason) {
+  // A database from a build that recorded no sources has no such table.
+  const auto rows = db_.prepare("SELECT file, size, modified_ns FROM sources");
+  if (!rows) return false;
+  std::string file;
+  while (rows->step() == SqliteStatement::Step::Row) {
+    if (!rows->columnText(0, file)) return false;
+    const auto now = fileStamp(joinPath(circuitDir_, file));
+    if (now && !(*now == FileStamp{rows->columnInt(1), rows->columnInt(2)})) {
+      if (reason != nullptr) *reason = joinPath(circuitDir_, file) + " has changed since the instance database was built";
+      return true;
+    }
+  }
+  return false;
+}
+
+InstanceLock InstanceDb::checkLock(const std::string& circuitDir, std::string* reason) {
   int seconds = kLockWaitSeconds;
   if (const auto text = lookupEnv("COMPTAB_LOCK_WAIT")) {
     int given = 0;
     if (parseInt(*text, given) && given >= 0 && given <= kMaxLockWaitSeconds) seconds = given;
   }
-  return InstanceLock::acquire(parentDir, std::chrono::seconds(seconds), reason);
+  return InstanceLock::acquire(circuitDir, std::chrono::seconds(seconds), reason);
 }
 
 std::unique_ptr<InstanceDb> InstanceDb::create(const std::string& parentDir, const std::string& circuitName,
@@ -132,6 +150,8 @@ bool InstanceDb::loadHierarchy(std::string* reason) {
   if (step == SqliteStatement::Step::Error) return fail(reason, why);
 
   std::unordered_map<int64_t, SheetInfo*> sheetByEntry;
+  // The database may have been edited: its paths obey the net list's rules.
+  SheetPathCheck paths(circuitDir_);
   std::string file;
   while ((step = sheetRows->step(&why)) == SqliteStatement::Step::Row) {
     const int64_t entry = sheetRows->columnInt(0);
@@ -141,6 +161,8 @@ bool InstanceDb::loadHierarchy(std::string* reason) {
         sheetRows->columnType(2) != SqliteStatement::Type::Text || !isInt32(*sheetRows, 3) || !isInt32(*sheetRows, 4))
       return fail(reason, strprintf("sheet entry %lld is damaged", static_cast<long long>(entry)));
     if (!sheetRows->columnText(2, file, &why)) return fail(reason, why);
+    if (const std::string problem = paths.problem(file); !problem.empty())
+      return fail(reason, strprintf("sheet entry %lld: %s", static_cast<long long>(entry), problem.c_str()));
     SheetInfo& info = sheets_.emplace_back();
     info.db_ = this;
     info.key_ = entry;

@@ -170,10 +170,17 @@ class InstanceDb {
   // given, says why in one line that starts with the file name.
   static std::unique_ptr<InstanceDb> open(const std::string& parentDir, const std::string& circuitName,
                                           const std::string& instanceFile, int mode, std::string* reason = nullptr);
-  // Waits (bounded) until no other run is building an instance database of
-  // a circuit in `parentDir`. Building one is safe while the lock is held.
-  // Not held: `reason`, when given, says why.
-  static InstanceLock checkLock(const std::string& parentDir, std::string* reason = nullptr);
+  // True when a file the database was built from (the net list, a sheet
+  // file inside a block) has changed since: its size or modification time
+  // differs from what the database recorded; `reason`, when given, names
+  // the file. A file that is gone, or a database that records nothing, is
+  // not stale.
+  bool isStale(std::string* reason = nullptr);
+  // Waits (bounded) until no other run is building the instance database
+  // of the circuit in `circuitDir`, by whatever path it reached the
+  // circuit. Building one is safe while the lock is held. Not held:
+  // `reason`, when given, says why.
+  static InstanceLock checkLock(const std::string& circuitDir, std::string* reason = nullptr);
   // Builds the database in memory from the net list, reading each sheet
   // file inside a block once to learn its components. Null (with `reason`)
   // when a sheet file cannot be read or the database cannot be built.

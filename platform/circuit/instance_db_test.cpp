@@ -93,11 +93,14 @@ const char* const kExpected =
 
 // The end-to-end cases show what a built or reopened database lists; here
 // the save itself: nothing is written before it, the temporary file of a
-// killed run is cleared away (and only such a file), and saving again replaces the file
-// whole while a reader that has it open goes on reading the old one.
+// killed run is cleared away (and only such a file: not one of a live
+// process), and saving again replaces the file whole while a reader that has
+// it open goes on reading the old one.
 TEST_F(InstanceDbTest, SaveWritesTheWholeFileAtOnceAndItOpensAgain) {
-  const std::string stale = "instance.db.tmp." + std::to_string(::getpid()) + ".0";
-  dir.file("c.cir/" + stale, "half a database");
+  // No process has the largest pid: its run has ended.
+  dir.file("c.cir/instance.db.tmp.2147483647.0", "half a database");
+  const std::string live = "instance.db.tmp." + std::to_string(::getppid()) + ".0";
+  dir.file("c.cir/" + live, "being written");
   dir.file("c.cir/instance.db.tmp.notes", "not a temporary file of ours");
   {
     const auto db = create();
@@ -112,9 +115,8 @@ TEST_F(InstanceDbTest, SaveWritesTheWholeFileAtOnceAndItOpensAgain) {
   std::vector<std::string> names;
   for (const auto& entry : std::filesystem::directory_iterator(circuit())) names.push_back(entry.path().filename());
   std::sort(names.begin(), names.end());
-  EXPECT_EQ(names,
-            (std::vector<std::string>{"instance.db", "instance.db.tmp.notes", "leaf.sht", "netlist.json", "other.sht",
-                                      "top.sht"}));
+  EXPECT_EQ(names, (std::vector<std::string>{"instance.db", live, "instance.db.tmp.notes", "leaf.sht",
+                                              "netlist.json", "other.sht", "top.sht"}));
 
   std::filesystem::remove(circuit() + "/netlist.json");
   std::string reason;
@@ -210,7 +212,12 @@ TEST(InstanceLockTest, OneHolderAtATime) {
   std::string reason;
   InstanceLock first = InstanceLock::acquire(dir.path(), std::chrono::milliseconds(0), &reason);
   ASSERT_TRUE(first.isHeld()) << reason;
-  EXPECT_FALSE(InstanceLock::acquire(dir.path(), std::chrono::milliseconds(0)).isHeld());
+  const InstanceLock second = InstanceLock::acquire(dir.path(), std::chrono::milliseconds(0));
+  EXPECT_FALSE(second.isHeld());
+  EXPECT_TRUE(second.busy());
+  // Another path to the same folder meets the same lock.
+  ASSERT_EQ(::symlink(dir.path().c_str(), dir.file("link").c_str()), 0);
+  EXPECT_TRUE(InstanceLock::acquire(dir.file("link") + "/.", std::chrono::milliseconds(0)).busy());
   InstanceLock moved = std::move(first);
   EXPECT_FALSE(first.isHeld());  // NOLINT(bugprone-use-after-move): a moved-from lock holds nothing
   EXPECT_TRUE(moved.isHeld());
@@ -219,7 +226,8 @@ TEST(InstanceLockTest, OneHolderAtATime) {
 
   const InstanceLock none = InstanceLock::acquire(dir.file("missing"), std::chrono::milliseconds(0), &reason);
   EXPECT_FALSE(none.isHeld());
-  EXPECT_EQ(reason, dir.file("missing") + ": cannot open the directory to lock it: No such file or directory");
+  EXPECT_FALSE(none.busy());
+  EXPECT_EQ(reason, dir.file("missing") + ": cannot open the folder to lock it: No such file or directory");
 }
 
 }  // namespace

@@ -9,6 +9,8 @@
 #include <thread>
 #include <utility>
 
+#include "platform/support/path.h"
+
 namespace comptab {
 
 namespace {
@@ -17,12 +19,14 @@ constexpr std::chrono::milliseconds kRetryEvery{20};
 
 InstanceLock::~InstanceLock() { release(); }
 
-InstanceLock::InstanceLock(InstanceLock&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+InstanceLock::InstanceLock(InstanceLock&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)), busy_(other.busy_) {}
 
 InstanceLock& InstanceLock::operator=(InstanceLock&& other) noexcept {
   if (this != &other) {
     release();
     fd_ = std::exchange(other.fd_, -1);
+    busy_ = other.busy_;
   }
   return *this;
 }
@@ -39,9 +43,10 @@ InstanceLock InstanceLock::acquire(const std::string& directory, std::chrono::mi
     if (reason != nullptr) *reason = std::move(why);
     return std::move(lock);
   };
-  const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const std::string real = realPath(directory).value_or(directory);
+  const int fd = ::open(real.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) {
-    return refuse(directory + ": cannot open the directory to lock it: " + std::generic_category().message(errno));
+    return refuse(directory + ": cannot open the folder to lock it: " + std::generic_category().message(errno));
   }
   const auto deadline = std::chrono::steady_clock::now() + wait;
   for (;;) {
@@ -59,6 +64,7 @@ InstanceLock InstanceLock::acquire(const std::string& directory, std::chrono::mi
     std::this_thread::sleep_for(kRetryEvery);
   }
   ::close(fd);
+  lock.busy_ = true;
   return refuse(directory + ": another run held the lock for longer than " + std::to_string(wait.count()) + " ms");
 }
 

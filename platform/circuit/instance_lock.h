@@ -1,7 +1,8 @@
-// The lock that lets one run at a time build the instance database of the
-// circuits in a directory: an exclusive flock on the circuits' parent
-// directory itself (docs/circuit.md). Nothing is written to take it, and
-// the system lets go of it when its holder ends, however it ends.
+// The lock that lets one run at a time build the instance database of a
+// circuit: an exclusive flock on the circuit's folder itself, reached by its
+// real path (docs/circuit.md), so that runs that name the circuit through
+// different paths take one lock. Nothing is written to take it, and the
+// system lets go of it when its holder ends, however it ends.
 #pragma once
 
 #include <chrono>
@@ -25,10 +26,14 @@ class InstanceLock {
                               std::string* reason = nullptr);
 
   bool isHeld() const { return fd_ >= 0; }
+  // True when the lock is not held because another run kept it past the
+  // wait; false when the folder could not be opened or locked at all.
+  bool busy() const { return busy_; }
   void release();
 
  private:
   int fd_ = -1;
+  bool busy_ = false;
 };
 
 }  // namespace comptab

@@ -39,6 +39,11 @@ CREATE TABLE instance_values (
   PRIMARY KEY (sheet, component, position),
   FOREIGN KEY (sheet, component) REFERENCES instance_components(sheet, position)
 ) STRICT, WITHOUT ROWID;
+CREATE TABLE sources (
+  file        TEXT PRIMARY KEY,
+  size        INTEGER NOT NULL,
+  modified_ns INTEGER NOT NULL
+) STRICT, WITHOUT ROWID;
 )sql";
 
 static_assert(InstanceDb::kApplicationId == 1264077134, "kInstanceSchemaSql stamps this id");

@@ -8,6 +8,7 @@
 #include <unordered_set>
 #include <utility>
 
+#include "platform/circuit/sheet_path.h"
 #include "platform/support/file_bytes.h"
 #include "platform/support/file_locators.h"
 #include "platform/support/json_reader.h"
@@ -30,7 +31,7 @@ constexpr size_t kMaxTextBytes = 65535;
 class NetListParser : JsonReader {
  public:
   NetListParser(const std::string& circuitDir, std::string* reason)
-      : JsonReader(reason, kMaxTextBytes), circuitDir_(circuitDir) {}
+      : JsonReader(reason, kMaxTextBytes), circuitDir_(circuitDir), paths_(circuitDir) {}
 
   bool document(dom::element root, std::vector<NetSheet>& sheets, std::vector<Net>& nets);
 
@@ -51,6 +52,7 @@ class NetListParser : JsonReader {
 
   const std::string& circuitDir_;
   std::unordered_set<std::string> present_;  // sheet files already found
+  SheetPathCheck paths_;
 };
 
 bool NetListParser::document(dom::element root, std::vector<NetSheet>& sheets, std::vector<Net>& netsOut) {
@@ -107,17 +109,9 @@ bool NetListParser::sheet(dom::element value, int depth, NetSheet& out) {
 bool NetListParser::sheetFile(dom::element value, std::string& out) {
   std::string_view name;
   if (!text(value, name)) return false;
-  if (name.empty()) return fail("the sheet file name is empty");
-  if (name.front() == '/') return fail("\"" + std::string(name) + "\" is not a path inside the circuit directory");
-  size_t start = 0;
-  while (start <= name.size()) {
-    const size_t slash = std::min(name.find('/', start), name.size());
-    if (name.substr(start, slash - start) == "..")
-      return fail("\"" + std::string(name) + "\" is not a path inside the circuit directory");
-    start = slash + 1;
-  }
   out = name;
   if (present_.count(out) != 0) return true;
+  if (const std::string why = paths_.problem(name); !why.empty()) return fail(why);
   const std::string path = joinPath(circuitDir_, out);
   switch (pathKind(path)) {
     case PathKind::Missing:
@@ -271,6 +265,7 @@ std::unique_ptr<NetList> NetList::open(const std::string& circuitDir, std::strin
     why = "no circuit directory";
     return failed();
   }
+  const FileStamp stamp = fileStamp(path).value_or(FileStamp{});
   FileBytes bytes;
   if (!readFileBytes(path, kMaxFileBytes, simdjson::SIMDJSON_PADDING, bytes, &why)) return failed();
   std::string_view text = bytes.text();
@@ -286,6 +281,8 @@ std::unique_ptr<NetList> NetList::open(const std::string& circuitDir, std::strin
   }
   auto list = std::make_unique<NetList>();
   list->circuitDir_ = circuitDir;
+  list->fileName_ = baseName(path);
+  list->stamp_ = stamp;
   NetListParser reader(circuitDir, &why);
   if (!reader.document(root, list->topSheets_, list->nets_)) return failed();
   return list;

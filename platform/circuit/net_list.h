@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/support/path.h"
+
 namespace comptab {
 
 struct NetValue {
@@ -73,9 +75,15 @@ class NetList {
   const std::vector<Net>& nets() const { return nets_; }
   // The path of a sheet's file.
   std::string sheetPath(const NetSheet& sheet) const;
+  // The file's name within the circuit and its stamp when it was read: an
+  // instance database records them to notice a later change.
+  const std::string& fileName() const { return fileName_; }
+  const FileStamp& stamp() const { return stamp_; }
 
  private:
   std::string circuitDir_;
+  std::string fileName_;
+  FileStamp stamp_;
   std::vector<NetSheet> topSheets_;
   std::vector<Net> nets_;
 };

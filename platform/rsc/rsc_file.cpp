@@ -57,6 +57,57 @@ std::string streamedText(const toml::value<T>& value) {
 
 bool isScalar(const toml::node& node) { return !node.is_table() && !node.is_array(); }
 
+bool isBareKeyChar(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '-';
+}
+
+// The index just past the string that opens at `at`: basic ("...", with
+// backslash escapes) or literal ('...'), each also in its three-quote form.
+// An unterminated string runs to the end; the parser then says so.
+size_t skipString(std::string_view text, size_t at) {
+  const char quote = text[at];
+  const bool triple = text.substr(at, 3) == std::string_view(quote == '"' ? "\"\"\"" : "'''");
+  size_t i = at + (triple ? 3 : 1);
+  while (i < text.size()) {
+    const char c = text[i];
+    if (c == '\\' && quote == '"') {
+      i += 2;
+    } else if (c == quote && (!triple || text.substr(i, 3) == text.substr(at, 3))) {
+      return i + (triple ? 3 : 1);
+    } else if (c == '\n' && !triple) {
+      return i;
+    } else {
+      ++i;
+    }
+  }
+  return text.size();
+}
+
+// The parser follows a dotted key (`a.b.c = 1`, `[a.b.c]`) one call deeper
+// for each part, so a key of a hundred thousand parts overflows the stack.
+// A dot outside strings and comments that continues a run of key parts
+// (bare or quoted) counts towards the run; anything else ends it. A number
+// such as 1.5 makes a run of one dot. Returns the offset of the dot that
+// makes a run too long, or npos.
+size_t findOverlongKey(std::string_view text) {
+  size_t dots = 0;
+  for (size_t i = 0; i < text.size();) {
+    const char c = text[i];
+    if (c == '#') {
+      while (i < text.size() && text[i] != '\n') ++i;
+    } else if (c == '"' || c == '\'') {
+      i = skipString(text, i);
+    } else if (c == '.') {
+      if (++dots >= RscFile::kMaxKeyParts) return i;
+      ++i;
+    } else {
+      if (!isBareKeyChar(c) && c != ' ' && c != '\t') dots = 0;
+      ++i;
+    }
+  }
+  return std::string_view::npos;
+}
+
 }  // namespace
 
 struct RscFile::Impl {
@@ -155,9 +206,21 @@ RscFile RscFile::open(const std::string& path, std::string* reason) {
   FileBytes bytes;
   std::string why;
   if (reason != nullptr) reason->clear();
-  if (!readFileBytes(path, kMaxBytes, 0, bytes, &why)) {
+  bool tooLarge = false;
+  if (!readFileBytes(path, kMaxBytes, 0, bytes, &why, &tooLarge)) {
     // Nothing was read, so the place is the very start of the file.
     if (reason != nullptr) *reason = path + ":1:1: " + why;
+    file.readFailed_ = !tooLarge;
+    return file;
+  }
+  if (const size_t at = findOverlongKey(bytes.text()); at != std::string_view::npos) {
+    const std::string_view before = bytes.text().substr(0, at);
+    const size_t lineStart = before.rfind('\n');
+    const size_t line = static_cast<size_t>(std::count(before.begin(), before.end(), '\n')) + 1;
+    const size_t column = at - (lineStart == std::string_view::npos ? 0 : lineStart + 1) + 1;
+    if (reason != nullptr)
+      *reason = strprintf("%s:%zu:%zu: a dotted key or table name of more than %zu parts", path.c_str(), line,
+                          column, kMaxKeyParts);
     return file;
   }
   toml::parse_result parsed = toml::parse(bytes.text(), std::string_view(path));

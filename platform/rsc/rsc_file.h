@@ -73,6 +73,10 @@ class RscFile {
  public:
   // Files larger than this are refused unread: no resource file comes near.
   static constexpr size_t kMaxBytes = 8u << 20;
+  // A dotted key or table name (`a.b.c`) of more parts than this is refused
+  // before parsing: the parser's recursion follows the parts. Real files
+  // use two or three.
+  static constexpr size_t kMaxKeyParts = 64;
 
   // Never fails: a file that cannot be read or parsed opens without keys,
   // and `reason`, when given, says why in one line, with the file, line and
@@ -93,6 +97,9 @@ class RscFile {
   std::vector<KeyPlace> keys() const;
   // The line of a top-level key; 0 when the file has no such key.
   uint32_t keyLine(std::string_view key) const;
+  // True when the bytes could not be read at all (not a regular file, no
+  // permission), as opposed to read but not valid.
+  bool readFailed() const { return readFailed_; }
 
   RscFile();
   ~RscFile();
@@ -102,6 +109,7 @@ class RscFile {
  private:
   struct Impl;
   std::unique_ptr<Impl> impl_;
+  bool readFailed_ = false;
 };
 
 }  // namespace comptab

@@ -32,6 +32,43 @@ class RscFileTest : public ::testing::Test {
   ScratchDir dir;
 };
 
+// Keys of many parts are refused before the parser recurses over them;
+// dots in values, strings and comments do not count.
+TEST_F(RscFileTest, DottedKeysOfTooManyPartsAreRefused) {
+  const auto parts = [](size_t n) {
+    std::string key = "k";
+    for (size_t i = 1; i < n; ++i) key += ".k";
+    return key;
+  };
+  const size_t most = RscFile::kMaxKeyParts;
+  std::string floats;
+  for (int i = 0; i < 1000; ++i) floats += "1.5, ";
+  const std::string dots(1000, '.');
+  const std::string refused = " a dotted key or table name of more than 64 parts";
+  const struct {
+    std::string toml;
+    std::string error;  // the end of the reason, or empty
+  } cases[] = {
+      {parts(most) + " = 1\n", ""},
+      {parts(most + 1) + " = 1\n", ":1:" + std::to_string(2 * most) + ":" + refused},
+      {"[" + parts(most + 1) + "]\n", ":1:" + std::to_string(2 * most + 1) + ":" + refused},
+      {"x = { " + parts(most + 1) + " = 1 }\n", refused},
+      {"k . \"q\" . 'r'" + std::string(most, '.') + " = 1\n", refused},
+      {"v = '" + dots + "'\nw = \"" + dots + "\\\"\"\n", ""},
+      {"v = '''\n" + dots + "\n'''\n# " + dots + "\n", ""},
+      {"v = [" + floats + "]\n", ""},
+  };
+  for (const auto& c : cases) {
+    std::string reason;
+    const RscFile file = RscFile::open(dir.write("k.rsc", c.toml), &reason);
+    if (c.error.empty()) {
+      EXPECT_EQ(reason, "") << c.toml.substr(0, 80);
+    } else {
+      EXPECT_TRUE(reason.ends_with(c.error)) << reason;
+    }
+  }
+}
+
 // Kinds: 1 text, 2 integer of 32 bits, 3 other scalar, 4 table, 5 other.
 TEST_F(RscFileTest, KindsTextsAndTables) {
   const std::pair<const char*, const char*> cases[] = {

@@ -106,7 +106,12 @@ std::string zoneLabel(const ZoneGrid& grid, Point position, Box region) {
     if (fromRight ? dx > 0 : dx < 0) return "";
     if (fromBottom ? dy > 0 : dy < 0) return "";
   }
-  return axisLabel(grid.firstColumn, dx, grid.pitch.x) + "-" + axisLabel(grid.firstRow, dy, grid.pitch.y);
+  // Half a label ("-1", "A-") would read as a real zone: without both
+  // parts the zone stays empty.
+  const std::string column = axisLabel(grid.firstColumn, dx, grid.pitch.x);
+  const std::string row = axisLabel(grid.firstRow, dy, grid.pitch.y);
+  if (column.empty() || row.empty()) return "";
+  return column + "-" + row;
 }
 
 Point automaticOffset(Box region, Point pitch, int autoset, Point stored) {

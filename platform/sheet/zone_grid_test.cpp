@@ -83,8 +83,6 @@ TEST(ZoneGrid, LabelOriginsOffsetsAndStyles) {
       {2, {650, 750}, "A", "1", ""},     // below the grid counted from the bottom
       {7, {650, 500}, "A", "1", "C-2"},  // unknown origin: from (x1, y1), no offset, no side test
       {0, {650, 500}, "Z", "1", "AA-2"},
-      {0, {650, 500}, "a", "1", "-2"},  // a first label of neither style leaves its half empty
-      {0, {650, 500}, "", "", "-"},
   };
   for (const Case& c : cases) {
     const ZoneGrid grid{{200, 100}, {300, 300}, c.origin, c.firstColumn, c.firstRow};
@@ -100,9 +98,26 @@ TEST(ZoneGrid, LabelDegenerateGridsAndExtremeCoordinates) {
   constexpr int32_t lo = std::numeric_limits<int32_t>::min();
   constexpr int32_t hi = std::numeric_limits<int32_t>::max();
   // Distances beyond 32 bits: a label far out, or none, but never a fault.
-  EXPECT_EQ(zoneLabel({{0, 0}, {1, 1}, 0, "1", "1"}, {hi, hi}, {lo, lo, hi, hi}), "-");
+  EXPECT_EQ(zoneLabel({{0, 0}, {1, 1}, 0, "1", "1"}, {hi, hi}, {lo, lo, hi, hi}), "");
   EXPECT_EQ(zoneLabel({{0, 0}, {hi, hi}, 0, "1", "1"}, {hi, hi}, {lo, lo, hi, hi}), "3-3");
   EXPECT_EQ(zoneLabel({{hi, lo}, {7, 7}, 3, "A", "A"}, {lo, hi}, {hi, lo, lo, hi}), "");
+}
+
+// Either half of a label missing leaves the whole zone empty, never "-1",
+// "A-" or "-".
+TEST(ZoneGrid, HalfALabelIsNone) {
+  const Box region{0, 0, 1000, 800};
+  const struct {
+    const char* column;
+    const char* row;
+    Point position;
+  } cases[] = {
+      {"a", "1", {10, 10}},  {"A1", "1", {10, 10}},       {"", "1", {10, 10}},         {"A", "a", {10, 10}},
+      {"A", "", {10, 10}},   {"", "", {10, 10}},          {"FXSHRXW", "1", {600, 10}}, {"A", "2147483647", {10, 600}},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(zoneLabel({{0, 0}, {500, 500}, 0, c.column, c.row}, c.position, region), "") << c.column << "|" << c.row;
+  EXPECT_EQ(zoneLabel({{0, 0}, {500, 500}, 0, "FXSHRXW", "2147483647"}, {10, 10}, region), "FXSHRXW-2147483647");
 }
 
 TEST(ZoneGrid, AutomaticOffsetSettings) {

@@ -27,7 +27,9 @@ class BatchLog {
   void setMessageSource(std::string_view source);
   void setDirectory(std::string directory);
   // Creates the directory when it is missing and names the file after the
-  // program. Returns 0 when the directory cannot be made or written to; the
+  // program. Returns 0 when the directory cannot be made or written to, or
+  // when the folder is a symlink that leads out of its parent or the file is
+  // a symlink or not a regular file (the first message then says why); the
   // file then stays unnamed and messages reach standard error only.
   int setProgram(std::string_view name);
 
@@ -35,7 +37,9 @@ class BatchLog {
   void writeWarning(int code, const std::vector<std::string_view>& args = {});
   void writeText(std::string_view text);
   // Free text that a person at the terminal needs too (why a file did not
-  // parse): written to the file and echoed.
+  // parse): written to the file and echoed, as one line: control
+  // characters and invalid bytes are escaped, and the text is cut after
+  // 4 096 bytes.
   void writeNote(std::string_view text);
 
   // Counts over the whole run, across every set-up of the file.
@@ -51,6 +55,9 @@ class BatchLog {
   void writeToFile(std::string_view bytes);
   void echo(std::string_view line);
   void loadCatalog();
+  // Keeps the reason why `path` is not used, for the first message; 0.
+  int refuse(const std::string& path, const std::string& why);
+  void writeRefusal();
 
   struct FileCloser {
     void operator()(FILE* f) const { std::fclose(f); }
@@ -63,6 +70,7 @@ class BatchLog {
   std::unique_ptr<FILE, FileCloser> file_;
   std::vector<std::string> started_;  // files this run has already truncated
   MessageCatalog catalog_;
+  std::string refusal_;  // why the design's error file was passed over
   bool catalogLoaded_ = false;
   long warnings_ = 0;
   FILE* echo_ = stderr;

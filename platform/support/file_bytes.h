@@ -21,14 +21,15 @@ class FileBytes {
   }
 
  private:
-  friend bool readFileBytes(const std::string&, size_t, size_t, FileBytes&, std::string*);
+  friend bool readFileBytes(const std::string&, size_t, size_t, FileBytes&, std::string*, bool*);
   std::unique_ptr<char[]> data_;
   size_t size_ = 0;
 };
 
 // False, with a one-line reason in `reason`, when the path is missing, a
-// directory or not a regular file, cannot be read, or is larger than
-// `maxBytes`.
-bool readFileBytes(const std::string& path, size_t maxBytes, size_t padding, FileBytes& bytes, std::string* reason);
+// directory, FIFO, socket or device, cannot be read, or is larger than
+// `maxBytes`; `tooLarge`, when given, tells the last apart from the rest.
+bool readFileBytes(const std::string& path, size_t maxBytes, size_t padding, FileBytes& bytes, std::string* reason,
+                   bool* tooLarge = nullptr);
 
 }  // namespace comptab

@@ -5,7 +5,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cerrno>
+#include <charconv>
 #include <memory>
 #include <string_view>
 #include <system_error>
@@ -77,8 +79,18 @@ void FileReplacement::removeLeftovers(const std::string& target) {
       if (i != dot && (tail[i] < '0' || tail[i] > '9')) return false;
     return true;
   };
+  // The lock keeps other writers out, but a run that reached the target by
+  // another way (another host, a lock it could not share) may still be
+  // writing: a file whose process is alive is left alone.
+  const auto ownerAlive = [&prefix](std::string_view name) {
+    const std::string_view tail = name.substr(prefix.size());
+    pid_t pid = 0;
+    const auto [end, ec] = std::from_chars(tail.data(), tail.data() + tail.find('.'), pid);
+    if (ec != std::errc() || pid <= 0) return false;
+    return ::kill(pid, 0) == 0 || errno == EPERM;
+  };
   while (const dirent* entry = ::readdir(listing.get()))
-    if (isLeftover(entry->d_name)) ::unlink(joinPath(dir, entry->d_name).c_str());
+    if (isLeftover(entry->d_name) && !ownerAlive(entry->d_name)) ::unlink(joinPath(dir, entry->d_name).c_str());
 }
 
 bool FileReplacement::commit(std::string* reason) {

@@ -27,8 +27,8 @@ class FileReplacement {
   bool commit(std::string* reason = nullptr);
 
   // Removes the temporary files of `target` that runs killed before their
-  // rename left behind. Only for a caller that keeps every other writer of
-  // the target out (a lock), since a live writer's file looks the same.
+  // rename left behind: those whose process no longer exists. Only for a
+  // caller that keeps every other writer of the target out (a lock).
   static void removeLeftovers(const std::string& target);
 
  private:

@@ -1,17 +1,11 @@
 #include "platform/support/message_catalog.h"
 
-#include <cstdio>
-#include <memory>
-
+#include "platform/support/file_bytes.h"
 #include "platform/support/text.h"
 
 namespace comptab {
 
 namespace {
-
-struct FileCloser {
-  void operator()(FILE* f) const { std::fclose(f); }
-};
 
 // A catalogue is a few kilobytes; anything far larger is not one.
 constexpr size_t kMaxCatalogBytes = 1u << 20;
@@ -32,20 +26,16 @@ void addLine(std::map<int, std::string>& texts, std::string_view line) {
 
 void MessageCatalog::load(const std::string& path) {
   texts_.clear();
-  std::unique_ptr<FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-  if (!file) return;
-  std::string content;
-  char buffer[8192];
-  size_t got = 0;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) {
-    content.append(buffer, got);
-    if (content.size() > kMaxCatalogBytes) return;
-  }
+  FileBytes bytes;
+  std::string why;
+  // A catalogue that cannot be read leaves the messages without texts.
+  if (!readFileBytes(path, kMaxCatalogBytes, 0, bytes, &why)) return;
+  const std::string_view content = bytes.text();
   size_t start = 0;
   while (start < content.size()) {
     size_t end = content.find('\n', start);
     if (end == std::string::npos) end = content.size();
-    addLine(texts_, std::string_view(content).substr(start, end - start));
+    addLine(texts_, content.substr(start, end - start));
     start = end + 1;
   }
 }

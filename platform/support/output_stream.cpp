@@ -6,6 +6,8 @@
 #include <system_error>
 #include <utility>
 
+#include "platform/support/file_handle.h"
+
 namespace comptab {
 
 namespace {
@@ -51,15 +53,33 @@ OutputStream& OutputStream::operator=(OutputStream&& other) noexcept {
   return *this;
 }
 
-bool OutputStream::open(const std::string& path, bool append, std::string* reason) {
+bool OutputStream::open(const std::string& path, bool append, std::string* reason, bool followLinks) {
   if (isOpen()) close();
   pending_.clear();
   ignoreBrokenPipes();
   failed_ = false;
   reason_.clear();
-  owned_.reset(std::fopen(path.c_str(), append ? "ab" : "wb"));
+  // Checked before the file is cut short: "-output board.sht" with force
+  // would replace the design with its own table.
+  if (isInputFile(path)) {
+    reason_ = "this is a file the run reads (the design or one of its files); name another output file";
+    if (reason != nullptr) *reason = reason_;
+    return false;
+  }
+  if (followLinks) {
+    owned_.reset(std::fopen(path.c_str(), append ? "ab" : "wb"));
+    if (!owned_) reason_ = systemText(errno);
+  } else {
+    FileHandle handle;
+    if (openOutputFile(path, append, false, handle, &reason_)) {
+      owned_.reset(::fdopen(handle.get(), append ? "ab" : "wb"));
+      if (owned_)
+        static_cast<void>(handle.release());
+      else
+        reason_ = systemText(errno);
+    }
+  }
   file_ = owned_.get();
-  if (!isOpen()) reason_ = systemText(errno);
   if (!isOpen() && reason != nullptr) *reason = reason_;
   return isOpen();
 }

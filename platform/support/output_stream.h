@@ -24,10 +24,11 @@ class OutputStream {
   ~OutputStream();
 
   // Opens `path` in binary mode, truncating it, or appending when `append`.
-  // False when it cannot be opened, with what the system said in `reason`
-  // when given. A file already open is closed first, and the record of
-  // failures starts afresh.
-  bool open(const std::string& path, bool append, std::string* reason = nullptr);
+  // False when it cannot be opened, when it is a file the run has read (the
+  // design, a side file), or, unless `followLinks`, when it is a symlink or
+  // not a regular file; then `reason`, when given, says why. A file already
+  // open is closed first, and the record of failures starts afresh.
+  bool open(const std::string& path, bool append, std::string* reason = nullptr, bool followLinks = true);
   bool isOpen() const { return file_ != nullptr; }
 
   void write(std::string_view text);

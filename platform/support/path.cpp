@@ -3,7 +3,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
+#include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <system_error>
 
 namespace comptab {
@@ -23,7 +26,10 @@ PathKind pathKind(const std::string& path) {
 }
 
 bool readableFile(const std::string& path) {
-  return pathKind(path) == PathKind::File && pathAccess(path, Access::Readable);
+  // A FIFO or a device may let us open it but gives no file to read.
+  struct stat info {};
+  return !path.empty() && ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+         pathAccess(path, Access::Readable);
 }
 
 std::string joinPath(std::string_view dir, std::string_view name) {
@@ -71,6 +77,34 @@ std::string expandPath(std::string_view path) {
   const std::filesystem::path cwd = std::filesystem::current_path(ec);
   if (ec) return packPath(path);
   return packPath((cwd / std::filesystem::path(path)).generic_string());
+}
+
+std::optional<std::string> realPath(const std::string& path) {
+  if (path.empty()) return std::nullopt;
+  const std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(path.c_str(), nullptr), &std::free);
+  if (!resolved) return std::nullopt;
+  return std::string(resolved.get());
+}
+
+bool staysInside(const std::string& path, const std::string& folder) {
+  const auto realFolder = realPath(folder);
+  const auto real = realPath(path);
+  if (!realFolder || !real) return false;
+  if (*real == *realFolder) return true;
+  const std::string prefix = *realFolder == "/" ? "/" : *realFolder + "/";
+  return real->starts_with(prefix);
+}
+
+std::optional<FileStamp> fileStamp(const std::string& path) {
+  struct stat info {};
+  if (path.empty() || ::stat(path.c_str(), &info) != 0) return std::nullopt;
+  return FileStamp{static_cast<int64_t>(info.st_size),
+                   static_cast<int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec};
+}
+
+bool isSymlink(const std::string& path) {
+  struct stat info {};
+  return !path.empty() && ::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
 }
 
 }  // namespace comptab

@@ -1,6 +1,8 @@
 // Path operations on plain strings, with '/' as the separator.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -14,8 +16,8 @@ enum class Access { Exists = 0, Writable = 2, Readable = 4 };
 
 bool pathAccess(const std::string& path, Access mode);
 PathKind pathKind(const std::string& path);
-// True for an existing path that is not a directory and that we may read:
-// what "can be read" means for an input file.
+// True for an existing regular file that we may read: what "can be read"
+// means for an input file.
 bool readableFile(const std::string& path);
 
 // Joins with exactly one '/' between the parts; an empty side gives the other.
@@ -32,5 +34,25 @@ std::string packPath(std::string_view path);
 // An absolute, packed path (relative paths are taken from the current
 // directory). Returns the packed input when the current directory is unknown.
 std::string expandPath(std::string_view path);
+
+// The path with every symlink resolved (realpath), or nullopt when some
+// part of it does not exist or cannot be reached.
+std::optional<std::string> realPath(const std::string& path);
+// True when the resolved `path` is `folder` or lies under it; both are
+// resolved first, so a symlink that leads out is caught. False when either
+// cannot be resolved.
+bool staysInside(const std::string& path, const std::string& folder);
+// What tells whether a file changed since it was read: its size and its
+// modification time in nanoseconds. Taken before a file is read, so that a
+// change while it is read shows up as a difference later.
+struct FileStamp {
+  int64_t size = 0;
+  int64_t modifiedNs = 0;
+  bool operator==(const FileStamp&) const = default;
+};
+std::optional<FileStamp> fileStamp(const std::string& path);
+
+// True when the last component of `path` is a symlink.
+bool isSymlink(const std::string& path);
 
 }  // namespace comptab

@@ -1,11 +1,14 @@
 #include "platform/support/sqlite_db.h"
 
 #include <sqlite3.h>
+#include <unistd.h>
 
 #include <climits>
 #include <cstring>
-#include <fstream>
 #include <utility>
+
+#include "platform/support/file_handle.h"
+#include "platform/support/text.h"
 
 namespace comptab {
 
@@ -32,10 +35,9 @@ bool fail(std::string* reason, sqlite3* db, int rc) { return fail(reason, descri
 // Readers of a database in write-ahead-log mode create the -wal and -shm
 // files beside it, even read-only. Bytes 18 and 19 of the header are the
 // file format versions: 2 means write-ahead log.
-bool usesWriteAheadLog(const std::string& path) {
+bool usesWriteAheadLog(const FileHandle& file) {
   char header[20] = {};
-  std::ifstream file(path, std::ios::binary);
-  if (!file.read(header, sizeof header)) return false;  // too short to be either
+  if (::pread(file.get(), header, sizeof header, 0) != static_cast<ssize_t>(sizeof header)) return false;  // too short
   return std::memcmp(header, "SQLite format 3", 16) == 0 && (header[18] == 2 || header[19] == 2);
 }
 
@@ -54,7 +56,12 @@ SqliteDb& SqliteDb::operator=(SqliteDb&&) noexcept = default;
 bool SqliteDb::openReadOnly(const std::string& path, std::string* reason) {
   close();
   if (path.empty() || path.find('\0') != std::string::npos) return fail(reason, "not a usable file name");
-  if (usesWriteAheadLog(path)) {
+  // SQLite itself would block on a FIFO and read a device: only a regular
+  // file goes on.
+  FileHandle file;
+  std::string why;
+  if (!openInputFile(path, file, &why, &fileSize_)) return fail(reason, why);
+  if (usesWriteAheadLog(file)) {
     return fail(reason, "in write-ahead-log mode, which would make a reader create files; use a rollback journal");
   }
   // This SQLite reads names that begin with "file:" as URIs, whose query
@@ -78,6 +85,21 @@ bool SqliteDb::openReadOnly(const std::string& path, std::string* reason) {
     fail(reason, db_.get(), step);
     db_.reset();
     return false;
+  }
+  return true;
+}
+
+bool SqliteDb::checkFileSize(std::string* reason) {
+  int64_t pages = 0;
+  int64_t pageSize = 0;
+  if (!pragmaInt("page_count", pages, reason) || !pragmaInt("page_size", pageSize, reason)) return false;
+  // A file cut within its last page still opens and passes SQLite's own
+  // checks, answering with whatever the lost bytes leave behind.
+  if (pages < 0 || pageSize <= 0 || static_cast<uint64_t>(pages) * static_cast<uint64_t>(pageSize) != fileSize_) {
+    return fail(reason, strprintf("the file is %llu bytes long, but it should hold %lld pages of %lld bytes: it was "
+                                  "cut short or added to",
+                                  static_cast<unsigned long long>(fileSize_), static_cast<long long>(pages),
+                                  static_cast<long long>(pageSize)));
   }
   return true;
 }

@@ -33,6 +33,9 @@ class SqliteDb {
   // A new, empty database that lives in memory until it is closed; it can
   // be written and copied to a file.
   bool openInMemory(std::string* reason = nullptr);
+  // True when the size of the file that openReadOnly opened is the size its
+  // header gives; false for a file cut short or added to.
+  bool checkFileSize(std::string* reason = nullptr);
   bool isOpen() const { return db_ != nullptr; }
   // Closes the connection; statements prepared on it must be gone first.
   void close();
@@ -62,6 +65,7 @@ class SqliteDb {
     void operator()(sqlite3* db) const;
   };
   std::unique_ptr<sqlite3, Closer> db_;
+  uint64_t fileSize_ = 0;
 };
 
 class SqliteStatement {

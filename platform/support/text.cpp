@@ -82,4 +82,72 @@ bool parseInt(std::string_view text, int& value) {
   return true;
 }
 
+namespace {
+
+// The length of the valid UTF-8 sequence at `at`, or 0 when it is not one
+// (overlong forms, surrogates and values past U+10FFFF included).
+size_t utf8Length(std::string_view text, size_t at) {
+  const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
+  const unsigned char lead = byte(at);
+  size_t length = 0;
+  unsigned char low = 0x80;
+  unsigned char high = 0xBF;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    if (lead == 0xE0) low = 0xA0;
+    if (lead == 0xED) high = 0x9F;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    if (lead == 0xF0) low = 0x90;
+    if (lead == 0xF4) high = 0x8F;
+  } else {
+    return 0;
+  }
+  if (at + length > text.size()) return 0;
+  if (byte(at + 1) < low || byte(at + 1) > high) return 0;
+  for (size_t i = 2; i < length; ++i)
+    if (byte(at + i) < 0x80 || byte(at + i) > 0xBF) return 0;
+  return length;
+}
+
+void appendEscaped(std::string& out, unsigned char byte) { out += strprintf("\\x%02X", byte); }
+
+}  // namespace
+
+std::string printableLine(std::string_view text, size_t maxBytes) {
+  std::string out;
+  out.reserve(text.size() < maxBytes ? text.size() : maxBytes);
+  size_t at = 0;
+  while (at < text.size() && at < maxBytes) {
+    const auto byte = static_cast<unsigned char>(text[at]);
+    if (byte < 0x80) {
+      if (byte < 0x20 || byte == 0x7F)
+        appendEscaped(out, byte);
+      else if (byte == '\\')
+        out += "\\\\";
+      else
+        out += static_cast<char>(byte);
+      ++at;
+      continue;
+    }
+    const size_t length = utf8Length(text, at);
+    if (length == 0) {
+      appendEscaped(out, byte);
+      ++at;
+    } else if (length == 2 && byte == 0xC2 && static_cast<unsigned char>(text[at + 1]) < 0xA0) {
+      // U+0080 to U+009F: C1 controls, which some terminals obey.
+      appendEscaped(out, byte);
+      appendEscaped(out, static_cast<unsigned char>(text[at + 1]));
+      at += 2;
+    } else {
+      out.append(text.substr(at, length));
+      at += length;
+    }
+  }
+  if (at < text.size()) out += strprintf(" [cut: %zu bytes in all]", text.size());
+  return out;
+}
+
 }  // namespace comptab

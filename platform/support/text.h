@@ -30,4 +30,11 @@ void splitTextNumber(std::string_view text, std::string& textPart, std::string& 
 // `value` alone, when the text is not one or does not fit in 32 bits.
 bool parseInt(std::string_view text, int& value);
 
+// A text that came from outside, made safe to put on one line of the error
+// file or a terminal: control characters (C0, DEL and C1) and bytes that
+// are not valid UTF-8 become \xNN escapes, a backslash becomes "\\", and a
+// text longer than `maxBytes` is cut there (at a character boundary) with
+// " [cut: N bytes in all]".
+std::string printableLine(std::string_view text, size_t maxBytes);
+
 }  // namespace comptab

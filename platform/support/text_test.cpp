@@ -20,6 +20,29 @@ TEST(Text, ParseInt) {
   }
 }
 
+TEST(Text, PrintableLineEscapesWhatCouldForgeALineOrReachATerminal) {
+  const struct {
+    std::string in;
+    std::string out;
+  } cases[] = {
+      {"plain text", "plain text"},
+      {"a\nERROR 1: b", "a\\x0AERROR 1: b"},
+      {"tab\there", "tab\\x09here"},
+      {std::string("nul\0x", 5), "nul\\x00x"},
+      {"esc\x1b[2J del\x7f", "esc\\x1B[2J del\\x7F"},
+      {"back\\slash", "back\\\\slash"},
+      {"\xc3\xa9t\xc3\xa9 \xe2\x82\xac \xf0\x9f\x98\x80", "\xc3\xa9t\xc3\xa9 \xe2\x82\xac \xf0\x9f\x98\x80"},
+      {"c1 \xc2\x9b next \xc2\xa0", "c1 \\xC2\\x9B next \xc2\xa0"},
+      {"bad \xff \xc3 \xc0\xaf \xed\xa0\x80 \xf4\x90\x80\x80",
+       "bad \\xFF \\xC3 \\xC0\\xAF \\xED\\xA0\\x80 \\xF4\\x90\\x80\\x80"},
+      {"cut \xe2\x82", "cut \\xE2\\x82"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(printableLine(c.in, 1000), c.out) << c.in;
+  EXPECT_EQ(printableLine("abcdef", 3), "abc [cut: 6 bytes in all]");
+  // The cut never splits a character: it comes after the whole of it.
+  EXPECT_EQ(printableLine("ab\xe2\x82\xac" "d", 3), "ab\xe2\x82\xac [cut: 6 bytes in all]");
+}
+
 TEST(Text, NumbersReadAsPrintfWritesThem) {
   for (long long v : {0LL, -7LL, 7LL, 42LL, -42LL, 123LL, -123LL, 2147483647LL, -2147483648LL, 65535LL}) {
     EXPECT_EQ(decimalText(v), strprintf("%lld", v));

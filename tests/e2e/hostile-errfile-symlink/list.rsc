@@ -1,0 +1,4 @@
+separator = ","
+emptyCell = "-"
+token = ","
+formatTable = [["reference", 8], ["partName", 12]]

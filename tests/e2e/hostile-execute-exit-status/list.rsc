@@ -1,0 +1,5 @@
+separator = "|"
+emptyCell = "-"
+token = ","
+endOfLineStyle = "lf"
+formatTable = [["reference", 0], ["value", 0]]
