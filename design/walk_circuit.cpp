@@ -82,8 +82,11 @@ int AppState::walkCircuit(TablePass& pass) {
   const std::string circuitName = baseName(designDir);
   std::unique_ptr<InstanceDb>& instanceDb = caches_.instanceDb;
   if (!instanceDb) {
-    instanceDb = pathAccess(instanceFile, Access::Exists) ? openSaved(*this, parentDir, circuitName, instanceFile)
-                                                          : buildAndSave(*this, parentDir, circuitName, instanceFile);
+    if (caches_.kicadProject)
+      instanceDb = kicadInstanceDb();
+    else
+      instanceDb = pathAccess(instanceFile, Access::Exists) ? openSaved(*this, parentDir, circuitName, instanceFile)
+                                                            : buildAndSave(*this, parentDir, circuitName, instanceFile);
     if (!instanceDb) return 0;
   }
   const int walked = walkSheetList(instanceDb->topSheets(), pass);

@@ -16,8 +16,8 @@ namespace {
 
 class InstanceBuilder {
  public:
-  InstanceBuilder(SqliteDb& db, const NetList& netList, std::string* reason)
-      : db_(db), netList_(netList), reason_(reason) {}
+  InstanceBuilder(SqliteDb& db, const NetList& netList, std::string* reason, SheetCache* cache)
+      : db_(db), netList_(netList), reason_(reason), cache_(cache) {}
 
   bool build();
 
@@ -32,6 +32,7 @@ class InstanceBuilder {
   SqliteDb& db_;
   const NetList& netList_;
   std::string* reason_;
+  SheetCache* cache_;
   std::unique_ptr<SqliteStatement> insertSheet_;
   std::unique_ptr<SqliteStatement> insertBlock_;
   std::unique_ptr<SqliteStatement> insertComponent_;
@@ -126,7 +127,7 @@ const std::vector<int32_t>* InstanceBuilder::sheetComponents(const NetSheet& she
   const auto known = fileComponents_.find(sheet.file);
   if (known != fileComponents_.end()) return &known->second;
   std::string why;
-  DesignDb file = DesignDb::open(nullptr, netList_.sheetPath(sheet), 2, &why);
+  DesignDb file = DesignDb::open(nullptr, netList_.sheetPath(sheet), 2, &why, cache_);
   const SheetRef content(file.lookup(DesignDb::kSheetType, "Sheet"));
   if (!content.isValid()) {
     *reason_ = why;
@@ -141,8 +142,8 @@ const std::vector<int32_t>* InstanceBuilder::sheetComponents(const NetSheet& she
 
 }  // namespace
 
-bool buildInstanceDb(SqliteDb& db, const NetList& netList, std::string* reason) {
-  InstanceBuilder builder(db, netList, reason);
+bool buildInstanceDb(SqliteDb& db, const NetList& netList, std::string* reason, SheetCache* cache) {
+  InstanceBuilder builder(db, netList, reason, cache);
   return builder.build();
 }
 

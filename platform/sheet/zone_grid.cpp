@@ -106,6 +106,7 @@ std::string zoneLabel(const ZoneGrid& grid, Point position, Box region) {
     if (fromRight ? dx > 0 : dx < 0) return "";
     if (fromBottom ? dy > 0 : dy < 0) return "";
   }
+  if (grid.rowFirst) return axisLabel(grid.firstRow, dy, grid.pitch.y) + axisLabel(grid.firstColumn, dx, grid.pitch.x);
   return axisLabel(grid.firstColumn, dx, grid.pitch.x) + "-" + axisLabel(grid.firstRow, dy, grid.pitch.y);
 }
 
