@@ -5,6 +5,7 @@
 #include <limits>
 #include <unordered_set>
 
+#include "platform/kcdb/kcdb_schema.h"
 #include "platform/kicad/kicad_schematic.h"
 #include "platform/sheet/comp_type.h"
 #include "platform/sheet/design_db.h"
@@ -243,19 +244,8 @@ std::string quoted(std::string_view text) {
 }  // namespace
 
 std::string KicadKcdbBuilder::sql() const {
-  std::string sql = R"sql(PRAGMA user_version = 1;
-CREATE TABLE libraries (id INTEGER PRIMARY KEY, name TEXT NOT NULL, present INTEGER NOT NULL);
-CREATE TABLE devices (id INTEGER PRIMARY KEY, name TEXT NOT NULL UNIQUE, library_id INTEGER NOT NULL);
-CREATE TABLE device_properties (device_id INTEGER NOT NULL, position INTEGER NOT NULL, name TEXT NOT NULL,
-  value TEXT NOT NULL);
-CREATE TABLE components (id INTEGER PRIMARY KEY, device_id INTEGER NOT NULL, name TEXT NOT NULL,
-  type_code INTEGER NOT NULL, gate_count INTEGER NOT NULL);
-CREATE TABLE pin_gates (component_id INTEGER NOT NULL, pin_number TEXT NOT NULL, gate_no INTEGER NOT NULL);
-CREATE INDEX components_of_device ON components (device_id, name);
-CREATE INDEX pin_gates_of_component ON pin_gates (component_id);
-BEGIN;
-INSERT INTO libraries VALUES (1, 'kicad', 1);
-)sql";
+  std::string sql = kcdbSchemaSql();
+  sql += "BEGIN;\nINSERT INTO libraries VALUES (1, 'kicad', 1);\n";
   int deviceId = 0;
   int componentId = 0;
   for (const auto& [device, components] : devices_) {
