@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "app/app.h"
+#include "platform/kicad/kicad_project.h"
 #include "platform/support/file_locators.h"
 #include "platform/support/parameter_set.h"
 #include "platform/support/path.h"
@@ -209,6 +210,8 @@ void App::setTarget(const std::string& word) {
   } else {
     designFile = path;
     designDir = directoryPart(path);
+    // A KiCad project is a circuit whose sheets its root schematic names.
+    if (KicadProject::isTarget(path)) RunMode |= mode::kCircuit;
   }
 }
 

@@ -2,6 +2,7 @@
 
 #include "design/kcdb_cache.h"
 #include "platform/circuit/instance_db.h"
+#include "platform/kicad/kicad_project.h"
 #include "platform/rsc/comp_kind.h"
 #include "platform/rsc/data_resource.h"
 #include "platform/rsc/prop_spec.h"

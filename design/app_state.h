@@ -26,6 +26,7 @@ class DataResource;
 class Destination;
 class InstanceDb;
 class KcdbCache;
+class KicadProject;
 class PropSpecFile;
 class VariantComponent;
 class VariantDataSpec;
@@ -68,6 +69,10 @@ class AppState : public BatchLog {
   // Opens the variant specs; 0 when destinations are asked for and a spec
   // they need is missing (reported).
   int openVariantSpecs();
+  // A KiCad target (docs/kicad.md): reads the project, shares its sheets
+  // into the run's sheet cache and builds its KCDB in the packaging modes;
+  // 0 when it cannot be read (reported).
+  int openKicadProject();
 
   // Collects the rows of one table into `pass.table`: a sheet file's
   // components, or a circuit's, down to hierarchyLevel. 0 when the run must
@@ -128,6 +133,9 @@ class AppState : public BatchLog {
     // run to the last, and the sheets it loaded stay loaded while another
     // table is to come, so that no table reads them again.
     std::unique_ptr<InstanceDb> instanceDb;
+    // A KiCad target's project, read once a run: its sheets are held in
+    // the sheet cache, and its instance database is built from it.
+    std::unique_ptr<KicadProject> kicadProject;
     // A sheet file listed alone, likewise.
     DesignDb designSheet;
     SheetRef designSheetRef;
@@ -146,6 +154,9 @@ class AppState : public BatchLog {
   int walkTopSheet(const SheetInfo& sheetInfo, SheetRef sheet, ZoneRef zone, TablePass& pass);
   int walkNestedSheet(SheetInfo& sheetInfo, SheetRef sheet, ZoneRef zone, TablePass& pass);
   int descendBlocks(const SheetInfo& sheetInfo, const InstanceSheet* instanceSheet, TablePass& pass);
+  // The instance database of the KiCad project, built in memory; null when
+  // it cannot be (reported).
+  std::unique_ptr<InstanceDb> kicadInstanceDb();
   // One component a walk reached: excluded, or extracted once, or once per
   // destination it serves. 0 when the run must stop.
   int listComponent(const Placement& where, const ComponentRef& component, TablePass& pass);

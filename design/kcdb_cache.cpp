@@ -8,6 +8,13 @@ std::unique_ptr<KcdbCache> KcdbCache::create(const std::string& kcdbPath, std::s
   return cache;
 }
 
+std::unique_ptr<KcdbCache> KcdbCache::createFromSql(const std::string& name, const std::string& sql,
+                                                     std::string* whyNot) {
+  std::unique_ptr<KcdbCache> cache(new KcdbCache());
+  if (!cache->access_.openSql(name, sql, whyNot)) return nullptr;
+  return cache;
+}
+
 const KcdbDevice* KcdbCache::device(std::string_view deviceName) {
   if (deviceName.empty() || missingDevices_.contains(deviceName)) return nullptr;
   if (const KcdbDevice* held = devices_.search(deviceName)) return held;

@@ -26,6 +26,9 @@ class KcdbCache {
   // null when there is none or it cannot be opened; then `whyNot`, when
   // given, receives one line saying why.
   static std::unique_ptr<KcdbCache> create(const std::string& kcdbPath, std::string* whyNot = nullptr);
+  // A cache on a KCDB built in memory from SQL text (see KcdbAccess::openSql).
+  static std::unique_ptr<KcdbCache> createFromSql(const std::string& name, const std::string& sql,
+                                                  std::string* whyNot = nullptr);
 
   KcdbCache(const KcdbCache&) = delete;
   KcdbCache& operator=(const KcdbCache&) = delete;

@@ -3,6 +3,7 @@
 // data the walks and the extraction read.
 #include "design/app_state.h"
 #include "design/kcdb_cache.h"
+#include "platform/kicad/kicad_project.h"
 #include "platform/rsc/comp_kind.h"
 #include "platform/rsc/data_resource.h"
 #include "platform/rsc/prop_spec.h"
@@ -157,6 +158,8 @@ int AppState::openDesign() {
   }
   if (checkDestinations(*this) == 0) return 0;
   openDisplayTables(*this);
+  // A KiCad project carries its own library (docs/kicad.md).
+  if (KicadProject::isTarget(designFile)) return openKicadProject();
   openKcdb(*this);
   return 1;
 }

@@ -89,14 +89,18 @@ int AppState::walkCircuit(TablePass& pass) {
   const std::string circuitName = baseName(designDir);
   std::unique_ptr<InstanceDb>& instanceDb = caches_.instanceDb;
   if (!instanceDb) {
-    instanceDb = pathAccess(instanceFile, Access::Exists) ? openSaved(*this, parentDir, circuitName, instanceFile)
-                                                          : buildAndSave(*this, parentDir, circuitName, instanceFile);
-    // A database built from files that have changed since lists old
-    // components; with the net list at hand it is built again.
-    const std::string netListFile = DesignDataFile::fileName(designDir, DesignFileKind::NetList, "netlist");
-    if (instanceDb && instanceDb->isStale() && pathAccess(netListFile, Access::Exists)) {
-      instanceDb.reset();
-      instanceDb = buildAndSave(*this, parentDir, circuitName, instanceFile);
+    if (caches_.kicadProject) {
+      instanceDb = kicadInstanceDb();
+    } else {
+      instanceDb = pathAccess(instanceFile, Access::Exists) ? openSaved(*this, parentDir, circuitName, instanceFile)
+                                                            : buildAndSave(*this, parentDir, circuitName, instanceFile);
+      // A database built from files that have changed since lists old
+      // components; with the net list at hand it is built again.
+      const std::string netListFile = DesignDataFile::fileName(designDir, DesignFileKind::NetList, "netlist");
+      if (instanceDb && instanceDb->isStale() && pathAccess(netListFile, Access::Exists)) {
+        instanceDb.reset();
+        instanceDb = buildAndSave(*this, parentDir, circuitName, instanceFile);
+      }
     }
     if (!instanceDb) return 0;
   }

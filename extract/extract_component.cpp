@@ -147,7 +147,7 @@ int extractComponent(AppState& app, const Placement& where, const ComponentRef& 
   row.setProperty(n.kPositionX, fixedText(app.dataResource->decode(position.x), 3));
   row.setProperty(n.kPositionY, fixedText(app.dataResource->decode(position.y), 3));
   const ZoneGrid grid{where.zone.offset(), where.zone.pitch(), where.zone.origin(), where.zone.charX(),
-                      where.zone.charY()};
+                      where.zone.charY(), where.zone.rowFirst()};
   row.setProperty(n.kZONE, zoneLabel(grid, position, where.sheet.region()));
   row.setProperty(n.kAngle, fixedText(component.angle() * kDegreesPerRadian, 2));
   row.setProperty(n.kScale, fixedText(component.scale(), 2));

@@ -36,6 +36,7 @@ inline constexpr int kResourceNotReadable = 38628;
 inline constexpr int kResourceBadContent = 38629;
 inline constexpr int kNoInstanceDbOrNetList = 38631;
 inline constexpr int kInstanceDbLocked = 38632;
+inline constexpr int kKicadProjectOpen = 38645;
 inline constexpr int kDefaultFileUsed = 38670;
 inline constexpr int kKcdbOpen = 38671;
 inline constexpr int kKcdbEntryMissing = 38672;

@@ -7,6 +7,8 @@
 //                                 components, blocks nesting D levels
 //   gen_design kcdb DIR           DIR/kcdb.sql: the rows of a KCDB that knows most
 //                                 parts, to follow platform/kcdb/kcdb_schema.sql
+//   gen_design kicad S C DIR      DIR/design/design.kicad_pro: S instances of a
+//                                 KiCad channel sheet of C symbols (gen_kicad.cpp)
 //
 // Every design gets data/kordata.rsc (naming ../kcdb.db beside the design)
 // and data/vmdata.rsc with the destinations LITE and PRO.
@@ -17,6 +19,8 @@
 #include <iostream>
 #include <string>
 #include <vector>
+
+#include "tools/gen_kicad.h"
 
 namespace {
 
@@ -295,6 +299,7 @@ int main(int argc, char** argv) {
   if (args.size() == 5 && args[0] == "circuit")
     return writeCircuit(std::atol(args[1].c_str()), std::atoi(args[2].c_str()), std::atoi(args[3].c_str()), args[4]);
   if (args.size() == 2 && args[0] == "kcdb") return writeKcdb(args[1]);
-  std::cerr << "usage: gen_design sheet N DIR | circuit SHEETS PER_SHEET DEPTH DIR | kcdb DIR\n";
+  if (args.size() == 4 && args[0] == "kicad") return writeKicadProject(std::atol(args[1].c_str()), std::atoi(args[2].c_str()), args[3]);
+  std::cerr << "usage: gen_design sheet N DIR | circuit SHEETS PER_SHEET DEPTH DIR | kcdb DIR | kicad SHEETS PER_SHEET DIR\n";
   return 2;
 }

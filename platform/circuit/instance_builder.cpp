@@ -19,8 +19,8 @@ namespace {
 
 class InstanceBuilder {
  public:
-  InstanceBuilder(SqliteDb& db, const NetList& netList, std::string* reason)
-      : db_(db), netList_(netList), reason_(reason) {}
+  InstanceBuilder(SqliteDb& db, const NetList& netList, std::string* reason, SheetCache* cache)
+      : db_(db), netList_(netList), reason_(reason), cache_(cache) {}
 
   bool build();
 
@@ -42,6 +42,7 @@ class InstanceBuilder {
   SqliteDb& db_;
   const NetList& netList_;
   std::string* reason_;
+  SheetCache* cache_;
   std::unique_ptr<SqliteStatement> insertSheet_;
   std::unique_ptr<SqliteStatement> insertBlock_;
   std::unique_ptr<SqliteStatement> insertComponent_;
@@ -178,7 +179,7 @@ const std::vector<int32_t>* InstanceBuilder::sheetComponents(const NetSheet& she
   const std::string path = netList_.sheetPath(sheet);
   sources_.emplace_back(sheet.file, fileStamp(path).value_or(FileStamp{}));
   std::string why;
-  DesignDb file = DesignDb::open(nullptr, path, 2, &why);
+  DesignDb file = DesignDb::open(nullptr, path, 2, &why, cache_);
   const SheetRef content(file.lookup(DesignDb::kSheetType, "Sheet"));
   if (!content.isValid()) {
     *reason_ = why;
@@ -193,8 +194,8 @@ const std::vector<int32_t>* InstanceBuilder::sheetComponents(const NetSheet& she
 
 }  // namespace
 
-bool buildInstanceDb(SqliteDb& db, const NetList& netList, std::string* reason) {
-  InstanceBuilder builder(db, netList, reason);
+bool buildInstanceDb(SqliteDb& db, const NetList& netList, std::string* reason, SheetCache* cache) {
+  InstanceBuilder builder(db, netList, reason, cache);
   return builder.build();
 }
 

@@ -8,6 +8,7 @@
 namespace comptab {
 
 class NetList;
+class SheetCache;
 class SqliteDb;
 
 // The most components that the sheet instances of one circuit may hold in
@@ -17,10 +18,10 @@ class SqliteDb;
 inline constexpr uint64_t kMaxInstanceComponents = 2'000'000;
 
 // Creates the tables in the empty database `db` and writes the hierarchy,
-// in one transaction. Each sheet file inside a block is read once to learn
-// its components. False, with a one-line reason, when a sheet file cannot
-// be read, the instances hold more than kMaxInstanceComponents components,
-// or the database refuses a write.
-bool buildInstanceDb(SqliteDb& db, const NetList& netList, std::string* reason);
+// in one transaction. Each sheet file inside a block is read once (through
+// `cache` when given) to learn its components. False, with a one-line
+// reason, when a sheet file cannot be read, the instances hold more than
+// kMaxInstanceComponents components, or the database refuses a write.
+bool buildInstanceDb(SqliteDb& db, const NetList& netList, std::string* reason, SheetCache* cache = nullptr);
 
 }  // namespace comptab

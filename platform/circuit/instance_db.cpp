@@ -99,13 +99,13 @@ InstanceLock InstanceDb::checkLock(const std::string& circuitDir, std::string* r
 
 std::unique_ptr<InstanceDb> InstanceDb::create(const std::string& parentDir, const std::string& circuitName,
                                                const std::string& instanceFile, const NetList& netList,
-                                               std::string* reason) {
+                                               std::string* reason, SheetCache* cache) {
   auto db = std::make_unique<InstanceDb>();
   db->circuitDir_ = joinPath(parentDir, circuitName);
   db->instanceFile_ = instanceFile;
   std::string why;
   bool ok = db->db_.openInMemory(&why) || db->fail(reason, why);
-  if (ok && !buildInstanceDb(db->db_, netList, &why)) ok = db->fail(reason, why);
+  if (ok && !buildInstanceDb(db->db_, netList, &why, cache)) ok = db->fail(reason, why);
   if (ok) ok = db->loadHierarchy(reason);
   if (ok) return db;
   return nullptr;

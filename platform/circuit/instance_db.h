@@ -29,6 +29,7 @@ class InstanceComponent;
 class InstanceDb;
 class InstanceSheet;
 class NetList;
+class SheetCache;
 
 // The sheet entries of one level, the blocks of a sheet, or the components
 // of an instance sheet, in stored order.
@@ -182,11 +183,12 @@ class InstanceDb {
   // `reason`, when given, says why.
   static InstanceLock checkLock(const std::string& circuitDir, std::string* reason = nullptr);
   // Builds the database in memory from the net list, reading each sheet
-  // file inside a block once to learn its components. Null (with `reason`)
-  // when a sheet file cannot be read or the database cannot be built.
+  // file inside a block once to learn its components (through `cache`
+  // when given). Null (with `reason`) when a sheet file cannot be read or
+  // the database cannot be built.
   static std::unique_ptr<InstanceDb> create(const std::string& parentDir, const std::string& circuitName,
                                             const std::string& instanceFile, const NetList& netList,
-                                            std::string* reason = nullptr);
+                                            std::string* reason = nullptr, SheetCache* cache = nullptr);
   // Writes a created database to its instance file, atomically. False when
   // it cannot, with `reason`, when given, saying why in one line. The caller
   // holds the circuit's lock, so the temporary files of runs killed while

@@ -58,6 +58,20 @@ bool KcdbQueries::open(const std::string& path, std::string* reason) {
 
   std::string why;
   if (!db_.openReadOnly(path, &why)) return failOpen(reason, why);
+  return prepareLookups(reason);
+}
+
+bool KcdbQueries::openSql(const std::string& name, const std::string& sql, std::string* reason) {
+  close();
+  path_ = name;
+  lookup_.clear();
+  std::string why;
+  if (!db_.openInMemory(&why) || !db_.exec(sql, &why)) return failOpen(reason, why);
+  return prepareLookups(reason);
+}
+
+bool KcdbQueries::prepareLookups(std::string* reason) {
+  std::string why;
   if (!checkKcdbSchema(db_, &why)) return failOpen(reason, why);
   const struct {
     std::unique_ptr<SqliteStatement>& statement;

@@ -27,6 +27,9 @@ class KcdbQueries {
   // False when the file cannot be opened as a KCDB; `reason` (nullable)
   // then says why, naming the file.
   bool open(const std::string& path, std::string* reason = nullptr);
+  // A database built in memory by running `sql`; `name` stands for its
+  // path in reasons.
+  bool openSql(const std::string& name, const std::string& sql, std::string* reason = nullptr);
   bool isOpen() const { return db_.isOpen(); }
   void close();
 
@@ -45,6 +48,8 @@ class KcdbQueries {
   void startLookup(const char* kind, std::string_view name, std::string_view componentName = {});
   bool fail(std::string* reason, const std::string& what) const;
   bool failOpen(std::string* reason, const std::string& what);
+  // Checks the schema of the open database and prepares the lookups.
+  bool prepareLookups(std::string* reason);
   // Ends one use of a statement, so the next starts afresh; keeps `ok`
   // unless the statement cannot be reset.
   bool finish(SqliteStatement& statement, bool ok, std::string* reason);

@@ -136,6 +136,7 @@ int32_t ZoneRef::autoset() const { return sheet_ ? sheet_->zone.autoset : 0; }
 int32_t ZoneRef::origin() const { return sheet_ ? sheet_->zone.origin : 0; }
 std::string_view ZoneRef::charX() const { return sheet_ ? sheet_->zone.firstColumn : std::string_view(); }
 std::string_view ZoneRef::charY() const { return sheet_ ? sheet_->zone.firstRow : std::string_view(); }
+bool ZoneRef::rowFirst() const { return sheet_ != nullptr && sheet_->zone.rowFirst; }
 
 bool ZoneOffsetXCommand::execute() {
   if (!zone_.isValid()) return false;

@@ -218,6 +218,8 @@ class ZoneRef {
   int32_t origin() const;          // 0 to 3: the corner the grid counts from
   std::string_view charX() const;  // first column label
   std::string_view charY() const;  // first row label
+  // Labels name the row first, without a dash ("B3"): a KiCad sheet's grid.
+  bool rowFirst() const;
 
  private:
   friend class ZoneOffsetXCommand;

@@ -127,6 +127,22 @@ TEST_F(DesignDbTest, CachedOpeningsAreWorkingCopies) {
   EXPECT_EQ(reason.rfind(path + ": ", 0), 0u) << reason;
 }
 
+// Sheets made from a design of another format are held under names that
+// are no files, and stay however many others come and go.
+TEST_F(DesignDbTest, HeldSheetsAreNeitherReadNorLetGo) {
+  SheetCache cache(1);
+  std::string why;
+  const auto made = cache.get(files.path() + "/s.sht", &why);
+  ASSERT_TRUE(made) << why;
+  const std::string held = files.path() + "/board.kicad_sch/2";
+  cache.hold(held, made);
+  files.write("t.sht", kSheet);
+  EXPECT_TRUE(DesignDb::open(nullptr, files.path() + "/t.sht", 2, nullptr, &cache).isValid());
+  const DesignDb again = DesignDb::open(nullptr, held, 2, &why, &cache);
+  ASSERT_TRUE(again.isValid()) << why;
+  EXPECT_EQ(SheetRef(again.lookup(DesignDb::kSheetType, "Sheet")).component(30).property("value").value(), "1k");
+}
+
 TEST_F(DesignDbTest, MovingKeepsHandlesGoodAndClosingLetsGo) {
   DesignDb other = std::move(db);
   EXPECT_EQ(sheet.component(30).property("reference").value(), "R1");

@@ -6,6 +6,8 @@
 namespace comptab {
 
 std::shared_ptr<const SheetData> SheetCache::get(const std::string& path, std::string* reason) {
+  if (!kept_.empty())
+    if (const auto found = kept_.find(path); found != kept_.end()) return found->second;
   if (const auto found = byPath_.find(path); found != byPath_.end()) {
     recent_.splice(recent_.begin(), recent_, found->second);
     return found->second->sheet;
@@ -18,6 +20,10 @@ std::shared_ptr<const SheetData> SheetCache::get(const std::string& path, std::s
   held_ += bytes;
   makeRoom();
   return sheet;
+}
+
+void SheetCache::hold(const std::string& path, std::shared_ptr<const SheetData> sheet) {
+  kept_[path] = std::move(sheet);
 }
 
 void SheetCache::makeRoom() {

@@ -29,6 +29,10 @@ class SheetCache {
   // The sheet of `path` as read; null, with the reason in `reason`, when it
   // cannot be read. A file that failed is tried again on the next call.
   std::shared_ptr<const SheetData> get(const std::string& path, std::string* reason);
+  // Makes `path` give `sheet` for the rest of the run, never read from the
+  // file nor let go: for sheets that come from a design of another format,
+  // made all at once.
+  void hold(const std::string& path, std::shared_ptr<const SheetData> sheet);
 
  private:
   struct Entry {
@@ -42,6 +46,7 @@ class SheetCache {
   size_t held_ = 0;
   std::list<Entry> recent_;  // most recently used first
   std::unordered_map<std::string, std::list<Entry>::iterator> byPath_;
+  std::unordered_map<std::string, std::shared_ptr<const SheetData>> kept_;
 };
 
 }  // namespace comptab

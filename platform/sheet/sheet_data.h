@@ -1,7 +1,8 @@
 // What an open sheet file holds in memory: flat arrays that the value
 // handles of design_db.h index into. Texts are views into storage that the
 // sheet owns and never moves, so a view stays good while the sheet is open.
-// Internal to the sheet-file library; callers use design_db.h.
+// Internal to the sheet-file library and the readers of other formats
+// that make sheets of their own (platform/kicad); callers use design_db.h.
 #pragma once
 
 #include <cstdint>
@@ -52,6 +53,7 @@ struct ZoneData {
   int32_t origin = 0;
   std::string_view firstColumn;
   std::string_view firstRow;
+  bool rowFirst = false;  // labels "B3" rather than "3-B"
 };
 
 // Owns the bytes every text view points into. The texts of the file go into

@@ -111,6 +111,7 @@ std::string zoneLabel(const ZoneGrid& grid, Point position, Box region) {
   const std::string column = axisLabel(grid.firstColumn, dx, grid.pitch.x);
   const std::string row = axisLabel(grid.firstRow, dy, grid.pitch.y);
   if (column.empty() || row.empty()) return "";
+  if (grid.rowFirst) return row + column;
   return column + "-" + row;
 }
 

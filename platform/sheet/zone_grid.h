@@ -1,6 +1,6 @@
 // A sheet's zone grid: the column and row labels that name where a
-// component stands ("C-2"), and the offset the grid is moved to before
-// they are computed.
+// component stands ("C-2", or "B3" on a KiCad sheet), and the offset the
+// grid is moved to before they are computed.
 //
 // Labels along an axis come in one of two styles:
 //
@@ -57,9 +57,13 @@ struct ZoneGrid {
   int origin = 0;                // the corner counted from: 0 (x1,y1), 1 (x2,y1), 2 (x1,y2), 3 (x2,y2)
   std::string_view firstColumn;  // the label of the first column, e.g. "A" or "1"
   std::string_view firstRow;
+  // The row's label first and nothing between ("B3"), as a KiCad drawing
+  // sheet names its zones.
+  bool rowFirst = false;
 };
 
-// The "_ZONE" label of a position: "<column>-<row>". Empty when the
+// The "_ZONE" label of a position: "<column>-<row>" (or "<row><column>").
+// Empty when the
 // position lies outside the grid on the side its origin counts from, or
 // when a pitch is not positive. An origin code outside 0..3 counts from the
 // sheet's corner (x1,y1) without the offset. A first label of neither style

@@ -91,6 +91,15 @@ TEST(ZoneGrid, LabelOriginsOffsetsAndStyles) {
   }
 }
 
+TEST(ZoneGrid, LabelRowFirstAsAKiCadFrameNamesZones) {
+  // An A4 page in micrometres: a 10 mm border, 50 mm cells, columns 1.., rows A..
+  const Box page{0, 0, 297000, 210000};
+  const ZoneGrid grid{{10000, 10000}, {50000, 50000}, 0, "1", "A", true};
+  EXPECT_EQ(zoneLabel(grid, {41910, 66040}, page), "B1");
+  EXPECT_EQ(zoneLabel(grid, {160020, 60960}, page), "B4");
+  EXPECT_EQ(zoneLabel(grid, {5000, 66040}, page), "");  // in the border
+}
+
 TEST(ZoneGrid, LabelDegenerateGridsAndExtremeCoordinates) {
   const Box region{0, 0, 1000, 800};
   EXPECT_EQ(zoneLabel({{0, 0}, {0, 300}, 0, "A", "1"}, {10, 10}, region), "");

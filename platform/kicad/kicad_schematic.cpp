@@ -1,0 +1,331 @@
+#include "platform/kicad/kicad_schematic.h"
+
+#include <charconv>
+#include <cmath>
+#include <utility>
+
+#include "platform/support/text.h"
+
+namespace comptab {
+
+namespace {
+
+constexpr size_t kMaxFileBytes = size_t{1} << 30;
+
+struct Paper {
+  std::string_view name;
+  double width;
+  double height;
+};
+
+// The page sizes KiCad offers, landscape, in millimetres.
+constexpr Paper kPapers[] = {
+    {"A5", 210, 148},         {"A4", 297, 210},        {"A3", 420, 297},        {"A2", 594, 420},
+    {"A1", 841, 594},         {"A0", 1189, 841},       {"A", 279.4, 215.9},     {"B", 431.8, 279.4},
+    {"C", 558.8, 431.8},      {"D", 863.6, 558.8},     {"E", 1117.6, 863.6},    {"USLetter", 279.4, 215.9},
+    {"USLegal", 355.6, 215.9}, {"USLedger", 431.8, 279.4}, {"GERBER", 812.8, 812.8},
+};
+
+// "NAME_U_S": the unit and body style from the right, since the name
+// itself may hold '_'.
+bool splitUnitName(std::string_view name, int& unit, int& style) {
+  const size_t last = name.rfind('_');
+  if (last == std::string_view::npos || last == 0) return false;
+  const size_t before = name.rfind('_', last - 1);
+  if (before == std::string_view::npos) return false;
+  return parseInt(name.substr(before + 1, last - before - 1), unit) && parseInt(name.substr(last + 1), style) &&
+         unit >= 0 && style >= 0;
+}
+
+}  // namespace
+
+std::string_view trimSheetPath(std::string_view path) {
+  while (!path.empty() && path.back() == '/') path.remove_suffix(1);
+  return path;
+}
+
+std::unique_ptr<KicadSchematic> KicadSchematic::read(const std::string& path, std::string* reason) {
+  std::unique_ptr<KicadSchematic> file(new KicadSchematic());
+  file->path_ = path;
+  std::string why;
+  bool ok = readFileBytes(path, kMaxFileBytes, 0, file->bytes_, &why);
+  if (!ok) why = path + ": " + why;
+  if (ok && !file->doc_.parse(file->bytes_.text(), &why)) {
+    why = path + ":" + why;
+    ok = false;
+  }
+  if (ok) ok = file->load(why);
+  if (ok) return file;
+  if (reason) *reason = why;
+  return nullptr;
+}
+
+const KicadLibSymbol* KicadSchematic::libSymbol(std::string_view name) const {
+  const auto found = libByName_.find(name);
+  return found != libByName_.end() ? &libSymbols_[found->second] : nullptr;
+}
+
+std::string_view KicadSchematic::page(std::string_view sheetPath) const {
+  const auto found = pages_.find(trimSheetPath(sheetPath));
+  return found != pages_.end() ? found->second : std::string_view();
+}
+
+const KicadInstance* KicadSchematic::symbolInstance(std::string_view path) const {
+  const auto found = symbolInstances_.find(path);
+  return found != symbolInstances_.end() ? &found->second : nullptr;
+}
+
+std::string KicadSchematic::where(uint32_t offset) const { return path_ + ":" + doc_.place(offset); }
+
+bool KicadSchematic::fail(uint32_t offset, const std::string& what, std::string& why) const {
+  why = where(offset) + ": " + what;
+  return false;
+}
+
+// The i-th element of `list` as a number; a missing one is reported at the
+// list, which says what it should have held.
+bool KicadSchematic::number(SexprView list, size_t i, double& out, std::string& why) const {
+  const SexprView atom = list.at(i);
+  if (!atom.isValid() || atom.isList())
+    return fail(atom.isValid() ? atom.offset() : list.offset(),
+                "(" + std::string(list.head()) + " ...) lacks a number", why);
+  const std::string_view text = atom.text();
+  const char* end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, out);
+  if (text.empty() || error != std::errc() || stop != end || !std::isfinite(out))
+    return fail(atom.offset(), "expected a number, found \"" + std::string(text) + "\"", why);
+  return true;
+}
+
+bool KicadSchematic::integer(SexprView list, size_t i, int& out, std::string& why) const {
+  const SexprView atom = list.at(i);
+  if (!atom.isValid() || atom.isList())
+    return fail(atom.isValid() ? atom.offset() : list.offset(),
+                "(" + std::string(list.head()) + " ...) lacks a whole number", why);
+  if (!parseInt(atom.text(), out))
+    return fail(atom.offset(), "expected a whole number, found \"" + std::string(atom.text()) + "\"", why);
+  return true;
+}
+
+bool KicadSchematic::load(std::string& why) {
+  const SexprView top = doc_.root();
+  // A symbol library holds library symbols where a schematic places them.
+  const bool library = top.head() == "kicad_symbol_lib";
+  if (top.head() != "kicad_sch" && !library)
+    return fail(top.offset(), "not a KiCad schematic: the file starts with (" + std::string(top.head()) + " ...)", why);
+  int order = 0;
+  for (const SexprView item : top) {
+    if (!item.isList()) continue;
+    const std::string_view head = item.head();
+    if (head == "version") {
+      if (!integer(item, 1, version_, why)) return false;
+    } else if (head == "uuid") {
+      uuid_ = item.textAt(1);
+    } else if (head == "paper") {
+      if (!readPaper(item, why)) return false;
+    } else if (head == "lib_symbols") {
+      for (const SexprView symbol : item)
+        if (symbol.isList() && symbol.head() == "symbol" && !readLibSymbol(symbol, why)) return false;
+    } else if (head == "symbol") {
+      if (!(library ? readLibSymbol(item, why) : readSymbol(item, ++order, why))) return false;
+    } else if (head == "sheet") {
+      if (!readSheet(item, ++order, why)) return false;
+    } else if (head == "sheet_instances") {
+      for (const SexprView path : item) {
+        if (!path.isList() || path.head() != "path") continue;
+        pages_[trimSheetPath(path.textAt(1))] = path.find("page").textAt(1);
+      }
+    } else if (head == "symbol_instances") {
+      for (const SexprView path : item) {
+        if (!path.isList() || path.head() != "path") continue;
+        KicadInstance instance;
+        if (!readInstance(path, instance, why)) return false;
+        symbolInstances_[path.textAt(1)] = instance;
+      }
+    }
+  }
+  return true;
+}
+
+bool KicadSchematic::readPaper(SexprView paper, std::string& why) {
+  const std::string_view name = paper.textAt(1);
+  bool known = false;
+  if (name == "User") {
+    known = number(paper, 2, paperWidth_, why) && number(paper, 3, paperHeight_, why);
+    if (!known) return false;
+  } else {
+    for (const Paper& p : kPapers) {
+      if (p.name != name) continue;
+      paperWidth_ = p.width;
+      paperHeight_ = p.height;
+      known = true;
+    }
+  }
+  if (!known) return fail(paper.offset(), "unknown paper size \"" + std::string(name) + "\"", why);
+  if (paperWidth_ <= 0 || paperHeight_ <= 0 || paperWidth_ > 100000 || paperHeight_ > 100000)
+    return fail(paper.offset(), "the paper size is out of range", why);
+  for (const SexprView word : paper)
+    if (!word.isList() && word.text() == "portrait") std::swap(paperWidth_, paperHeight_);
+  return true;
+}
+
+bool KicadSchematic::readLibSymbol(SexprView list, std::string& why) {
+  KicadLibSymbol symbol;
+  symbol.name = list.textAt(1);
+  if (symbol.name.empty()) return fail(list.offset(), "a library symbol without a name", why);
+  int highest = 0;
+  const auto addPins = [&](SexprView holder, int unit, int style) {
+    for (const SexprView pin : holder) {
+      if (!pin.isList() || pin.head() != "pin") continue;
+      symbol.pins.push_back({pin.find("number").textAt(1), unit, style});
+    }
+  };
+  for (const SexprView item : list) {
+    if (!item.isList()) continue;
+    const std::string_view head = item.head();
+    if (head == "power") {
+      symbol.power = true;
+    } else if (head == "extends") {
+      symbol.extends = item.textAt(1);
+    } else if (head == "symbol") {
+      int unit = 0;
+      int style = 0;
+      if (!splitUnitName(item.textAt(1), unit, style))
+        return fail(item.offset(), "the unit \"" + std::string(item.textAt(1)) + "\" of \"" +
+                                       std::string(symbol.name) + "\" is not named NAME_UNIT_STYLE",
+                    why);
+      if (unit > highest) highest = unit;
+      addPins(item, unit, style);
+    }
+  }
+  addPins(list, 0, 0);
+  symbol.unitCount = highest > 1 ? highest : 1;
+  libByName_.emplace(symbol.name, libSymbols_.size());
+  libSymbols_.push_back(std::move(symbol));
+  return true;
+}
+
+bool KicadSchematic::readInstance(SexprView path, KicadInstance& out, std::string& why) {
+  for (const SexprView item : path) {
+    if (!item.isList()) continue;
+    const std::string_view head = item.head();
+    if (head == "reference") {
+      out.reference = item.textAt(1);
+    } else if (head == "unit") {
+      if (!integer(item, 1, out.unit, why)) return false;
+    } else if (head == "value") {
+      out.hasValue = true;
+      out.value = item.textAt(1);
+    } else if (head == "footprint") {
+      out.hasFootprint = true;
+      out.footprint = item.textAt(1);
+    }
+  }
+  return true;
+}
+
+bool KicadSchematic::readSymbol(SexprView list, int order, std::string& why) {
+  KicadSymbol symbol;
+  symbol.offset = list.offset();
+  symbol.order = order;
+  const auto flag = [&](SexprView item, KicadFlag& out) {
+    const std::string_view word = item.textAt(1);
+    if (word == "yes" || !item.at(1).isValid()) {
+      out = KicadFlag::Yes;  // a bare (dnp) means yes
+    } else if (word == "no") {
+      out = KicadFlag::No;
+    } else {
+      return fail(item.offset(), "expected yes or no, found \"" + std::string(word) + "\"", why);
+    }
+    return true;
+  };
+  for (const SexprView item : list) {
+    if (!item.isList()) continue;
+    const std::string_view head = item.head();
+    bool ok = true;
+    if (head == "lib_id") {
+      symbol.libId = item.textAt(1);
+    } else if (head == "lib_name") {
+      symbol.libName = item.textAt(1);
+    } else if (head == "uuid") {
+      symbol.uuid = item.textAt(1);
+    } else if (head == "at") {
+      ok = number(item, 1, symbol.x, why) && number(item, 2, symbol.y, why) &&
+           (!item.at(3).isValid() || number(item, 3, symbol.angle, why));
+    } else if (head == "mirror") {
+      symbol.mirror = true;
+    } else if (head == "unit") {
+      ok = integer(item, 1, symbol.unit, why);
+    } else if (head == "convert" || head == "body_style") {
+      ok = integer(item, 1, symbol.style, why);
+    } else if (head == "in_bom") {
+      ok = flag(item, symbol.inBom);
+    } else if (head == "on_board") {
+      ok = flag(item, symbol.onBoard);
+    } else if (head == "dnp") {
+      ok = flag(item, symbol.dnp);
+    } else if (head == "exclude_from_sim") {
+      ok = flag(item, symbol.excludeFromSim);
+    } else if (head == "property") {
+      const std::string_view name = item.textAt(1);
+      if (name.empty()) return fail(item.offset(), "a field without a name", why);
+      symbol.fields.push_back({name, item.textAt(2)});
+    } else if (head == "instances") {
+      for (const SexprView project : item) {
+        if (!project.isList() || project.head() != "project") continue;
+        for (const SexprView path : project) {
+          if (!path.isList() || path.head() != "path") continue;
+          KicadInstance instance;
+          if (!readInstance(path, instance, why)) return false;
+          symbol.instances.emplace_back(trimSheetPath(path.textAt(1)), instance);
+        }
+      }
+    }
+    if (!ok) return false;
+  }
+  if (symbol.libId.empty()) return fail(list.offset(), "a placed symbol without a lib_id", why);
+  symbols_.push_back(std::move(symbol));
+  return true;
+}
+
+bool KicadSchematic::readSheet(SexprView list, int order, std::string& why) {
+  KicadSheetBlock sheet;
+  sheet.offset = list.offset();
+  sheet.order = order;
+  bool hasFile = false;
+  for (const SexprView item : list) {
+    if (!item.isList()) continue;
+    const std::string_view head = item.head();
+    if (head == "uuid") {
+      sheet.uuid = item.textAt(1);
+    } else if (head == "at") {
+      if (!number(item, 1, sheet.x, why) || !number(item, 2, sheet.y, why)) return false;
+    } else if (head == "property") {
+      // KiCad 6 names the two fields in the user's language; their ids say
+      // which they are.
+      const std::string_view name = item.textAt(1);
+      const std::string_view id = item.find("id").textAt(1);
+      if (id == "0" || name == "Sheetname" || name == "Sheet name") {
+        sheet.name = item.textAt(2);
+      } else if (id == "1" || name == "Sheetfile" || name == "Sheet file") {
+        sheet.file = item.textAt(2);
+        hasFile = true;
+      } else if (!name.empty()) {
+        sheet.userFields.push_back({name, item.textAt(2)});
+      }
+    } else if (head == "instances") {
+      for (const SexprView project : item) {
+        if (!project.isList() || project.head() != "project") continue;
+        for (const SexprView path : project) {
+          if (!path.isList() || path.head() != "path") continue;
+          sheet.pages.emplace_back(trimSheetPath(path.textAt(1)), path.find("page").textAt(1));
+        }
+      }
+    }
+  }
+  if (!hasFile || sheet.file.empty()) return fail(list.offset(), "a sheet block that names no sheet file", why);
+  sheets_.push_back(std::move(sheet));
+  return true;
+}
+
+}  // namespace comptab

@@ -1,0 +1,298 @@
+#include "platform/kicad/sexpr.h"
+
+#include "platform/support/text.h"
+
+namespace comptab {
+
+namespace {
+
+bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+bool endsAtom(char c) { return isSpace(c) || c == '(' || c == ')' || c == '"'; }
+
+// The character an escape stands for; KiCad writes the C escapes.
+bool simpleEscape(char c, char& out) {
+  switch (c) {
+    case '"':
+    case '\\':
+    case '\'':
+      out = c;
+      return true;
+    case 'n':
+      out = '\n';
+      return true;
+    case 't':
+      out = '\t';
+      return true;
+    case 'r':
+      out = '\r';
+      return true;
+    case 'a':
+      out = '\a';
+      return true;
+    case 'b':
+      out = '\b';
+      return true;
+    case 'f':
+      out = '\f';
+      return true;
+    case 'v':
+      out = '\v';
+      return true;
+    default:
+      return false;
+  }
+}
+
+int hexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+}  // namespace
+
+size_t invalidUtf8At(std::string_view text) {
+  const auto* s = reinterpret_cast<const unsigned char*>(text.data());
+  const size_t n = text.size();
+  size_t i = 0;
+  while (i < n) {
+    const unsigned char c = s[i];
+    if (c < 0x80) {
+      ++i;
+      continue;
+    }
+    size_t extra = 0;
+    unsigned low = 0x80;
+    unsigned high = 0xBF;
+    if (c >= 0xC2 && c <= 0xDF) {
+      extra = 1;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+      extra = 2;
+      if (c == 0xE0) low = 0xA0;   // no overlong forms
+      if (c == 0xED) high = 0x9F;  // no surrogates
+    } else if (c >= 0xF0 && c <= 0xF4) {
+      extra = 3;
+      if (c == 0xF0) low = 0x90;
+      if (c == 0xF4) high = 0x8F;  // nothing past U+10FFFF
+    } else {
+      return i;
+    }
+    if (i + extra >= n) return i;  // cut short
+    if (s[i + 1] < low || s[i + 1] > high) return i;
+    for (size_t k = 2; k <= extra; ++k)
+      if (s[i + k] < 0x80 || s[i + k] > 0xBF) return i;
+    i += extra + 1;
+  }
+  return n;
+}
+
+bool SexprView::isList() const { return doc_ != nullptr && doc_->nodes_[index_].list; }
+
+std::string_view SexprView::text() const { return doc_ != nullptr ? doc_->nodes_[index_].text : std::string_view(); }
+
+std::string_view SexprView::head() const {
+  if (!isList()) return {};
+  const uint32_t first = doc_->nodes_[index_].first;
+  return first != 0 && !doc_->nodes_[first].list ? doc_->nodes_[first].text : std::string_view();
+}
+
+SexprView SexprView::at(size_t i) const {
+  if (!isList()) return {};
+  uint32_t at = doc_->nodes_[index_].first;
+  for (; at != 0 && i > 0; --i) at = doc_->nodes_[at].next;
+  return SexprView(doc_, at);
+}
+
+SexprView SexprView::find(std::string_view name) const {
+  for (const SexprView element : *this)
+    if (element.isList() && element.head() == name) return element;
+  return {};
+}
+
+SexprView SexprView::next() const { return doc_ != nullptr ? SexprView(doc_, doc_->nodes_[index_].next) : SexprView(); }
+
+uint32_t SexprView::offset() const { return doc_ != nullptr ? doc_->nodes_[index_].offset : 0; }
+
+SexprView::Iterator& SexprView::Iterator::operator++() {
+  index_ = doc_->nodes_[index_].next;
+  return *this;
+}
+
+SexprView::Iterator SexprView::begin() const {
+  return Iterator(doc_, isList() ? doc_->nodes_[index_].first : 0);
+}
+
+void SexprDocument::position(uint32_t offset, size_t& line, size_t& column) const {
+  line = 1;
+  column = 1;
+  const size_t end = offset < text_.size() ? offset : text_.size();
+  for (size_t i = 0; i < end; ++i) {
+    const unsigned char c = static_cast<unsigned char>(text_[i]);
+    if (c == '\n') {
+      ++line;
+      column = 1;
+    } else if ((c & 0xC0) != 0x80) {
+      ++column;  // a continuation byte is part of the character before it
+    }
+  }
+}
+
+std::string SexprDocument::where(uint32_t offset) const {
+  size_t line = 0;
+  size_t column = 0;
+  position(offset, line, column);
+  return strprintf("line %zu, column %zu", line, column);
+}
+
+std::string SexprDocument::place(uint32_t offset) const {
+  size_t line = 0;
+  size_t column = 0;
+  position(offset, line, column);
+  return strprintf("%zu:%zu", line, column);
+}
+
+bool SexprDocument::fail(size_t offset, const std::string& what, std::string* reason) const {
+  if (reason) *reason = place(static_cast<uint32_t>(offset)) + ": " + what;
+  return false;
+}
+
+uint32_t SexprDocument::add(Node node, std::vector<uint32_t>& open, std::vector<uint32_t>& last) {
+  const auto index = static_cast<uint32_t>(nodes_.size());
+  nodes_.push_back(node);
+  if (!open.empty()) {
+    if (last.back() != 0)
+      nodes_[last.back()].next = index;
+    else
+      nodes_[open.back()].first = index;
+    last.back() = index;
+  }
+  return index;
+}
+
+bool SexprDocument::parse(std::string_view text, std::string* reason) {
+  text_ = text;
+  nodes_.clear();
+  unescaped_.clear();
+  nodes_.emplace_back();
+  nodes_.reserve(text.size() / 6 + 2);
+  std::vector<uint32_t> open;  // the lists not yet closed, outermost first
+  std::vector<uint32_t> last;  // the last element of each of them so far
+  bool closed = false;         // the top-level list is complete
+  const size_t n = text.size();
+  size_t i = 0;
+  while (i < n) {
+    const char c = text[i];
+    if (isSpace(c)) {
+      ++i;
+      continue;
+    }
+    if (c == ')' && open.empty()) return fail(i, "')' closes no list", reason);
+    if (closed) return fail(i, "text after the end of the top-level list", reason);
+    if (c == '(') {
+      if (open.size() >= kMaxDepth) return fail(i, strprintf("lists nest deeper than %zu levels", kMaxDepth), reason);
+      Node node;
+      node.offset = static_cast<uint32_t>(i);
+      node.list = true;
+      const uint32_t index = add(node, open, last);
+      open.push_back(index);
+      last.push_back(0);
+      ++i;
+      continue;
+    }
+    if (c == ')') {
+      open.pop_back();
+      last.pop_back();
+      closed = open.empty();
+      ++i;
+      continue;
+    }
+    if (open.empty()) return fail(i, "expected '(' to open the top-level list", reason);
+
+    const size_t start = i;
+    Node node;
+    node.offset = static_cast<uint32_t>(start);
+    if (c == '"') {
+      size_t j = i + 1;
+      bool escaped = false;
+      while (j < n && text[j] != '"') {
+        if (text[j] == '\\') {
+          escaped = true;
+          ++j;
+        }
+        ++j;
+      }
+      if (j >= n) return fail(start, "this string is not closed (is the file cut short?)", reason);
+      const std::string_view raw = text.substr(i + 1, j - i - 1);
+      if (raw.size() > kMaxTokenBytes) return fail(start, "a string longer than 16 MiB", reason);
+      node.text = raw;
+      if (escaped) {
+        std::string out;
+        out.reserve(raw.size());
+        for (size_t k = 0; k < raw.size(); ++k) {
+          if (raw[k] != '\\') {
+            out += raw[k];
+            continue;
+          }
+          const size_t at = i + 1 + k;
+          const char e = raw[++k];
+          char plain = 0;
+          if (simpleEscape(e, plain)) {
+            out += plain;
+          } else if (e == 'x' && k + 1 < raw.size() && hexValue(raw[k + 1]) >= 0) {
+            int value = hexValue(raw[++k]);
+            if (k + 1 < raw.size() && hexValue(raw[k + 1]) >= 0) value = value * 16 + hexValue(raw[++k]);
+            // Texts end up in C strings (SQL, messages): no NUL inside.
+            if (value == 0) return fail(at, "a NUL character in a string", reason);
+            out += static_cast<char>(value);
+          } else if (e >= '0' && e <= '7') {
+            int value = e - '0';
+            for (int digits = 1; digits < 3 && k + 1 < raw.size() && raw[k + 1] >= '0' && raw[k + 1] <= '7'; ++digits)
+              value = value * 8 + (raw[++k] - '0');
+            if (value > 0xFF) return fail(at, "an octal escape beyond \\377", reason);
+            if (value == 0) return fail(at, "a NUL character in a string", reason);
+            out += static_cast<char>(value);
+          } else {
+            return fail(at, std::string("an unknown escape '\\") + e + "' in a string", reason);
+          }
+        }
+        if (const size_t bad = invalidUtf8At(out); bad != out.size())
+          return fail(start, "the escapes of this string make text that is not UTF-8", reason);
+        node.text = unescaped_.emplace_back(std::move(out));
+      }
+      if (const size_t bad = invalidUtf8At(raw); bad != raw.size())
+        return fail(i + 1 + bad, "a string that is not UTF-8 text", reason);
+      i = j + 1;
+    } else if (c == '|') {
+      // Embedded data (fonts, files) is written between bars.
+      const size_t close = text.find('|', i + 1);
+      if (close == std::string_view::npos) return fail(start, "this |data| block is not closed", reason);
+      if (close - i - 1 > kMaxTokenBytes) return fail(start, "a data block longer than 16 MiB", reason);
+      node.text = text.substr(i + 1, close - i - 1);
+      i = close + 1;
+    } else {
+      size_t j = i;
+      while (j < n && !endsAtom(text[j])) {
+        if (static_cast<unsigned char>(text[j]) < 0x20 || text[j] == 0x7F)
+          return fail(j, strprintf("a control character (0x%02X)", static_cast<unsigned>(text[j])), reason);
+        ++j;
+      }
+      if (j - i > kMaxTokenBytes) return fail(start, "a word longer than 16 MiB", reason);
+      node.text = text.substr(i, j - i);
+      if (const size_t bad = invalidUtf8At(node.text); bad != node.text.size())
+        return fail(i + bad, "a word that is not UTF-8 text", reason);
+      i = j;
+    }
+    add(node, open, last);
+  }
+  if (!open.empty()) {
+    // The innermost open list is the one a cut-short file was writing.
+    return fail(n, "the list opened at " + where(nodes_[open.back()].offset) +
+                       " is not closed (is the file cut short?)",
+                reason);
+  }
+  if (!closed) return fail(0, "the file holds no list", reason);
+  return true;
+}
+
+}  // namespace comptab
