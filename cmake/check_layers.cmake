@@ -7,6 +7,7 @@
 #   platform/sheet     support rsc
 #   platform/circuit   support rsc sheet
 #   platform/kcdb      support
+#   platform/kicadxml  support rsc sheet
 #   settings, table    platform
 #   design             platform settings table
 #   extract            platform settings table design
@@ -17,7 +18,8 @@ set(allowed_platform/rsc "platform/support;platform/rsc")
 set(allowed_platform/sheet "platform/support;platform/rsc;platform/sheet")
 set(allowed_platform/circuit "platform/support;platform/rsc;platform/sheet;platform/circuit")
 set(allowed_platform/kcdb "platform/support;platform/kcdb")
-set(platform_all "platform/support;platform/rsc;platform/sheet;platform/circuit;platform/kcdb")
+set(allowed_platform/kicadxml "platform/support;platform/rsc;platform/sheet;platform/kicadxml")
+set(platform_all "platform/support;platform/rsc;platform/sheet;platform/circuit;platform/kcdb;platform/kicadxml")
 set(allowed_settings "${platform_all};settings")
 set(allowed_table "${platform_all};table")
 set(allowed_design "${platform_all};settings;table;design")
@@ -25,7 +27,7 @@ set(allowed_extract "${platform_all};settings;table;design;extract")
 set(allowed_output "${platform_all};settings;table;output")
 
 set(failed 0)
-foreach(layer platform/support platform/rsc platform/sheet platform/circuit platform/kcdb
+foreach(layer platform/support platform/rsc platform/sheet platform/circuit platform/kcdb platform/kicadxml
               settings table design extract output)
   file(GLOB sources ${ROOT}/${layer}/*.h ${ROOT}/${layer}/*.cpp)
   foreach(source ${sources})

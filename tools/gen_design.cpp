@@ -7,6 +7,8 @@
 //                                 components, blocks nesting D levels
 //   gen_design kcdb DIR           DIR/kcdb.sql: the rows of a KCDB that knows most
 //                                 parts, to follow platform/kcdb/kcdb_schema.sql
+//   gen_design kicadxml N DIR     DIR/design.xml: a KiCad XML net list of N
+//                                 components (gen_kicad_xml.cpp)
 //
 // Every design gets data/kordata.rsc (naming ../kcdb.db beside the design)
 // and data/vmdata.rsc with the destinations LITE and PRO.
@@ -17,6 +19,8 @@
 #include <iostream>
 #include <string>
 #include <vector>
+
+#include "tools/gen_kicad_xml.h"
 
 namespace {
 
@@ -295,6 +299,7 @@ int main(int argc, char** argv) {
   if (args.size() == 5 && args[0] == "circuit")
     return writeCircuit(std::atol(args[1].c_str()), std::atoi(args[2].c_str()), std::atoi(args[3].c_str()), args[4]);
   if (args.size() == 2 && args[0] == "kcdb") return writeKcdb(args[1]);
-  std::cerr << "usage: gen_design sheet N DIR | circuit SHEETS PER_SHEET DEPTH DIR | kcdb DIR\n";
+  if (args.size() == 3 && args[0] == "kicadxml") return writeKicadXml(std::atol(args[1].c_str()), args[2]);
+  std::cerr << "usage: gen_design sheet N DIR | circuit SHEETS PER_SHEET DEPTH DIR | kcdb DIR | kicadxml N DIR\n";
   return 2;
 }
