@@ -56,6 +56,8 @@ std::vector<NameId> App::propertiesReadAfterPackaging() const {
   names.push_back(internName("reference"));
   names.push_back(internName("partName"));
   if (!packageProperty.empty()) names.push_back(internName(packageProperty));
+  if (!packageProperty.empty())
+    for (const std::string& name : settings->packageAlso) names.push_back(internName(name));
   return names;
 }
 
@@ -100,7 +102,7 @@ int App::collectTable(const RunPlan& plan, size_t i, RecordTable& table) {
   if (plan.packaging && ((RunMode & mode::kPnPackage) || !packageProperty.empty()))
     for (int r = 0; r < table.count(); ++r) table.at(r).keepOnly(plan.readLater);
   if (RunMode & mode::kPnPackage) partNameRows(*this, table);
-  if (!packageProperty.empty()) referenceCountRows(*this, table, packageProperty);
+  if (!packageProperty.empty()) referenceCountRows(*this, table, packageProperty, settings->packageAlso);
   return 1;
 }
 

@@ -1,5 +1,5 @@
 # A bill of materials of a KiCad XML net list, as a CSV file: one line per
-# value with its quantity, footprint and references. Made for KiCad's BOM
+# value and footprint with its quantity and references. Made for KiCad's BOM
 # dialog (docs/kicad.md):
 #
 #   comptab -p:resource /path/kicad-bom.rsc -output "%O.csv" -mode force "%I"
@@ -12,7 +12,8 @@ token = " "        # references of one line: "R1 R2"
 mergedProp = "*"   # a property whose values differ within one line
 noAdjust = "YES"   # CSV: cells neither padded nor cut
 
-package = "Value"  # one line per value, with its reference count
+package = "Value"            # one line per value, with its reference count,
+packageAlso = ["Footprint"]  # and per footprint within a value
 
 formatTable = [
   ["_REFCOUNT",  0, "no"],

@@ -9,7 +9,22 @@
 
 namespace comptab {
 
-int referenceCountRows(AppState& app, RecordTable& table, std::optional<std::string_view> keyName) {
+namespace {
+
+// The values joined by a character no property text of a design holds.
+std::string keyOf(const ComponentRecord& row, std::string_view keyName, std::span<const std::string> alsoKeys) {
+  std::string key(row.text(keyName));
+  for (const std::string& name : alsoKeys) {
+    key += '\x1f';
+    key += row.text(name);
+  }
+  return key;
+}
+
+}  // namespace
+
+int referenceCountRows(AppState& app, RecordTable& table, std::optional<std::string_view> keyName,
+                       std::span<const std::string> alsoKeys) {
   if (!keyName) return 0;
   const Settings& s = *app.settings;
   RecordTable grouped;
@@ -17,7 +32,7 @@ int referenceCountRows(AppState& app, RecordTable& table, std::optional<std::str
   FirstRowIndex groups;
   for (int i = 0; i < table.count(); ++i) {
     ComponentRecord& row = table.at(i);
-    std::string key = row.text(*keyName);
+    std::string key = keyOf(row, *keyName, alsoKeys);
     const int target = groups.first(key);
     if (target < 0) {
       groups.open(grouped.count(), std::move(key));
@@ -29,7 +44,7 @@ int referenceCountRows(AppState& app, RecordTable& table, std::optional<std::str
     row.clear();
     // A group without the key that takes in a row with an empty one now
     // shows the empty-cell text, and only rows of that text join it later.
-    groups.update(target, group.text(*keyName), true);
+    groups.update(target, keyOf(group, *keyName, alsoKeys), true);
   }
 
   const char counted = s.token.empty() ? '\0' : s.token.front();

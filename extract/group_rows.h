@@ -5,6 +5,8 @@
 #pragma once
 
 #include <optional>
+#include <span>
+#include <string>
 #include <string_view>
 
 namespace comptab {
@@ -16,8 +18,10 @@ class RecordTable;
 // value and an empty one are the same key), in the order the values first
 // occur; the later rows of a value are merged into the first. Every row
 // takes part, packaged gates included. Returns 1, or 0 without touching
-// the table when no key name is given.
-int referenceCountRows(AppState& app, RecordTable& table, std::optional<std::string_view> keyName);
+// the table when no key name is given. With `alsoKeys`, rows fold only
+// when their values of those properties are the same as well.
+int referenceCountRows(AppState& app, RecordTable& table, std::optional<std::string_view> keyName,
+                       std::span<const std::string> alsoKeys = {});
 
 // referenceCountRows by "partName"; 1 when that returned non-zero.
 int partNameRows(AppState& app, RecordTable& table);

@@ -53,6 +53,20 @@ TEST(GroupRows, OneRowPerKeyValueWithItsReferenceCount) {
   }
 }
 
+// With further keys, rows fold only when those agree too; an absent and
+// an empty value are one key, as for the first.
+TEST(GroupRows, FurtherKeysSplitGroups) {
+  test::TestState app;
+  RecordTable table;
+  test::fillTable(table, {"reference=R1 value=10k fp=0603", "reference=R2 value=10k fp=0805",
+                          "reference=R3 value=10k fp=0603", "reference=R4 value=10k", "reference=R5 value=10k fp="});
+  const std::vector<std::string> also = {"fp"};
+  EXPECT_EQ(referenceCountRows(app, table, "value", also), 1);
+  EXPECT_EQ(rowsOf(table), (Lines{"reference=R1,R3 value=10k fp=0603 _REFCOUNT=2",
+                                  "reference=R2 value=10k fp=0805 _REFCOUNT=1",
+                                  "reference=R4,R5 value=10k fp=- _REFCOUNT=2"}));
+}
+
 TEST(GroupRows, FlagsAndLabelsOfPackagedRowsSurvive) {
   test::TestState app;
   RecordTable table;

@@ -213,6 +213,7 @@ bool readKeys(KeyReader& keys, Settings& s) {
   if (!keys.read("partNamePackage", N::Optional, asFlag(s.partNamePackage))) return false;
   if (!keys.read("noHeader", N::Optional, asFlag(s.noHeader))) return false;
   if (!keys.read("package", N::Optional, into(plainText, s.package))) return false;
+  if (!keys.read("packageAlso", N::Optional, into(list, s.packageAlso))) return false;
   const auto aliases = [&s](const RscValue& value) { return pairTable(value, s.aliasProperty, s.aliasText); };
   if (!keys.read("headerAlias", N::Optional, aliases)) return false;
   return keys.read("endOfLineStyle", N::Optional, into(lineEndStyle, s.endOfLineStyle));

@@ -31,6 +31,9 @@ struct Settings {
   std::string endString;
   std::string destHeadString;
   std::string package;
+  // comptab's own: properties whose values rows must share too, beside the
+  // package property's, to be folded into one row.
+  std::vector<std::string> packageAlso;
   int hierarchyLevel = -1;
   int forceOverwrite = 0;
   int alignSeparator = 0;
