@@ -8,6 +8,7 @@
 #   platform/circuit   support rsc sheet
 #   platform/kcdb      support
 #   platform/kicad     support rsc sheet circuit kcdb
+#   platform/kicadxml  support rsc sheet
 #   settings, table    platform
 #   design             platform settings table
 #   extract            platform settings table design
@@ -19,7 +20,8 @@ set(allowed_platform/sheet "platform/support;platform/rsc;platform/sheet")
 set(allowed_platform/circuit "platform/support;platform/rsc;platform/sheet;platform/circuit")
 set(allowed_platform/kcdb "platform/support;platform/kcdb")
 set(allowed_platform/kicad "platform/support;platform/rsc;platform/sheet;platform/circuit;platform/kcdb;platform/kicad")
-set(platform_all "platform/support;platform/rsc;platform/sheet;platform/circuit;platform/kcdb;platform/kicad")
+set(allowed_platform/kicadxml "platform/support;platform/rsc;platform/sheet;platform/kicadxml")
+set(platform_all "platform/support;platform/rsc;platform/sheet;platform/circuit;platform/kcdb;platform/kicad;platform/kicadxml")
 set(allowed_settings "${platform_all};settings")
 set(allowed_table "${platform_all};table")
 set(allowed_design "${platform_all};settings;table;design")
@@ -27,7 +29,7 @@ set(allowed_extract "${platform_all};settings;table;design;extract")
 set(allowed_output "${platform_all};settings;table;output")
 
 set(failed 0)
-foreach(layer platform/support platform/rsc platform/sheet platform/circuit platform/kcdb platform/kicad
+foreach(layer platform/support platform/rsc platform/sheet platform/circuit platform/kcdb platform/kicad platform/kicadxml
               settings table design extract output)
   file(GLOB sources ${ROOT}/${layer}/*.h ${ROOT}/${layer}/*.cpp)
   foreach(source ${sources})

@@ -4,6 +4,7 @@
 #include "design/app_state.h"
 #include "design/kcdb_cache.h"
 #include "platform/kicad/kicad_project.h"
+#include "platform/kicadxml/kicad_xml.h"
 #include "platform/rsc/comp_kind.h"
 #include "platform/rsc/data_resource.h"
 #include "platform/rsc/prop_spec.h"
@@ -202,7 +203,9 @@ int AppState::openDataResource() {
     std::string reason;
     dataResource = DataResource::open(path, DataResource::kReadOnly, designDir, &reason);
     if (dataResource) {
-      if (i > 0) writeWarning(msg::kDefaultFileUsed, {path});
+      // A KiCad net list never has a data resource of its own, and needs
+      // none: warning about it would fail every run from KiCad's BOM dialog.
+      if (i > 0 && !isKicadXmlFile(designFile)) writeWarning(msg::kDefaultFileUsed, {path});
       return 1;
     }
     // A file that is there but wrong is passed over; say why, or the

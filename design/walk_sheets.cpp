@@ -4,6 +4,7 @@
 
 #include "design/app_state.h"
 #include "design/placement.h"
+#include "platform/kicadxml/kicad_xml.h"
 #include "platform/sheet/comp_type.h"
 #include "platform/sheet/variants.h"
 #include "platform/sheet/zone_grid.h"
@@ -15,7 +16,8 @@ namespace comptab {
 
 int AppState::openSheet(const std::string& path, DesignDb& db, SheetRef& sheet, ZoneRef& zone, bool shared) {
   std::string reason;
-  db = DesignDb::open(dataResource.get(), path, 2, &reason, shared ? &caches_.sheets : nullptr);
+  db = isKicadXmlFile(path) ? openKicadXml(path, &reason)
+                            : DesignDb::open(dataResource.get(), path, 2, &reason, shared ? &caches_.sheets : nullptr);
   if (!db.isValid()) {
     reportError(ReportKind::InputFile, path, 1, msg::kSheetOpen);
     writeNote(reason);
@@ -23,7 +25,8 @@ int AppState::openSheet(const std::string& path, DesignDb& db, SheetRef& sheet, 
   }
   sheet = SheetRef(db.lookup(DesignDb::kSheetType, "Sheet"));
   zone = ZoneRef(db.lookup(DesignDb::kZoneType, "Zone"));
-  if (!sheet.isValid() || !zone.isValid()) {
+  // A design without positions has no zones to name, so needs no grid.
+  if (!sheet.isValid() || (!zone.isValid() && sheet.isPlaced())) {
     db.close(1);
     reportError(ReportKind::General, "", 1, msg::kSheetIncomplete);
     // A circuit has many sheets: say which one.

@@ -143,12 +143,19 @@ int extractComponent(AppState& app, const Placement& where, const ComponentRef& 
     row.setProperty(n.kREFN, number);
   }
 
-  const Point position = component.position();
-  row.setProperty(n.kPositionX, fixedText(app.dataResource->decode(position.x), 3));
-  row.setProperty(n.kPositionY, fixedText(app.dataResource->decode(position.y), 3));
-  const ZoneGrid grid{where.zone.offset(), where.zone.pitch(), where.zone.origin(), where.zone.charX(),
-                      where.zone.charY(), where.zone.rowFirst()};
-  row.setProperty(n.kZONE, zoneLabel(grid, position, where.sheet.region()));
+  if (where.sheet.isPlaced()) {
+    const Point position = component.position();
+    row.setProperty(n.kPositionX, fixedText(app.dataResource->decode(position.x), 3));
+    row.setProperty(n.kPositionY, fixedText(app.dataResource->decode(position.y), 3));
+    const ZoneGrid grid{where.zone.offset(), where.zone.pitch(), where.zone.origin(), where.zone.charX(),
+                        where.zone.charY(), where.zone.rowFirst()};
+    row.setProperty(n.kZONE, zoneLabel(grid, position, where.sheet.region()));
+  } else {
+    // A net list knows no positions; "0.000" would claim one.
+    row.setProperty(n.kPositionX, "");
+    row.setProperty(n.kPositionY, "");
+    row.setProperty(n.kZONE, "");
+  }
   row.setProperty(n.kAngle, fixedText(component.angle() * kDegreesPerRadian, 2));
   row.setProperty(n.kScale, fixedText(component.scale(), 2));
   setNumber(row, n.kColor, component.color());

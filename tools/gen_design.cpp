@@ -9,6 +9,8 @@
 //                                 parts, to follow platform/kcdb/kcdb_schema.sql
 //   gen_design kicad S C DIR      DIR/design/design.kicad_pro: S instances of a
 //                                 KiCad channel sheet of C symbols (gen_kicad.cpp)
+//   gen_design kicadxml N DIR     DIR/design.xml: a KiCad XML net list of N
+//                                 components (gen_kicad_xml.cpp)
 //
 // Every design gets data/kordata.rsc (naming ../kcdb.db beside the design)
 // and data/vmdata.rsc with the destinations LITE and PRO.
@@ -21,6 +23,7 @@
 #include <vector>
 
 #include "tools/gen_kicad.h"
+#include "tools/gen_kicad_xml.h"
 
 namespace {
 
@@ -300,6 +303,8 @@ int main(int argc, char** argv) {
     return writeCircuit(std::atol(args[1].c_str()), std::atoi(args[2].c_str()), std::atoi(args[3].c_str()), args[4]);
   if (args.size() == 2 && args[0] == "kcdb") return writeKcdb(args[1]);
   if (args.size() == 4 && args[0] == "kicad") return writeKicadProject(std::atol(args[1].c_str()), std::atoi(args[2].c_str()), args[3]);
-  std::cerr << "usage: gen_design sheet N DIR | circuit SHEETS PER_SHEET DEPTH DIR | kcdb DIR | kicad SHEETS PER_SHEET DIR\n";
+  if (args.size() == 3 && args[0] == "kicadxml") return writeKicadXml(std::atol(args[1].c_str()), args[2]);
+  std::cerr << "usage: gen_design sheet N DIR | circuit SHEETS PER_SHEET DEPTH DIR | kcdb DIR | kicad SHEETS PER_SHEET DIR"
+               " | kicadxml N DIR\n";
   return 2;
 }

@@ -18,12 +18,12 @@ PropertyRef::PropertyRef(DesignRef ref) {
 
 PropertyRef PropertyRef::find(SheetData* sheet, uint32_t first, uint32_t count, std::string_view name) {
   for (uint32_t i = first; i < first + count; ++i)
-    if (sheet->properties[i].name == name) return PropertyRef(sheet, i);
+    if (sheet->properties[i].name() == name) return PropertyRef(sheet, i);
   return {};
 }
 
-std::string_view PropertyRef::name() const { return sheet_ ? sheet_->properties[index_].name : std::string_view(); }
-std::string_view PropertyRef::value() const { return sheet_ ? sheet_->properties[index_].value : std::string_view(); }
+std::string_view PropertyRef::name() const { return sheet_ ? sheet_->properties[index_].name() : std::string_view(); }
+std::string_view PropertyRef::value() const { return sheet_ ? sheet_->properties[index_].value() : std::string_view(); }
 
 PinRef::PinRef(DesignRef ref) {
   if (ref.kind_ == RefKind::Pin) {
@@ -86,8 +86,8 @@ bool ComponentRef::setProperty(std::string_view name, std::string_view value) co
   std::vector<PropertyData>& all = sheet_->properties;
   Block& block = sheet_->components[index_].properties;
   for (uint32_t i = block.first; i < block.first + block.count; ++i) {
-    if (all[i].name == name) {
-      all[i].value = sheet_->texts.addLater(value);
+    if (all[i].name() == name) {
+      all[i] = PropertyData(all[i].name(), sheet_->texts.addLater(value));
       return true;
     }
   }
@@ -110,6 +110,7 @@ SheetRef::SheetRef(DesignRef ref) {
 }
 
 Box SheetRef::region() const { return sheet_ ? sheet_->region : Box(); }
+bool SheetRef::isPlaced() const { return sheet_ != nullptr && sheet_->placed; }
 
 RefSequence SheetRef::components() const {
   if (!sheet_) return {};
@@ -162,6 +163,16 @@ DesignDb DesignDb::open(const DataResource* /*dataResource*/, const std::string&
     db.sheet_ = std::move(sheet);
   }
   if (!db.isValid() && reason != nullptr) *reason = sheetFile + ": " + why;
+  return db;
+}
+
+DesignDb DesignDb::openWith(SheetFileReader reader, const std::string& path, std::string* reason) {
+  DesignDb db;
+  std::string why;
+  if (auto sheet = std::make_unique<SheetData>(); reader(path, *sheet, &why))
+    db.sheet_ = std::move(sheet);
+  else if (reason != nullptr)
+    *reason = path + ": " + why;
   return db;
 }
 

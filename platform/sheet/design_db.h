@@ -196,6 +196,9 @@ class SheetRef {
   SheetRef(DesignRef ref);  // NOLINT(google-explicit-constructor)
   bool isValid() const { return sheet_ != nullptr; }
   Box region() const;
+  // False when the file gives no positions: position() is then (0, 0) for
+  // every component and stands for nothing.
+  bool isPlaced() const;
   RefSequence components() const;
   // The component with that number, found through an index; invalid when
   // there is none.
@@ -271,6 +274,11 @@ class DesignDb {
   // file it holds is not read again (see sheet_cache.h).
   static DesignDb open(const DataResource* dataResource, const std::string& sheetFile, int mode,
                        std::string* reason = nullptr, SheetCache* cache = nullptr);
+
+  // Reads `path` with a reader of another file format that builds the same
+  // sheet (a library above this one); the result is as for open().
+  using SheetFileReader = bool (*)(const std::string& path, SheetData& sheet, std::string* reason);
+  static DesignDb openWith(SheetFileReader reader, const std::string& path, std::string* reason = nullptr);
 
   DesignDb();
   ~DesignDb();

@@ -42,6 +42,7 @@ std::unique_ptr<SheetData> workingCopy(std::shared_ptr<const SheetData> base) {
   auto copy = std::make_unique<SheetData>();
   copy->fileName = base->fileName;
   copy->region = base->region;
+  copy->placed = base->placed;
   copy->hasZone = base->hasZone;
   copy->zone = base->zone;
   copy->components = base->components;

@@ -252,21 +252,21 @@ bool SheetParser::uniqueNames(Block block) {
   if (block.count <= kSmallBlock) {
     for (size_t i = 1; i < block.count && repeat == block.count; ++i)
       for (size_t j = 0; j < i; ++j)
-        if (first[i].name.data() == first[j].name.data()) {
+        if (first[i].name().data() == first[j].name().data()) {
           repeat = i;
           break;
         }
   } else {
     std::vector<std::pair<const char*, size_t>> order;
     order.reserve(block.count);
-    for (size_t i = 0; i < block.count; ++i) order.emplace_back(first[i].name.data(), i);
+    for (size_t i = 0; i < block.count; ++i) order.emplace_back(first[i].name().data(), i);
     std::sort(order.begin(), order.end());
     for (size_t i = 1; i < order.size(); ++i)
       if (order[i].first == order[i - 1].first) repeat = std::min(repeat, order[i].second);
   }
   if (repeat == block.count) return true;
   const Enter step(*this, repeat);
-  return fail("the property \"" + std::string(first[repeat].name) + "\" appears twice");
+  return fail("the property \"" + std::string(first[repeat].name()) + "\" appears twice");
 }
 
 bool SheetParser::pins(dom::element value, Block& out) {

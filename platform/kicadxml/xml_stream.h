@@ -1,0 +1,50 @@
+// Reads an XML file as a stream of elements and texts, in pieces, so that
+// memory does not grow with the file: a KiCad net list of a million parts
+// is a gigabyte of XML, and a document tree of it would be three times that.
+//
+// The reader is strict where XML allows more than a net list needs: a
+// DOCTYPE is refused before its internal subset is read, so no entity is
+// ever declared, expanded or loaded from outside the file (the five
+// predefined ones and character references are all a document may use);
+// nothing is fetched from the network; elements may nest kMaxXmlDepth
+// deep and a start tag hold at most kMaxXmlAttributes attributes.
+#pragma once
+
+#include <cstddef>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace comptab {
+
+struct XmlAttribute {
+  std::string_view name;
+  std::string_view value;
+};
+
+// What the reader reports, in document order. Returning false stops the
+// reading; the handler then says why in `failure`, without the place,
+// which the reader puts in front.
+class XmlHandler {
+ public:
+  virtual ~XmlHandler() = default;
+  virtual bool startElement(std::string_view name, std::span<const XmlAttribute> attributes) = 0;
+  virtual bool endElement(std::string_view name) = 0;
+  // Character data, in one or more pieces; references already replaced.
+  virtual bool text(std::string_view piece) = 0;
+
+  std::string failure;
+};
+
+inline constexpr size_t kMaxXmlDepth = 64;
+// At most this many '=' signs between two '>': the parser's cost grows with
+// the square of a start tag's attributes.
+inline constexpr size_t kMaxXmlAttributes = 256;
+
+// True when the whole file was read and is well-formed XML within the
+// limits above; otherwise `reason` says what was wrong and where ("line L,
+// column C: ..."), without the file name. Files over `maxBytes` are
+// refused before they are read.
+bool readXmlFile(const std::string& path, size_t maxBytes, XmlHandler& handler, std::string* reason);
+
+}  // namespace comptab
