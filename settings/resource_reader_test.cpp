@@ -228,8 +228,7 @@ TEST(DocumentedResourceFiles, LoadWithoutErrors) {
     const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     size_t begin = text.find("```toml\n");
     ASSERT_NE(begin, std::string::npos) << doc;
-    for (; begin != std::string::npos; begin = text.find("```toml
-", begin + 8)) {
+    for (; begin != std::string::npos; begin = text.find("```toml\n", begin + 8)) {
       const Outcome out = readAt(dir.write(doc, text.substr(begin + 8, text.find("```", begin + 8) - begin - 8)));
       EXPECT_TRUE(out.ok()) << doc << " at " << begin << ": " << out.currentKey << " " << out.parseError;
       EXPECT_EQ(out.notes, Strings{}) << doc << " at " << begin;
