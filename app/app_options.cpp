@@ -223,11 +223,16 @@ bool App::loadResource() {
   for (const std::string& note : outcome.notes) std::fprintf(stderr, "comptab: note: %s\n", note.c_str());
   if (settings) return true;
   // When the file did not parse, the place the parser stopped is the one
-  // thing to mend; every key after it only seems missing.
-  if (!outcome.parseError.empty()) writeNote(outcome.parseError);
+  // thing to mend; every key after it only seems missing. A file that could
+  // not be read at all says why after the report, as every input file does.
+  const bool unreadable = outcome.failure == ReadFailure::NotReadable;
+  if (!outcome.parseError.empty() && !unreadable) writeNote(outcome.parseError);
   reportError(ReportKind::InputFile, resourceFile, 1, failureCode(outcome.failure));
   if (!outcome.currentKey.empty()) writeError(msg::kDetail, {outcome.currentKey});
-  if (outcome.parseError.empty() && !outcome.keyReason.empty()) writeNote(outcome.keyReason);
+  if (unreadable && !outcome.parseError.empty())
+    writeNote(outcome.parseError);
+  else if (outcome.parseError.empty() && !outcome.keyReason.empty())
+    writeNote(outcome.keyReason);
   return false;
 }
 

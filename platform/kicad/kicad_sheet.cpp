@@ -73,10 +73,10 @@ class PropertyWriter {
     // Names are interned: equal names are the same bytes.
     if (block_.count <= kSmall) {
       for (uint32_t i = block_.first; i < block_.first + block_.count; ++i)
-        if (sheet_.properties[i].name.data() == stored.data()) return;
+        if (sheet_.properties[i].name().data() == stored.data()) return;
     } else {
       if (seen_.empty())
-        for (uint32_t i = block_.first; i < block_.first + block_.count; ++i) seen_.insert(sheet_.properties[i].name.data());
+        for (uint32_t i = block_.first; i < block_.first + block_.count; ++i) seen_.insert(sheet_.properties[i].name().data());
       if (!seen_.insert(stored.data()).second) return;
     }
     sheet_.properties.push_back({stored, sheet_.texts.add(value)});
