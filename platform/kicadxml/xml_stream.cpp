@@ -1,10 +1,8 @@
 #include "platform/kicadxml/xml_stream.h"
 
-#include <fcntl.h>
 #include <libxml/parser.h>
 #include <libxml/parserInternals.h>
 #include <libxml/xmlerror.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -14,6 +12,7 @@
 #include <system_error>
 #include <vector>
 
+#include "platform/support/file_handle.h"
 #include "platform/support/text.h"
 
 namespace comptab {
@@ -21,20 +20,6 @@ namespace comptab {
 namespace {
 
 constexpr size_t kChunkBytes = size_t{1} << 20;
-
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  ~FileDescriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
 
 struct ParserFree {
   void operator()(xmlParserCtxt* context) const { xmlFreeParserCtxt(context); }
@@ -196,31 +181,16 @@ bool startsLikeXml(std::string_view head, std::string& why) {
 }
 
 bool readXml(const std::string& path, size_t maxBytes, XmlHandler& handler, std::string& why) {
-  // O_NONBLOCK keeps a FIFO from hanging us in open(); regular files ignore it.
-  const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-  if (file.get() < 0) {
-    const int code = errno;
-    why = code == ENOENT ? "the file does not exist" : "cannot open the file: " + errnoText(code);
-    return false;
-  }
-  struct stat info {};
-  if (::fstat(file.get(), &info) != 0) {
-    why = "cannot examine the file: " + errnoText(errno);
-    return false;
-  }
-  if (S_ISDIR(info.st_mode)) {
-    why = "this is a directory, not a file";
-    return false;
-  }
-  if (!S_ISREG(info.st_mode)) {
-    why = "this is not a regular file";
-    return false;
-  }
-  if (info.st_size == 0) {
+  // A FIFO or a device is refused without blocking, and the file counts
+  // among the run's inputs, which no output may overwrite.
+  FileHandle file;
+  uint64_t size = 0;
+  if (!openInputFile(path, file, &why, &size)) return false;
+  if (size == 0) {
     why = "the file is empty";
     return false;
   }
-  if (static_cast<unsigned long long>(info.st_size) > maxBytes) {
+  if (size > maxBytes) {
     why = strprintf("the file is larger than %zu bytes", maxBytes);
     return false;
   }
