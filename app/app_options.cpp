@@ -63,6 +63,14 @@ int leadingInt(std::string_view text) {
   return ec == std::errc() ? value : 0;
 }
 
+// A line for a person at the terminal that quotes words from outside (the
+// command line, the resource file): escaped like every reason line, so that
+// a stray control character cannot play tricks with the terminal.
+void tellTerminal(const std::string& line) {
+  constexpr size_t kMaxLineBytes = 4096;
+  std::fprintf(stderr, "comptab: %s\n", printableLine(line, kMaxLineBytes).c_str());
+}
+
 bool isHelpWord(std::string_view word) { return word == "-h" || word == "-help" || word == "--help"; }
 
 constexpr const char* kUsageLines[] = {
@@ -163,8 +171,8 @@ bool App::parseOptions(const ParameterSet& words, bool& eolGiven) {
         } else if (equalsNoCase(p.name, "level") || equalsNoCase(p.name, "l")) {
           hierarchyLevel = p.value ? leadingInt(*p.value) : -1;
           if (int whole = 0; p.value && !parseInt(*p.value, whole))
-            std::fprintf(stderr, "comptab: note: -p:level \"%s\" is not a whole number; level %d is used\n",
-                         p.value->c_str(), hierarchyLevel);
+            tellTerminal(strprintf("note: -p:level \"%s\" is not a whole number; level %d is used", p.value->c_str(),
+                                   hierarchyLevel));
         } else if (equalsNoCase(p.name, "package") || equalsNoCase(p.name, "p")) {
           packageProperty = value;
         } else if (equalsNoCase(p.name, "format")) {
@@ -220,7 +228,7 @@ bool App::loadResource() {
   settings = loadSettings(resourceFile, outcome);
   // A misspelt key may be the reason a required one is missing, so these
   // come before the error.
-  for (const std::string& note : outcome.notes) std::fprintf(stderr, "comptab: note: %s\n", note.c_str());
+  for (const std::string& note : outcome.notes) tellTerminal("note: " + note);
   if (settings) return true;
   // When the file did not parse, the place the parser stopped is the one
   // thing to mend; every key after it only seems missing. A file that could
@@ -265,9 +273,9 @@ bool App::refuseWithUsage(const std::string& why) {
   // what was wrong and where to look.
   const std::string where = logPath().empty() ? std::string("could not be written to an error file") : "is in " + logPath();
   if (why.empty())
-    std::fprintf(stderr, "comptab: the usage %s\n", where.c_str());
+    tellTerminal("the usage " + where);
   else
-    std::fprintf(stderr, "comptab: %s; the usage %s\n", why.c_str(), where.c_str());
+    tellTerminal(why + "; the usage " + where);
   return false;
 }
 
