@@ -6,21 +6,20 @@
 #
 # docs/resource-file.md describes every key, docs/packaging.md the folding.
 
+tableFormat = "csv" # cells quoted where they need it, no texts around the table
 separator = ","
 emptyCell = ""
 token = " "        # references of one line: "R1 R2"
 mergedProp = "*"   # a property whose values differ within one line
-noAdjust = "YES"   # CSV: cells neither padded nor cut
 
-package = "Value"            # one line per value, with its reference count,
-packageAlso = ["Footprint"]  # and per footprint within a value
+package = ["Value", "Footprint"]  # one line per value and footprint, with its reference count
 
 formatTable = [
-  ["_REFCOUNT",  0, "no"],
-  ["Value",      0, "yes"],
-  ["Footprint",  0, "yes"],
-  ["reference",  0, "yes"],
-  ["dnp",        0, "no"],
+  ["_REFCOUNT",  0],
+  ["Value",      0],
+  ["Footprint",  0],
+  ["reference",  0],
+  ["dnp",        0],
 ]
 
 headerAlias = [
