@@ -203,9 +203,12 @@ int AppState::openDataResource() {
     std::string reason;
     dataResource = DataResource::open(path, DataResource::kReadOnly, designDir, &reason);
     if (dataResource) {
-      // A KiCad net list never has a data resource of its own, and needs
-      // none: warning about it would fail every run from KiCad's BOM dialog.
-      if (i > 0 && !isKicadXmlFile(designFile)) writeWarning(msg::kDefaultFileUsed, {path});
+      // KiCad files never have a data resource of their own and need none
+      // (the suite's 1000 units to the millimetre are KiCad's own): warning
+      // about it would end every run with status 2, which KiCad's BOM dialog
+      // reports as a failure.
+      const bool kicad = isKicadXmlFile(designFile) || KicadProject::isTarget(designFile);
+      if (i > 0 && !kicad) writeWarning(msg::kDefaultFileUsed, {path});
       return 1;
     }
     // A file that is there but wrong is passed over; say why, or the
