@@ -155,9 +155,14 @@ bool App::parseOptions(const ParameterSet& words, bool& eolGiven) {
           eolGiven = true;
         } else if (const ModeWord* m = findModeWord(value)) {
           addModeBit(RunMode, m->bit);
+        } else if (!p.value) {
+          return refuseWithUsage("-mode without a word after it");
         } else {
-          return refuseWithUsage(p.value ? strprintf("unknown -mode word \"%s\"", value.c_str())
-                                           : std::string("-mode without a word after it"));
+          std::string reason = strprintf("unknown -mode word \"%s\"", value.c_str());
+          // The table formats are a parameter, not a mode: point there.
+          if (equalsNoCase(value, "csv") || equalsNoCase(value, "tsv") || equalsNoCase(value, "text"))
+            reason += strprintf(" (a %s table is asked for with -p:format %s)", value.c_str(), value.c_str());
+          return refuseWithUsage(reason);
         }
         break;
       case Parameter::Named:

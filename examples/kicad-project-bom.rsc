@@ -1,4 +1,5 @@
 # A bill of materials of a KiCad project (docs/kicad.md): supply symbols left out.
+tableFormat = "csv"   # cells quoted where they hold a comma ("4,7K"), no texts around the table
 separator = ","
 emptyCell = "-"
 token = " "
