@@ -30,7 +30,7 @@ int AppState::openSheet(const std::string& path, DesignDb& db, SheetRef& sheet, 
     db.close(1);
     reportError(ReportKind::General, "", 1, msg::kSheetIncomplete);
     // A circuit has many sheets: say which one.
-    writeNote(path + ": the sheet has no zone grid");
+    writeNote(path + ": the sheet has no zone grid; add one such as \"zone\": { \"pitch\": [500, 500] }");
     return 0;
   }
   normalizeZoneOffset(sheet, zone);

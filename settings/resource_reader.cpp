@@ -116,25 +116,6 @@ std::string foundInFormatTable(const RscValue& value) {
   return foundText(value);
 }
 
-// Edits (insertions, deletions, changes) that turn one key into the other,
-// ignoring case: the usual slips are a wrong case or one letter.
-size_t keyDistance(std::string_view a, std::string_view b) {
-  const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-  std::vector<size_t> row(b.size() + 1);
-  for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
-  for (size_t i = 1; i <= a.size(); ++i) {
-    size_t diagonal = row[0];
-    row[0] = i;
-    for (size_t j = 1; j <= b.size(); ++j) {
-      const size_t above = row[j];
-      const size_t change = diagonal + (lower(a[i - 1]) == lower(b[j - 1]) ? 0 : 1);
-      row[j] = std::min({change, above + 1, row[j - 1] + 1});
-      diagonal = above;
-    }
-  }
-  return row[b.size()];
-}
-
 // Unknown keys are no error (a file may carry keys for other programs),
 // but a misspelt one silently loses its setting, so it is pointed out.
 // `asked` holds the keys the reading looked up, so that a key read but not
@@ -148,7 +129,7 @@ void noteFileKeys(const RscFile& file, const std::string& path, const std::vecto
       const KeyForm* closest = nullptr;
       size_t best = kCloseEnough + 1;
       for (const KeyForm& form : kKeyForms) {
-        const size_t distance = keyDistance(place.key, form.key);
+        const size_t distance = editDistanceNoCase(place.key, form.key);
         if (distance < best) {
           best = distance;
           closest = &form;
@@ -466,7 +447,7 @@ void noteExcludedTypes(const RscFile& file, const std::string& path, const Setti
     std::string note = strprintf("%s:%u: excludeType \"%s\" is not a component type name and excludes nothing",
                                  path.c_str(), file.keyLine("excludeType"), name.c_str());
     for (const CompTypeEntry& entry : CompType::table()) {
-      if (keyDistance(name, entry.name) <= 1) {
+      if (editDistanceNoCase(name, entry.name) <= 1) {
         note += strprintf("; did you mean %s?", entry.name);
         break;
       }

@@ -164,7 +164,23 @@ bool SheetParser::componentType(dom::element value, uint16_t& out) {
   if (value.is_int64() || value.is_uint64()) return integer(value, out);
   if (value.get(name) != simdjson::SUCCESS) return wrongType("a type name or code", value);
   const auto code = CompType::code(name);
-  if (!code) return fail("unknown component type \"" + std::string(name) + "\"");
+  if (!code) {
+    std::string why = "unknown component type \"" + std::string(name) + "\"";
+    // The names are short: a long one is no slip of a known one.
+    constexpr size_t kLongestSlip = 32;
+    const char* closest = nullptr;
+    size_t best = 3;  // more edits than this is another word
+    for (const CompTypeEntry& entry : CompType::table()) {
+      if (name.size() > kLongestSlip) break;
+      const size_t distance = editDistanceNoCase(name, entry.name);
+      if (distance < best) {
+        best = distance;
+        closest = entry.name;
+      }
+    }
+    if (closest != nullptr) why += strprintf("; did you mean \"%s\"?", closest);
+    return fail(why);
+  }
   out = *code;
   return true;
 }

@@ -1,8 +1,10 @@
 #include "platform/support/text.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <charconv>
+#include <vector>
 
 namespace comptab {
 
@@ -148,6 +150,23 @@ std::string printableLine(std::string_view text, size_t maxBytes) {
   }
   if (at < text.size()) out += strprintf(" [cut: %zu bytes in all]", text.size());
   return out;
+}
+
+size_t editDistanceNoCase(std::string_view a, std::string_view b) {
+  const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+  std::vector<size_t> row(b.size() + 1);
+  for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
+  for (size_t i = 1; i <= a.size(); ++i) {
+    size_t diagonal = row[0];
+    row[0] = i;
+    for (size_t j = 1; j <= b.size(); ++j) {
+      const size_t above = row[j];
+      const size_t change = diagonal + (lower(a[i - 1]) == lower(b[j - 1]) ? 0 : 1);
+      row[j] = std::min({change, above + 1, row[j - 1] + 1});
+      diagonal = above;
+    }
+  }
+  return row[b.size()];
 }
 
 }  // namespace comptab

@@ -9,6 +9,10 @@ namespace comptab {
 // ASCII case-insensitive comparison: negative, 0 or positive, like strcmp.
 int compareNoCase(std::string_view a, std::string_view b);
 inline bool equalsNoCase(std::string_view a, std::string_view b) { return compareNoCase(a, b) == 0; }
+// Edits (insertions, deletions, changes) that turn one name into the other,
+// ignoring ASCII case: for "did you mean" hints, where the usual slips are a
+// wrong case or one letter. Time grows with the product of the lengths.
+size_t editDistanceNoCase(std::string_view a, std::string_view b);
 
 // printf into a std::string; the attribute lets the compiler check arguments.
 std::string strprintf(const char* format, ...) __attribute__((format(printf, 1, 2)));
