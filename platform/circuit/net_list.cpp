@@ -268,17 +268,9 @@ std::unique_ptr<NetList> NetList::open(const std::string& circuitDir, std::strin
   const FileStamp stamp = fileStamp(path).value_or(FileStamp{});
   FileBytes bytes;
   if (!readFileBytes(path, kMaxFileBytes, simdjson::SIMDJSON_PADDING, bytes, &why)) return failed();
-  std::string_view text = bytes.text();
-  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
-
   dom::parser parser;
   dom::element root;
-  simdjson::error_code error = parser.allocate(text.size(), kMaxJsonDepth);
-  if (error == simdjson::SUCCESS) error = parser.parse(text.data(), text.size(), false).get(root);
-  if (error != simdjson::SUCCESS) {
-    why = jsonSyntaxReason(error, text, kMaxJsonDepth, "a net list");
-    return failed();
-  }
+  if (!parseJsonText(parser, bytes.text(), kMaxJsonDepth, "a net list", root, &why)) return failed();
   auto list = std::make_unique<NetList>();
   list->circuitDir_ = circuitDir;
   list->fileName_ = baseName(path);

@@ -43,11 +43,8 @@ bool checkProjectFile(const std::string& path, std::string& why) {
   }
   simdjson::dom::parser parser;
   simdjson::dom::element root;
-  const std::string_view text = bytes.text();
-  simdjson::error_code error = parser.allocate(text.size(), kProjectJsonDepth);
-  if (error == simdjson::SUCCESS) error = parser.parse(text.data(), text.size(), false).get(root);
-  if (error != simdjson::SUCCESS) {
-    why = path + ": " + jsonSyntaxReason(error, text, kProjectJsonDepth, "a KiCad project file");
+  if (!parseJsonText(parser, bytes.text(), kProjectJsonDepth, "a KiCad project file", root, &why)) {
+    why = path + ": " + why;
     return false;
   }
   if (!root.is_object()) {

@@ -214,13 +214,10 @@ RscFile RscFile::open(const std::string& path, std::string* reason) {
     return file;
   }
   if (const size_t at = findOverlongKey(bytes.text()); at != std::string_view::npos) {
-    const std::string_view before = bytes.text().substr(0, at);
-    const size_t lineStart = before.rfind('\n');
-    const size_t line = static_cast<size_t>(std::count(before.begin(), before.end(), '\n')) + 1;
-    const size_t column = at - (lineStart == std::string_view::npos ? 0 : lineStart + 1) + 1;
+    const TextPlace place = textPlace(bytes.text(), at);
     if (reason != nullptr)
-      *reason = strprintf("%s:%zu:%zu: a dotted key or table name of more than %zu parts", path.c_str(), line,
-                          column, kMaxKeyParts);
+      *reason = strprintf("%s:%zu:%zu: a dotted key or table name of more than %zu parts", path.c_str(), place.line,
+                          place.column, kMaxKeyParts);
     return file;
   }
   toml::parse_result parsed = toml::parse(bytes.text(), std::string_view(path));

@@ -337,21 +337,12 @@ bool sheetReaderReady() {
 bool readSheetFile(const std::string& path, SheetData& sheet, std::string* reason) {
   FileBytes bytes;
   if (!readFileBytes(path, DesignDb::kMaxFileBytes, simdjson::SIMDJSON_PADDING, bytes, reason)) return false;
-  std::string_view text = bytes.text();
-  // Editors on some systems start UTF-8 files with a byte-order mark.
-  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
-
   dom::parser parser;
   dom::element root;
-  simdjson::error_code error = parser.allocate(text.size(), kMaxDepth);
-  if (error == simdjson::SUCCESS) error = parser.parse(text.data(), text.size(), false).get(root);
-  if (error != simdjson::SUCCESS) {
-    *reason = jsonSyntaxReason(error, text, kMaxDepth, "a sheet file");
-    return false;
-  }
+  if (!parseJsonText(parser, bytes.text(), kMaxDepth, "a sheet file", root, reason)) return false;
   // The parsed document holds copies of the texts: the file's bytes can go
   // before the sheet is built, which keeps the peak of memory down.
-  const size_t textBytes = text.size();
+  const size_t textBytes = bytes.text().size();
   bytes.release();
   sheet.fileName = path;
   sheet.texts.reserve(textBytes);

@@ -32,6 +32,16 @@ const char* typeText(dom::element_type type) {
 
 }  // namespace
 
+bool parseJsonText(simdjson::dom::parser& parser, std::string_view text, size_t maxDepth, const char* kind,
+                   simdjson::dom::element& root, std::string* reason) {
+  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+  simdjson::error_code error = parser.allocate(text.size(), maxDepth);
+  if (error == simdjson::SUCCESS) error = parser.parse(text.data(), text.size(), false).get(root);
+  if (error == simdjson::SUCCESS) return true;
+  if (reason != nullptr) *reason = jsonSyntaxReason(error, text, maxDepth, kind);
+  return false;
+}
+
 std::string jsonSyntaxReason(simdjson::error_code code, std::string_view text, size_t maxDepth, const char* kind) {
   // A hand-edited file is mended at a place: the parser's kind of fault is
   // given with where this check first sees the text go wrong.

@@ -21,6 +21,13 @@ namespace comptab {
 // `kind` names the file for the depth limit ("a sheet file").
 std::string jsonSyntaxReason(simdjson::error_code code, std::string_view text, size_t maxDepth, const char* kind);
 
+// Parses `text`, read with simdjson's padding after it, into `root`, which
+// `parser` holds, at most `maxDepth` deep. A byte-order mark at the start is
+// skipped: editors on some systems write one. False, with jsonSyntaxReason's
+// words in `reason`, when the text is not JSON.
+bool parseJsonText(simdjson::dom::parser& parser, std::string_view text, size_t maxDepth, const char* kind,
+                   simdjson::dom::element& root, std::string* reason);
+
 class JsonReader {
  public:
   // Faults are written to `why`; texts longer than `maxTextBytes` are faults.

@@ -7,15 +7,8 @@
 namespace comptab {
 
 std::string textPosition(std::string_view text, size_t offset) {
-  size_t line = 1;
-  size_t lineStart = 0;
-  for (size_t i = 0; i < offset && i < text.size(); ++i) {
-    if (text[i] == '\n') {
-      ++line;
-      lineStart = i + 1;
-    }
-  }
-  return strprintf("line %zu, column %zu", line, offset - lineStart + 1);
+  const TextPlace place = textPlace(text, offset);
+  return strprintf("line %zu, column %zu", place.line, place.column);
 }
 
 std::string locateStructureError(std::string_view text) {

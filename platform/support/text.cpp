@@ -169,4 +169,11 @@ size_t editDistanceNoCase(std::string_view a, std::string_view b) {
   return row[b.size()];
 }
 
+TextPlace textPlace(std::string_view text, size_t offset) {
+  const std::string_view before = text.substr(0, offset);
+  const size_t lineStart = before.rfind('\n');
+  return {static_cast<size_t>(std::count(before.begin(), before.end(), '\n')) + 1,
+          before.size() - (lineStart == std::string_view::npos ? 0 : lineStart + 1) + 1};
+}
+
 }  // namespace comptab

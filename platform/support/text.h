@@ -14,6 +14,14 @@ inline bool equalsNoCase(std::string_view a, std::string_view b) { return compar
 // wrong case or one letter. Time grows with the product of the lengths.
 size_t editDistanceNoCase(std::string_view a, std::string_view b);
 
+// The line and column (both from 1, the column in bytes) of byte `offset`
+// of `text`, for messages that point into a file.
+struct TextPlace {
+  size_t line = 1;
+  size_t column = 1;
+};
+TextPlace textPlace(std::string_view text, size_t offset);
+
 // printf into a std::string; the attribute lets the compiler check arguments.
 std::string strprintf(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
