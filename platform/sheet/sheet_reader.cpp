@@ -4,15 +4,20 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
+#include <memory>
 #include <limits>
 #include <utility>
 #include <vector>
 
 #include "platform/sheet/comp_type.h"
+#include "platform/sheet/component_split.h"
 #include "platform/sheet/design_db.h"
 #include "platform/sheet/sheet_data.h"
 #include "platform/support/file_bytes.h"
+#include "platform/support/file_handle.h"
 #include "platform/support/json_reader.h"
+#include "platform/support/mapped_file.h"
 #include "platform/support/text.h"
 
 namespace comptab {
@@ -34,6 +39,15 @@ class SheetParser : JsonReader {
   SheetParser(SheetData& sheet, std::string* reason) : JsonReader(reason, kMaxTextBytes), sheet_(sheet) {}
 
   bool document(dom::element root);
+  // One component cut out of the file's components array (component_split.h),
+  // the `index`th; document() then reads the rest of the file, in which the
+  // array is left empty.
+  bool streamedComponent(dom::element value, size_t index) {
+    streamed_ = true;
+    const Enter list(*this, "components");
+    const Enter item(*this, index);
+    return component(value, sheet_.components.emplace_back());
+  }
 
  private:
   bool point(dom::element value, Point& out) {
@@ -54,12 +68,13 @@ class SheetParser : JsonReader {
   void reserveRoom(dom::object top);
 
   SheetData& sheet_;
+  bool streamed_ = false;
 };
 
 bool SheetParser::document(dom::element root) {
   dom::object top;
   if (!versionedTop(root, kFormatVersion, "a sheet file", top)) return false;
-  reserveRoom(top);
+  if (!streamed_) reserveRoom(top);
   static constexpr std::string_view names[] = {"formatVersion", "sheet", "zone", "components"};
   if (!fields(top, names, 0b1011, [&](size_t i, dom::element value) {
         switch (i) {
@@ -151,6 +166,8 @@ bool SheetParser::zone(dom::element value) {
 bool SheetParser::components(dom::element value) {
   dom::array items;
   if (value.get(items) != simdjson::SUCCESS) return wrongType("an array", value);
+  // Read already, one by one; a second list would be a second field.
+  if (streamed_) return items.size() == 0 || fail("the components were read in pieces");
   size_t i = 0;
   for (dom::element item : items) {
     const Enter step(*this, i++);
@@ -334,7 +351,72 @@ bool sheetReaderReady() {
   return active != nullptr && active->name() != "unsupported";
 }
 
-bool readSheetFile(const std::string& path, SheetData& sheet, std::string* reason) {
+namespace {
+
+// Reads the file's components one at a time, each parsed on its own as the
+// mapping of the file streams past, then the rest of the file with the
+// components array left empty. False when anything is amiss, without a
+// reason: the whole-file reading then finds the fault and words it, so that
+// both ways of reading refuse the same files with the same words. Whole
+// pieces of valid JSON joined by ", " make valid JSON, and the nesting a
+// component may have is the file's less the two levels around it.
+bool readInPieces(const std::string& path, MappedFile& file, SheetData& sheet) {
+  const std::string_view text = file.text();
+  ComponentSplit split(text);
+  if (!split.findArray()) return false;
+  sheet.fileName = path;
+  sheet.texts.reserve(text.size());
+  // Room by the smallest a generous guess of each takes in the file: the
+  // pages of room never used are never touched, and growing the arrays
+  // would copy them while both copies are in memory.
+  sheet.components.reserve(text.size() / 64);
+  sheet.pins.reserve(text.size() / 32);
+  sheet.properties.reserve(text.size() / 16);
+  std::string ignored;
+  SheetParser reader(sheet, &ignored);
+  dom::parser parser;
+  std::unique_ptr<char[]> copy;  // a component too near the end to be parsed in place
+  size_t copySize = 0;
+  size_t forgotten = 0;
+  constexpr size_t kForgetStep = size_t{16} << 20;
+  std::string_view piece;
+  for (size_t i = 0; split.next(piece); ++i) {
+    if (piece.size() > parser.capacity() &&
+        parser.allocate(std::max<size_t>(piece.size(), 4096), kMaxDepth - 2) != simdjson::SUCCESS)
+      return false;
+    const char* at = piece.data();
+    // The parser may read SIMDJSON_PADDING bytes after the piece.
+    if (static_cast<size_t>(text.data() + text.size() - (at + piece.size())) < simdjson::SIMDJSON_PADDING) {
+      if (copySize < piece.size()) {
+        copy.reset(new char[piece.size() + simdjson::SIMDJSON_PADDING]);
+        copySize = piece.size();
+      }
+      std::memcpy(copy.get(), piece.data(), piece.size());
+      std::memset(copy.get() + piece.size(), 0, simdjson::SIMDJSON_PADDING);
+      at = copy.get();
+    }
+    dom::element component;
+    if (parser.parse(at, piece.size(), false).get(component) != simdjson::SUCCESS) return false;
+    if (!reader.streamedComponent(component, i)) return false;
+    const size_t offset = static_cast<size_t>(piece.data() - text.data());
+    if (offset - forgotten > kForgetStep) {
+      file.forgetBefore(offset);
+      forgotten = offset;
+    }
+  }
+  if (!split.done()) return false;
+  const std::string_view head = text.substr(0, split.arrayOpen() + 1);
+  const std::string_view tail = text.substr(split.arrayClose());
+  std::unique_ptr<char[]> rest(new char[head.size() + tail.size() + simdjson::SIMDJSON_PADDING]());
+  std::memcpy(rest.get(), head.data(), head.size());
+  std::memcpy(rest.get() + head.size(), tail.data(), tail.size());
+  dom::element root;
+  if (!parseJsonText(parser, {rest.get(), head.size() + tail.size()}, kMaxDepth, "a sheet file", root, &ignored))
+    return false;
+  return reader.document(root);
+}
+
+bool readWhole(const std::string& path, SheetData& sheet, std::string* reason) {
   FileBytes bytes;
   if (!readFileBytes(path, DesignDb::kMaxFileBytes, simdjson::SIMDJSON_PADDING, bytes, reason)) return false;
   dom::parser parser;
@@ -348,6 +430,23 @@ bool readSheetFile(const std::string& path, SheetData& sheet, std::string* reaso
   sheet.texts.reserve(textBytes);
   SheetParser reader(sheet, reason);
   return reader.document(root);
+}
+
+}  // namespace
+
+bool readSheetFile(const std::string& path, SheetData& sheet, std::string* reason, size_t piecesFrom) {
+  {
+    FileHandle file;
+    uint64_t size = 0;
+    if (!openInputFile(path, file, reason, &size)) return false;
+    MappedFile mapped;
+    if (size >= piecesFrom && size <= DesignDb::kMaxFileBytes && mapFile(file, size, mapped)) {
+      file.reset();
+      if (readInPieces(path, mapped, sheet)) return true;
+      sheet = SheetData();
+    }
+  }
+  return readWhole(path, sheet, reason);
 }
 
 }  // namespace comptab

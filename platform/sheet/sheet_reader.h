@@ -2,6 +2,7 @@
 // sheet-file library; callers use DesignDb::open.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace comptab {
@@ -14,6 +15,12 @@ bool sheetReaderReady();
 // Reads and checks the whole file. On failure `sheet` may hold part of the
 // file and must be thrown away; `reason` says what was wrong and where, without
 // the file name.
-bool readSheetFile(const std::string& path, SheetData& sheet, std::string* reason);
+// Files of `piecesFrom` bytes or more are read a component at a time, so
+// that a large one is never in memory whole nor as a tree; smaller ones
+// are parsed whole, which is quicker for them. Both read the same files
+// the same way and refuse the same files with the same reason.
+constexpr size_t kSheetPiecesFrom = size_t{4} << 20;
+bool readSheetFile(const std::string& path, SheetData& sheet, std::string* reason,
+                   size_t piecesFrom = kSheetPiecesFrom);
 
 }  // namespace comptab
