@@ -32,10 +32,12 @@ std::string_view TextStore::addLater(std::string_view text) {
   return later_.emplace_back(text);
 }
 
+// By the entries in use: room reserved and never used is never touched, so
+// takes no memory.
 size_t SheetData::bytes() const {
-  return sizeof(SheetData) + texts.bytesUsed() + components.capacity() * sizeof(ComponentData) +
-         byNumber.capacity() * sizeof(byNumber[0]) + pins.capacity() * sizeof(PinData) +
-         properties.capacity() * sizeof(PropertyData);
+  return sizeof(SheetData) + texts.bytesUsed() + components.size() * sizeof(ComponentData) +
+         byNumber.size() * sizeof(byNumber[0]) + pins.size() * sizeof(PinData) +
+         properties.size() * sizeof(PropertyData);
 }
 
 std::unique_ptr<SheetData> workingCopy(std::shared_ptr<const SheetData> base) {
