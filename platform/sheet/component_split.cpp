@@ -1,7 +1,10 @@
 #include "platform/sheet/component_split.h"
 
 #include <array>
-#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace comptab {
 
@@ -26,23 +29,21 @@ void ComponentSplit::skipSpace() {
   while (at_ < text_.size() && isSpace(text_[at_])) ++at_;
 }
 
-// From the opening quote to after the closing one: the first quote not
-// escaped by an odd run of backslashes.
+// From the opening quote to after the closing one. Most texts of a sheet
+// are a few bytes long: a plain loop finds their end sooner than a call
+// to memchr would.
 bool ComponentSplit::skipString() {
-  const char* const begin = text_.data();
-  size_t from = at_ + 1;
-  for (;;) {
-    const void* found = from < text_.size() ? std::memchr(begin + from, '"', text_.size() - from) : nullptr;
-    if (found == nullptr) return false;
-    const size_t quote = static_cast<size_t>(static_cast<const char*>(found) - begin);
-    size_t slashes = 0;
-    while (quote - slashes > at_ + 1 && begin[quote - slashes - 1] == '\\') ++slashes;
-    from = quote + 1;
-    if (slashes % 2 == 0) {
-      at_ = from;
+  const char* p = text_.data() + at_ + 1;
+  const char* const end = text_.data() + text_.size();
+  while (p < end) {
+    const char c = *p;
+    if (c == '"') {
+      at_ = static_cast<size_t>(p + 1 - text_.data());
       return true;
     }
+    p += c == '\\' ? 2 : 1;
   }
+  return false;
 }
 
 bool ComponentSplit::skipValue() {
@@ -56,25 +57,64 @@ bool ComponentSplit::skipValue() {
       ++at_;
     return at_ > start;
   }
+  // Only quotes, backslashes and brackets matter; 16 bytes at a time are
+  // searched for them where the machine can, and each found is taken in
+  // turn, with the state of being inside a text or not.
+  const char* const base = text_.data();
+  const size_t size = text_.size();
   size_t depth = 0;
-  while (at_ < text_.size()) {
-    switch (kStops[static_cast<unsigned char>(text_[at_])]) {
+  bool inString = false;
+  size_t escaped = 0;  // a backslash makes the byte at this place plain
+  const auto take = [&](size_t at) {
+    const char b = base[at];
+    if (at == escaped && at != 0) return false;
+    if (inString) {
+      if (b == '\\') escaped = at + 1;
+      else if (b == '"') inString = false;
+      return false;
+    }
+    switch (kStops[static_cast<unsigned char>(b)]) {
       case kQuote:
-        if (!skipString()) return false;
-        continue;
+        inString = true;
+        return false;
       case kOpen:
         ++depth;
-        break;
+        return false;
       case kClose:
-        if (--depth == 0) {
-          ++at_;
-          return true;
-        }
-        break;
+        return --depth == 0;
       default:
-        break;
+        return false;
     }
-    ++at_;
+  };
+  size_t at = at_;
+#if defined(__SSE2__)
+  const __m128i quote = _mm_set1_epi8('"');
+  const __m128i slash = _mm_set1_epi8('\\');
+  const __m128i braceOpen = _mm_set1_epi8('{');
+  const __m128i braceClose = _mm_set1_epi8('}');
+  const __m128i bracketOpen = _mm_set1_epi8('[');
+  const __m128i bracketClose = _mm_set1_epi8(']');
+  for (; at + 16 <= size; at += 16) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + at));
+    const __m128i found = _mm_or_si128(
+        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, quote), _mm_cmpeq_epi8(bytes, slash)),
+                     _mm_or_si128(_mm_cmpeq_epi8(bytes, braceOpen), _mm_cmpeq_epi8(bytes, braceClose))),
+        _mm_or_si128(_mm_cmpeq_epi8(bytes, bracketOpen), _mm_cmpeq_epi8(bytes, bracketClose)));
+    for (unsigned bits = static_cast<unsigned>(_mm_movemask_epi8(found)); bits != 0; bits &= bits - 1) {
+      const size_t place = at + static_cast<size_t>(__builtin_ctz(bits));
+      if (take(place)) {
+        at_ = place + 1;
+        return true;
+      }
+    }
+  }
+#endif
+  for (; at < size; ++at) {
+    const char b = base[at];
+    if ((b == '\\' || kStops[static_cast<unsigned char>(b)] != kOther) && take(at)) {
+      at_ = at + 1;
+      return true;
+    }
   }
   return false;
 }
