@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/sheet/component_split.h"
+#include "platform/sheet/design_db.h"
 #include "platform/sheet/sheet_data.h"
 #include "platform/sheet/sheet_reader.h"
 #include "platform/support/scratch_dir.h"
@@ -153,6 +154,33 @@ TEST_F(SheetPiecesTest, NestingLimitIsTheSameBothWays) {
   }
   EXPECT_GT(passed, 0);
   EXPECT_LT(passed, 7);
+}
+
+// A file past kSheetPiecesFrom is read in pieces by DesignDb::open: its
+// last component's fault is named as a small file's would be.
+TEST_F(SheetPiecesTest, LargeFilesAreReadInPiecesByDefault) {
+  std::string components;
+  int count = 0;
+  while (components.size() < kSheetPiecesFrom) {
+    if (count++ > 0) components += ",\n";
+    components += part(count);
+  }
+  const std::string head = R"({"formatVersion": 1, "sheet": {"region": [0, 0, 10, 10]}, "zone": {"pitch": [5, 5]},
+ "components": [)";
+  std::string reason;
+  const DesignDb good = DesignDb::open(nullptr, files.file("good.sht", head + components + "]}"), 2, &reason);
+  ASSERT_TRUE(good.isValid()) << reason;
+  EXPECT_EQ(SheetRef(good.lookup(DesignDb::kSheetType, "Sheet")).component(count).position(), (Point{1, 2}));
+  const std::string faults[][2] = {
+      {head + components + R"(, {"number": 0, "type": 1, "position": [0, 0], "number": 1}]})",
+       strprintf("components[%d]: the field \"number\" appears twice", count)},
+      {head + components, "not valid JSON: the array opened at line 2, column 16 is not closed"},
+  };
+  for (const auto& [text, expected] : faults) {
+    const std::string path = files.file("bad.sht", text);
+    EXPECT_FALSE(DesignDb::open(nullptr, path, 2, &reason).isValid());
+    EXPECT_EQ(reason.rfind(path + ": " + expected, 0), 0u) << reason;
+  }
 }
 
 TEST(ComponentSplitTest, FindsEachComponentAndStopsAtTheEnd) {
