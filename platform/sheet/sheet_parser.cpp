@@ -222,7 +222,7 @@ bool SheetParser::properties(dom::element value, Block& out) {
       if (j == 0 && texts[0].empty()) return fail("a property name may not be empty");
       ++j;
     }
-    sheet_.properties.push_back({sheet_.texts.addName(texts[0]), sharedValue(texts[1])});
+    sheet_.properties.push_back({sharedName(texts[0]), sharedValue(texts[1])});
     ++out.count;
   }
   return uniqueNames(out);
@@ -273,6 +273,26 @@ bool SheetParser::pins(dom::element value, Block& out) {
   return true;
 }
 
+namespace {
+
+uint32_t textHash(std::string_view text) {
+  uint32_t hash = 2166136261u;
+  for (const char c : text) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+  return hash;
+}
+
+}  // namespace
+
+// A sheet has few names, told apart well enough by their size and ends.
+std::string_view SheetParser::sharedName(std::string_view text) {
+  if (text.empty()) return sheet_.texts.addName(text);
+  const size_t hash = text.size() * 5 + static_cast<unsigned char>(text.front()) * 3 +
+                      static_cast<unsigned char>(text.back());
+  std::string_view& slot = names_[hash % kNameSlots];
+  if (slot.empty() || slot != text) slot = sheet_.texts.addName(text);
+  return slot;
+}
+
 // Values repeat from part to part: one equal to a recent value shares its
 // bytes. Long texts seldom repeat, and hashing them would cost more than
 // sharing saves.
@@ -280,9 +300,7 @@ std::string_view SheetParser::sharedValue(std::string_view text) {
   constexpr size_t kShortText = 64;
   if (text.empty() || text.size() > kShortText) return sheet_.texts.add(text);
   if (!values_) values_.reset(new std::string_view[valueSlots_]);
-  uint32_t hash = 2166136261u;
-  for (const char c : text) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
-  std::string_view& slot = values_[hash & (valueSlots_ - 1)];
+  std::string_view& slot = values_[textHash(text) & (valueSlots_ - 1)];
   if (slot != text) slot = sheet_.texts.add(text);
   return slot;
 }

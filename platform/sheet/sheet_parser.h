@@ -60,6 +60,7 @@ class SheetParser : JsonReader {
   bool uniqueNames(Block block);
   void sharePinProperties(Block& block);
   std::string_view sharedValue(std::string_view text);
+  std::string_view sharedName(std::string_view text);
   bool indexNumbers();
   void reserveRoom(simdjson::dom::object top);
 
@@ -68,6 +69,10 @@ class SheetParser : JsonReader {
   // Recent values, by a hash of their text.
   std::unique_ptr<std::string_view[]> values_;
   size_t valueSlots_ = 0;
+  // Recent property names as TextStore::addName gave them, by a hash of
+  // their text: the few names of a sheet are found without its set.
+  static constexpr size_t kNameSlots = 64;
+  std::string_view names_[kNameSlots];
   // Recent runs of pin properties, by a hash of their texts' places.
   static constexpr size_t kPinRuns = 1024;
   std::unique_ptr<Block[]> pinRuns_;
