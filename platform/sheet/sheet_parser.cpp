@@ -210,22 +210,40 @@ bool SheetParser::properties(dom::element value, Block& out) {
   out.first = static_cast<uint32_t>(sheet_.properties.size());
   size_t i = 0;
   for (dom::element item : items) {
-    const Enter step(*this, i++);
-    dom::array pair;
-    if (item.get(pair) != simdjson::SUCCESS) return wrongType("a [name, value] pair", item);
-    if (pair.size() != 2) return fail(strprintf("expected a [name, value] pair, found %zu values", pair.size()));
+    // The usual pair of two texts is taken as it stands; anything else is
+    // read step by step, for the place and the words of its fault.
     std::string_view texts[2];
-    size_t j = 0;
-    for (dom::element part : pair) {
-      const Enter inner(*this, j);
-      if (!text(part, texts[j])) return false;
-      if (j == 0 && texts[0].empty()) return fail("a property name may not be empty");
-      ++j;
+    dom::array pair;
+    bool plain = item.get(pair) == simdjson::SUCCESS && pair.size() == 2;
+    if (plain) {
+      auto part = pair.begin();
+      plain = (*part).get(texts[0]) == simdjson::SUCCESS && !texts[0].empty() &&
+              texts[0].size() <= kSheetMaxTextBytes && (*++part).get(texts[1]) == simdjson::SUCCESS &&
+              texts[1].size() <= kSheetMaxTextBytes;
+    }
+    if (!plain) {
+      const Enter step(*this, i);
+      if (!checkedPair(item, texts)) return false;
     }
     sheet_.properties.push_back({sharedName(texts[0]), sharedValue(texts[1])});
     ++out.count;
+    ++i;
   }
   return uniqueNames(out);
+}
+
+bool SheetParser::checkedPair(dom::element item, std::string_view (&texts)[2]) {
+  dom::array pair;
+  if (item.get(pair) != simdjson::SUCCESS) return wrongType("a [name, value] pair", item);
+  if (pair.size() != 2) return fail(strprintf("expected a [name, value] pair, found %zu values", pair.size()));
+  size_t j = 0;
+  for (dom::element part : pair) {
+    const Enter inner(*this, j);
+    if (!text(part, texts[j])) return false;
+    if (j == 0 && texts[0].empty()) return fail("a property name may not be empty");
+    ++j;
+  }
+  return true;
 }
 
 // Names are interned, so equal names are the same bytes.

@@ -57,6 +57,7 @@ class SheetParser : JsonReader {
   bool componentType(simdjson::dom::element value, uint16_t& out);
   bool properties(simdjson::dom::element value, Block& out);
   bool pins(simdjson::dom::element value, Block& out);
+  bool checkedPair(simdjson::dom::element item, std::string_view (&texts)[2]);
   bool uniqueNames(Block block);
   void sharePinProperties(Block& block);
   std::string_view sharedValue(std::string_view text);
