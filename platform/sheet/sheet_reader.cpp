@@ -90,9 +90,10 @@ bool readInPieces(const std::string& path, MappedFile& file, SheetData& sheet) {
   return reader.document(root);
 }
 
-bool readWhole(const std::string& path, SheetData& sheet, std::string* reason) {
+bool readWhole(const std::string& path, const FileHandle& file, uint64_t size, SheetData& sheet,
+               std::string* reason) {
   FileBytes bytes;
-  if (!readFileBytes(path, DesignDb::kMaxFileBytes, simdjson::SIMDJSON_PADDING, bytes, reason)) return false;
+  if (!readFileBytes(file, size, DesignDb::kMaxFileBytes, simdjson::SIMDJSON_PADDING, bytes, reason)) return false;
   dom::parser parser;
   dom::element root;
   if (!parseJsonText(parser, bytes.text(), kSheetMaxDepth, "a sheet file", root, reason)) return false;
@@ -109,18 +110,18 @@ bool readWhole(const std::string& path, SheetData& sheet, std::string* reason) {
 }  // namespace
 
 bool readSheetFile(const std::string& path, SheetData& sheet, std::string* reason, size_t piecesFrom) {
-  {
-    FileHandle file;
-    uint64_t size = 0;
-    if (!openInputFile(path, file, reason, &size)) return false;
+  FileHandle file;
+  uint64_t size = 0;
+  if (!openInputFile(path, file, reason, &size)) return false;
+  if (size >= piecesFrom && size <= DesignDb::kMaxFileBytes) {
+    // Mapping leaves the file's offset at the start, for the whole reading.
     MappedFile mapped;
-    if (size >= piecesFrom && size <= DesignDb::kMaxFileBytes && mapFile(file, size, mapped)) {
-      file.reset();
+    if (mapFile(file, size, mapped)) {
       if (readInPieces(path, mapped, sheet)) return true;
       sheet = SheetData();
     }
   }
-  return readWhole(path, sheet, reason);
+  return readWhole(path, file, size, sheet, reason);
 }
 
 }  // namespace comptab

@@ -25,6 +25,11 @@ bool readFileBytes(const std::string& path, size_t maxBytes, size_t padding, Fil
   FileHandle file;
   uint64_t fileSize = 0;
   if (!openInputFile(path, file, reason, &fileSize)) return false;
+  return readFileBytes(file, fileSize, maxBytes, padding, bytes, reason, tooLarge);
+}
+
+bool readFileBytes(const FileHandle& file, uint64_t fileSize, size_t maxBytes, size_t padding, FileBytes& bytes,
+                   std::string* reason, bool* tooLarge) {
   if (fileSize > maxBytes) {
     *reason = tooLargeReason(maxBytes, tooLarge);
     return false;

@@ -3,11 +3,14 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
 
 namespace comptab {
+
+class FileHandle;
 
 // A file's contents followed by at least the padding asked for. The buffer
 // is not cleared before the read: a large file is written into once.
@@ -21,7 +24,7 @@ class FileBytes {
   }
 
  private:
-  friend bool readFileBytes(const std::string&, size_t, size_t, FileBytes&, std::string*, bool*);
+  friend bool readFileBytes(const FileHandle&, uint64_t, size_t, size_t, FileBytes&, std::string*, bool*);
   std::unique_ptr<char[]> data_;
   size_t size_ = 0;
 };
@@ -31,5 +34,9 @@ class FileBytes {
 // `maxBytes`; `tooLarge`, when given, tells the last apart from the rest.
 bool readFileBytes(const std::string& path, size_t maxBytes, size_t padding, FileBytes& bytes, std::string* reason,
                    bool* tooLarge = nullptr);
+// The same for a file that openInputFile opened and sized, read from where
+// its offset stands.
+bool readFileBytes(const FileHandle& file, uint64_t fileSize, size_t maxBytes, size_t padding, FileBytes& bytes,
+                   std::string* reason, bool* tooLarge = nullptr);
 
 }  // namespace comptab
