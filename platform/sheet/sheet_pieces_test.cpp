@@ -183,6 +183,28 @@ TEST_F(SheetPiecesTest, LargeFilesAreReadInPiecesByDefault) {
   }
 }
 
+// The reader lets go of the file's pages behind it every few megabytes:
+// the text before the components array, read last, must survive that, as
+// must every value taken from the pages let go.
+TEST_F(SheetPiecesTest, PagesLetGoBehindTheReaderLoseNothing) {
+  const std::string value(4000, 'v');
+  std::string components;
+  int count = 0;
+  while (components.size() < (size_t{40} << 20)) {
+    if (count++ > 0) components += ",\n";
+    components += part(count, R"(, "properties": [["value", ")" + value + std::to_string(count) + R"("]])");
+  }
+  const std::string text = R"({"formatVersion": 1, "sheet": {"region": [0, 0, 10, 10]},
+ "components": [)" + components + R"(], "zone": {"pitch": [5, 5]}})";
+  SheetData sheet;
+  ASSERT_TRUE(readSheetFileInPieces(files.file("big.sht", text), sheet));
+  EXPECT_EQ(sheet.region.x2, 10);
+  EXPECT_EQ(sheet.zone.pitch.x, 5);
+  ASSERT_EQ(sheet.components.size(), static_cast<size_t>(count));
+  for (const size_t c : {size_t{0}, sheet.components.size() / 2, sheet.components.size() - 1})
+    EXPECT_EQ(sheet.properties[sheet.components[c].properties.first].value(), value + std::to_string(c + 1));
+}
+
 TEST(ComponentSplitTest, FindsEachComponentAndStopsAtTheEnd) {
   const std::string text = R"( {"a": {"components": [1]}, "b": "\"components\": [", "components": [ {"x": "]\\"} ,
       [1, [2]], "s\"", 12 ], "c": 1})";

@@ -14,7 +14,7 @@
 #include "platform/support/file_bytes.h"
 #include "platform/support/file_handle.h"
 #include "platform/support/json_reader.h"
-#include "platform/support/mapped_file.h"
+#include "platform/support/loaded_file.h"
 
 namespace comptab {
 
@@ -28,13 +28,13 @@ bool sheetReaderReady() {
 namespace {
 
 // Reads the file's components one at a time, each parsed on its own as the
-// mapping of the file streams past, then the rest of the file with the
+// reading passes through the loaded file, then the rest of the file with the
 // components array left empty. False when anything is amiss, without a
 // reason: the whole-file reading then finds the fault and words it, so that
 // both ways of reading refuse the same files with the same words. Whole
 // pieces of valid JSON joined by ", " make valid JSON, and the nesting a
 // component may have is the file's less the two levels around it.
-bool readInPieces(const std::string& path, MappedFile& file, SheetData& sheet) {
+bool readInPieces(const std::string& path, LoadedFile& file, SheetData& sheet) {
   const std::string_view text = file.text();
   ComponentSplit split(text);
   if (!split.findArray()) return false;
@@ -46,11 +46,12 @@ bool readInPieces(const std::string& path, MappedFile& file, SheetData& sheet) {
   sheet.components.reserve(text.size() / 64);
   sheet.pins.reserve(text.size() / 32);
   sheet.properties.reserve(text.size() / 16);
+  // The text before the array is kept aside now: its pages are let go
+  // with the first components, and it is parsed with the rest at the end.
+  const std::string head(text.substr(0, split.arrayOpen() + 1));
   std::string ignored;
   SheetParser reader(sheet, &ignored, text.size());
   dom::parser parser;
-  std::unique_ptr<char[]> copy;  // a component too near the end to be parsed in place
-  size_t copySize = 0;
   size_t forgotten = 0;
   constexpr size_t kForgetStep = size_t{16} << 20;
   std::string_view piece;
@@ -58,19 +59,10 @@ bool readInPieces(const std::string& path, MappedFile& file, SheetData& sheet) {
     if (piece.size() > parser.capacity() &&
         parser.allocate(std::max<size_t>(piece.size(), 4096), kSheetMaxDepth - 2) != simdjson::SUCCESS)
       return false;
-    const char* at = piece.data();
-    // The parser may read SIMDJSON_PADDING bytes after the piece.
-    if (static_cast<size_t>(text.data() + text.size() - (at + piece.size())) < simdjson::SIMDJSON_PADDING) {
-      if (copySize < piece.size()) {
-        copy.reset(new char[piece.size() + simdjson::SIMDJSON_PADDING]);
-        copySize = piece.size();
-      }
-      std::memcpy(copy.get(), piece.data(), piece.size());
-      std::memset(copy.get() + piece.size(), 0, simdjson::SIMDJSON_PADDING);
-      at = copy.get();
-    }
+    // The parser reads up to SIMDJSON_PADDING bytes past the piece: the
+    // file's next bytes, or the zeros loadFile adds after the last.
     dom::element component;
-    if (parser.parse(at, piece.size(), false).get(component) != simdjson::SUCCESS) return false;
+    if (parser.parse(piece.data(), piece.size(), false).get(component) != simdjson::SUCCESS) return false;
     if (!reader.streamedComponent(component, i)) return false;
     const size_t offset = static_cast<size_t>(piece.data() - text.data());
     if (offset - forgotten > kForgetStep) {
@@ -79,7 +71,6 @@ bool readInPieces(const std::string& path, MappedFile& file, SheetData& sheet) {
     }
   }
   if (!split.done()) return false;
-  const std::string_view head = text.substr(0, split.arrayOpen() + 1);
   const std::string_view tail = text.substr(split.arrayClose());
   std::unique_ptr<char[]> rest(new char[head.size() + tail.size() + simdjson::SIMDJSON_PADDING]());
   std::memcpy(rest.get(), head.data(), head.size());
@@ -114,14 +105,23 @@ bool readSheetFile(const std::string& path, SheetData& sheet, std::string* reaso
   uint64_t size = 0;
   if (!openInputFile(path, file, reason, &size)) return false;
   if (size >= piecesFrom && size <= DesignDb::kMaxFileBytes) {
-    // Mapping leaves the file's offset at the start, for the whole reading.
-    MappedFile mapped;
-    if (mapFile(file, size, mapped)) {
-      if (readInPieces(path, mapped, sheet)) return true;
+    // Loading leaves the file's offset at the start, for the whole reading.
+    LoadedFile loaded;
+    if (loadFile(file, size, simdjson::SIMDJSON_PADDING, loaded)) {
+      if (readInPieces(path, loaded, sheet)) return true;
       sheet = SheetData();
     }
   }
   return readWhole(path, file, size, sheet, reason);
+}
+
+bool readSheetFileInPieces(const std::string& path, SheetData& sheet) {
+  FileHandle file;
+  uint64_t size = 0;
+  std::string reason;
+  LoadedFile loaded;
+  return openInputFile(path, file, &reason, &size) && size <= DesignDb::kMaxFileBytes &&
+         loadFile(file, size, simdjson::SIMDJSON_PADDING, loaded) && readInPieces(path, loaded, sheet);
 }
 
 }  // namespace comptab
