@@ -69,8 +69,10 @@ class App : public AppState {
   // A -p: parameter of comptab's own whose value is wrong: reported, with
   // what it wants; false.
   bool refuseParameter(std::string_view name, std::string_view value, std::string_view wanted);
-  // Grouping, then what a bill of materials adds to the grouped rows.
-  void groupRows(RecordTable& table);
+  // Grouping into `grouped` (the rows of `table` stay as they are), then
+  // what a bill of materials adds to the grouped rows. The table to write:
+  // `grouped`, or `table` itself when there is no grouping.
+  const RecordTable& groupRows(const RunPlan& plan, RecordTable& table, RecordTable& grouped);
 
   // comptab's own parameters: -p:format wins over tableFormat, and
   // -p:boards N adds the quantity for N boards.

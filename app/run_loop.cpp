@@ -18,7 +18,19 @@
 namespace comptab {
 
 namespace {
+
 constexpr const char* kStandardOutput = "standard output";
+
+// Packaging reads these of a row besides what is read after it (the
+// device's property table, which names any property, aside).
+std::vector<NameId> namesPackagingReads() {
+  std::vector<NameId> names;
+  for (const char* name : {"componentType", "reference", "_DEST", "cdbName", "componentName", "partName", "_GATENO",
+                           "_HASPOWER", "id", "_NILR_"})
+    names.push_back(internName(name));
+  return names;
+}
+
 }  // namespace
 
 // The items of the run: null stands for the one table of a design listed
@@ -79,15 +91,6 @@ bool App::outputFilesFree(const std::vector<const std::string*>& items) {
   return true;
 }
 
-void App::groupRows(RecordTable& table) {
-  const bool byPartName = (RunMode & mode::kPnPackage) != 0;
-  if (byPartName) partNameRows(*this, table);
-  if (!packageProperty.empty()) referenceCountRows(*this, table, packageProperty, settings->packageAlso);
-  if (settings->referenceRanges && (byPartName || !packageProperty.empty()))
-    writeReferenceRanges(table, settings->token, settings->rangeChar);
-  if (boards > 0) setBuildQuantity(table, boards);
-}
-
 // What every table of the run shares, settled once before the first.
 struct App::RunPlan {
   std::vector<const std::string*> items;
@@ -96,6 +99,10 @@ struct App::RunPlan {
   // value kept is split and sorted.
   std::vector<NameId> readLater;
   bool packaging = false;
+  // What rows keep from the walk on in packaging: what is read later and
+  // what packaging reads; everything when the KCDB property check is on.
+  std::vector<NameId> packagingKeeps;
+  bool packagingKeepsAll = false;
   // Without packaging or grouping, a row made without variants is the same
   // in every table, so after the first table only the rows made for a
   // destination are dropped and made again; the sort's tie order (the
@@ -108,8 +115,36 @@ App::RunPlan App::planRun() const {
   plan.items = outputItems();
   plan.readLater = propertiesReadAfterPackaging();
   plan.packaging = (RunMode & (mode::kPackage | mode::kPnPackage)) != 0;
-  plan.keepRows = plan.items.size() > 1 && !plan.packaging && !(RunMode & mode::kCompDest) && packageProperty.empty();
+  plan.packagingKeeps = plan.readLater;
+  for (const NameId name : namesPackagingReads()) plan.packagingKeeps.push_back(name);
+  plan.packagingKeepsAll = (RunMode & mode::kCheckKcdbProp) != 0;
+  // Grouping leaves the rows it folds as they are, so they serve the next
+  // table as well.
+  plan.keepRows = plan.items.size() > 1 && !plan.packaging && !(RunMode & mode::kCompDest);
   return plan;
+}
+
+const RecordTable& App::groupRows(const RunPlan& plan, RecordTable& table, RecordTable& grouped) {
+  const bool byPartName = (RunMode & mode::kPnPackage) != 0;
+  const bool byPackage = !packageProperty.empty();
+  RecordTable* rows = &table;
+  // Grouped rows hold only what is read of them later, as rows that are
+  // not packaged do from the walk on.
+  if (byPartName) {
+    groupRowsInto(*this, *rows, grouped, GroupKeys{.keyName = "partName", .kept = &plan.readLater});
+    rows = &grouped;
+  }
+  if (byPackage) {
+    RecordTable again;
+    RecordTable& into = rows == &grouped ? again : grouped;
+    groupRowsInto(*this, *rows, into, GroupKeys{packageProperty, settings->packageAlso, &plan.readLater});
+    if (rows == &grouped) grouped.replaceWith(again);
+    rows = &grouped;
+  }
+  if (settings->referenceRanges && (byPartName || byPackage))
+    writeReferenceRanges(*rows, settings->token, settings->rangeChar);
+  if (boards > 0) setBuildQuantity(*rows, boards);
+  return *rows;
 }
 
 int App::collectTable(const RunPlan& plan, size_t i, RecordTable& table) {
@@ -121,14 +156,13 @@ int App::collectTable(const RunPlan& plan, size_t i, RecordTable& table) {
                  .destinationName = plan.items[i],
                  .keepOpen = i + 1 < plan.items.size(),
                  .variantRowsOnly = plan.keepRows && i > 0,
-                 .keptProperties = plan.packaging ? nullptr : &plan.readLater};
+                 .keptProperties = !plan.packaging          ? &plan.readLater
+                                   : plan.packagingKeepsAll ? nullptr
+                                                            : &plan.packagingKeeps};
   const int walked = (RunMode & mode::kCircuit) ? walkCircuit(pass) : walkSheets(pass);
   if (walked == 0) return 0;
   sortTableByKeys(table, settings->sortKey, SortKeyOrder{settings->sortDescending, settings->sortByValue});
   if (plan.packaging) packageGates(*this, table, i == 0 ? 1 : 0);
-  if (plan.packaging && ((RunMode & mode::kPnPackage) || !packageProperty.empty()))
-    for (int r = 0; r < table.count(); ++r) table.at(r).keepOnly(plan.readLater);
-  groupRows(table);
   return 1;
 }
 
@@ -176,12 +210,16 @@ int App::run() {
   if (!outputFilesFree(plan.items)) return finalStatus();
   const TableWriter writer(*settings, RunMode, eol, displayNameHook(), formatOption);
   RecordTable table;
+  RecordTable grouped;
   for (size_t i = 0; i < plan.items.size(); ++i) {
-    if (collectTable(plan, i, table) == 0 || writeTable(writer, plan.items[i], i > 0, table) == 0) {
+    if (collectTable(plan, i, table) == 0 ||
+        writeTable(writer, plan.items[i], i > 0, groupRows(plan, table, grouped)) == 0) {
       table.clearRows();
+      grouped.clearRows();
       return finalStatus();
     }
     if (!plan.keepRows) table.clearRows();
+    grouped.clearRows();
   }
   if ((RunMode & mode::kExecute) && !executeProgram.empty() && execute() == 0) return finalStatus();
   if (warningWritten() && exitState == 0) exitState = 2;

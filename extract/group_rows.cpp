@@ -11,57 +11,333 @@ namespace comptab {
 
 namespace {
 
-// The group key of a row: the value of the one key property, or, for
-// several, each value after its length, so that no two lists of values
-// make the same key ("a|b","c" against "a","b|c").
-std::string keyOf(const ComponentRecord& row, const std::vector<NameId>& keyNames) {
-  if (keyNames.size() == 1) return std::string(row.value(keyNames.front()).value_or(""));
-  std::string key;
-  for (const NameId name : keyNames) {
-    const std::string_view value = row.value(name).value_or("");
-    key += decimalText(static_cast<long long>(value.size()));
-    key += ':';
-    key += value;
+// Folds rows without touching them. A group's values are kept as lists of
+// parts (views into the rows' own texts), grown as merging would grow the
+// joined value of the first row, and tidied once at the end: a group of
+// many rows then costs a part per row and property instead of a longer
+// and longer text, and the rows can serve the next table unchanged.
+class Grouper {
+ public:
+  Grouper(const Settings& settings, const RecordTable& rows, const GroupKeys& keys);
+  void add(int row);
+  void write(RecordTable& grouped);
+
+ private:
+  struct Part {
+    std::string_view text;
+    int next = -1;
+  };
+  // One property of a group: the value merging would have made so far.
+  // Its text is the parts joined by the delimiter; an empty value has none.
+  struct Value {
+    int first = -1;
+    int last = -1;
+    uint32_t parts = 0;
+    size_t length = 0;
+    uint32_t order = 0;  // place in the group's list
+    uint32_t seen = 0;
+    bool present = false;
+  };
+  struct Group {
+    int head = 0;
+    // Empty until a second row joins: most groups of a fine key hold one.
+    std::vector<Value> values;
+    uint32_t names = 0;
+    int32_t flags[5] = {};
+  };
+
+  bool kept(NameId name) const { return keep_.empty() || (name < keep_.size() && keep_[name]); }
+  Value& valueOf(Group& group, NameId name);
+  void startValues(Group& group);
+  void merge(Group& group, const ComponentRecord& row);
+  void step(Value& value, PropertyText text, std::span<const uint32_t> joins);
+  void addName(Group& group, Value& value, PropertyText text, std::span<const uint32_t> joins);
+  void setEmptyText(Value& value);
+  void appendParts(Value& value, PropertyText text, std::span<const uint32_t> joins);
+  void push(Value& value, std::string_view text);
+  bool sameText(const Value& value, std::string_view text) const;
+  bool sameKey(int group, std::span<const std::string_view> key) const;
+  uint64_t hashOf(std::span<const std::string_view> key) const;
+  void writeValue(PropertyList& list, NameId name, std::string_view text, std::span<const uint32_t> joins);
+  void writeParts(PropertyList& list, NameId name);
+
+  const Settings& settings_;
+  const RecordTable& rows_;
+  std::vector<NameId> keyNames_;
+  std::vector<bool> keep_;
+  std::vector<Group> groups_;
+  // The key of each group, keyNames_.size() texts a group: a row's own
+  // texts, or the empty-cell text once merging has put it there.
+  std::vector<std::string_view> keys_;
+  FirstRowIndex index_;
+  std::vector<int> slotOf_;  // by name: the place of its value in a group
+  std::vector<NameId> slotNames_;
+  std::vector<Part> parts_;
+  std::vector<std::string_view> scratch_;
+  std::vector<std::string_view> rowKey_;
+  std::vector<char> hadKey_;
+  std::vector<uint32_t> joins_;
+  std::string joined_;
+  uint32_t stamp_ = 0;
+};
+
+Grouper::Grouper(const Settings& settings, const RecordTable& rows, const GroupKeys& keys)
+    : settings_(settings), rows_(rows) {
+  keyNames_.push_back(internName(keys.keyName));
+  for (const std::string& name : keys.alsoKeys) keyNames_.push_back(internName(name));
+  if (keys.kept != nullptr)
+    for (const NameId name : *keys.kept) {
+      if (name >= keep_.size()) keep_.resize(name + 1, false);
+      keep_[name] = true;
+    }
+  rowKey_.resize(keyNames_.size());
+  hadKey_.resize(keyNames_.size());
+}
+
+uint64_t Grouper::hashOf(std::span<const std::string_view> key) const {
+  KeyHash hash;
+  for (const std::string_view text : key) hash.add(text);
+  return hash.value();
+}
+
+bool Grouper::sameKey(int group, std::span<const std::string_view> key) const {
+  const size_t width = keyNames_.size();
+  return std::equal(key.begin(), key.end(), keys_.begin() + static_cast<ptrdiff_t>(static_cast<size_t>(group) * width));
+}
+
+void Grouper::add(int r) {
+  const ComponentRecord& row = rows_[r];
+  for (size_t k = 0; k < keyNames_.size(); ++k) rowKey_[k] = row.value(keyNames_[k]).value_or("");
+  const uint64_t hash = hashOf(rowKey_);
+  const int target = index_.first(hash, [&](int g) { return sameKey(g, rowKey_); });
+  if (target < 0) {
+    const int g = static_cast<int>(groups_.size());
+    Group& group = groups_.emplace_back();
+    group.head = r;
+    group.flags[0] = row.packagedFlag;
+    group.flags[1] = row.gateFlag;
+    group.flags[2] = row.partsFlag;
+    group.flags[3] = row.powerBoxFlag;
+    group.flags[4] = row.virtualGateFlag;
+    keys_.insert(keys_.end(), rowKey_.begin(), rowKey_.end());
+    index_.open(g, hash);
+    return;
   }
-  return key;
+
+  Group& group = groups_[static_cast<size_t>(target)];
+  if (group.values.empty()) startValues(group);
+  // A group without a key property that takes in a row with an empty one
+  // shows the empty-cell text from then on: only rows of that text join it
+  // later, and rows without the key start a group of their own.
+  bool rekeyed = false;
+  std::string_view* key = keys_.data() + static_cast<size_t>(target) * keyNames_.size();
+  for (size_t k = 0; k < keyNames_.size(); ++k) hadKey_[k] = valueOf(group, keyNames_[k]).present;
+  merge(group, row);
+  for (size_t k = 0; k < keyNames_.size(); ++k) {
+    if (hadKey_[k] || !valueOf(group, keyNames_[k]).present || key[k] == settings_.emptyCell) continue;
+    key[k] = settings_.emptyCell;
+    rekeyed = true;
+  }
+  if (rekeyed) index_.open(target, hashOf(std::span<const std::string_view>(key, keyNames_.size())));
+}
+
+Grouper::Value& Grouper::valueOf(Group& group, NameId name) {
+  if (name >= slotOf_.size()) slotOf_.resize(name + 1, -1);
+  int& slot = slotOf_[name];
+  if (slot < 0) {
+    slot = static_cast<int>(slotNames_.size());
+    slotNames_.push_back(name);
+  }
+  if (group.values.size() <= static_cast<size_t>(slot)) group.values.resize(slotNames_.size());
+  return group.values[static_cast<size_t>(slot)];
+}
+
+void Grouper::startValues(Group& group) {
+  const PropertyList& list = rows_[group.head].properties();
+  group.values.resize(slotNames_.size());
+  for (size_t i = 0; i < list.size(); ++i) {
+    if (!kept(list.nameId(i))) continue;
+    Value& value = valueOf(group, list.nameId(i));
+    value.present = true;
+    value.order = group.names++;
+    appendParts(value, list.text(i), list.joins(i));
+  }
+}
+
+// As ComponentRecord::merge: a value the row does not share gets the row's
+// value joined on; a property only the row has is added.
+void Grouper::merge(Group& group, const ComponentRecord& row) {
+  ++stamp_;
+  const PropertyList& list = row.properties();
+  for (size_t i = 0; i < list.size(); ++i) {
+    if (!kept(list.nameId(i))) continue;
+    Value& value = valueOf(group, list.nameId(i));
+    value.seen = stamp_;
+    if (value.present)
+      step(value, list.text(i), list.joins(i));
+    else
+      addName(group, value, list.text(i), list.joins(i));
+  }
+  for (Value& value : group.values)
+    if (value.present && value.seen != stamp_) step(value, std::nullopt, {});
+  const int32_t flags[5] = {row.packagedFlag, row.gateFlag, row.partsFlag, row.powerBoxFlag, row.virtualGateFlag};
+  for (size_t f = 0; f < 5; ++f)
+    if (flags[f] != 0) group.flags[f] = flags[f];
+}
+
+void Grouper::step(Value& value, PropertyText text, std::span<const uint32_t> joins) {
+  const size_t length = text ? text->size() : 0;
+  if (value.length == length && (length == 0 || sameText(value, *text))) return;
+  if (value.length == 0) setEmptyText(value);
+  value.length += settings_.token.size();
+  if (isEmptyValue(text)) {
+    push(value, settings_.emptyCell);
+    value.length += settings_.emptyCell.size();
+  } else {
+    appendParts(value, text, joins);
+  }
+}
+
+void Grouper::addName(Group& group, Value& value, PropertyText text, std::span<const uint32_t> joins) {
+  value.present = true;
+  value.order = group.names++;
+  setEmptyText(value);
+  if (isEmptyValue(text)) return;
+  value.length += settings_.token.size();
+  appendParts(value, text, joins);
+}
+
+void Grouper::setEmptyText(Value& value) {
+  value.first = value.last = -1;
+  value.parts = 0;
+  push(value, settings_.emptyCell);
+  value.length = settings_.emptyCell.size();
+}
+
+void Grouper::appendParts(Value& value, PropertyText text, std::span<const uint32_t> joins) {
+  if (!text) return;
+  value.length += text->size();
+  if (joins.empty()) return push(value, *text);
+  scratch_.clear();
+  splitAtJoins(*text, joins, settings_.token.size(), scratch_);
+  for (const std::string_view part : scratch_) push(value, part);
+}
+
+void Grouper::push(Value& value, std::string_view text) {
+  const int at = static_cast<int>(parts_.size());
+  parts_.push_back(Part{text, -1});
+  if (value.last >= 0)
+    parts_[static_cast<size_t>(value.last)].next = at;
+  else
+    value.first = at;
+  value.last = at;
+  ++value.parts;
+}
+
+// Whether the value's joined text is `text`; the lengths are the same.
+bool Grouper::sameText(const Value& value, std::string_view text) const {
+  const std::string_view delimiter = settings_.token;
+  size_t at = 0;
+  for (int p = value.first; p >= 0; p = parts_[static_cast<size_t>(p)].next) {
+    if (p != value.first) {
+      if (text.substr(at, delimiter.size()) != delimiter) return false;
+      at += delimiter.size();
+    }
+    const std::string_view part = parts_[static_cast<size_t>(p)].text;
+    if (text.substr(at, part.size()) != part) return false;
+    at += part.size();
+  }
+  return at == text.size();
+}
+
+void Grouper::writeValue(PropertyList& list, NameId name, std::string_view text, std::span<const uint32_t> joins) {
+  const size_t at = list.add(name, joins.empty() ? text : std::string_view());
+  if (!joins.empty()) list.setJoined(at, text, joins);
+}
+
+// The parts in scratch_, tidied as normalise would, written as one value.
+void Grouper::writeParts(PropertyList& list, NameId name) {
+  tidyParts(scratch_, nameText(name), settings_.emptyCell, settings_.mergedProp);
+  joined_.clear();
+  joins_.clear();
+  for (size_t p = 0; p < scratch_.size(); ++p) {
+    if (p > 0) {
+      joins_.push_back(static_cast<uint32_t>(joined_.size()));
+      joined_.append(settings_.token);
+    }
+    joined_.append(scratch_[p]);
+  }
+  writeValue(list, name, joined_, joins_);
+}
+
+void Grouper::write(RecordTable& grouped) {
+  const Settings& s = settings_;
+  const NameId referenceName = internName("reference");
+  const NameId countName = internName("_REFCOUNT");
+  std::vector<const Value*> order;
+  for (Group& group : groups_) {
+    const ComponentRecord& head = rows_[group.head];
+    ComponentRecord& out = grouped.at(grouped.count());
+    out.assign(head);
+    out.packagedFlag = group.flags[0];
+    out.gateFlag = group.flags[1];
+    out.partsFlag = group.flags[2];
+    out.powerBoxFlag = group.flags[3];
+    out.virtualGateFlag = group.flags[4];
+    PropertyList& list = out.freshProperties();
+    if (group.values.empty()) {
+      const PropertyList& own = head.properties();
+      for (size_t i = 0; i < own.size(); ++i) {
+        if (!kept(own.nameId(i))) continue;
+        const PropertyText text = own.text(i);
+        if (isEmptyValue(text)) {
+          writeValue(list, own.nameId(i), s.emptyCell, {});
+        } else if (own.joins(i).empty()) {
+          writeValue(list, own.nameId(i), *text, {});
+        } else {
+          scratch_.clear();
+          splitAtJoins(*text, own.joins(i), s.token.size(), scratch_);
+          writeParts(list, own.nameId(i));
+        }
+      }
+    } else {
+      order.assign(group.names, nullptr);
+      for (const Value& value : group.values)
+        if (value.present) order[value.order] = &value;
+      for (const Value* value : order) {
+        const NameId name = slotNames_[static_cast<size_t>(value - group.values.data())];
+        if (value->length == 0) {
+          writeValue(list, name, s.emptyCell, {});
+        } else if (value->parts == 1) {
+          writeValue(list, name, parts_[static_cast<size_t>(value->first)].text, {});
+        } else {
+          scratch_.clear();
+          for (int p = value->first; p >= 0; p = parts_[static_cast<size_t>(p)].next)
+            scratch_.push_back(parts_[static_cast<size_t>(p)].text);
+          writeParts(list, name);
+        }
+      }
+    }
+    const size_t at = list.find(referenceName);
+    const std::string_view references = at != PropertyList::npos ? list.text(at).value_or("") : "";
+    const auto others = s.token.empty() ? 0 : std::count(references.begin(), references.end(), s.token.front());
+    out.setProperty(countName, decimalText(static_cast<long long>(others) + 1));
+  }
 }
 
 }  // namespace
 
+void groupRowsInto(AppState& app, const RecordTable& rows, RecordTable& grouped, const GroupKeys& keys) {
+  Grouper grouper(*app.settings, rows, keys);
+  for (int r = 0; r < rows.count(); ++r) grouper.add(r);
+  grouper.write(grouped);
+}
+
 int referenceCountRows(AppState& app, RecordTable& table, std::optional<std::string_view> keyName,
                        std::span<const std::string> alsoKeys) {
   if (!keyName) return 0;
-  std::vector<NameId> keyNames{internName(*keyName)};
-  for (const std::string& name : alsoKeys) keyNames.push_back(internName(name));
-  const Settings& s = *app.settings;
   RecordTable grouped;
-  grouped.reserve(table.count());
-  FirstRowIndex groups;
-  for (int i = 0; i < table.count(); ++i) {
-    ComponentRecord& row = table.at(i);
-    std::string key = keyOf(row, keyNames);
-    const int target = groups.first(key);
-    if (target < 0) {
-      groups.open(grouped.count(), std::move(key));
-      grouped.at(grouped.count()).assign(row);
-      continue;
-    }
-    ComponentRecord& group = grouped.at(target);
-    group.merge(*keyName, row, s.emptyCell, s.token);
-    row.clear();
-    // A group without the key that takes in a row with an empty one now
-    // shows the empty-cell text, and only rows of that text join it later.
-    groups.update(target, keyOf(group, keyNames), true);
-  }
-
-  const char counted = s.token.empty() ? '\0' : s.token.front();
-  for (int g = 0; g < grouped.count(); ++g) {
-    ComponentRecord& group = grouped.at(g);
-    group.normalise(s.emptyCell, s.token, s.mergedProp);
-    const std::string_view references = group.value("reference").value_or("");
-    const auto others = s.token.empty() ? 0 : std::count(references.begin(), references.end(), counted);
-    group.setProperty("_REFCOUNT", strprintf("%d", static_cast<int>(others) + 1));
-  }
+  groupRowsInto(app, table, grouped, GroupKeys{.keyName = *keyName, .alsoKeys = alsoKeys});
   table.replaceWith(grouped);
   return 1;
 }

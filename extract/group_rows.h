@@ -8,18 +8,34 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "table/property_name.h"
 
 namespace comptab {
 
 class AppState;
 class RecordTable;
 
-// Replaces the table's rows by one row per value of `keyName` (an absent
-// value and an empty one are the same key), in the order the values first
-// occur; the later rows of a value are merged into the first. Every row
-// takes part, packaged gates included. Returns 1, or 0 without touching
-// the table when no key name is given. With `alsoKeys`, rows fold only
-// when their values of those properties are the same as well.
+// What rows fold by: rows fold when their values of `keyName` are the same
+// (an absent value and an empty one are the same key) and, with `alsoKeys`,
+// their values of those properties as well. With `kept`, a folded row holds
+// only the properties named there, as if the rows had held no others.
+struct GroupKeys {
+  std::string_view keyName;
+  std::span<const std::string> alsoKeys = {};
+  const std::vector<NameId>* kept = nullptr;
+};
+
+// Appends to `grouped` one row per key value of `rows`, in the order the
+// values first occur; the later rows of a value are merged into the first.
+// Every row takes part, packaged gates included. `rows` stay as they are,
+// so that a later table can use them again.
+void groupRowsInto(AppState& app, const RecordTable& rows, RecordTable& grouped, const GroupKeys& keys);
+
+// groupRowsInto in place: the table's rows are replaced by the grouped
+// ones. Returns 1, or 0 without touching the table when no key name is
+// given.
 int referenceCountRows(AppState& app, RecordTable& table, std::optional<std::string_view> keyName,
                        std::span<const std::string> alsoKeys = {});
 

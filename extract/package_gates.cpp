@@ -1,5 +1,6 @@
 #include "extract/package_gates.h"
 
+#include <algorithm>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -18,16 +19,28 @@ namespace comptab {
 
 namespace {
 
-// Rows join a package of the same reference and destination; the length
-// keeps "AB"+"C" apart from "A"+"BC".
-std::string packageKey(const ComponentRecord& row) {
-  const std::string_view reference = row.value("reference").value_or("");
-  std::string key = std::to_string(reference.size());
-  key += ':';
-  key += reference;
-  key += row.value("_DEST").value_or("");
-  return key;
+struct Names {
+  NameId reference = internName("reference");
+  NameId dest = internName("_DEST");
+  NameId componentType = internName("componentType");
+};
+
+const Names& names() {
+  static const Names interned;
+  return interned;
 }
+
+// Rows join a package of the same reference and destination (an absent
+// destination is an empty one).
+struct PackageKey {
+  std::string_view reference;
+  std::string_view destination;
+
+  explicit PackageKey(const ComponentRecord& row)
+      : reference(row.value(names().reference).value_or("")), destination(row.value(names().dest).value_or("")) {}
+  uint64_t hash() const { return KeyHash().add(reference).add(destination).value(); }
+  bool operator==(const PackageKey&) const = default;
+};
 
 bool hasPower(const ComponentRecord& row) { return !isEmptyValue(row.value("_HASPOWER")); }
 
@@ -37,7 +50,7 @@ enum class Join { Labelled, Unlabelled, Refused };
 // "componentType" text, say what the package holds: merging joins the
 // texts of its symbols ("gate,powerBox") but keeps every flag set.
 Join joinOutcome(const ComponentRecord& head, const ComponentRecord& row, const std::string& label,
-                 const std::unordered_set<std::string>& headLabels) {
+                 const std::unordered_set<std::string>* manyLabels) {
   if (!sameValue(head.value("cdbName"), row.value("cdbName")) ||
       !sameValue(head.value("partName"), row.value("partName")))
     return Join::Refused;
@@ -46,7 +59,10 @@ Join joinOutcome(const ComponentRecord& head, const ComponentRecord& row, const 
     return Join::Refused;
   // A whole-part symbol with power pins of its own has no power box.
   if (hasPower(head) || hasPower(row)) return Join::Refused;
-  if (headLabels.contains(label)) return Join::Refused;  // the same gate twice
+  // The same gate twice.
+  if (manyLabels != nullptr ? manyLabels->contains(label)
+                            : std::find(head.strings.begin(), head.strings.end(), label) != head.strings.end())
+    return Join::Refused;
   return Join::Labelled;
 }
 
@@ -83,13 +99,18 @@ class Packager {
   const DestinationWords words_;
   DevicePropertyCheck propertyCheck_;
   RecordTable packed_;
-  // The packages in packed_ that rows may still join, and their labels.
+  // The packages in packed_ that rows may still join; a package's labels
+  // are in its strings, and a set of them as well once there are many.
   FirstRowIndex packages_;
-  std::unordered_map<int, std::unordered_set<std::string>> labels_;
+  std::unordered_map<int, std::unordered_set<std::string>> manyLabels_;
 };
 
+// Beyond this many gates a package's labels are looked up in a set: a
+// reference drawn with thousands of gates must not be searched row by row.
+constexpr size_t kLabelsSearchedInPlace = 16;
+
 void Packager::take(ComponentRecord& row) {
-  const std::string type = row.text("componentType");
+  const std::string_view type = row.value(names().componentType).value_or("");
   if (!CompType::isGate(type) && !CompType::isParts(type) && !CompType::isPowerBox(type)) return appendHandled(row);
   const std::string reference = row.text("reference");
   if (reference.empty()) return appendHandled(row);
@@ -110,31 +131,43 @@ void Packager::take(ComponentRecord& row) {
     label = componentName + ":" + std::string(*gate);
   }
 
-  const int head = packages_.first(packageKey(row));
+  const PackageKey key(row);
+  const int head =
+      packages_.first(key.hash(), [&](int package) { return PackageKey(packed_[package]) == key; });
   if (head < 0) return openPackage(row, std::move(label));
   ComponentRecord& package = packed_.at(head);
-  std::unordered_set<std::string>& headLabels = labels_[head];
+  const auto many = manyLabels_.find(head);
+  std::unordered_set<std::string>* headLabels = many != manyLabels_.end() ? &many->second : nullptr;
   const Join join = joinOutcome(package, row, label, headLabels);
   if (join == Join::Refused) {
     if (report.on) app_.writeWarning(msg::kPackageConflict, {componentInWarning(row), reference, report.destinationText});
     return appendHandled(row);
   }
+  const bool hadDestination = package.properties().find(names().dest) != PropertyList::npos;
   package.merge("reference", row, settings_.emptyCell, settings_.token);
   if (join == Join::Labelled) {
-    package.strings.push_back(label);
-    headLabels.insert(std::move(label));
+    if (headLabels != nullptr) {
+      headLabels->insert(label);
+    } else if (package.strings.size() + 1 > kLabelsSearchedInPlace) {
+      headLabels = &manyLabels_[head];
+      headLabels->insert(package.strings.begin(), package.strings.end());
+      headLabels->insert(label);
+    }
+    package.strings.push_back(std::move(label));
   }
   row.clear();
   // Merging may give the package a destination text it lacked (an absent
   // "_DEST" meeting an empty one): later rows must see it as it is now.
-  packages_.update(head, packageKey(package), package.packagedFlag == 0);
+  if (package.packagedFlag != 0)
+    packages_.close(head);
+  else if (!hadDestination && package.properties().find(names().dest) != PropertyList::npos)
+    packages_.open(head, PackageKey(package).hash());
 }
 
 void Packager::openPackage(ComponentRecord& row, std::string label) {
   const int head = packed_.count();
-  row.strings.push_back(label);
-  labels_[head].insert(std::move(label));
-  packages_.open(head, packageKey(row));
+  row.strings.push_back(std::move(label));
+  packages_.open(head, PackageKey(row).hash());
   append(row);
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -64,6 +65,12 @@ class ComponentRecord {
   void normalise(std::string_view emptyText, std::string_view delimiter, std::string_view mixedText);
 
   bool hasProperties() const { return properties_ && !properties_->empty(); }
+  // An empty list of the row's own in place of the one it held (which its
+  // other holders keep): for a row that folding builds anew.
+  PropertyList& freshProperties() {
+    properties_ = std::make_shared<PropertyList>();
+    return *properties_;
+  }
   // The list, or an empty one when the row has none.
   const PropertyList& properties() const;
   // True when both rows hold the same list object.
@@ -87,5 +94,16 @@ class ComponentRecord {
  private:
   std::shared_ptr<PropertyList> properties_;
 };
+
+// What normalise makes of the parts of one merged value: each once, in
+// part order, or `mixedText` alone for several parts of a property other
+// than "reference" when that is non-empty. `parts` is changed in place.
+void tidyParts(std::vector<std::string_view>& parts, std::string_view name, std::string_view emptyText,
+               std::string_view mixedText);
+
+// The parts that merging joined in a value, each joining delimiter of
+// `delimiterSize` bytes beginning at one of `joins`; appended to `parts`.
+void splitAtJoins(std::string_view text, std::span<const uint32_t> joins, size_t delimiterSize,
+                  std::vector<std::string_view>& parts);
 
 }  // namespace comptab

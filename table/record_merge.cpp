@@ -1,6 +1,8 @@
 // Merging rows into one and tidying the merged values: the steps that gate
 // packaging and reference counting build on.
 #include <algorithm>
+#include <cstdint>
+#include <functional>
 #include <span>
 
 #include "table/component_record.h"
@@ -8,10 +10,7 @@
 
 namespace comptab {
 
-namespace {
-
-// The parts that merging joined, each once. Without joins the value is a
-// single part, whatever characters it holds.
+// Without joins the value is a single part, whatever characters it holds.
 void splitAtJoins(std::string_view text, std::span<const uint32_t> joins, size_t delimiterSize,
                   std::vector<std::string_view>& parts) {
   size_t start = 0;
@@ -22,7 +21,49 @@ void splitAtJoins(std::string_view text, std::span<const uint32_t> joins, size_t
   parts.push_back(text.substr(std::min(start, text.size())));
 }
 
+namespace {
+
+// Drops repeated parts, keeping one of each in no particular order. A
+// group of many rows has thousands of parts, most of them repeats (a zone,
+// a part name), so a hash of them beats sorting them all.
+void dropRepeats(std::vector<std::string_view>& parts) {
+  if (parts.size() <= 32) {
+    std::sort(parts.begin(), parts.end());
+    parts.erase(std::unique(parts.begin(), parts.end()), parts.end());
+    return;
+  }
+  size_t size = 64;
+  while (size < parts.size() * 2) size *= 2;
+  std::vector<uint32_t> slots(size, UINT32_MAX);  // index into the kept parts
+  size_t kept = 0;
+  for (size_t i = 0; i < parts.size(); ++i) {
+    const std::string_view part = parts[i];
+    size_t at = std::hash<std::string_view>()(part) & (size - 1);
+    while (slots[at] != UINT32_MAX && parts[slots[at]] != part) at = (at + 1) & (size - 1);
+    if (slots[at] != UINT32_MAX) continue;
+    slots[at] = static_cast<uint32_t>(kept);
+    parts[kept++] = part;
+  }
+  parts.resize(kept);
+}
+
 }  // namespace
+
+void tidyParts(std::vector<std::string_view>& parts, std::string_view name, std::string_view emptyText,
+               std::string_view mixedText) {
+  dropRepeats(parts);
+  if (parts.size() < 2) return;
+  if (!mixedText.empty() && name != "reference") {
+    parts.assign(1, mixedText);
+    return;
+  }
+  // The part order is total once repeats are gone (different names never
+  // compare equal, and the empty-cell text is there once at most), so the
+  // parts come out in one order however they went in.
+  std::optional<std::string>& partEmpty = sortState().partEmptyText;
+  if (!partEmpty || *partEmpty != emptyText) partEmpty = std::string(emptyText);
+  std::sort(parts.begin(), parts.end(), [](std::string_view a, std::string_view b) { return compareParts(a, b) < 0; });
+}
 
 bool ComponentRecord::merge(std::string_view keyName, const ComponentRecord& other,
                             std::string_view emptyText, std::string_view delimiter) {
@@ -82,18 +123,7 @@ void ComponentRecord::normalise(std::string_view emptyText, std::string_view del
 
     parts.clear();
     splitAtJoins(*value, valueJoins, delimiter.size(), parts);
-    // Repeats are identical texts, so which copy survives does not matter.
-    std::sort(parts.begin(), parts.end());
-    parts.erase(std::unique(parts.begin(), parts.end()), parts.end());
-    if (parts.size() >= 2) {
-      if (!mixedText.empty() && list.name(i) != "reference") {
-        parts.assign(1, mixedText);
-      } else {
-        sortState().partEmptyText = std::string(emptyText);
-        std::sort(parts.begin(), parts.end(),
-                  [](std::string_view a, std::string_view b) { return compareParts(a, b) < 0; });
-      }
-    }
+    tidyParts(parts, list.name(i), emptyText, mixedText);
 
     joined.clear();
     joins.clear();
