@@ -15,6 +15,7 @@
 namespace comptab {
 
 class ParameterSet;
+class PackagedRows;
 class RecordTable;
 
 class App : public AppState {
@@ -73,6 +74,10 @@ class App : public AppState {
   // what a bill of materials adds to the grouped rows. The table to write:
   // `grouped`, or `table` itself when there is no grouping.
   const RecordTable& groupRows(const RunPlan& plan, RecordTable& table, RecordTable& grouped);
+  // Packaging where the modes ask, then grouping: the table to write, which
+  // is `table` itself when neither applies. `table` stays as it is.
+  const RecordTable& foldTable(const RunPlan& plan, size_t i, RecordTable& table, PackagedRows& packages,
+                               RecordTable& packed, RecordTable& grouped);
 
   // comptab's own parameters: -p:format wins over tableFormat, and
   // -p:boards N adds the quantity for N boards.

@@ -118,16 +118,26 @@ App::RunPlan App::planRun() const {
   plan.packagingKeeps = plan.readLater;
   for (const NameId name : namesPackagingReads()) plan.packagingKeeps.push_back(name);
   plan.packagingKeepsAll = (RunMode & mode::kCheckKcdbProp) != 0;
-  // Grouping leaves the rows it folds as they are, so they serve the next
-  // table as well.
-  plan.keepRows = plan.items.size() > 1 && !plan.packaging && !(RunMode & mode::kCompDest);
+  // Packaging and grouping leave the rows they fold as they are, so they
+  // serve the next table as well.
+  plan.keepRows = plan.items.size() > 1 && !(RunMode & mode::kCompDest);
   return plan;
 }
 
 const RecordTable& App::groupRows(const RunPlan& plan, RecordTable& table, RecordTable& grouped) {
   const bool byPartName = (RunMode & mode::kPnPackage) != 0;
   const bool byPackage = !packageProperty.empty();
-  RecordTable* rows = &table;
+  if (!byPartName && !byPackage) {
+    if (boards == 0) return table;
+    if (!plan.packaging) {
+      setBuildQuantity(table, boards);
+      return table;
+    }
+    // Packaged rows share their lists with the rows the next table uses.
+    grouped.assign(table);
+    for (int r = 0; r < grouped.count(); ++r) grouped.at(r).ownProperties();
+  }
+  const RecordTable* rows = &table;
   // Grouped rows hold only what is read of them later, as rows that are
   // not packaged do from the walk on.
   if (byPartName) {
@@ -139,12 +149,18 @@ const RecordTable& App::groupRows(const RunPlan& plan, RecordTable& table, Recor
     RecordTable& into = rows == &grouped ? again : grouped;
     groupRowsInto(*this, *rows, into, GroupKeys{packageProperty, settings->packageAlso, &plan.readLater});
     if (rows == &grouped) grouped.replaceWith(again);
-    rows = &grouped;
   }
   if (settings->referenceRanges && (byPartName || byPackage))
-    writeReferenceRanges(*rows, settings->token, settings->rangeChar);
-  if (boards > 0) setBuildQuantity(*rows, boards);
-  return *rows;
+    writeReferenceRanges(grouped, settings->token, settings->rangeChar);
+  if (boards > 0) setBuildQuantity(grouped, boards);
+  return grouped;
+}
+
+const RecordTable& App::foldTable(const RunPlan& plan, size_t i, RecordTable& table, PackagedRows& packages,
+                                  RecordTable& packed, RecordTable& grouped) {
+  if (!plan.packaging) return groupRows(plan, table, grouped);
+  packages.package(*this, table, packed, i == 0 ? 1 : 0);
+  return groupRows(plan, packed, grouped);
 }
 
 int App::collectTable(const RunPlan& plan, size_t i, RecordTable& table) {
@@ -162,7 +178,6 @@ int App::collectTable(const RunPlan& plan, size_t i, RecordTable& table) {
   const int walked = (RunMode & mode::kCircuit) ? walkCircuit(pass) : walkSheets(pass);
   if (walked == 0) return 0;
   sortTableByKeys(table, settings->sortKey, SortKeyOrder{settings->sortDescending, settings->sortByValue});
-  if (plan.packaging) packageGates(*this, table, i == 0 ? 1 : 0);
   return 1;
 }
 
@@ -210,16 +225,22 @@ int App::run() {
   if (!outputFilesFree(plan.items)) return finalStatus();
   const TableWriter writer(*settings, RunMode, eol, displayNameHook(), formatOption);
   RecordTable table;
+  // Packaged and grouped rows share lists with the table's rows: letting
+  // go of them (setCount) leaves the table's rows whole.
+  RecordTable packed;
   RecordTable grouped;
+  PackagedRows packages;
   for (size_t i = 0; i < plan.items.size(); ++i) {
     if (collectTable(plan, i, table) == 0 ||
-        writeTable(writer, plan.items[i], i > 0, groupRows(plan, table, grouped)) == 0) {
+        writeTable(writer, plan.items[i], i > 0, foldTable(plan, i, table, packages, packed, grouped)) == 0) {
+      packed.setCount(0);
+      grouped.setCount(0);
       table.clearRows();
-      grouped.clearRows();
       return finalStatus();
     }
+    packed.setCount(0);
+    grouped.setCount(0);
     if (!plan.keepRows) table.clearRows();
-    grouped.clearRows();
   }
   if ((RunMode & mode::kExecute) && !executeProgram.empty() && execute() == 0) return finalStatus();
   if (warningWritten() && exitState == 0) exitState = 2;

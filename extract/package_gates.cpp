@@ -66,31 +66,44 @@ Join joinOutcome(const ComponentRecord& head, const ComponentRecord& row, const 
   return Join::Labelled;
 }
 
+// Packages rows into `packed` without changing them: a row keeps its list
+// for as long as nothing is merged into it or set on it, and a package or
+// an unpackable row gets a list of its own first. The rows of a table then
+// serve the next table unchanged.
 class Packager {
  public:
-  Packager(AppState& app, int firstItem, int rows)
-      : app_(app), kcdb_(*app.kcdbCache), settings_(*app.settings), firstItem_(firstItem) {
-    packed_.reserve(rows);
-  }
+  Packager(AppState& app, int firstItem, RecordTable& packed)
+      : app_(app), kcdb_(*app.kcdbCache), settings_(*app.settings), firstItem_(firstItem), packed_(packed) {}
 
-  void take(ComponentRecord& row);
-  void finish(RecordTable& table);
+  // Returns the position in `packed` of the row that stands for `row`, or
+  // -1 when `row` was merged into a package.
+  int take(const ComponentRecord& row);
+  // Tidies the rows that take() put in `packed`.
+  void finish();
   const DestinationWords& words() const { return words_; }
 
  private:
-  void append(ComponentRecord& row) { packed_.at(packed_.count()).assign(row); }
-  void appendHandled(ComponentRecord& row) {
-    row.packagedFlag = 1;
-    append(row);
+  int append(const ComponentRecord& row) {
+    const int at = packed_.count();
+    packed_.at(at).assign(row);
+    made_.push_back(at);
+    return at;
+  }
+  int appendHandled(const ComponentRecord& row) {
+    const int at = append(row);
+    packed_.at(at).packagedFlag = 1;
+    return at;
   }
   // A row that the KCDB or its gate number keeps out of every package;
   // "_NILR_" lets the open-gate check name it again.
-  void appendUnpackable(ComponentRecord& row, int code, const RowReport& report, const std::string& reference) {
+  int appendUnpackable(const ComponentRecord& row, int code, const RowReport& report, const std::string& reference) {
     if (report.on) app_.writeWarning(code, {componentInWarning(row), report.destinationText});
-    row.setProperty("_NILR_", reference);
-    appendHandled(row);
+    const int at = appendHandled(row);
+    packed_.at(at).ownProperties();
+    packed_.at(at).setProperty("_NILR_", reference);
+    return at;
   }
-  void openPackage(ComponentRecord& row, std::string label);
+  int openPackage(const ComponentRecord& row, std::string label);
 
   AppState& app_;
   KcdbCache& kcdb_;
@@ -98,7 +111,8 @@ class Packager {
   const int firstItem_;
   const DestinationWords words_;
   DevicePropertyCheck propertyCheck_;
-  RecordTable packed_;
+  RecordTable& packed_;
+  std::vector<int> made_;
   // The packages in packed_ that rows may still join; a package's labels
   // are in its strings, and a set of them as well once there are many.
   FirstRowIndex packages_;
@@ -109,7 +123,7 @@ class Packager {
 // reference drawn with thousands of gates must not be searched row by row.
 constexpr size_t kLabelsSearchedInPlace = 16;
 
-void Packager::take(ComponentRecord& row) {
+int Packager::take(const ComponentRecord& row) {
   const std::string_view type = row.value(names().componentType).value_or("");
   if (!CompType::isGate(type) && !CompType::isParts(type) && !CompType::isPowerBox(type)) return appendHandled(row);
   const std::string reference = row.text("reference");
@@ -132,8 +146,7 @@ void Packager::take(ComponentRecord& row) {
   }
 
   const PackageKey key(row);
-  const int head =
-      packages_.first(key.hash(), [&](int package) { return PackageKey(packed_[package]) == key; });
+  const int head = packages_.first(key.hash(), [&](int package) { return PackageKey(packed_[package]) == key; });
   if (head < 0) return openPackage(row, std::move(label));
   ComponentRecord& package = packed_.at(head);
   const auto many = manyLabels_.find(head);
@@ -144,6 +157,7 @@ void Packager::take(ComponentRecord& row) {
     return appendHandled(row);
   }
   const bool hadDestination = package.properties().find(names().dest) != PropertyList::npos;
+  package.ownProperties();
   package.merge("reference", row, settings_.emptyCell, settings_.token);
   if (join == Join::Labelled) {
     if (headLabels != nullptr) {
@@ -155,36 +169,121 @@ void Packager::take(ComponentRecord& row) {
     }
     package.strings.push_back(std::move(label));
   }
-  row.clear();
   // Merging may give the package a destination text it lacked (an absent
   // "_DEST" meeting an empty one): later rows must see it as it is now.
   if (package.packagedFlag != 0)
     packages_.close(head);
   else if (!hadDestination && package.properties().find(names().dest) != PropertyList::npos)
     packages_.open(head, PackageKey(package).hash());
+  return -1;
 }
 
-void Packager::openPackage(ComponentRecord& row, std::string label) {
-  const int head = packed_.count();
-  row.strings.push_back(std::move(label));
+int Packager::openPackage(const ComponentRecord& row, std::string label) {
+  const int head = append(row);
+  packed_.at(head).strings.push_back(std::move(label));
   packages_.open(head, PackageKey(row).hash());
-  append(row);
+  return head;
 }
 
-void Packager::finish(RecordTable& table) {
-  for (int i = 0; i < packed_.count(); ++i)
-    packed_.at(i).normalise(settings_.emptyCell, settings_.token, settings_.mergedProp);
-  table.replaceWith(packed_);
+// Only a value that is empty or was merged changes when tidied; a row with
+// neither keeps the list it shares with the table it came from.
+bool changedByNormalise(const ComponentRecord& row) {
+  const PropertyList& list = row.properties();
+  for (size_t i = 0; i < list.size(); ++i)
+    if (isEmptyValue(list.text(i)) || !list.joins(i).empty()) return true;
+  return false;
+}
+
+void Packager::finish() {
+  for (const int at : made_) {
+    ComponentRecord& row = packed_.at(at);
+    if (!changedByNormalise(row)) continue;
+    row.ownProperties();
+    row.normalise(settings_.emptyCell, settings_.token, settings_.mergedProp);
+  }
+}
+
+// Rows made without a destination are the same in every table, and so are
+// their packages: a destination's row has its "_DEST" and only joins rows
+// of that destination. That holds when no row without a destination has a
+// "_DEST" of its own and every destination's row names one.
+bool sharedRowsStandApart(const RecordTable& rows) {
+  for (int r = 0; r < rows.count(); ++r) {
+    const ComponentRecord& row = rows[r];
+    const size_t at = row.properties().find(names().dest);
+    if (row.perDestination ? (at == PropertyList::npos || isEmptyValue(row.properties().text(at)))
+                           : at != PropertyList::npos)
+      return false;
+  }
+  return true;
 }
 
 }  // namespace
 
+void PackagedRows::package(AppState& app, const RecordTable& rows, RecordTable& packed, int firstItem) {
+  if (!app.kcdbCache) {
+    packed.assign(rows);
+    return;
+  }
+  Packager packager(app, firstItem, packed);
+  packed.reserve(rows.count());
+  const bool reuse = filled_ && firstItem == 0 && sharedRowsKnown(rows) && sharedRowsStandApart(rows);
+  const bool fill = !filled_ && firstItem != 0 && sharedRowsStandApart(rows);
+  std::vector<int> at(fill ? static_cast<size_t>(rows.count()) : 0);
+  for (int r = 0; r < rows.count(); ++r) {
+    const ComponentRecord& row = rows[r];
+    if (reuse && !row.perDestination) {
+      // Rows of other destinations never report on later tables, and these
+      // rows' packages are as the first table made them.
+      const int kept = bySequence_[row.sequence];
+      if (kept >= 0) packed.at(packed.count()).assign(kept_[kept]);
+      continue;
+    }
+    const int made = packager.take(row);
+    if (fill) at[static_cast<size_t>(r)] = made;
+  }
+  packager.finish();
+  if (fill) remember(rows, packed, at);
+  if (app.RunMode & mode::kCheckOpenGate) checkOpenGates(app, packed, firstItem, packager.words());
+}
+
+bool PackagedRows::sharedRowsKnown(const RecordTable& rows) const {
+  for (int r = 0; r < rows.count(); ++r) {
+    const ComponentRecord& row = rows[r];
+    if (!row.perDestination && (row.sequence >= bySequence_.size() || bySequence_[row.sequence] == kUnknown))
+      return false;
+  }
+  return true;
+}
+
+void PackagedRows::remember(const RecordTable& rows, const RecordTable& packed, const std::vector<int>& at) {
+  for (int r = 0; r < rows.count(); ++r) {
+    const ComponentRecord& row = rows[r];
+    if (row.perDestination) continue;
+    if (row.sequence >= bySequence_.size()) bySequence_.resize(row.sequence + 1, kUnknown);
+    int& kept = bySequence_[row.sequence];
+    if (kept != kUnknown) {
+      // Two rows of one walk place: nothing tells them apart later.
+      bySequence_.clear();
+      kept_.setCount(0);
+      return;
+    }
+    const int made = at[static_cast<size_t>(r)];
+    if (made < 0) {
+      kept = kMerged;
+      continue;
+    }
+    kept = kept_.count();
+    kept_.at(kept).assign(packed[made]);
+  }
+  filled_ = true;
+}
+
 void packageGates(AppState& app, RecordTable& table, int firstItem) {
   if (!app.kcdbCache) return;
-  Packager packager(app, firstItem, table.count());
-  for (int i = 0; i < table.count(); ++i) packager.take(table.at(i));
-  packager.finish(table);
-  if (app.RunMode & mode::kCheckOpenGate) checkOpenGates(app, table, firstItem, packager.words());
+  RecordTable packed;
+  PackagedRows().package(app, table, packed, firstItem);
+  table.replaceWith(packed);
 }
 
 }  // namespace comptab

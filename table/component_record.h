@@ -65,6 +65,11 @@ class ComponentRecord {
   void normalise(std::string_view emptyText, std::string_view delimiter, std::string_view mixedText);
 
   bool hasProperties() const { return properties_ && !properties_->empty(); }
+  // Gives the row a copy of its list when another holder shares it, so
+  // that what is set on the row from now on stays with the row.
+  void ownProperties() {
+    if (properties_ && properties_.use_count() > 1) properties_ = std::make_shared<PropertyList>(*properties_);
+  }
   // An empty list of the row's own in place of the one it held (which its
   // other holders keep): for a row that folding builds anew.
   PropertyList& freshProperties() {

@@ -62,7 +62,9 @@ void tidyParts(std::vector<std::string_view>& parts, std::string_view name, std:
   // parts come out in one order however they went in.
   std::optional<std::string>& partEmpty = sortState().partEmptyText;
   if (!partEmpty || *partEmpty != emptyText) partEmpty = std::string(emptyText);
-  std::sort(parts.begin(), parts.end(), [](std::string_view a, std::string_view b) { return compareParts(a, b) < 0; });
+  const auto before = [](std::string_view a, std::string_view b) { return compareParts(a, b) < 0; };
+  // Rows sorted by reference bring their references in order already.
+  if (!std::is_sorted(parts.begin(), parts.end(), before)) std::sort(parts.begin(), parts.end(), before);
 }
 
 bool ComponentRecord::merge(std::string_view keyName, const ComponentRecord& other,
