@@ -51,12 +51,16 @@ class PackageGatesTest : public ::testing::Test {
     test::fillTable(table, rows);
     app.RunMode = mode::kPackage | modes;
     packageGates(app, table, firstItem);
+    return linesOf(table);
+  }
+  static Lines linesOf(const RecordTable& rows) {
     Lines out;
-    for (int i = 0; i < table.count(); ++i) {
-      const ComponentRecord& row = table[i];
+    for (int i = 0; i < rows.count(); ++i) {
+      const ComponentRecord& row = rows[i];
       std::string line(row.value("id").value_or("?"));
       for (size_t s = 0; s < row.strings.size(); ++s) line += (s == 0 ? " " : "+") + row.strings[s];
       if (row.packagedFlag) line += " handled";
+      if (const PropertyText left = row.value("_NILR_")) line += " left out of " + std::string(*left);
       out.push_back(line);
     }
     return out;
@@ -66,6 +70,12 @@ class PackageGatesTest : public ::testing::Test {
   test::TestState app;
   RecordTable table;
 };
+
+Lines rowsOf(const RecordTable& rows) {
+  Lines out;
+  for (int i = 0; i < rows.count(); ++i) out.push_back(test::describe(rows[i]));
+  return out;
+}
 
 std::string gate(int id, const char* reference, const char* gateNo, const std::string& more = "") {
   return "componentType=gate id=cmp" + std::to_string(id) + " reference=" + reference +
@@ -136,6 +146,64 @@ TEST_F(PackageGatesTest, AnEmptyDestinationMergedIntoNoneIsNoLongerTheSame) {
   EXPECT_EQ(
       package({gate(1, "U1", "1"), gate(2, "U1", "2", "_DEST="), gate(3, "U1", "3"), gate(4, "U1", "4", "_DEST=-")}),
       (Lines{"cmp1,cmp2,cmp4 QUAD:1+QUAD:2+QUAD:4", "cmp3 QUAD:3"}));
+}
+
+// A table after the first packages only its destination's rows and takes
+// the other packages from the first table; it must read as a table packaged
+// whole, warnings included, and no table's rows may change on the way.
+TEST_F(PackageGatesTest, LaterTablesAsIfPackagedWhole) {
+  const auto tableOf = [](RecordTable& rows, const Lines& shared, const Lines& ofDestination) {
+    test::fillTable(rows, shared);
+    for (const std::string& text : ofDestination) {
+      ComponentRecord row = test::extractedRow(text);
+      row.perDestination = true;
+      rows.at(rows.count()).assign(row);
+    }
+    for (int r = 0; r < rows.count(); ++r) rows.at(r).sequence = static_cast<uint32_t>(r);
+  };
+  const Lines shared = {gate(1, "U1", "1"), gate(2, "U1", "2"), gate(3, "U2", "0"), powerBox(4, "U1"),
+                        gate(5, "U4", "1", "cdbName=NONE")};
+  struct Case {
+    const char* what;
+    Lines shared;
+    Lines first;
+    Lines later;
+  };
+  const Case cases[] = {
+      {"destination rows of their own", shared, {gate(6, "U3", "1", "_DEST=LITE")},
+       {gate(6, "U3", "1", "_DEST=PRO"), gate(7, "U3", "1", "_DEST=PRO"), gate(8, "U1", "3", "_DEST=PRO")}},
+      // A row without a destination but with a "_DEST" of its own could
+      // join either kind: every table is packaged whole.
+      {"a shared row naming a destination", {gate(1, "U1", "1"), gate(2, "U1", "2", "_DEST=PRO")},
+       {gate(3, "U1", "3", "_DEST=LITE")}, {gate(3, "U1", "3", "_DEST=PRO")}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    app.RunMode = mode::kPackage | mode::kCheckOpenGate;
+    PackagedRows packages;
+    RecordTable first;
+    RecordTable packed;
+    tableOf(first, c.shared, c.first);
+    packages.package(app, first, packed, 1);
+    packed.setCount(0);
+
+    RecordTable later;
+    tableOf(later, c.shared, c.later);
+    const Lines before = rowsOf(later);
+    app.logTo(dir.path());
+    packages.package(app, later, packed, 0);
+    const Lines reused = linesOf(packed);
+    const Lines reusedWarnings = app.messages();
+    packed.setCount(0);
+    EXPECT_EQ(rowsOf(later), before);
+    EXPECT_EQ(rowsOf(first).size(), c.shared.size() + c.first.size());
+
+    app.logTo(dir.path());
+    PackagedRows().package(app, later, packed, 0);
+    EXPECT_EQ(reused, linesOf(packed));
+    EXPECT_EQ(reusedWarnings, app.messages());
+    EXPECT_FALSE(reusedWarnings.empty());
+  }
 }
 
 TEST_F(PackageGatesTest, PropertyCheck) {
