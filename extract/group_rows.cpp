@@ -23,20 +23,19 @@ class Grouper {
   void write(RecordTable& grouped);
 
  private:
-  struct Part {
-    std::string_view text;
-    int next = -1;
-  };
   // One property of a group: the value merging would have made so far.
   // Its text is the parts joined by the delimiter; an empty value has none.
   struct Value {
-    int first = -1;
-    int last = -1;
-    uint32_t parts = 0;
-    size_t length = 0;
+    std::vector<std::string_view> parts;
+    size_t length = 0;  // of the joined text
     uint32_t order = 0;  // place in the group's list
     uint32_t seen = 0;
     bool present = false;
+    bool joined = false;  // two parts or more, now or before repeats went
+    // Longer than any row's value, the joined text can equal none again:
+    // only which parts it holds matters from then on, so repeats can go.
+    bool settled = false;
+    size_t tidyAt = 0;
   };
   struct Group {
     int head = 0;
@@ -50,7 +49,12 @@ class Grouper {
   Value& valueOf(Group& group, NameId name);
   void startValues(Group& group);
   void merge(Group& group, const ComponentRecord& row);
-  void step(Value& value, PropertyText text, std::span<const uint32_t> joins);
+  void step(const Group& group, Value& value, PropertyText text, std::span<const uint32_t> joins);
+  void settle(const Group& group, Value& value);
+  size_t longestOf(const Group& group, const Value& value) const {
+    const NameId name = slotNames_[static_cast<size_t>(&value - group.values.data())];
+    return name < longest_.size() ? longest_[name] : 0;
+  }
   void addName(Group& group, Value& value, PropertyText text, std::span<const uint32_t> joins);
   void setEmptyText(Value& value);
   void appendParts(Value& value, PropertyText text, std::span<const uint32_t> joins);
@@ -72,7 +76,9 @@ class Grouper {
   FirstRowIndex index_;
   std::vector<int> slotOf_;  // by name: the place of its value in a group
   std::vector<NameId> slotNames_;
-  std::vector<Part> parts_;
+  // By name: the longest value a row has, which a settled value is longer
+  // than.
+  std::vector<size_t> longest_;
   std::vector<std::string_view> scratch_;
   std::vector<std::string_view> rowKey_;
   std::vector<char> hadKey_;
@@ -92,6 +98,14 @@ Grouper::Grouper(const Settings& settings, const RecordTable& rows, const GroupK
     }
   rowKey_.resize(keyNames_.size());
   hadKey_.resize(keyNames_.size());
+  for (int r = 0; r < rows.count(); ++r) {
+    const PropertyList& list = rows[r].properties();
+    for (size_t i = 0; i < list.size(); ++i) {
+      const NameId name = list.nameId(i);
+      if (name >= longest_.size()) longest_.resize(name + 1, 0);
+      longest_[name] = std::max(longest_[name], list.text(i).value_or("").size());
+    }
+  }
 }
 
 uint64_t Grouper::hashOf(std::span<const std::string_view> key) const {
@@ -174,18 +188,18 @@ void Grouper::merge(Group& group, const ComponentRecord& row) {
     Value& value = valueOf(group, list.nameId(i));
     value.seen = stamp_;
     if (value.present)
-      step(value, list.text(i), list.joins(i));
+      step(group, value, list.text(i), list.joins(i));
     else
       addName(group, value, list.text(i), list.joins(i));
   }
   for (Value& value : group.values)
-    if (value.present && value.seen != stamp_) step(value, std::nullopt, {});
+    if (value.present && value.seen != stamp_) step(group, value, std::nullopt, {});
   const int32_t flags[5] = {row.packagedFlag, row.gateFlag, row.partsFlag, row.powerBoxFlag, row.virtualGateFlag};
   for (size_t f = 0; f < 5; ++f)
     if (flags[f] != 0) group.flags[f] = flags[f];
 }
 
-void Grouper::step(Value& value, PropertyText text, std::span<const uint32_t> joins) {
+void Grouper::step(const Group& group, Value& value, PropertyText text, std::span<const uint32_t> joins) {
   const size_t length = text ? text->size() : 0;
   if (value.length == length && (length == 0 || sameText(value, *text))) return;
   if (value.length == 0) setEmptyText(value);
@@ -196,6 +210,7 @@ void Grouper::step(Value& value, PropertyText text, std::span<const uint32_t> jo
   } else {
     appendParts(value, text, joins);
   }
+  settle(group, value);
 }
 
 void Grouper::addName(Group& group, Value& value, PropertyText text, std::span<const uint32_t> joins) {
@@ -205,11 +220,18 @@ void Grouper::addName(Group& group, Value& value, PropertyText text, std::span<c
   if (isEmptyValue(text)) return;
   value.length += settings_.token.size();
   appendParts(value, text, joins);
+  settle(group, value);
+}
+
+void Grouper::settle(const Group& group, Value& value) {
+  if (value.settled || value.length <= longestOf(group, value)) return;
+  value.settled = true;
+  value.tidyAt = std::max<size_t>(64, value.parts.size() * 2);
 }
 
 void Grouper::setEmptyText(Value& value) {
-  value.first = value.last = -1;
-  value.parts = 0;
+  value.parts.clear();
+  value.joined = false;
   push(value, settings_.emptyCell);
   value.length = settings_.emptyCell.size();
 }
@@ -224,26 +246,26 @@ void Grouper::appendParts(Value& value, PropertyText text, std::span<const uint3
 }
 
 void Grouper::push(Value& value, std::string_view text) {
-  const int at = static_cast<int>(parts_.size());
-  parts_.push_back(Part{text, -1});
-  if (value.last >= 0)
-    parts_[static_cast<size_t>(value.last)].next = at;
-  else
-    value.first = at;
-  value.last = at;
-  ++value.parts;
+  value.parts.push_back(text);
+  if (value.parts.size() < 2) return;
+  value.joined = true;
+  if (!value.settled || value.parts.size() < value.tidyAt) return;
+  // A value of a big group (a zone, a part name) gets the same few parts
+  // from thousands of rows.
+  dropRepeatedParts(value.parts);
+  value.tidyAt = std::max<size_t>(64, value.parts.size() * 2);
 }
 
 // Whether the value's joined text is `text`; the lengths are the same.
 bool Grouper::sameText(const Value& value, std::string_view text) const {
   const std::string_view delimiter = settings_.token;
   size_t at = 0;
-  for (int p = value.first; p >= 0; p = parts_[static_cast<size_t>(p)].next) {
-    if (p != value.first) {
+  for (size_t p = 0; p < value.parts.size(); ++p) {
+    if (p > 0) {
       if (text.substr(at, delimiter.size()) != delimiter) return false;
       at += delimiter.size();
     }
-    const std::string_view part = parts_[static_cast<size_t>(p)].text;
+    const std::string_view part = value.parts[p];
     if (text.substr(at, part.size()) != part) return false;
     at += part.size();
   }
@@ -308,12 +330,10 @@ void Grouper::write(RecordTable& grouped) {
         const NameId name = slotNames_[static_cast<size_t>(value - group.values.data())];
         if (value->length == 0) {
           writeValue(list, name, s.emptyCell, {});
-        } else if (value->parts == 1) {
-          writeValue(list, name, parts_[static_cast<size_t>(value->first)].text, {});
+        } else if (!value->joined) {
+          writeValue(list, name, value->parts.front(), {});
         } else {
-          scratch_.clear();
-          for (int p = value->first; p >= 0; p = parts_[static_cast<size_t>(p)].next)
-            scratch_.push_back(parts_[static_cast<size_t>(p)].text);
+          scratch_.assign(value->parts.begin(), value->parts.end());
           writeParts(list, name);
         }
       }

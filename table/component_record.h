@@ -100,6 +100,9 @@ class ComponentRecord {
   std::shared_ptr<PropertyList> properties_;
 };
 
+// Drops repeated parts, keeping one of each in no particular order.
+void dropRepeatedParts(std::vector<std::string_view>& parts);
+
 // What normalise makes of the parts of one merged value: each once, in
 // part order, or `mixedText` alone for several parts of a property other
 // than "reference" when that is non-empty. `parts` is changed in place.

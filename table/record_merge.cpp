@@ -21,12 +21,9 @@ void splitAtJoins(std::string_view text, std::span<const uint32_t> joins, size_t
   parts.push_back(text.substr(std::min(start, text.size())));
 }
 
-namespace {
-
-// Drops repeated parts, keeping one of each in no particular order. A
-// group of many rows has thousands of parts, most of them repeats (a zone,
-// a part name), so a hash of them beats sorting them all.
-void dropRepeats(std::vector<std::string_view>& parts) {
+// A group of many rows has thousands of parts, most of them repeats (a
+// zone, a part name), so a hash of them beats sorting them all.
+void dropRepeatedParts(std::vector<std::string_view>& parts) {
   if (parts.size() <= 32) {
     std::sort(parts.begin(), parts.end());
     parts.erase(std::unique(parts.begin(), parts.end()), parts.end());
@@ -47,11 +44,9 @@ void dropRepeats(std::vector<std::string_view>& parts) {
   parts.resize(kept);
 }
 
-}  // namespace
-
 void tidyParts(std::vector<std::string_view>& parts, std::string_view name, std::string_view emptyText,
                std::string_view mixedText) {
-  dropRepeats(parts);
+  dropRepeatedParts(parts);
   if (parts.size() < 2) return;
   if (!mixedText.empty() && name != "reference") {
     parts.assign(1, mixedText);
