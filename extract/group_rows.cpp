@@ -252,8 +252,10 @@ void Grouper::push(Value& value, std::string_view text) {
   if (!value.settled || value.parts.size() < value.tidyAt) return;
   // A value of a big group (a zone, a part name) gets the same few parts
   // from thousands of rows.
+  const size_t before = value.parts.size();
   dropRepeatedParts(value.parts);
-  value.tidyAt = std::max<size_t>(64, value.parts.size() * 2);
+  // Parts that hardly repeat (references) are not worth looking at again.
+  value.tidyAt = value.parts.size() * 2 > before ? SIZE_MAX : std::max<size_t>(64, value.parts.size() * 2);
 }
 
 // Whether the value's joined text is `text`; the lengths are the same.

@@ -23,6 +23,12 @@ struct Names {
   NameId reference = internName("reference");
   NameId dest = internName("_DEST");
   NameId componentType = internName("componentType");
+  NameId hasPower = internName("_HASPOWER");
+  NameId cdbName = internName("cdbName");
+  NameId partName = internName("partName");
+  NameId componentName = internName("componentName");
+  NameId gateNumber = internName("_GATENO");
+  NameId leftOut = internName("_NILR_");
 };
 
 const Names& names() {
@@ -42,7 +48,7 @@ struct PackageKey {
   bool operator==(const PackageKey&) const = default;
 };
 
-bool hasPower(const ComponentRecord& row) { return !isEmptyValue(row.value("_HASPOWER")); }
+bool hasPower(const ComponentRecord& row) { return !isEmptyValue(row.value(names().hasPower)); }
 
 enum class Join { Labelled, Unlabelled, Refused };
 
@@ -51,8 +57,8 @@ enum class Join { Labelled, Unlabelled, Refused };
 // texts of its symbols ("gate,powerBox") but keeps every flag set.
 Join joinOutcome(const ComponentRecord& head, const ComponentRecord& row, const std::string& label,
                  const std::unordered_set<std::string>* manyLabels) {
-  if (!sameValue(head.value("cdbName"), row.value("cdbName")) ||
-      !sameValue(head.value("partName"), row.value("partName")))
+  const Names& n = names();
+  if (!sameValue(head.value(n.cdbName), row.value(n.cdbName)) || !sameValue(head.value(n.partName), row.value(n.partName)))
     return Join::Refused;
   if (head.virtualGateFlag != 0 && row.virtualGateFlag != 0) return Join::Unlabelled;
   if ((head.gateFlag != 0 && row.partsFlag != 0) || (head.partsFlag != 0 && (row.gateFlag != 0 || row.partsFlag != 0)))
@@ -100,7 +106,7 @@ class Packager {
     if (report.on) app_.writeWarning(code, {componentInWarning(row), report.destinationText});
     const int at = appendHandled(row);
     packed_.at(at).ownProperties();
-    packed_.at(at).setProperty("_NILR_", reference);
+    packed_.at(at).setProperty(names().leftOut, reference);
     return at;
   }
   int openPackage(const ComponentRecord& row, std::string label);
@@ -126,13 +132,13 @@ constexpr size_t kLabelsSearchedInPlace = 16;
 int Packager::take(const ComponentRecord& row) {
   const std::string_view type = row.value(names().componentType).value_or("");
   if (!CompType::isGate(type) && !CompType::isParts(type) && !CompType::isPowerBox(type)) return appendHandled(row);
-  const std::string reference = row.text("reference");
+  const std::string reference(row.value(names().reference).value_or(""));
   if (reference.empty()) return appendHandled(row);
 
   const RowReport report = rowReport(row, firstItem_, words_);
-  const KcdbDevice* device = kcdb_.device(row.value("cdbName").value_or(""));
+  const KcdbDevice* device = kcdb_.device(row.value(names().cdbName).value_or(""));
   if (device == nullptr) return appendUnpackable(row, msg::kKcdbEntryMissing, report, reference);
-  const std::string componentName = row.text("componentName");
+  const std::string componentName(row.value(names().componentName).value_or(""));
   // A virtual gate stands for no symbol of the library.
   if (kcdb_.component(device, componentName) == nullptr && row.virtualGateFlag == 0)
     return appendUnpackable(row, msg::kKcdbEntryMissing, report, reference);
@@ -140,7 +146,7 @@ int Packager::take(const ComponentRecord& row) {
 
   std::string label;
   if (row.virtualGateFlag == 0) {
-    const PropertyText gate = row.value("_GATENO");
+    const PropertyText gate = row.value(names().gateNumber);
     if (isEmptyValue(gate) || *gate == "0") return appendUnpackable(row, msg::kGateNumberMissing, report, reference);
     label = componentName + ":" + std::string(*gate);
   }
@@ -257,6 +263,9 @@ bool PackagedRows::sharedRowsKnown(const RecordTable& rows) const {
 }
 
 void PackagedRows::remember(const RecordTable& rows, const RecordTable& packed, const std::vector<int>& at) {
+  int standing = 0;
+  for (int r = 0; r < rows.count(); ++r) standing += !rows[r].perDestination && at[static_cast<size_t>(r)] >= 0;
+  kept_.reserve(standing);
   for (int r = 0; r < rows.count(); ++r) {
     const ComponentRecord& row = rows[r];
     if (row.perDestination) continue;

@@ -10,7 +10,8 @@ DestinationWords::DestinationWords()
     : opening_(SuiteFile::langDir() == "jpn" ? " (\u4ed5\u5411\u3051\u5148:" : " (Destination:") {}
 
 std::string DestinationWords::textFor(const ComponentRecord& row) const {
-  const PropertyText dest = row.value("_DEST");
+  static const NameId destName = internName("_DEST");
+  const PropertyText dest = row.value(destName);
   if (isEmptyValue(dest)) return {};
   std::string text = opening_;
   text.append(*dest);

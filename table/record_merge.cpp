@@ -46,20 +46,27 @@ void dropRepeatedParts(std::vector<std::string_view>& parts) {
 
 void tidyParts(std::vector<std::string_view>& parts, std::string_view name, std::string_view emptyText,
                std::string_view mixedText) {
-  dropRepeatedParts(parts);
-  if (parts.size() < 2) return;
-  if (!mixedText.empty() && name != "reference") {
-    parts.assign(1, mixedText);
-    return;
-  }
-  // The part order is total once repeats are gone (different names never
-  // compare equal, and the empty-cell text is there once at most), so the
-  // parts come out in one order however they went in.
   std::optional<std::string>& partEmpty = sortState().partEmptyText;
   if (!partEmpty || *partEmpty != emptyText) partEmpty = std::string(emptyText);
   const auto before = [](std::string_view a, std::string_view b) { return compareParts(a, b) < 0; };
-  // Rows sorted by reference bring their references in order already.
-  if (!std::is_sorted(parts.begin(), parts.end(), before)) std::sort(parts.begin(), parts.end(), before);
+  const bool mixed = !mixedText.empty() && name != "reference";
+  // Rows sorted by reference bring their references in order already, and
+  // parts in strict order hold no repeats (the part order is total: only
+  // identical names compare equal, and the empty-cell text is first once).
+  if (std::adjacent_find(parts.begin(), parts.end(), [&](std::string_view a, std::string_view b) {
+        return !before(a, b);
+      }) == parts.end()) {
+    if (mixed && parts.size() >= 2) parts.assign(1, mixedText);
+    return;
+  }
+  dropRepeatedParts(parts);
+  if (parts.size() < 2) return;
+  if (mixed) {
+    parts.assign(1, mixedText);
+    return;
+  }
+  // Without repeats the parts come out in one order however they went in.
+  std::sort(parts.begin(), parts.end(), before);
 }
 
 bool ComponentRecord::merge(std::string_view keyName, const ComponentRecord& other,
