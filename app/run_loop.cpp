@@ -95,18 +95,18 @@ bool App::outputFilesFree(const std::vector<const std::string*>& items) {
 struct App::RunPlan {
   std::vector<const std::string*> items;
   // What is read of a row after the walk: without packaging rows keep
-  // only that from the start; with it, from the grouping on, where every
-  // value kept is split and sorted.
+  // only that from the start; with it, grouped rows keep only that.
   std::vector<NameId> readLater;
   bool packaging = false;
   // What rows keep from the walk on in packaging: what is read later and
   // what packaging reads; everything when the KCDB property check is on.
   std::vector<NameId> packagingKeeps;
   bool packagingKeepsAll = false;
-  // Without packaging or grouping, a row made without variants is the same
-  // in every table, so after the first table only the rows made for a
-  // destination are dropped and made again; the sort's tie order (the
-  // walk's) keeps the table as a fresh walk would make it.
+  // A row made without variants is the same in every table, and
+  // packaging and grouping leave the table's rows as they are, so after
+  // the first table only the rows made for a destination are dropped and
+  // made again; the sort's tie order (the walk's) keeps the table as a
+  // fresh walk would make it.
   bool keepRows = false;
 };
 
@@ -118,8 +118,6 @@ App::RunPlan App::planRun() const {
   plan.packagingKeeps = plan.readLater;
   for (const NameId name : namesPackagingReads()) plan.packagingKeeps.push_back(name);
   plan.packagingKeepsAll = (RunMode & mode::kCheckKcdbProp) != 0;
-  // Packaging and grouping leave the rows they fold as they are, so they
-  // serve the next table as well.
   plan.keepRows = plan.items.size() > 1 && !(RunMode & mode::kCompDest);
   return plan;
 }
