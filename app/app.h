@@ -55,7 +55,8 @@ class App : public AppState {
   // One table of the run: its rows collected, sorted and folded; then
   // written, appended to the output after the first. 0 when the run must
   // stop (reported).
-  int collectTable(const RunPlan& plan, size_t i, RecordTable& table);
+  struct Carried;
+  int collectTable(const RunPlan& plan, size_t i, RecordTable& table, Carried& carried);
   int writeTable(const TableWriter& writer, const std::string* item, bool append, const RecordTable& table);
   std::vector<const std::string*> outputItems() const;
   // Column titles from the property display names, when they are open.

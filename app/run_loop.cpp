@@ -108,6 +108,12 @@ struct App::RunPlan {
   // made again; the sort's tie order (the walk's) keeps the table as a
   // fresh walk would make it.
   bool keepRows = false;
+  // The kept rows keep their sort keys too, and the new rows are merged in,
+  // unless something changes rows after the sort: the build quantity may.
+  bool mergeKeptRows = false;
+  // readLater by name number, for the extraction, unless the search reads
+  // other properties of the rows.
+  std::vector<bool> extractedNames;
 };
 
 App::RunPlan App::planRun() const {
@@ -119,6 +125,12 @@ App::RunPlan App::planRun() const {
   for (const NameId name : namesPackagingReads()) plan.packagingKeeps.push_back(name);
   plan.packagingKeepsAll = (RunMode & mode::kCheckKcdbProp) != 0;
   plan.keepRows = plan.items.size() > 1 && !(RunMode & mode::kCompDest);
+  plan.mergeKeptRows = plan.keepRows && boards <= 0;
+  if (!(RunMode & mode::kSearch))
+    for (const NameId name : plan.readLater) {
+      if (plan.extractedNames.size() <= name) plan.extractedNames.resize(name + 1);
+      plan.extractedNames[name] = true;
+    }
   return plan;
 }
 
@@ -161,21 +173,39 @@ const RecordTable& App::foldTable(const RunPlan& plan, size_t i, RecordTable& ta
   return groupRows(plan, packed, grouped);
 }
 
-int App::collectTable(const RunPlan& plan, size_t i, RecordTable& table) {
-  if (plan.keepRows && i > 0)
-    table.removeIf([](const ComponentRecord& row) { return row.perDestination; });
+// What one table leaves the next: the order of its rows, and which
+// components have variants.
+struct App::Carried {
+  TableOrder order;
+  std::vector<bool> variantComponents;
+};
+
+int App::collectTable(const RunPlan& plan, size_t i, RecordTable& table, Carried& carried) {
+  TableOrder& order = carried.order;
+  const auto perDestination = [](const ComponentRecord& row) { return row.perDestination; };
+  const bool merging = plan.mergeKeptRows && i > 0;
+  if (merging)
+    order.drop(table, perDestination);
+  else if (plan.keepRows && i > 0)
+    table.removeIf(perDestination);
   else
     table.setCount(0);
+  const int kept = table.count();
   TablePass pass{.table = table,
                  .destinationName = plan.items[i],
                  .keepOpen = i + 1 < plan.items.size(),
                  .variantRowsOnly = plan.keepRows && i > 0,
                  .keptProperties = !plan.packaging          ? &plan.readLater
                                    : plan.packagingKeepsAll ? nullptr
-                                                            : &plan.packagingKeeps};
+                                                            : &plan.packagingKeeps,
+                 .extractedNames = plan.packaging || plan.extractedNames.empty() ? nullptr : &plan.extractedNames,
+                 .variantComponents = plan.keepRows ? &carried.variantComponents : nullptr};
   const int walked = (RunMode & mode::kCircuit) ? walkCircuit(pass) : walkSheets(pass);
   if (walked == 0) return 0;
-  sortTableByKeys(table, settings->sortKey, SortKeyOrder{settings->sortDescending, settings->sortByValue});
+  if (merging)
+    order.merge(table, kept);
+  else
+    order.sort(table);
   return 1;
 }
 
@@ -228,8 +258,9 @@ int App::run() {
   RecordTable packed;
   RecordTable grouped;
   PackagedRows packages;
+  Carried carried{TableOrder(settings->sortKey, SortKeyOrder{settings->sortDescending, settings->sortByValue}), {}};
   for (size_t i = 0; i < plan.items.size(); ++i) {
-    if (collectTable(plan, i, table) == 0 ||
+    if (collectTable(plan, i, table, carried) == 0 ||
         writeTable(writer, plan.items[i], i > 0, foldTable(plan, i, table, packages, packed, grouped)) == 0) {
       packed.setCount(0);
       grouped.setCount(0);

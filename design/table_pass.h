@@ -29,9 +29,25 @@ struct TablePass {
   // nothing reads a property but the columns and the sort keys, and a big
   // table holds a million rows.
   const std::vector<NameId>* keptProperties = nullptr;
+  // When set, extraction gives a row only the properties marked here (by
+  // name number), and what it reads itself: no more is ever read of it.
+  // Unset when the search reads any property.
+  const std::vector<bool>* extractedNames = nullptr;
+  // By walk sequence, the components seen through their variants: the
+  // first table of a run that keeps rows marks them, and the later ones,
+  // which make rows only for those, pass the others over without reading
+  // their variant data again.
+  std::vector<bool>* variantComponents = nullptr;
   // Counts the components the walk reaches, in walk order: each row's
   // sequence, the sort's last tie-break.
   uint32_t walkSequence = 0;
+
+  // The component the walk reaches next makes no row in this table: it is
+  // known to have no variants, and only rows made through them are new.
+  bool passesOverNext() const {
+    return variantRowsOnly && variantComponents != nullptr && walkSequence + 1 < variantComponents->size() &&
+           !(*variantComponents)[walkSequence + 1];
+  }
 };
 
 }  // namespace comptab

@@ -154,8 +154,10 @@ int AppState::walkNestedSheet(SheetInfo& sheetInfo, SheetRef sheet, ZoneRef zone
     // A component the sheet file no longer has is passed over.
     const ComponentRef component = sheet.component(instance->number());
     if (!component.isValid()) continue;
-    instance->overwrite(component);
     if (CompType::isBlock(component.typeCode()) && descends(hierarchyLevel, depth)) continue;
+    // This opening of the sheet is let go after the walk of it: a component
+    // that makes no row needs none of the instance's values.
+    if (!pass.passesOverNext()) instance->overwrite(component);
     const Placement where{sheet, zone, &texts};
     if (listComponent(where, component, pass) == 0) {
       sheetInfo.abort();

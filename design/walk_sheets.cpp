@@ -1,5 +1,6 @@
 // Walking a sheet file: every component of the sheet, in stored order, to
 // the extraction, with the exclusion and destination rules every walk shares.
+#include <algorithm>
 #include <memory>
 
 #include "design/app_state.h"
@@ -60,6 +61,10 @@ int AppState::walkSheets(TablePass& pass) {
 }
 
 int AppState::listComponent(const Placement& where, const ComponentRef& component, TablePass& pass) {
+  if (pass.passesOverNext()) {
+    ++pass.walkSequence;
+    return 1;
+  }
   ++pass.walkSequence;
   if (!settings->excludeType.empty()) {
     const std::string type = CompType::name(component.typeCode());
@@ -73,6 +78,11 @@ int AppState::listComponent(const Placement& where, const ComponentRef& componen
   if (!scratch) scratch = std::make_unique<VariantComponent>(*variantSysSpec, *variantDataSpec);
   VariantComponent& variant = *scratch;
   variant.assign(component);
+  if (pass.variantComponents != nullptr && !pass.variantRowsOnly) {
+    std::vector<bool>& marks = *pass.variantComponents;
+    if (marks.size() <= pass.walkSequence) marks.resize(std::max<size_t>(pass.walkSequence + 1, marks.size() * 2));
+    marks[pass.walkSequence] = variant.hasDestination(nullptr);
+  }
   if (!variant.hasDestination(nullptr))
     return pass.variantRowsOnly ? 1 : extractComponent(where, component, pass, nullptr, nullptr, nullptr);
 

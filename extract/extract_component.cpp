@@ -59,8 +59,28 @@ const Names& names() {
 // property takes its value for the destination, and the destinations' own
 // properties ("value@PRO") stand for nothing more; without one they are
 // left out, as they are not properties of the board itself.
+// The properties a pass asks for, and the ones the extraction reads back
+// itself (isvGate for the flag, reference for its split): every property
+// when the pass does not say.
+class Wanted {
+ public:
+  explicit Wanted(const std::vector<bool>* names) : names_(names) {}
+  bool operator()(NameId name) const {
+    return names_ == nullptr || (name < names_->size() && (*names_)[name]) || name == names().kIsvGate ||
+           name == names().kReference;
+  }
+  bool operator()(std::string_view name) const {
+    if (names_ == nullptr) return true;
+    const std::optional<NameId> id = knownName(name);
+    return id && (*this)(*id);
+  }
+
+ private:
+  const std::vector<bool>* names_;
+};
+
 void copyProperties(const AppState& app, const ComponentRef& component, ComponentRecord& row,
-                    const VariantComponent* variant, const Destination* dest, bool toBoard) {
+                    const VariantComponent* variant, const Destination* dest, bool toBoard, const Wanted& wanted) {
   const bool variantPath = variant != nullptr && (toBoard || dest != nullptr);
   const char separator = app.variantSysSpec ? app.variantSysSpec->separator() : '\0';
   std::string value;
@@ -72,12 +92,12 @@ void copyProperties(const AppState& app, const ComponentRef& component, Componen
       const std::string_view base = name.substr(0, cut);
       // Every name this path sets is a base name, so a base already in the
       // row has been handled.
-      if (row.hasProperty(base)) continue;
+      if (!wanted(base) || row.hasProperty(base)) continue;
       unsigned flag = 0;
       value.clear();
       variant->getProperty(base, value, flag, dest);
       row.setProperty(base, value);
-    } else if (cut == std::string_view::npos) {
+    } else if (cut == std::string_view::npos && wanted(name)) {
       row.setProperty(name, property.value());
     }
   }
@@ -88,20 +108,42 @@ void setNumber(ComponentRecord& row, NameId name, long long number) { row.setPro
 // The component's identifiers: in a circuit its level, its path from the
 // top, and its sheet's id and number; for a single sheet file, the file's
 // name stands for the sheet number.
-void setPlacementIds(const Placement& where, const ComponentRef& component, ComponentRecord& row) {
+void setPlacementIds(const Placement& where, const ComponentRef& component, ComponentRecord& row,
+                     const Wanted& wanted) {
   const Names& n = names();
   const SheetTexts& texts = *where.texts;
-  const std::string number = decimalText(component.number());
   if (!texts.inCircuit) {
-    row.setProperty(n.kId, "cmp" + number);
-    row.setProperty(n.kSheetNumber, texts.sheetNumber);
+    if (wanted(n.kId)) row.setProperty(n.kId, "cmp" + decimalText(component.number()));
+    if (wanted(n.kSheetNumber)) row.setProperty(n.kSheetNumber, texts.sheetNumber);
     return;
   }
-  row.setProperty(n.kHLEV, texts.level);
-  row.setProperty(n.kHID, texts.hierarchicalIdPrefix + number);
-  row.setProperty(n.kId, texts.idPrefix + number);
-  row.setProperty(n.kSheetId, texts.sheetId);
-  row.setProperty(n.kSheetNumber, texts.sheetNumber);
+  if (wanted(n.kHLEV)) row.setProperty(n.kHLEV, texts.level);
+  if (wanted(n.kHID)) row.setProperty(n.kHID, texts.hierarchicalIdPrefix + decimalText(component.number()));
+  if (wanted(n.kId)) row.setProperty(n.kId, texts.idPrefix + decimalText(component.number()));
+  if (wanted(n.kSheetId)) row.setProperty(n.kSheetId, texts.sheetId);
+  if (wanted(n.kSheetNumber)) row.setProperty(n.kSheetNumber, texts.sheetNumber);
+}
+
+// Where the component stands: nowhere for a net list, which knows no
+// positions ("0.000" would claim one).
+void setGeometry(const AppState& app, const Placement& where, const ComponentRef& component, ComponentRecord& row,
+                 const Wanted& wanted) {
+  const Names& n = names();
+  const bool placed = where.sheet.isPlaced();
+  const Point position = placed ? component.position() : Point();
+  if (wanted(n.kPositionX)) row.setProperty(n.kPositionX, placed ? fixedText(app.dataResource->decode(position.x), 3) : "");
+  if (wanted(n.kPositionY)) row.setProperty(n.kPositionY, placed ? fixedText(app.dataResource->decode(position.y), 3) : "");
+  if (wanted(n.kZONE)) {
+    if (placed) {
+      const ZoneGrid grid{where.zone.offset(), where.zone.pitch(), where.zone.origin(), where.zone.charX(),
+                          where.zone.charY(), where.zone.rowFirst()};
+      row.setProperty(n.kZONE, zoneLabel(grid, position, where.sheet.region()));
+    } else {
+      row.setProperty(n.kZONE, "");
+    }
+  }
+  if (wanted(n.kAngle)) row.setProperty(n.kAngle, fixedText(component.angle() * kDegreesPerRadian, 2));
+  if (wanted(n.kScale)) row.setProperty(n.kScale, fixedText(component.scale(), 2));
 }
 
 }  // namespace
@@ -109,58 +151,48 @@ void setPlacementIds(const Placement& where, const ComponentRef& component, Comp
 int extractComponent(AppState& app, const Placement& where, const ComponentRef& component, TablePass& pass,
                      const VariantComponent* variant, const Destination* dest, const std::string* destinationName) {
   const Names& n = names();
+  const Wanted wanted(pass.extractedNames);
   ComponentRecord row;
   const bool toBoard = destinationName != nullptr && *destinationName == kBoardDestination;
   if (toBoard) dest = nullptr;
-  copyProperties(app, component, row, variant, dest, toBoard);
+  copyProperties(app, component, row, variant, dest, toBoard, wanted);
   row.virtualGateFlag = equalsNoCase(row.value(n.kIsvGate).value_or(""), "YES") ? 1 : 0;
 
-  setPlacementIds(where, component, row);
+  setPlacementIds(where, component, row, wanted);
 
   row.perDestination = variant != nullptr;
-  if (variant != nullptr) row.setProperty(n.kTOBOARD, variant->toBoard().value());
-  setNumber(row, n.kBitCount, component.bitCount());
+  if (variant != nullptr && wanted(n.kTOBOARD)) row.setProperty(n.kTOBOARD, variant->toBoard().value());
+  if (wanted(n.kBitCount)) setNumber(row, n.kBitCount, component.bitCount());
   const uint16_t kind = component.kindCode();
   const CompKind* kindRecord = app.compKindTable ? app.compKindTable->compKind(kind) : nullptr;
-  if (kindRecord != nullptr)
+  if (!wanted(n.kComponentKind))
+    ;
+  else if (kindRecord != nullptr)
     row.setProperty(n.kComponentKind, kindRecord->name);
   else
     setNumber(row, n.kComponentKind, kind);
   const uint16_t type = component.typeCode();
-  row.setProperty(n.kComponentType, CompType::name(type));
+  if (wanted(n.kComponentType)) row.setProperty(n.kComponentType, CompType::name(type));
   row.gateFlag = CompType::isGate(type) ? 1 : 0;
   row.partsFlag = CompType::isParts(type) ? 1 : 0;
   row.powerBoxFlag = CompType::isPowerBox(type) ? 1 : 0;
-  row.setProperty(n.kSymbolName, component.symbolName());
-  setNumber(row, n.kPathNumber, component.pathNumber());
-  if (variant != nullptr && destinationName != nullptr) row.setProperty(n.kDEST, *destinationName);
+  if (wanted(n.kSymbolName)) row.setProperty(n.kSymbolName, component.symbolName());
+  if (wanted(n.kPathNumber)) setNumber(row, n.kPathNumber, component.pathNumber());
+  if (variant != nullptr && destinationName != nullptr && wanted(n.kDEST)) row.setProperty(n.kDEST, *destinationName);
 
-  if (const auto reference = row.value(n.kReference); reference && !reference->empty()) {
+  if (const auto reference = row.value(n.kReference);
+      reference && !reference->empty() && (wanted(n.kREFH) || wanted(n.kREFN))) {
     std::string header;
     std::string number;
     splitReference(app.compKindTable.get(), kind, CompType::isBlock(type), *reference, header, number);
-    row.setProperty(n.kREFH, header);
-    row.setProperty(n.kREFN, number);
+    if (wanted(n.kREFH)) row.setProperty(n.kREFH, header);
+    if (wanted(n.kREFN)) row.setProperty(n.kREFN, number);
   }
 
-  if (where.sheet.isPlaced()) {
-    const Point position = component.position();
-    row.setProperty(n.kPositionX, fixedText(app.dataResource->decode(position.x), 3));
-    row.setProperty(n.kPositionY, fixedText(app.dataResource->decode(position.y), 3));
-    const ZoneGrid grid{where.zone.offset(), where.zone.pitch(), where.zone.origin(), where.zone.charX(),
-                        where.zone.charY(), where.zone.rowFirst()};
-    row.setProperty(n.kZONE, zoneLabel(grid, position, where.sheet.region()));
-  } else {
-    // A net list knows no positions; "0.000" would claim one.
-    row.setProperty(n.kPositionX, "");
-    row.setProperty(n.kPositionY, "");
-    row.setProperty(n.kZONE, "");
-  }
-  row.setProperty(n.kAngle, fixedText(component.angle() * kDegreesPerRadian, 2));
-  row.setProperty(n.kScale, fixedText(component.scale(), 2));
-  setNumber(row, n.kColor, component.color());
-  row.setProperty(n.kMirror, component.isMirrored() ? "ON" : "OFF");
-  row.setProperty(n.kDispContents, component.displaysContents() ? "ON" : "OFF");
+  setGeometry(app, where, component, row, wanted);
+  if (wanted(n.kColor)) setNumber(row, n.kColor, component.color());
+  if (wanted(n.kMirror)) row.setProperty(n.kMirror, component.isMirrored() ? "ON" : "OFF");
+  if (wanted(n.kDispContents)) row.setProperty(n.kDispContents, component.displaysContents() ? "ON" : "OFF");
   if (app.kcdbCache) addGateData(*app.kcdbCache, component, row);
   return acceptRow(app, pass, row);
 }

@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <numeric>
+#include <optional>
 
 #include "platform/support/name_order.h"
 #include "table/component_record.h"
 #include "table/record_table.h"
+#include "table/sort_key.h"
 #include "table/value_order.h"
 
 namespace comptab {
@@ -35,98 +37,104 @@ int compareParts(std::string_view a, std::string_view b) {
 // The key order means a sort pass per key, from the first key to the last,
 // each by that key and the ones before it and keeping the order of rows
 // that tie; after the last pass rows stand in the order of that pass alone.
-// One stable sort by those keys gives the same table. Each row's key values
-// are looked up once before it rather than at every comparison.
+// One sort by those keys, most significant first, gives the same table.
 void sortTableByKeys(RecordTable& table, const std::vector<std::string>& sortKeys, const SortKeyOrder& keyOrder) {
-  const int keyCount = static_cast<int>(sortKeys.size());
+  TableOrder(sortKeys, keyOrder).sort(table);
+}
+
+TableOrder::TableOrder(const std::vector<std::string>& sortKeys, const SortKeyOrder& keyOrder) {
   int last = -1;
-  for (int k = 0; k < keyCount; ++k)
-    if (!sortKeys[k].empty()) last = k;
-  // Even without keys the rows are put in walk order: a table made partly
-  // in an earlier walk needs it, and a fresh one is in that order already.
-  if (table.count() < 2) return;
+  for (int k = 0; k < static_cast<int>(sortKeys.size()); ++k)
+    if (!sortKeys[static_cast<size_t>(k)].empty()) last = k;
+  for (int k = last; k >= 0; --k) {
+    const std::string& key = sortKeys[static_cast<size_t>(k)];
+    keys_.push_back(key);
+    descending_.push_back(listed(keyOrder.descending, key));
+    byValue_.push_back(listed(keyOrder.byValue, key));
+  }
+}
 
-  // Most significant key first.
-  const size_t width = static_cast<size_t>(last) + 1;
+// Each key value is marked absent (0x00) or present (0x01) before its
+// bytes, so a row without the key comes first; a descending key's bytes
+// are turned round, which turns both round. A name is looked up afresh
+// each time: a name no row had before may be in use by now.
+void TableOrder::addKeys(const RecordTable& table, int from) {
   std::vector<std::optional<NameId>> names;
-  for (int k = last; k >= 0; --k) names.push_back(knownName(sortKeys[k]));
-  // The key values are copied side by side, with the sequence numbers: a big
-  // table's rows lie all over memory, and the sort reads each key many times.
-  struct Key {
-    size_t offset = 0;
-    uint32_t size = 0;
-    bool present = false;
-  };
-  const int count = table.count();
-  std::string texts;
-  std::vector<Key> keys(static_cast<size_t>(count) * width);
-  std::vector<uint32_t> sequence(static_cast<size_t>(count));
-  for (int r = 0; r < count; ++r) {
-    sequence[static_cast<size_t>(r)] = table[r].sequence;
-    for (size_t j = 0; j < width; ++j) {
-      if (!names[j]) continue;
-      if (const PropertyText value = table[r].value(*names[j])) {
-        keys[static_cast<size_t>(r) * width + j] = Key{texts.size(), static_cast<uint32_t>(value->size()), true};
-        texts.append(*value);
+  for (const std::string& key : keys_) names.push_back(knownName(key));
+  for (int r = from; r < table.count(); ++r) {
+    const ComponentRecord& row = table[r];
+    Entry entry;
+    entry.offset = bytes_.size();
+    entry.sequence = row.sequence;
+    for (size_t j = 0; j < names.size(); ++j) {
+      const size_t start = bytes_.size();
+      const PropertyText value = names[j] ? row.value(*names[j]) : std::nullopt;
+      if (!value) {
+        bytes_.push_back('\0');
+      } else {
+        bytes_.push_back('\1');
+        if (byValue_[j])
+          appendElectricalKey(bytes_, *value, electricalValue(*value));
+        else
+          appendNameKey(bytes_, *value);
       }
+      if (descending_[j])
+        for (size_t i = start; i < bytes_.size(); ++i) bytes_[i] = static_cast<char>(~bytes_[i]);
     }
+    entry.size = static_cast<uint32_t>(bytes_.size() - entry.offset);
+    for (size_t i = 0; i < 8; ++i) {
+      const uint64_t byte = i < entry.size ? static_cast<unsigned char>(bytes_[entry.offset + i]) : 0;
+      entry.head |= byte << (56 - 8 * i);
+    }
+    entries_.push_back(entry);
   }
+}
 
-  std::vector<int> order(static_cast<size_t>(count));
-  std::iota(order.begin(), order.end(), 0);
-  const auto text = [&](const Key& key) { return std::string_view(texts.data() + key.offset, key.size); };
-  // Rows of a table made partly in an earlier walk keep the walk's order.
-  const auto bySequence = [&](int a, int b) {
-    return sequence[static_cast<size_t>(a)] < sequence[static_cast<size_t>(b)];
-  };
-
-  std::vector<bool> descending(width, false);
-  std::vector<bool> byValue(width, false);
-  for (size_t j = 0; j < width; ++j) {
-    const std::string& key = sortKeys[static_cast<size_t>(last) - j];
-    descending[j] = listed(keyOrder.descending, key);
-    byValue[j] = listed(keyOrder.byValue, key);
+// Equal heads mean the shorter key, when one is no longer than the head,
+// is a prefix of the other (the head is padded with zero bytes). Rows that
+// tie on every key stand in walk order, then in the order they stood in.
+bool TableOrder::before(const Entry& a, const Entry& b) const {
+  if (a.head != b.head) return a.head < b.head;
+  if (a.size > 8 && b.size > 8) {
+    const int c = compareKeys(std::string_view(bytes_.data() + a.offset + 8, a.size - 8),
+                              std::string_view(bytes_.data() + b.offset + 8, b.size - 8));
+    if (c != 0) return c < 0;
+  } else if (a.size != b.size) {
+    return a.size < b.size;
   }
-  const bool plain = std::find(descending.begin(), descending.end(), true) == descending.end() &&
-                     std::find(byValue.begin(), byValue.end(), true) == byValue.end();
-  if (plain) {
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-      const Key* ka = keys.data() + static_cast<size_t>(a) * width;
-      const Key* kb = keys.data() + static_cast<size_t>(b) * width;
-      for (size_t j = 0; j < width; ++j) {
-        if (ka[j].present && kb[j].present) {
-          const int c = compareNames(text(ka[j]), text(kb[j]));
-          if (c != 0) return c < 0;
-        } else if (ka[j].present || kb[j].present) {
-          return !ka[j].present;
-        }
-      }
-      return bySequence(a, b);
-    });
-    table.reorder(std::move(order));
+  if (a.sequence != b.sequence) return a.sequence < b.sequence;
+  return a.row < b.row;
+}
+
+void TableOrder::sort(RecordTable& table) {
+  entries_.clear();
+  bytes_.clear();
+  addKeys(table, 0);
+  for (size_t i = 0; i < entries_.size(); ++i) entries_[i].row = static_cast<uint32_t>(i);
+  std::sort(entries_.begin(), entries_.end(), [this](const Entry& a, const Entry& b) { return before(a, b); });
+  std::vector<int> order(entries_.size());
+  for (size_t i = 0; i < entries_.size(); ++i) order[i] = static_cast<int>(entries_[i].row);
+  table.reorder(std::move(order));
+}
+
+void TableOrder::merge(RecordTable& table, int kept) {
+  // Keys that do not match the kept rows would misplace them.
+  if (kept < 0 || static_cast<size_t>(kept) != entries_.size() || kept > table.count()) {
+    sort(table);
     return;
   }
-
-  // Electrical values are read once per row, not at every comparison.
-  std::vector<std::optional<double>> magnitudes(keys.size());
-  for (size_t i = 0; i < keys.size(); ++i)
-    if (byValue[i % width] && keys[i].present) magnitudes[i] = electricalValue(text(keys[i]));
-  std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-    const size_t ra = static_cast<size_t>(a) * width;
-    const size_t rb = static_cast<size_t>(b) * width;
-    for (size_t j = 0; j < width; ++j) {
-      const Key& ka = keys[ra + j];
-      const Key& kb = keys[rb + j];
-      if (ka.present && kb.present) {
-        const int c = byValue[j] ? compareElectrical(text(ka), magnitudes[ra + j], text(kb), magnitudes[rb + j])
-                                 : compareNames(text(ka), text(kb));
-        if (c != 0) return descending[j] ? c > 0 : c < 0;
-      } else if (ka.present || kb.present) {
-        return descending[j] ? ka.present : !ka.present;
-      }
-    }
-    return bySequence(a, b);
-  });
+  const auto split = static_cast<std::ptrdiff_t>(kept);
+  entries_.resize(static_cast<size_t>(kept));
+  addKeys(table, kept);
+  for (size_t i = 0; i < entries_.size(); ++i) entries_[i].row = static_cast<uint32_t>(i);
+  const auto less = [this](const Entry& a, const Entry& b) { return before(a, b); };
+  std::sort(entries_.begin() + split, entries_.end(), less);
+  std::vector<Entry> merged(entries_.size());
+  std::merge(entries_.begin(), entries_.begin() + split, entries_.begin() + split, entries_.end(), merged.begin(),
+             less);
+  entries_.swap(merged);
+  std::vector<int> order(entries_.size());
+  for (size_t i = 0; i < entries_.size(); ++i) order[i] = static_cast<int>(entries_[i].row);
   table.reorder(std::move(order));
 }
 

@@ -143,5 +143,51 @@ TEST(SortOrder, OneSortMatchesEveryPass) {
   }
 }
 
+// A later table keeps most rows of the one before: the rows it drops go,
+// its new rows are merged in, and the table must stand as a full sort of
+// the same rows (kept ones first, as the run appends) would leave it.
+TEST(SortOrder, MergedRowsStandAsAFullSort) {
+  const char* values[] = {"", "=", "=R1", "=R01", "=r1", "=R10", "=4k7", "=4.7k"};
+  unsigned seed = 11;
+  const auto nextRow = [&](int sequence) {
+    std::string row = "id=" + std::to_string(sequence);
+    for (const char* name : {"P", "Q"}) {
+      seed = seed * 1103515245u + 12345u;
+      const char* value = values[(seed >> 16) % std::size(values)];
+      if (*value != '\0') row += std::string(" ") + name + value;
+    }
+    ComponentRecord record = test::makeRow(row);
+    // A few rows share a walk sequence, as a component's rows for
+    // several destinations do.
+    record.sequence = static_cast<uint32_t>(sequence / 3);
+    return record;
+  };
+  for (const SortKeyOrder& keyOrder : {SortKeyOrder{}, SortKeyOrder{{"Q"}, {"P"}}}) {
+    TableOrder order({"P", "Q"}, keyOrder);
+    RecordTable merged;
+    int sequence = 0;
+    for (int i = 0; i < 60; ++i) merged.at(merged.count()).assign(nextRow(sequence++));
+    order.sort(merged);
+    for (int round = 0; round < 3; ++round) {
+      order.drop(merged, [&](const ComponentRecord& row) { return row.value("id")->back() == '0' + round; });
+      const int kept = merged.count();
+      RecordTable whole;
+      whole.assign(merged);
+      for (int i = 0; i < 25; ++i) {
+        const ComponentRecord row = nextRow(sequence++);
+        merged.at(merged.count()).assign(row);
+        whole.at(whole.count()).assign(row);
+      }
+      order.merge(merged, kept);
+      sortTableByKeys(whole, {"P", "Q"}, keyOrder);
+      std::string mergedIds;
+      std::string wholeIds;
+      for (int r = 0; r < merged.count(); ++r) mergedIds += std::string(*merged[r].value("id")) + ",";
+      for (int r = 0; r < whole.count(); ++r) wholeIds += std::string(*whole[r].value("id")) + ",";
+      ASSERT_EQ(mergedIds, wholeIds) << "round " << round;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace comptab
