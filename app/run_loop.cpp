@@ -111,9 +111,6 @@ struct App::RunPlan {
   // The kept rows keep their sort keys too, and the new rows are merged in,
   // unless something changes rows after the sort: the build quantity may.
   bool mergeKeptRows = false;
-  // readLater by name number, for the extraction, unless the search reads
-  // other properties of the rows.
-  std::vector<bool> extractedNames;
 };
 
 App::RunPlan App::planRun() const {
@@ -126,11 +123,6 @@ App::RunPlan App::planRun() const {
   plan.packagingKeepsAll = (RunMode & mode::kCheckKcdbProp) != 0;
   plan.keepRows = plan.items.size() > 1 && !(RunMode & mode::kCompDest);
   plan.mergeKeptRows = plan.keepRows && boards <= 0;
-  if (!(RunMode & mode::kSearch))
-    for (const NameId name : plan.readLater) {
-      if (plan.extractedNames.size() <= name) plan.extractedNames.resize(name + 1);
-      plan.extractedNames[name] = true;
-    }
   return plan;
 }
 
@@ -198,7 +190,7 @@ int App::collectTable(const RunPlan& plan, size_t i, RecordTable& table, Carried
                  .keptProperties = !plan.packaging          ? &plan.readLater
                                    : plan.packagingKeepsAll ? nullptr
                                                             : &plan.packagingKeeps,
-                 .extractedNames = plan.packaging || plan.extractedNames.empty() ? nullptr : &plan.extractedNames,
+                 .extractedNames = plan.packaging || (RunMode & mode::kSearch) ? nullptr : &plan.readLater,
                  .variantComponents = plan.keepRows ? &carried.variantComponents : nullptr};
   const int walked = (RunMode & mode::kCircuit) ? walkCircuit(pass) : walkSheets(pass);
   if (walked == 0) return 0;

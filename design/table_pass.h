@@ -29,10 +29,10 @@ struct TablePass {
   // nothing reads a property but the columns and the sort keys, and a big
   // table holds a million rows.
   const std::vector<NameId>* keptProperties = nullptr;
-  // When set, extraction gives a row only the properties marked here (by
-  // name number), and what it reads itself: no more is ever read of it.
-  // Unset when the search reads any property.
-  const std::vector<bool>* extractedNames = nullptr;
+  // When set, extraction gives a row only these properties, and what it
+  // reads itself: no more is ever read of it. Unset when the search reads
+  // any property.
+  const std::vector<NameId>* extractedNames = nullptr;
   // By walk sequence, the components seen through their variants: the
   // first table of a run that keeps rows marks them, and the later ones,
   // which make rows only for those, pass the others over without reading

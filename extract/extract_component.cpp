@@ -55,30 +55,57 @@ const Names& names() {
   return interned;
 }
 
+// The properties a pass asks for, and the ones the extraction reads back
+// itself (isvGate for the flag, reference for its split); every property
+// when the pass does not say. A row's property names are matched against
+// the few asked for by their texts: cheaper than looking each one up.
+class Wanted {
+ public:
+  explicit Wanted(const std::vector<NameId>* asked) : all_(asked == nullptr) {
+    if (all_) return;
+    add(names().kIsvGate);
+    add(names().kReference);
+    for (const NameId name : *asked) add(name);
+  }
+  bool operator()(NameId name) const {
+    if (all_ || overflow_) return true;
+    for (size_t i = 0; i < count_; ++i)
+      if (ids_[i] == name) return true;
+    return false;
+  }
+  // The name's number when the row is to have the property.
+  std::optional<NameId> find(std::string_view name) const {
+    if (all_ || overflow_) return internName(name);
+    for (size_t i = 0; i < count_; ++i)
+      if (texts_[i] == name) return ids_[i];
+    return std::nullopt;
+  }
+
+ private:
+  static constexpr size_t kMost = 24;
+  // A name asked for twice takes two places: cheaper than looking.
+  void add(NameId name) {
+    if (count_ == kMost) {
+      // Too many to match one by one: every property is kept, and the row
+      // is trimmed to the asked ones afterwards as before.
+      overflow_ = true;
+      return;
+    }
+    ids_[count_] = name;
+    texts_[count_++] = nameText(name);
+  }
+
+  bool all_;
+  bool overflow_ = false;
+  size_t count_ = 0;
+  NameId ids_[kMost] = {};
+  std::string_view texts_[kMost];
+};
+
 // The component's own properties. Seen through a variant, each base
 // property takes its value for the destination, and the destinations' own
 // properties ("value@PRO") stand for nothing more; without one they are
 // left out, as they are not properties of the board itself.
-// The properties a pass asks for, and the ones the extraction reads back
-// itself (isvGate for the flag, reference for its split): every property
-// when the pass does not say.
-class Wanted {
- public:
-  explicit Wanted(const std::vector<bool>* names) : names_(names) {}
-  bool operator()(NameId name) const {
-    return names_ == nullptr || (name < names_->size() && (*names_)[name]) || name == names().kIsvGate ||
-           name == names().kReference;
-  }
-  bool operator()(std::string_view name) const {
-    if (names_ == nullptr) return true;
-    const std::optional<NameId> id = knownName(name);
-    return id && (*this)(*id);
-  }
-
- private:
-  const std::vector<bool>* names_;
-};
-
 void copyProperties(const AppState& app, const ComponentRef& component, ComponentRecord& row,
                     const VariantComponent* variant, const Destination* dest, bool toBoard, const Wanted& wanted) {
   const bool variantPath = variant != nullptr && (toBoard || dest != nullptr);
@@ -92,13 +119,14 @@ void copyProperties(const AppState& app, const ComponentRef& component, Componen
       const std::string_view base = name.substr(0, cut);
       // Every name this path sets is a base name, so a base already in the
       // row has been handled.
-      if (!wanted(base) || row.hasProperty(base)) continue;
+      const std::optional<NameId> id = wanted.find(base);
+      if (!id || row.hasProperty(base)) continue;
       unsigned flag = 0;
       value.clear();
       variant->getProperty(base, value, flag, dest);
-      row.setProperty(base, value);
-    } else if (cut == std::string_view::npos && wanted(name)) {
-      row.setProperty(name, property.value());
+      row.setProperty(*id, value);
+    } else if (cut == std::string_view::npos) {
+      if (const std::optional<NameId> id = wanted.find(name)) row.setProperty(*id, property.value());
     }
   }
 }

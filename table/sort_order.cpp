@@ -117,25 +117,37 @@ void TableOrder::sort(RecordTable& table) {
   table.reorder(std::move(order));
 }
 
+// The new rows, sorted, are merged in from the back: every kept row moves
+// at most once, in one pass down the table, rather than along the cycles
+// of a permutation, which jump about a big table.
 void TableOrder::merge(RecordTable& table, int kept) {
   // Keys that do not match the kept rows would misplace them.
   if (kept < 0 || static_cast<size_t>(kept) != entries_.size() || kept > table.count()) {
     sort(table);
     return;
   }
-  const auto split = static_cast<std::ptrdiff_t>(kept);
-  entries_.resize(static_cast<size_t>(kept));
   addKeys(table, kept);
   for (size_t i = 0; i < entries_.size(); ++i) entries_[i].row = static_cast<uint32_t>(i);
-  const auto less = [this](const Entry& a, const Entry& b) { return before(a, b); };
-  std::sort(entries_.begin() + split, entries_.end(), less);
-  std::vector<Entry> merged(entries_.size());
-  std::merge(entries_.begin(), entries_.begin() + split, entries_.begin() + split, entries_.end(), merged.begin(),
-             less);
-  entries_.swap(merged);
-  std::vector<int> order(entries_.size());
-  for (size_t i = 0; i < entries_.size(); ++i) order[i] = static_cast<int>(entries_[i].row);
-  table.reorder(std::move(order));
+  std::vector<Entry> added(entries_.begin() + kept, entries_.end());
+  std::sort(added.begin(), added.end(), [this](const Entry& a, const Entry& b) { return before(a, b); });
+  std::vector<ComponentRecord> addedRows;
+  addedRows.reserve(added.size());
+  for (const Entry& entry : added) addedRows.push_back(std::move(table.at(static_cast<int>(entry.row))));
+
+  int from = kept - 1;
+  int to = table.count() - 1;
+  for (int next = static_cast<int>(added.size()) - 1; next >= 0; --to) {
+    // A kept row stays before a new one it ties with.
+    if (from >= 0 && before(added[static_cast<size_t>(next)], entries_[static_cast<size_t>(from)])) {
+      table.at(to) = std::move(table.at(from));
+      entries_[static_cast<size_t>(to)] = entries_[static_cast<size_t>(from)];
+      --from;
+    } else {
+      table.at(to) = std::move(addedRows[static_cast<size_t>(next)]);
+      entries_[static_cast<size_t>(to)] = added[static_cast<size_t>(next)];
+      --next;
+    }
+  }
 }
 
 }  // namespace comptab

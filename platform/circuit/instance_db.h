@@ -213,6 +213,7 @@ class InstanceDb {
   std::string instanceFile_;
   SqliteDb db_;
   std::unique_ptr<SqliteStatement> componentQuery_;
+  std::unique_ptr<SqliteStatement> valueQuery_;
   std::deque<SheetInfo> sheets_;  // in the database's order
   std::deque<BlockInstance> blocks_;
   std::vector<SheetInfo*> top_;
