@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "table/component_record.h"
 #include "table/property_name.h"
 
 namespace comptab {
@@ -41,6 +42,9 @@ struct TablePass {
   // Counts the components the walk reaches, in walk order: each row's
   // sequence, the sort's last tie-break.
   uint32_t walkSequence = 0;
+  // Where extraction builds each row before the table takes what it keeps
+  // of it: the room of one row serves them all.
+  ComponentRecord scratchRow = {};
 
   // The component the walk reaches next makes no row in this table: it is
   // known to have no variants, and only rows made through them are new.

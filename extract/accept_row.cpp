@@ -1,5 +1,7 @@
 #include "extract/accept_row.h"
 
+#include <algorithm>
+
 #include "design/app_state.h"
 #include "settings/message_codes.h"
 #include "settings/run_mode.h"
@@ -22,6 +24,14 @@ bool passes(AppState& app, const ComponentRecord& row) {
   return !any;
 }
 
+// A row extraction made with only the kept names needs no sorting out.
+bool holdsOnly(const ComponentRecord& row, const std::vector<NameId>& kept) {
+  const PropertyList& list = row.properties();
+  for (size_t i = 0; i < list.size(); ++i)
+    if (std::find(kept.begin(), kept.end(), list.nameId(i)) == kept.end()) return false;
+  return true;
+}
+
 }  // namespace
 
 int acceptRow(AppState& app, TablePass& pass, ComponentRecord& row) {
@@ -37,11 +47,18 @@ int acceptRow(AppState& app, TablePass& pass, ComponentRecord& row) {
     }
   }
   row.sequence = pass.walkSequence;
-  if (pass.keptProperties != nullptr)
-    row.keepOnly(*pass.keptProperties);
-  else
+  ComponentRecord& added = pass.table.at(pass.table.count());
+  // The table's row takes a list of its own, so that `row` can be filled
+  // again in its room.
+  if (pass.keptProperties != nullptr && holdsOnly(row, *pass.keptProperties)) {
+    added.assignOwnCopy(row);
+  } else if (pass.keptProperties != nullptr) {
+    added.assign(row);
+    added.keepOnly(*pass.keptProperties);
+  } else {
     row.compact();
-  pass.table.at(pass.table.count()).assign(row);
+    added.assign(row);
+  }
   return 1;
 }
 

@@ -76,6 +76,8 @@ class Wanted {
   // The name's number when the row is to have the property.
   std::optional<NameId> find(std::string_view name) const {
     if (all_ || overflow_) return internName(name);
+    // Most names of a row are not asked for, and their length tells.
+    if (name.size() >= 64 || ((sizes_ >> name.size()) & 1u) == 0) return std::nullopt;
     for (size_t i = 0; i < count_; ++i)
       if (texts_[i] == name) return ids_[i];
     return std::nullopt;
@@ -92,12 +94,15 @@ class Wanted {
       return;
     }
     ids_[count_] = name;
-    texts_[count_++] = nameText(name);
+    const std::string_view text = nameText(name);
+    texts_[count_++] = text;
+    sizes_ |= text.size() < 64 ? uint64_t{1} << text.size() : 0;
   }
 
   bool all_;
   bool overflow_ = false;
   size_t count_ = 0;
+  uint64_t sizes_ = 0;  // bit n: a name of n bytes is asked for
   NameId ids_[kMost] = {};
   std::string_view texts_[kMost];
 };
@@ -180,7 +185,8 @@ int extractComponent(AppState& app, const Placement& where, const ComponentRef& 
                      const VariantComponent* variant, const Destination* dest, const std::string* destinationName) {
   const Names& n = names();
   const Wanted wanted(pass.extractedNames);
-  ComponentRecord row;
+  ComponentRecord& row = pass.scratchRow;
+  row.restart();
   const bool toBoard = destinationName != nullptr && *destinationName == kBoardDestination;
   if (toBoard) dest = nullptr;
   copyProperties(app, component, row, variant, dest, toBoard, wanted);

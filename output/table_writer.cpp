@@ -76,10 +76,11 @@ void TableWriter::writeCell(OutputStream& stream, std::string_view text, int wid
   const std::string_view trailing = notLast ? separator : std::string_view();
 
   if (width < 1 || noAdjust_) {
-    stream.write(quote);
+    // Most cells of a big table are written here: no empty writes.
+    if (quoted) stream.write(quote);
     stream.write(text);
-    stream.write(quote);
-    stream.write(trailing);
+    if (quoted) stream.write(quote);
+    if (notLast) stream.write(trailing);
     return;
   }
 

@@ -46,6 +46,21 @@ void ComponentRecord::clear() {
   perDestination = false;
 }
 
+void ComponentRecord::restart() {
+  if (properties_ && properties_.use_count() == 1)
+    properties_->reset();
+  else
+    properties_.reset();
+  strings.clear();
+  packagedFlag = 0;
+  gateFlag = 0;
+  partsFlag = 0;
+  powerBoxFlag = 0;
+  virtualGateFlag = 0;
+  sequence = 0;
+  perDestination = false;
+}
+
 const PropertyList& ComponentRecord::properties() const {
   static const PropertyList none;
   return properties_ ? *properties_ : none;

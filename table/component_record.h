@@ -38,6 +38,12 @@ class ComponentRecord {
   bool matchProperty(std::string_view name, std::string_view pattern, PatternCache& patterns) const;
 
   void assign(const ComponentRecord& other) { *this = other; }
+  // Becomes a copy of `other` with a list of its own and no room to spare:
+  // keepOnly for a row that holds nothing else.
+  void assignOwnCopy(const ComponentRecord& other) {
+    *this = other;
+    if (properties_) properties_ = std::make_shared<PropertyList>(*properties_);
+  }
   // Drops every property whose name `keep` does not hold. The row gets a
   // list of its own; other holders keep the whole one.
   void keepOnly(const std::vector<NameId>& keep) {
@@ -48,6 +54,9 @@ class ComponentRecord {
     if (properties_) properties_->compact();
   }
   void clear();
+  // Empties this row for the next one a loop makes in it: its list keeps
+  // its room unless another row holds it too, which keeps it as it is.
+  void restart();
 
   // Folds `other` into this row when both have the same `keyName` value:
   // a property whose values differ becomes "mine<delimiter>theirs", an

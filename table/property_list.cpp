@@ -169,6 +169,13 @@ void PropertyList::clear() {
   ownTexts_ = {};
 }
 
+void PropertyList::reset() {
+  std::fill(std::begin(slots_), std::end(slots_), uint8_t{0});
+  entries_.clear();
+  bytes_.clear();
+  ownTexts_.clear();
+}
+
 PropertyList PropertyList::only(const std::vector<NameId>& keep) const {
   std::vector<size_t> kept;
   size_t bytes = 0;

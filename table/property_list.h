@@ -65,6 +65,9 @@ class PropertyList {
   // Sets value i to parts already joined, with the joins between them.
   void setJoined(size_t i, std::string_view text, std::span<const uint32_t> joinOffsets);
   void clear();
+  // Empties the list but keeps its room, for a list that is filled again
+  // and again.
+  void reset();
   // A list of this one's properties whose names `keep` holds, in this
   // list's order, with no room to spare.
   PropertyList only(const std::vector<NameId>& keep) const;

@@ -68,7 +68,7 @@ bool SqliteDb::openReadOnly(const std::string& path, std::string* reason) {
   // could ask for write access or a new file; "./" keeps it a plain name.
   const std::string name = path.starts_with("file:") ? "./" + path : path;
   sqlite3* raw = nullptr;
-  const int rc = sqlite3_open_v2(name.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
+  const int rc = sqlite3_open_v2(name.c_str(), &raw, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
   db_.reset(raw);  // a failed open may still hand out a handle to release
   if (rc != SQLITE_OK) {
     fail(reason, db_.get(), rc);
