@@ -158,7 +158,10 @@ DesignDb DesignDb::open(const DataResource* /*dataResource*/, const std::string&
   DesignDb db;
   std::string why;
   if (cache != nullptr) {
-    if (std::shared_ptr<const SheetData> read = cache->get(sheetFile, &why)) db.sheet_ = workingCopy(std::move(read));
+    if (std::shared_ptr<const SheetData> read = cache->get(sheetFile, &why)) {
+      db.sheet_ = cache->workingCopy(std::move(read));
+      db.cache_ = cache;
+    }
   } else if (auto sheet = std::make_unique<SheetData>(); readSheetFile(sheetFile, *sheet, &why)) {
     db.sheet_ = std::move(sheet);
   }
@@ -177,9 +180,17 @@ DesignDb DesignDb::openWith(SheetFileReader reader, const std::string& path, std
 }
 
 DesignDb::DesignDb() = default;
-DesignDb::~DesignDb() = default;
-DesignDb::DesignDb(DesignDb&&) noexcept = default;
-DesignDb& DesignDb::operator=(DesignDb&&) noexcept = default;
+DesignDb::~DesignDb() { close(); }
+DesignDb::DesignDb(DesignDb&& other) noexcept
+    : sheet_(std::move(other.sheet_)), cache_(std::exchange(other.cache_, nullptr)) {}
+DesignDb& DesignDb::operator=(DesignDb&& other) noexcept {
+  if (this != &other) {
+    close();
+    sheet_ = std::move(other.sheet_);
+    cache_ = std::exchange(other.cache_, nullptr);
+  }
+  return *this;
+}
 
 DesignRef DesignDb::lookup(int type, std::string_view name) const {
   if (!sheet_) return {};
@@ -188,6 +199,10 @@ DesignRef DesignDb::lookup(int type, std::string_view name) const {
   return {};
 }
 
-void DesignDb::close(int /*mode*/) { sheet_.reset(); }
+void DesignDb::close(int /*mode*/) {
+  if (cache_ != nullptr && sheet_) cache_->giveBack(std::move(sheet_));
+  sheet_.reset();
+  cache_ = nullptr;
+}
 
 }  // namespace comptab

@@ -293,10 +293,12 @@ class DesignDb {
 
   // Lets go of the sheet without saving anything; handles taken from it are
   // dead from then on. Closing a closed or invalid database does nothing.
+  // A working copy goes back to its cache, which must outlive the database.
   void close(int mode = 1);
 
  private:
   std::unique_ptr<SheetData> sheet_;
+  SheetCache* cache_ = nullptr;  // where a working copy came from
 };
 
 }  // namespace comptab

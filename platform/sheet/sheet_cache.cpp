@@ -5,6 +5,9 @@
 
 namespace comptab {
 
+SheetCache::SheetCache(size_t budgetBytes) : budget_(budgetBytes) {}
+SheetCache::~SheetCache() = default;
+
 std::shared_ptr<const SheetData> SheetCache::get(const std::string& path, std::string* reason) {
   if (!kept_.empty())
     if (const auto found = kept_.find(path); found != kept_.end()) return found->second;
@@ -24,6 +27,22 @@ std::shared_ptr<const SheetData> SheetCache::get(const std::string& path, std::s
 
 void SheetCache::hold(const std::string& path, std::shared_ptr<const SheetData> sheet) {
   kept_[path] = std::move(sheet);
+}
+
+std::unique_ptr<SheetData> SheetCache::workingCopy(std::shared_ptr<const SheetData> sheet) {
+  std::unique_ptr<SheetData> room;
+  if (!spare_.empty()) {
+    room = std::move(spare_.back());
+    spare_.pop_back();
+  }
+  return comptab::workingCopy(std::move(sheet), std::move(room));
+}
+
+void SheetCache::giveBack(std::unique_ptr<SheetData> copy) {
+  if (!copy || spare_.size() >= kSpareCopies) return;
+  // Only the arrays are of use; the sheet it was copied from may go.
+  copy->base.reset();
+  spare_.push_back(std::move(copy));
 }
 
 void SheetCache::makeRoom() {

@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 namespace comptab {
 
@@ -22,7 +23,8 @@ class SheetCache {
   // the least recently used; the last one used is always kept.
   static constexpr size_t kDefaultBudget = size_t{256} << 20;
 
-  explicit SheetCache(size_t budgetBytes = kDefaultBudget) : budget_(budgetBytes) {}
+  explicit SheetCache(size_t budgetBytes = kDefaultBudget);
+  ~SheetCache();
   SheetCache(const SheetCache&) = delete;
   SheetCache& operator=(const SheetCache&) = delete;
 
@@ -33,6 +35,12 @@ class SheetCache {
   // file nor let go: for sheets that come from a design of another format,
   // made all at once.
   void hold(const std::string& path, std::shared_ptr<const SheetData> sheet);
+
+  // A working copy of `sheet`, made in the room of one handed back when
+  // there is one.
+  std::unique_ptr<SheetData> workingCopy(std::shared_ptr<const SheetData> sheet);
+  // Takes back a working copy no longer used, for the room of the next.
+  void giveBack(std::unique_ptr<SheetData> copy);
 
  private:
   struct Entry {
@@ -47,6 +55,9 @@ class SheetCache {
   std::list<Entry> recent_;  // most recently used first
   std::unordered_map<std::string, std::list<Entry>::iterator> byPath_;
   std::unordered_map<std::string, std::shared_ptr<const SheetData>> kept_;
+  // Copies handed back; a walk has no more open than its sheets nest.
+  static constexpr size_t kSpareCopies = 8;
+  std::vector<std::unique_ptr<SheetData>> spare_;
 };
 
 }  // namespace comptab

@@ -40,17 +40,25 @@ size_t SheetData::bytes() const {
          properties.size() * sizeof(PropertyData);
 }
 
-std::unique_ptr<SheetData> workingCopy(std::shared_ptr<const SheetData> base) {
+std::unique_ptr<SheetData> workingCopy(std::shared_ptr<const SheetData> base, std::unique_ptr<SheetData> room) {
   auto copy = std::make_unique<SheetData>();
+  // A circuit opens a working copy for every instance of a sheet: reusing
+  // the arrays of the last one saves allocating and touching them afresh.
+  if (room) {
+    copy->components = std::move(room->components);
+    copy->byNumber = std::move(room->byNumber);
+    copy->pins = std::move(room->pins);
+    copy->properties = std::move(room->properties);
+  }
   copy->fileName = base->fileName;
   copy->region = base->region;
   copy->placed = base->placed;
   copy->hasZone = base->hasZone;
   copy->zone = base->zone;
-  copy->components = base->components;
-  copy->byNumber = base->byNumber;
-  copy->pins = base->pins;
-  copy->properties = base->properties;
+  copy->components.assign(base->components.begin(), base->components.end());
+  copy->byNumber.assign(base->byNumber.begin(), base->byNumber.end());
+  copy->pins.assign(base->pins.begin(), base->pins.end());
+  copy->properties.assign(base->properties.begin(), base->properties.end());
   copy->base = std::move(base);
   return copy;
 }

@@ -116,7 +116,8 @@ struct SheetData {
   std::shared_ptr<const SheetData> base;
 };
 
-// A copy of `base` to change in memory, sharing base's texts.
-std::unique_ptr<SheetData> workingCopy(std::shared_ptr<const SheetData> base);
+// A copy of `base` to change in memory, sharing base's texts; made in the
+// arrays of `room` (a copy no longer used) when given.
+std::unique_ptr<SheetData> workingCopy(std::shared_ptr<const SheetData> base, std::unique_ptr<SheetData> room = nullptr);
 
 }  // namespace comptab
