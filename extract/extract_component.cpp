@@ -164,12 +164,14 @@ void setGeometry(const AppState& app, const Placement& where, const ComponentRef
   const Names& n = names();
   const bool placed = where.sheet.isPlaced();
   const Point position = placed ? component.position() : Point();
-  if (wanted(n.kPositionX)) row.setProperty(n.kPositionX, placed ? fixedText(app.dataResource->decode(position.x), 3) : "");
-  if (wanted(n.kPositionY)) row.setProperty(n.kPositionY, placed ? fixedText(app.dataResource->decode(position.y), 3) : "");
+  if (wanted(n.kPositionX))
+    row.setProperty(n.kPositionX, placed ? fixedText(app.dataResource->decode(position.x), 3) : "");
+  if (wanted(n.kPositionY))
+    row.setProperty(n.kPositionY, placed ? fixedText(app.dataResource->decode(position.y), 3) : "");
   if (wanted(n.kZONE)) {
     if (placed) {
-      const ZoneGrid grid{where.zone.offset(), where.zone.pitch(), where.zone.origin(), where.zone.charX(),
-                          where.zone.charY(), where.zone.rowFirst()};
+      const ZoneGrid grid{where.zone.offset(), where.zone.pitch(), where.zone.origin(),
+                          where.zone.charX(),  where.zone.charY(), where.zone.rowFirst()};
       row.setProperty(n.kZONE, zoneLabel(grid, position, where.sheet.region()));
     } else {
       row.setProperty(n.kZONE, "");
@@ -199,12 +201,12 @@ int extractComponent(AppState& app, const Placement& where, const ComponentRef& 
   if (wanted(n.kBitCount)) setNumber(row, n.kBitCount, component.bitCount());
   const uint16_t kind = component.kindCode();
   const CompKind* kindRecord = app.compKindTable ? app.compKindTable->compKind(kind) : nullptr;
-  if (!wanted(n.kComponentKind))
-    ;
-  else if (kindRecord != nullptr)
-    row.setProperty(n.kComponentKind, kindRecord->name);
-  else
-    setNumber(row, n.kComponentKind, kind);
+  if (wanted(n.kComponentKind)) {
+    if (kindRecord != nullptr)
+      row.setProperty(n.kComponentKind, kindRecord->name);
+    else
+      setNumber(row, n.kComponentKind, kind);
+  }
   const uint16_t type = component.typeCode();
   if (wanted(n.kComponentType)) row.setProperty(n.kComponentType, CompType::name(type));
   row.gateFlag = CompType::isGate(type) ? 1 : 0;

@@ -31,15 +31,19 @@ std::string electricalKey(std::string_view text) {
 // letters in both cases, bytes around the ones the keys use as markers,
 // UTF-8 sequences, and electrical values.
 std::vector<std::string> adversarialTexts() {
-  std::vector<std::string> texts = {"",      "0",     "00",    "000",   "1",     "01",   "10",    "9",
-                                    "R1",    "r1",    "R01",   "R001",  "R10",   "R2",   "R1A",   "R1a",
-                                    "R1 ",   "R 1",   "R",     "r",     "RR",    "Rr",   "C1",    "c10",
-                                    "4k7",   "4.7k",  "4K7",   "10k",   "10K",   "100n", "0R1",   "1R",
-                                    "1u",    "1\xC2\xB5", "2.2 k\xCE\xA9", "LM358", "_",  "[",     "`",
-                                    "a-1",   "a_1",   "a.1",   "\xC3\xA9", "\xC3\x89", "E", "e"};
+  std::vector<std::string> texts = {"",         "0",        "00",  "000", "1",    "01",        "10",
+                                    "9",        "R1",       "r1",  "R01", "R001", "R10",       "R2",
+                                    "R1A",      "R1a",      "R1 ", "R 1", "R",    "r",         "RR",
+                                    "Rr",       "C1",       "c10", "4k7", "4.7k", "4K7",       "10k",
+                                    "10K",      "100n",     "0R1", "1R",  "1u",   "1\xC2\xB5", "2.2 k\xCE\xA9",
+                                    "LM358",    "_",        "[",   "`",   "a-1",  "a_1",       "a.1",
+                                    "\xC3\xA9", "\xC3\x89", "E",   "e"};
   texts.push_back(std::string(1, '\0'));
   texts.push_back(std::string("R\0", 2));
-  texts.push_back(std::string("R\0" "1", 3));
+  texts.push_back(
+      std::string("R\0"
+                  "1",
+                  3));
   texts.push_back(std::string("\x01\x02\x03", 3));
   texts.push_back("\x02");
   texts.push_back("\xFF");
@@ -84,8 +88,8 @@ TEST(SortKey, NameKeysOrderAsNames) {
 
 TEST(SortKey, ElectricalKeysOrderAsValues) {
   std::vector<std::string> texts = adversarialTexts();
-  for (const char* value : {"4k7", "4.7k", "4700", "4700R", "4K7", "0.1", "0R1", "100m", ".1", "1.", "1e3",
-                            "2n2", "2200p", "1M", "1G", "1T", "1m", "0", "0.0", "00", "10 k", "1 F", "1H"})
+  for (const char* value : {"4k7",   "4.7k", "4700", "4700R", "4K7", "0.1", "0R1", "100m", ".1",   "1.",  "1e3", "2n2",
+                            "2200p", "1M",   "1G",   "1T",    "1m",  "0",   "0.0", "00",   "10 k", "1 F", "1H"})
     texts.emplace_back(value);
   for (const std::string& a : texts)
     for (const std::string& b : texts)

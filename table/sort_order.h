@@ -15,7 +15,6 @@
 
 namespace comptab {
 
-
 struct SortState {
   // The empty-cell text while the parts of a merged value are ordered;
   // absent until the first normalisation sets it.

@@ -118,6 +118,7 @@ struct SheetData {
 
 // A copy of `base` to change in memory, sharing base's texts; made in the
 // arrays of `room` (a copy no longer used) when given.
-std::unique_ptr<SheetData> workingCopy(std::shared_ptr<const SheetData> base, std::unique_ptr<SheetData> room = nullptr);
+std::unique_ptr<SheetData> workingCopy(std::shared_ptr<const SheetData> base,
+                                       std::unique_ptr<SheetData> room = nullptr);
 
 }  // namespace comptab
