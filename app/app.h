@@ -17,6 +17,7 @@ namespace comptab {
 class ParameterSet;
 class PackagedRows;
 class RecordTable;
+struct RunRows;
 
 class App : public AppState {
  public:
@@ -34,6 +35,13 @@ class App : public AppState {
   // After memory ran out: the numbered error, what ran out, exit state 1.
   // Returns the final status.
   int reportOutOfMemory(const std::string& what);
+  // The rows of the finished run, handed over so that the process can end
+  // without freeing them row by row; null before a run. Everything else
+  // the App holds (the error file, the databases, their locks) still
+  // closes in its destructor.
+  RunRows* leaveRowsToExit();
+  // Frees the rows at once: memory ran out and the report needs some.
+  void dropRows();
 
   int extractComponent(const Placement& where, const ComponentRef& component, TablePass& pass,
                        const VariantComponent* variant, const Destination* dest,
@@ -84,6 +92,7 @@ class App : public AppState {
   // -p:boards N adds the quantity for N boards.
   std::optional<TableFormat> formatOption;
   int boards = 0;
+  std::unique_ptr<RunRows> rows_;
 };
 
 // The whole program: checks the environment, constructs the App and runs

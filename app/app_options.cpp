@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "app/app.h"
+#include "app/run_rows.h"
 #include "platform/kicad/kicad_project.h"
 #include "platform/support/file_locators.h"
 #include "platform/support/parameter_set.h"

@@ -1,6 +1,7 @@
 // The run loop: one table per output item, each collected, sorted, folded
 // where the modes ask, and written.
 #include "app/app.h"
+#include "app/run_rows.h"
 #include "extract/bom_columns.h"
 #include "extract/group_rows.h"
 #include "extract/package_gates.h"
@@ -244,12 +245,11 @@ int App::run() {
   const RunPlan plan = planRun();
   if (!outputFilesFree(plan.items)) return finalStatus();
   const TableWriter writer(*settings, RunMode, eol, displayNameHook(), formatOption);
-  RecordTable table;
-  // Packaged and grouped rows share lists with the table's rows: letting
-  // go of them (setCount) leaves the table's rows whole.
-  RecordTable packed;
-  RecordTable grouped;
-  PackagedRows packages;
+  rows_ = std::make_unique<RunRows>();
+  RecordTable& table = rows_->table;
+  RecordTable& packed = rows_->packed;
+  RecordTable& grouped = rows_->grouped;
+  PackagedRows& packages = rows_->packages;
   Carried carried{TableOrder(settings->sortKey, SortKeyOrder{settings->sortDescending, settings->sortByValue}), {}};
   for (size_t i = 0; i < plan.items.size(); ++i) {
     if (collectTable(plan, i, table, carried) == 0 ||
@@ -259,6 +259,8 @@ int App::run() {
       table.clearRows();
       return finalStatus();
     }
+    // The last table's rows are left for the end of the process.
+    if (i + 1 == plan.items.size()) break;
     packed.setCount(0);
     grouped.setCount(0);
     if (!plan.keepRows) table.clearRows();
