@@ -227,7 +227,16 @@ int App::writeTable(const TableWriter& writer, const std::string* item, bool app
     out.write(eol);
   }
   if (!(RunMode & mode::kNoHeader)) writer.writeHeader(out);
-  for (int r = 0; r < table.count(); ++r) writer.writeRow(out, table[r]);
+  // How far ahead of the row being written its successors' lists and then
+  // their values are asked for (ComponentRecord::prefetchList).
+  constexpr int kListsAhead = 16;
+  constexpr int kValuesAhead = 8;
+  const int rows = table.count();
+  for (int r = 0; r < rows; ++r) {
+    if (r + kListsAhead < rows) table[r + kListsAhead].prefetchList();
+    if (r + kValuesAhead < rows) table[r + kValuesAhead].prefetchValues();
+    writer.writeRow(out, table[r]);
+  }
   if (!settings->endString.empty() && texts) {
     out.write(settings->endString);
     out.write(eol);

@@ -85,6 +85,18 @@ class ComponentRecord {
     properties_ = std::make_shared<PropertyList>();
     return *properties_;
   }
+  // A sorted table reaches its rows' lists in no order of memory, each
+  // through three allocations: a loop over many rows asks for the list of a
+  // row some way ahead first, then for its values once the list is near,
+  // so that the loads overlap instead of waiting one after the other.
+  void prefetchList() const {
+    const char* list = reinterpret_cast<const char*>(properties_.get());
+    __builtin_prefetch(list);
+    __builtin_prefetch(list + sizeof(PropertyList) - 1);
+  }
+  void prefetchValues() const {
+    if (properties_) properties_->prefetchValues();
+  }
   // The list, or an empty one when the row has none.
   const PropertyList& properties() const;
   // True when both rows hold the same list object.
