@@ -77,14 +77,15 @@ int AppState::listComponent(const Placement& where, const ComponentRef& componen
   std::unique_ptr<VariantComponent>& scratch = caches_.variantScratch;
   if (!scratch) scratch = std::make_unique<VariantComponent>(*variantSysSpec, *variantDataSpec);
   VariantComponent& variant = *scratch;
-  variant.assign(component);
+  const bool hasVariants = variant.anyDestination(component);
   if (pass.variantComponents != nullptr && !pass.variantRowsOnly) {
     std::vector<bool>& marks = *pass.variantComponents;
     if (marks.size() <= pass.walkSequence) marks.resize(std::max<size_t>(pass.walkSequence + 1, marks.size() * 2));
-    marks[pass.walkSequence] = variant.hasDestination(nullptr);
+    marks[pass.walkSequence] = hasVariants;
   }
-  if (!variant.hasDestination(nullptr))
+  if (!hasVariants)
     return pass.variantRowsOnly ? 1 : extractComponent(where, component, pass, nullptr, nullptr, nullptr);
+  variant.assign(component);
 
   // With compdest every destination gets its row in the one table; else
   // only the destination of the table being made.

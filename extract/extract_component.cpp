@@ -107,6 +107,23 @@ class Wanted {
   std::string_view texts_[kMost];
 };
 
+// The Wanted of the names asked for, made again only when they change:
+// every row of a table asks for the same names, and making it looks up
+// their texts. (The run is single-threaded.)
+const Wanted& wantedFor(const std::vector<NameId>* asked) {
+  static std::optional<std::vector<NameId>> lastAsked;
+  static Wanted last(nullptr);
+  const bool same = asked == nullptr ? !lastAsked : lastAsked && *lastAsked == *asked;
+  if (!same) {
+    last = Wanted(asked);
+    if (asked == nullptr)
+      lastAsked.reset();
+    else
+      lastAsked = *asked;
+  }
+  return last;
+}
+
 // The component's own properties. Seen through a variant, each base
 // property takes its value for the destination, and the destinations' own
 // properties ("value@PRO") stand for nothing more; without one they are
@@ -119,8 +136,8 @@ void copyProperties(const AppState& app, const ComponentRef& component, Componen
   for (const PropertyRef property : component.properties()) {
     if (!property.isValid()) continue;
     const std::string_view name = property.name();
-    const size_t cut = app.variantSysSpec ? name.find(separator) : std::string_view::npos;
     if (variantPath) {
+      const size_t cut = app.variantSysSpec ? name.find(separator) : std::string_view::npos;
       const std::string_view base = name.substr(0, cut);
       // Every name this path sets is a base name, so a base already in the
       // row has been handled.
@@ -130,8 +147,11 @@ void copyProperties(const AppState& app, const ComponentRef& component, Componen
       value.clear();
       variant->getProperty(base, value, flag, dest);
       row.setProperty(*id, value);
-    } else if (cut == std::string_view::npos) {
-      if (const std::optional<NameId> id = wanted.find(name)) row.setProperty(*id, property.value());
+    } else if (const std::optional<NameId> id = wanted.find(name)) {
+      // The separator is looked for only in the names asked for, which
+      // are few.
+      if (!app.variantSysSpec || name.find(separator) == std::string_view::npos)
+        row.setProperty(*id, property.value());
     }
   }
 }
@@ -186,7 +206,7 @@ void setGeometry(const AppState& app, const Placement& where, const ComponentRef
 int extractComponent(AppState& app, const Placement& where, const ComponentRef& component, TablePass& pass,
                      const VariantComponent* variant, const Destination* dest, const std::string* destinationName) {
   const Names& n = names();
-  const Wanted wanted(pass.extractedNames);
+  const Wanted& wanted = wantedFor(pass.extractedNames);
   ComponentRecord& row = pass.scratchRow;
   row.restart();
   const bool toBoard = destinationName != nullptr && *destinationName == kBoardDestination;

@@ -121,6 +121,16 @@ void VariantComponent::assign(const ComponentRef& component) {
   });
 }
 
+bool VariantComponent::anyDestination(const ComponentRef& component) const {
+  const char separator = sysSpec_.separator();
+  for (PropertyRef property : component.properties()) {
+    const std::string_view name = property.name();
+    const size_t cut = name.find(separator);
+    if (cut != std::string_view::npos && cut != 0 && dataSpec_.lookup(name.substr(cut + 1)) != nullptr) return true;
+  }
+  return false;
+}
+
 const VariantComponent::Entry* VariantComponent::find(std::string_view name, int64_t destination) const {
   if (variantCount_ == 0) {
     if (destination != -1) return nullptr;

@@ -98,6 +98,10 @@ class VariantComponent {
   // destination that the data spec knows. With a destination: for that one.
   bool hasDestination(const Destination* destination) const;
 
+  // What hasDestination(null) would say after assign(component), without
+  // gathering its properties: most components have no variant at all.
+  bool anyDestination(const ComponentRef& component) const;
+
   // The value of property `name` for `destination`: the destination's own
   // variant property when there is one (flag kFromDestination), else the
   // property `name` itself (flag 0). Null means the board itself, which

@@ -94,6 +94,13 @@ TEST_F(VariantTest, ValuesPerDestination) {
   EXPECT_FALSE(variant.hasDestination(nullptr) || variant.hasDestination(pro));
   variant.assign(ComponentRef());
   EXPECT_FALSE(variant.hasDestination(nullptr));
+  // The walk's quick look agrees with what assigning finds, whatever the
+  // evaluator holds: only a known destination after a non-empty base counts.
+  EXPECT_TRUE(variant.anyDestination(sheet.component(1)));
+  EXPECT_TRUE(variant.anyDestination(sheet.component(3)));
+  variant.assign(sheet.component(1));
+  EXPECT_FALSE(variant.anyDestination(sheet.component(2)));
+  EXPECT_FALSE(variant.anyDestination(ComponentRef()));
 }
 
 TEST_F(VariantTest, ToBoardValueAndItsDefault) {
