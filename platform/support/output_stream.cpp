@@ -37,14 +37,18 @@ OutputStream::OutputStream(OutputStream&& other) noexcept
       file_(std::exchange(other.file_, nullptr)),
       failed_(std::exchange(other.failed_, false)),
       reason_(std::move(other.reason_)),
-      pending_(std::move(other.pending_)) {}
+      block_(std::move(other.block_)),
+      used_(std::exchange(other.used_, 0)),
+      room_(std::exchange(other.room_, 0)) {}
 
 OutputStream::~OutputStream() { drain(); }
 
 OutputStream& OutputStream::operator=(OutputStream&& other) noexcept {
   if (this != &other) {
     drain();
-    pending_ = std::move(other.pending_);
+    block_ = std::move(other.block_);
+    used_ = std::exchange(other.used_, 0);
+    room_ = std::exchange(other.room_, 0);
     owned_ = std::move(other.owned_);
     file_ = std::exchange(other.file_, nullptr);
     failed_ = std::exchange(other.failed_, false);
@@ -55,7 +59,7 @@ OutputStream& OutputStream::operator=(OutputStream&& other) noexcept {
 
 bool OutputStream::open(const std::string& path, bool append, std::string* reason, bool followLinks) {
   if (isOpen()) close();
-  pending_.clear();
+  used_ = 0;
   ignoreBrokenPipes();
   failed_ = false;
   reason_.clear();
@@ -80,11 +84,12 @@ bool OutputStream::open(const std::string& path, bool append, std::string* reaso
     }
   }
   file_ = owned_.get();
+  settleRoom();
   if (!isOpen() && reason != nullptr) *reason = reason_;
   return isOpen();
 }
 
-void OutputStream::write(std::string_view text) {
+void OutputStream::writeBeyondRoom(std::string_view text) {
   if (!file_) {
     fail();
     return;
@@ -94,9 +99,14 @@ void OutputStream::write(std::string_view text) {
     if (std::fwrite(text.data(), 1, text.size(), file_) != text.size()) fail();
     return;
   }
-  pending_.append(text);
-  if (pending_.size() >= kPendingLimit) drain();
+  if (!block_) block_ = std::make_unique_for_overwrite<char[]>(2 * kPendingLimit);
+  text.copy(block_.get() + used_, text.size());
+  used_ += text.size();
+  if (used_ >= kPendingLimit) drain();
+  settleRoom();
 }
+
+void OutputStream::settleRoom() { room_ = file_ != nullptr && block_ ? kPendingLimit - used_ : 0; }
 
 void OutputStream::fail() {
   if (!failed_ && reason_.empty()) reason_ = systemText(errno);
@@ -104,9 +114,10 @@ void OutputStream::fail() {
 }
 
 void OutputStream::drain() {
-  if (pending_.empty()) return;
-  if (!file_ || std::fwrite(pending_.data(), 1, pending_.size(), file_) != pending_.size()) fail();
-  pending_.clear();
+  if (used_ == 0) return;
+  if (!file_ || std::fwrite(block_.get(), 1, used_, file_) != used_) fail();
+  used_ = 0;
+  settleRoom();
 }
 
 void OutputStream::writeRepeated(char c, size_t count) {
@@ -137,6 +148,7 @@ bool OutputStream::close(std::string* reason) {
   if (std::fflush(file_) != 0 || std::ferror(file_)) fail();
   if (owned_ && std::fclose(owned_.release()) != 0) fail();
   file_ = nullptr;
+  settleRoom();
   if (!ok() && reason != nullptr) *reason = reason_;
   return ok();
 }

@@ -31,7 +31,17 @@ class OutputStream {
   bool open(const std::string& path, bool append, std::string* reason = nullptr, bool followLinks = true);
   bool isOpen() const { return file_ != nullptr; }
 
-  void write(std::string_view text);
+  void write(std::string_view text) {
+    // A table is written a cell and a separator at a time: nearly every
+    // write fits the block and costs a copy.
+    if (text.size() < room_) {
+      text.copy(block_.get() + used_, text.size());
+      used_ += text.size();
+      room_ -= text.size();
+      return;
+    }
+    writeBeyondRoom(text);
+  }
   // `count` copies of `c`, written in blocks.
   void writeRepeated(char c, size_t count);
 
@@ -48,8 +58,14 @@ class OutputStream {
     void operator()(std::FILE* file) const { std::fclose(file); }
   };
 
+  // What write() does when the text does not fit the room left: fails on a
+  // stream that is not open, sets the block up, or hands it to the file.
+  void writeBeyondRoom(std::string_view text);
   // Hands the pending text to the file.
   void drain();
+  // What write() may copy without looking further: nothing while there is
+  // no file or no block yet.
+  void settleRoom();
   // Records a failure and, the first time, errno's reason.
   void fail();
 
@@ -58,8 +74,12 @@ class OutputStream {
   bool failed_ = false;
   std::string reason_;
   // A table is written a cell at a time; gathering the pieces here costs
-  // less than handing each to the C library.
-  std::string pending_;
+  // less than handing each to the C library. The block holds twice the
+  // amount gathered before it is handed on, so that a text shorter than
+  // that amount always fits after what is pending.
+  std::unique_ptr<char[]> block_;
+  size_t used_ = 0;
+  size_t room_ = 0;
 };
 
 }  // namespace comptab

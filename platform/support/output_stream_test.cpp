@@ -36,6 +36,29 @@ TEST(OutputStreamTest, WritesTruncatesAndAppends) {
   moved.write("|");
   EXPECT_TRUE(moved.close());
   EXPECT_EQ(contents(file), "second" + std::string(150, ' ') + "|");
+
+  // Pieces that fill the gathered block exactly, run past it, or are
+  // larger than it on their own, between small ones, come out in order;
+  // a stream moved while text is pending keeps it.
+  std::string expected;
+  {
+    OutputStream out;
+    ASSERT_TRUE(out.open(file, false));
+    for (const size_t size : {size_t{7}, size_t{65529}, size_t{1}, size_t{65535}, size_t{65536}, size_t{3},
+                              size_t{200000}, size_t{65536 * 2 - 5}, size_t{9}}) {
+      const std::string piece(size, static_cast<char>('a' + expected.size() % 26));
+      out.write(piece);
+      expected += piece;
+      if (size == 3) {
+        OutputStream moving = std::move(out);
+        out = std::move(moving);
+      }
+    }
+    EXPECT_TRUE(out.close());
+    out.write("x");  // closed: fails, writes nothing
+    EXPECT_FALSE(out.ok());
+  }
+  EXPECT_EQ(contents(file), expected);
   std::filesystem::remove(file);
 }
 
