@@ -159,8 +159,7 @@ void copyProperties(const AppState& app, const ComponentRef& component, Componen
     } else if (const std::optional<NameId> id = wanted.find(name)) {
       // The separator is looked for only in the names asked for, which
       // are few.
-      if (!app.variantSysSpec || name.find(separator) == std::string_view::npos)
-        row.setProperty(*id, property.value());
+      if (!app.variantSysSpec || name.find(separator) == std::string_view::npos) row.setProperty(*id, property.value());
     }
   }
 }
