@@ -184,14 +184,19 @@ int App::collectTable(const RunPlan& plan, size_t i, RecordTable& table, Carried
   else
     table.setCount(0);
   const int kept = table.count();
+  // Extraction sets only what the row keeps (and what it reads itself; the
+  // gate data's keys are among what packaging reads) rather than a whole
+  // row to be cut down: a component carries about twice what a packaging
+  // row keeps.
+  const std::vector<NameId>* keeps = !plan.packaging          ? &plan.readLater
+                                     : plan.packagingKeepsAll ? nullptr
+                                                              : &plan.packagingKeeps;
   TablePass pass{.table = table,
                  .destinationName = plan.items[i],
                  .keepOpen = i + 1 < plan.items.size(),
                  .variantRowsOnly = plan.keepRows && i > 0,
-                 .keptProperties = !plan.packaging          ? &plan.readLater
-                                   : plan.packagingKeepsAll ? nullptr
-                                                            : &plan.packagingKeeps,
-                 .extractedNames = plan.packaging || (RunMode & mode::kSearch) ? nullptr : &plan.readLater,
+                 .keptProperties = keeps,
+                 .extractedNames = (RunMode & mode::kSearch) ? nullptr : keeps,
                  .variantComponents = plan.keepRows ? &carried.variantComponents : nullptr};
   const int walked = (RunMode & mode::kCircuit) ? walkCircuit(pass) : walkSheets(pass);
   if (walked == 0) return 0;
