@@ -30,6 +30,7 @@ struct Names {
   NameId kPathNumber = internName("pathNumber");
   NameId kColor = internName("color");
   NameId kDEST = internName("_DEST");
+  NameId kGCOUNT = internName("_GCOUNT");
   NameId kHID = internName("_HID");
   NameId kHLEV = internName("_HLEV");
   NameId kREFH = internName("_REFH");
@@ -257,7 +258,7 @@ int extractComponent(AppState& app, const Placement& where, const ComponentRef& 
   if (wanted(n.kColor)) setNumber(row, n.kColor, component.color());
   if (wanted(n.kMirror)) row.setProperty(n.kMirror, component.isMirrored() ? "ON" : "OFF");
   if (wanted(n.kDispContents)) row.setProperty(n.kDispContents, component.displaysContents() ? "ON" : "OFF");
-  if (app.kcdbCache) addGateData(*app.kcdbCache, component, row);
+  if (app.kcdbCache) addGateData(*app.kcdbCache, component, row, wanted(n.kGCOUNT));
   return acceptRow(app, pass, row);
 }
 

@@ -16,18 +16,33 @@ bool isCommonTerminal(const PinRef& pin) {
   return common.isValid() && equalsNoCase(common.value(), "YES");
 }
 
+// Interned once: a design of many gates asks for these on every row.
+struct GateNames {
+  NameId cdbName = internName("cdbName");
+  NameId componentName = internName("componentName");
+  NameId gateCount = internName("_GCOUNT");
+  NameId gateNumber = internName("_GATENO");
+  NameId hasPower = internName("_HASPOWER");
+};
+
+const GateNames& gateNames() {
+  static const GateNames interned;
+  return interned;
+}
+
 }  // namespace
 
-void addGateData(KcdbCache& kcdb, const ComponentRef& component, ComponentRecord& row) {
-  const KcdbComponent* found = kcdb.lookup(row.value("cdbName").value_or(""), row.value("componentName").value_or(""));
+void addGateData(KcdbCache& kcdb, const ComponentRef& component, ComponentRecord& row, bool gateCount) {
+  const GateNames& n = gateNames();
+  const KcdbComponent* found = kcdb.lookup(row.value(n.cdbName).value_or(""), row.value(n.componentName).value_or(""));
   if (found == nullptr) return;
-  row.setProperty("_GCOUNT", decimalText(found->gateCount()));
+  if (gateCount) row.setProperty(n.gateCount, decimalText(found->gateCount()));
 
   for (const PinRef pin : component.pins()) {
     if (!pin.isValid() || isCommonTerminal(pin)) continue;
     const PropertyRef number = pin.property("pinNumber");
     if (!number.isValid()) continue;
-    row.setProperty("_GATENO", decimalText(found->gateNo(number.value())));
+    row.setProperty(n.gateNumber, decimalText(found->gateNo(number.value())));
     break;
   }
 
@@ -36,7 +51,7 @@ void addGateData(KcdbCache& kcdb, const ComponentRef& component, ComponentRecord
     if (!pin.isValid()) continue;
     const PropertyRef io = pin.property("io");
     if (io.isValid() && (io.value() == "VCC" || io.value() == "GND")) {
-      row.setProperty("_HASPOWER", "YES");
+      row.setProperty(n.hasPower, "YES");
       break;
     }
   }

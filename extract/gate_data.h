@@ -12,6 +12,8 @@ class KcdbCache;
 // Sets "_GCOUNT", "_GATENO" and "_HASPOWER" on `row` from the KCDB
 // component named by its "cdbName" and "componentName". A row whose
 // component the KCDB does not know gets none of them; packaging reports it.
-void addGateData(KcdbCache& kcdb, const ComponentRef& component, ComponentRecord& row);
+// Packaging itself never reads the gate count: without `gateCount` the row
+// does not get it, so that a row need not be cut down to what it keeps.
+void addGateData(KcdbCache& kcdb, const ComponentRef& component, ComponentRecord& row, bool gateCount);
 
 }  // namespace comptab
