@@ -102,8 +102,6 @@ Grouper::Grouper(const Settings& settings, const RecordTable& rows, const GroupK
     const PropertyList& list = rows[r].properties();
     for (size_t i = 0; i < list.size(); ++i) {
       const NameId name = list.nameId(i);
-      // Only a kept property becomes a group's value.
-      if (!kept(name)) continue;
       if (name >= longest_.size()) longest_.resize(name + 1, 0);
       longest_[name] = std::max(longest_[name], list.text(i).value_or("").size());
     }
