@@ -47,7 +47,7 @@ void SheetInfo::abort() { loaded_.reset(); }
 void InstanceComponent::overwrite(const ComponentRef& component) const {
   for (uint32_t i = firstValue_; i < firstValue_ + valueCount_; ++i) {
     const InstanceSheet::Value& value = sheet_->values_[i];
-    component.setProperty(value.name, value.value);
+    component.setProperty(sheet_->text(value.nameAt, value.nameSize), sheet_->text(value.valueAt, value.valueSize));
   }
 }
 
@@ -226,6 +226,8 @@ const InstanceSheet* InstanceDb::loadSheet(SheetInfo& info, std::string* reason)
   SqliteStatement& values = *valueQuery_;
   if (ok) ok = (values.reset(&why) && values.bind(1, info.key_, &why)) || fail(reason, why);
   size_t at = 0;
+  std::string name;
+  std::string text;
   while (ok && (step = values.step(&why)) == SqliteStatement::Step::Row) {
     if (values.columnType(0) != SqliteStatement::Type::Integer) continue;
     const int64_t position = values.columnInt(0);
@@ -234,15 +236,29 @@ const InstanceSheet* InstanceDb::loadSheet(SheetInfo& info, std::string* reason)
     if (values.columnType(1) == SqliteStatement::Type::Null) continue;
     InstanceComponent& component = sheet->components_[at];
     if (component.valueCount_ == 0) component.firstValue_ = static_cast<uint32_t>(sheet->values_.size());
-    InstanceSheet::Value& value = sheet->values_.emplace_back();
-    if (!values.columnText(1, value.name, &why) || !values.columnText(2, value.value, &why)) {
+    if (!values.columnText(1, name, &why) || !values.columnText(2, text, &why)) {
       ok = fail(reason, why);
       break;
     }
+    if (sheet->text_.size() + name.size() + text.size() > UINT32_MAX) {
+      ok = fail(reason, strprintf("the instance values of sheet entry %lld are too long",
+                                  static_cast<long long>(info.key_)));
+      break;
+    }
+    InstanceSheet::Value& value = sheet->values_.emplace_back();
+    value.nameAt = static_cast<uint32_t>(sheet->text_.size());
+    value.nameSize = static_cast<uint32_t>(name.size());
+    sheet->text_ += name;
+    value.valueAt = static_cast<uint32_t>(sheet->text_.size());
+    value.valueSize = static_cast<uint32_t>(text.size());
+    sheet->text_ += text;
     ++component.valueCount_;
   }
   if (ok && step == SqliteStatement::Step::Error) ok = fail(reason, why);
   if (!ok) return nullptr;
+  // Kept until the run's last table: no room to spare.
+  sheet->values_.shrink_to_fit();
+  sheet->text_.shrink_to_fit();
   sheet->order_.reserve(sheet->components_.size());
   for (InstanceComponent& component : sheet->components_) {
     component.sheet_ = sheet.get();
