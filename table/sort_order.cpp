@@ -61,6 +61,10 @@ TableOrder::TableOrder(const std::vector<std::string>& sortKeys, const SortKeyOr
 void TableOrder::addKeys(const RecordTable& table, int from) {
   std::vector<std::optional<NameId>> names;
   for (const std::string& key : keys_) names.push_back(knownName(key));
+  // Sized once: grown entry by entry, the array moves each time it
+  // doubles, the old copy held while the new one fills, and the last moves
+  // come when the rows are all made and memory is at its highest.
+  entries_.reserve(entries_.size() + static_cast<size_t>(std::max(table.count() - from, 0)));
   for (int r = from; r < table.count(); ++r) {
     const ComponentRecord& row = table[r];
     Entry entry;
