@@ -18,12 +18,6 @@ PropertyText ComponentRecord::value(std::string_view name) const {
   return i != PropertyList::npos ? properties_->text(i) : std::nullopt;
 }
 
-PropertyText ComponentRecord::value(NameId name) const {
-  if (!properties_) return std::nullopt;
-  const size_t i = properties_->find(name);
-  return i != PropertyList::npos ? properties_->text(i) : std::nullopt;
-}
-
 bool ComponentRecord::matchProperty(std::string_view name, std::string_view pattern,
                                     PatternCache& patterns) const {
   if (!properties_) return pattern.empty();
@@ -61,9 +55,9 @@ void ComponentRecord::restart() {
   perDestination = false;
 }
 
-const PropertyList& ComponentRecord::properties() const {
+const PropertyList& ComponentRecord::noProperties() {
   static const PropertyList none;
-  return properties_ ? *properties_ : none;
+  return none;
 }
 
 }  // namespace comptab

@@ -28,7 +28,11 @@ class ComponentRecord {
   // Absent when the row has no such property or it holds no value. The
   // text is good until the row changes.
   PropertyText value(std::string_view name) const;
-  PropertyText value(NameId name) const;
+  PropertyText value(NameId name) const {
+    if (!properties_) return std::nullopt;
+    const size_t i = properties_->find(name);
+    return i != PropertyList::npos ? properties_->text(i) : std::nullopt;
+  }
   // The value as a text of its own, an absent value as the empty text.
   std::string text(std::string_view name) const { return std::string(value(name).value_or("")); }
 
@@ -98,7 +102,7 @@ class ComponentRecord {
     if (properties_) properties_->prefetchValues();
   }
   // The list, or an empty one when the row has none.
-  const PropertyList& properties() const;
+  const PropertyList& properties() const { return properties_ ? *properties_ : noProperties(); }
   // True when both rows hold the same list object.
   bool sharesPropertiesWith(const ComponentRecord& other) const {
     return properties_ && properties_ == other.properties_;
@@ -118,6 +122,7 @@ class ComponentRecord {
   bool perDestination = false;
 
  private:
+  static const PropertyList& noProperties();
   std::shared_ptr<PropertyList> properties_;
 };
 

@@ -31,20 +31,6 @@ bool sameValue(PropertyText a, PropertyText b) {
   return a.value_or(std::string_view()) == b.value_or(std::string_view());
 }
 
-PropertyText PropertyList::text(size_t i) const {
-  const Entry& e = entries_[i];
-  if (e.size == kAbsent) return std::nullopt;
-  if (e.capacity == kOwnText) return std::string_view(ownTexts_[e.offset].text);
-  return std::string_view(bytes_.data() + e.offset, e.size);
-}
-
-size_t PropertyList::find(NameId name) const {
-  if (name >= kIndexed) return scan(name);
-  if (const uint8_t slot = slots_[name]; slot != 0) return slot - 1u;
-  // Only a list longer than the index reaches can hold the name unindexed.
-  return entries_.size() > kIndexedPositions ? scan(name) : npos;
-}
-
 size_t PropertyList::scan(NameId name) const {
   for (size_t i = 0; i < entries_.size(); ++i)
     if (entries_[i].name == name) return i;
@@ -54,11 +40,6 @@ size_t PropertyList::scan(NameId name) const {
 size_t PropertyList::find(std::string_view name) const {
   const std::optional<NameId> id = knownName(name);
   return id ? find(*id) : npos;
-}
-
-size_t PropertyList::find(NameId name, size_t hint) const {
-  if (hint < entries_.size() && entries_[hint].name == name) return hint;
-  return find(name);
 }
 
 size_t PropertyList::add(NameId name, PropertyText value) {
@@ -143,12 +124,6 @@ void PropertyList::appendPart(size_t i, std::string_view delimiter, std::string_
   const auto shift = static_cast<uint32_t>(own.text.size());
   own.text.append(part);
   for (const uint32_t join : partJoins) own.joins.push_back(shift + join);
-}
-
-std::span<const uint32_t> PropertyList::joins(size_t i) const {
-  const Entry& e = entries_[i];
-  if (e.capacity != kOwnText || e.size == kAbsent) return {};
-  return ownTexts_[e.offset].joins;
 }
 
 void PropertyList::setJoined(size_t i, std::string_view text, std::span<const uint32_t> joinOffsets) {

@@ -40,15 +40,30 @@ class PropertyList {
   bool empty() const { return entries_.empty(); }
   NameId nameId(size_t i) const { return entries_[i].name; }
   const std::string& name(size_t i) const { return nameText(entries_[i].name); }
-  PropertyText text(size_t i) const;
+  // The accessors below run for every property of every row in each fold
+  // and lookup, so they live here where the compiler can inline them.
+  PropertyText text(size_t i) const {
+    const Entry& e = entries_[i];
+    if (e.size == kAbsent) return std::nullopt;
+    if (e.capacity == kOwnText) return std::string_view(ownTexts_[e.offset].text);
+    return std::string_view(bytes_.data() + e.offset, e.size);
+  }
 
   // The position of the property, or npos.
-  size_t find(NameId name) const;
+  size_t find(NameId name) const {
+    if (name >= kIndexed) return scan(name);
+    if (const uint8_t slot = slots_[name]; slot != 0) return slot - 1u;
+    // Only a list longer than the index reaches can hold the name unindexed.
+    return entries_.size() > kIndexedPositions ? scan(name) : npos;
+  }
   size_t find(std::string_view name) const;
   // Looks at position `hint` first: rows built by the same code hold their
   // properties in the same order, so merging two of them finds each name
   // at once instead of walking the list.
-  size_t find(NameId name, size_t hint) const;
+  size_t find(NameId name, size_t hint) const {
+    if (hint < entries_.size() && entries_[hint].name == name) return hint;
+    return find(name);
+  }
 
   // Appends a property the list does not have yet; returns its position.
   size_t add(NameId name, PropertyText value);
@@ -61,7 +76,11 @@ class PropertyList {
   // Where merging joined parts of value i: the offsets at which each
   // joining delimiter begins, in rising order. Empty for a value that was
   // never merged, which is by far the most common.
-  std::span<const uint32_t> joins(size_t i) const;
+  std::span<const uint32_t> joins(size_t i) const {
+    const Entry& e = entries_[i];
+    if (e.capacity != kOwnText || e.size == kAbsent) return {};
+    return ownTexts_[e.offset].joins;
+  }
   // Sets value i to parts already joined, with the joins between them.
   void setJoined(size_t i, std::string_view text, std::span<const uint32_t> joinOffsets);
   void clear();

@@ -1,5 +1,8 @@
 #include "platform/support/name_order.h"
 
+#include <algorithm>
+#include <cstddef>
+
 #include "platform/support/text.h"
 
 namespace comptab {
@@ -28,8 +31,31 @@ int compareNumbers(std::string_view a, std::string_view b) {
 }  // namespace
 
 int compareNames(std::string_view a, std::string_view b) {
-  size_t i = 0;
-  size_t j = 0;
+  // Names compared in bulk (the references of a group, a sorted column)
+  // mostly share a long start. Runs wholly inside it are equal either way,
+  // so the runs are read from the start of the run the first difference
+  // falls in: that start is a run boundary in both names alike.
+  const size_t common = static_cast<size_t>(
+      std::mismatch(a.begin(), a.begin() + static_cast<ptrdiff_t>(std::min(a.size(), b.size())), b.begin()).first -
+      a.begin());
+  if (common == a.size() && common == b.size()) return 0;
+  size_t start = common;
+  if (start > 0) {
+    const bool digits = isDigit(a[start - 1]);
+    while (start > 0 && isDigit(a[start - 1]) == digits) --start;
+  }
+  // Most often the difference lies in a number with no leading zeros, as
+  // in a run of references: the longer number is the larger, and between
+  // two of one length the first differing digit decides.
+  if (start < a.size() && start < b.size() && isDigit(a[start]) && isDigit(b[start]) && a[start] != '0' &&
+      b[start] != '0') {
+    const size_t la = runLength(a, start);
+    const size_t lb = runLength(b, start);
+    if (la != lb) return la < lb ? -1 : 1;
+    if (common < start + la) return a[common] < b[common] ? -1 : 1;
+  }
+  size_t i = start;
+  size_t j = start;
   while (i < a.size() && j < b.size()) {
     const size_t la = runLength(a, i);
     const size_t lb = runLength(b, j);

@@ -30,6 +30,18 @@ TEST(NameOrder, PairsOfCases) {
       {"1", "A", -1},                    // numbers before text
       {"U1.2", "U1.10", -1},
       {"X99999999999999999999", "X100000000000000000000", -1},  // beyond 64 bits
+      // A shared start that ends inside a number or a word: the whole run
+      // still decides, not the bytes after the shared start.
+      {"R12", "R13", -1},
+      {"R109", "R11", 1},
+      {"R12", "R123", -1},
+      {"R012", "R12", -1},
+      {"R0012", "R012", -1},
+      {"R1200", "R1200A", -1},
+      {"Ab2", "AB10", -1},
+      {"AB1", "Ab1", -1},
+      {"R10", "R9", 1},
+      {"R90", "R9A", 1},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(sign(compareNames(c.a, c.b)), c.expected) << c.a << " vs " << c.b;
