@@ -5,6 +5,7 @@
 #include <functional>
 #include <span>
 
+#include "platform/support/name_order.h"
 #include "table/component_record.h"
 #include "table/sort_order.h"
 
@@ -53,9 +54,12 @@ void tidyParts(std::vector<std::string_view>& parts, std::string_view name, std:
   // Rows sorted by reference bring their references in order already, and
   // parts in strict order hold no repeats (the part order is total: only
   // identical names compare equal, and the empty-cell text is first once).
-  if (std::adjacent_find(parts.begin(), parts.end(), [&](std::string_view a, std::string_view b) {
-        return !before(a, b);
-      }) == parts.end()) {
+  // The check runs over every part of a big group, so the empty-cell rule
+  // is applied here once a part rather than through compareParts.
+  bool ordered = true;
+  for (size_t i = 1; i < parts.size() && ordered; ++i)
+    ordered = parts[i] != emptyText && ((i == 1 && parts[0] == emptyText) || compareNames(parts[i - 1], parts[i]) < 0);
+  if (ordered) {
     if (mixed && parts.size() >= 2) parts.assign(1, mixedText);
     return;
   }
