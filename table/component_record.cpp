@@ -25,11 +25,7 @@ bool ComponentRecord::matchProperty(std::string_view name, std::string_view patt
   return i != PropertyList::npos ? properties_->matches(i, pattern, patterns) : pattern.empty();
 }
 
-void ComponentRecord::clear() {
-  // Empty the shared list in place so that every other holder sees the row
-  // gone too, then let go of it: this row starts afresh with its own list.
-  if (properties_) properties_->clear();
-  properties_.reset();
+void ComponentRecord::clearFields() {
   strings.clear();
   packagedFlag = 0;
   gateFlag = 0;
@@ -40,19 +36,20 @@ void ComponentRecord::clear() {
   perDestination = false;
 }
 
+void ComponentRecord::clear() {
+  // Empty the shared list in place so that every other holder sees the row
+  // gone too, then let go of it: this row starts afresh with its own list.
+  if (properties_) properties_->clear();
+  properties_.reset();
+  clearFields();
+}
+
 void ComponentRecord::restart() {
   if (properties_ && properties_.use_count() == 1)
     properties_->reset();
   else
     properties_.reset();
-  strings.clear();
-  packagedFlag = 0;
-  gateFlag = 0;
-  partsFlag = 0;
-  powerBoxFlag = 0;
-  virtualGateFlag = 0;
-  sequence = 0;
-  perDestination = false;
+  clearFields();
 }
 
 const PropertyList& ComponentRecord::noProperties() {

@@ -122,6 +122,8 @@ class ComponentRecord {
   bool perDestination = false;
 
  private:
+  // Everything but the list back to a fresh row's.
+  void clearFields();
   static const PropertyList& noProperties();
   std::shared_ptr<PropertyList> properties_;
 };

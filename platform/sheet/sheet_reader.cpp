@@ -98,19 +98,24 @@ bool readWhole(const std::string& path, const FileHandle& file, uint64_t size, S
   return reader.document(root);
 }
 
+// The file loaded into memory of its own, then read a component at a
+// time. Loading leaves the file's offset at the start, for the whole
+// reading.
+bool loadInPieces(const std::string& path, const FileHandle& file, uint64_t size, SheetData& sheet) {
+  LoadedFile loaded;
+  return size <= DesignDb::kMaxFileBytes && loadFile(file, size, simdjson::SIMDJSON_PADDING, loaded) &&
+         readInPieces(path, loaded, sheet);
+}
+
 }  // namespace
 
 bool readSheetFile(const std::string& path, SheetData& sheet, std::string* reason, size_t piecesFrom) {
   FileHandle file;
   uint64_t size = 0;
   if (!openInputFile(path, file, reason, &size)) return false;
-  if (size >= piecesFrom && size <= DesignDb::kMaxFileBytes) {
-    // Loading leaves the file's offset at the start, for the whole reading.
-    LoadedFile loaded;
-    if (loadFile(file, size, simdjson::SIMDJSON_PADDING, loaded)) {
-      if (readInPieces(path, loaded, sheet)) return true;
-      sheet = SheetData();
-    }
+  if (size >= piecesFrom) {
+    if (loadInPieces(path, file, size, sheet)) return true;
+    sheet = SheetData();
   }
   return readWhole(path, file, size, sheet, reason);
 }
@@ -119,9 +124,7 @@ bool readSheetFileInPieces(const std::string& path, SheetData& sheet) {
   FileHandle file;
   uint64_t size = 0;
   std::string reason;
-  LoadedFile loaded;
-  return openInputFile(path, file, &reason, &size) && size <= DesignDb::kMaxFileBytes &&
-         loadFile(file, size, simdjson::SIMDJSON_PADDING, loaded) && readInPieces(path, loaded, sheet);
+  return openInputFile(path, file, &reason, &size) && loadInPieces(path, file, size, sheet);
 }
 
 }  // namespace comptab
