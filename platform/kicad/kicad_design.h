@@ -1,0 +1,112 @@
+// A KiCad design in memory: the project's settings, the hierarchy expanded
+// into sheet instances, and every placed symbol unit of every instance with
+// what that instance gives it (reference, unit, field values, flags, variant
+// overrides). The BOM export and the listing read this one model; nothing
+// of it is written anywhere.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace comptab {
+
+class KicadSchematic;
+struct KicadLibSymbol;
+
+struct KicadNamedValue {
+  std::string name;
+  std::string value;
+};
+
+// The four attributes KiCad keeps per symbol (and, from KiCad 8, per sheet
+// block), as they finally apply: a sheet's flags reach every symbol beneath.
+struct KicadAttributes {
+  bool dnp = false;
+  bool inBom = true;
+  bool onBoard = true;
+  bool excludeFromSim = false;
+};
+
+// What one design variant changes on a symbol instance or a sheet instance.
+struct KicadVariantOverride {
+  std::string variant;
+  std::optional<bool> dnp;
+  std::optional<bool> inBom;
+  std::optional<bool> onBoard;
+  std::optional<bool> excludeFromSim;
+  std::optional<bool> inPosFiles;
+  std::vector<KicadNamedValue> fields;  // field name, value
+};
+
+struct KicadSheetInstance {
+  std::string uuidPath;  // "/" for the root, "/<uuid>/.../" below
+  std::string namePath;  // "/" for the root, "/<name>/.../" below
+  std::string name;      // the sheet block's name; "" for the root
+  std::string file;      // relative to the project folder
+  std::string page;
+  int parent = -1;                 // index into sheets(); -1 for the root
+  KicadAttributes attributes;      // the block's own flags and its parents'
+  std::vector<KicadVariantOverride> variants;
+};
+
+// One placed symbol unit in one sheet instance.
+struct KicadPlacedUnit {
+  uint32_t sheet = 0;  // index into sheets()
+  const KicadSchematic* file = nullptr;
+  uint32_t symbol = 0;  // index into file->symbols()
+  const KicadLibSymbol* lib = nullptr;  // null when the file embeds none
+  std::string reference;  // as the instance gives it ("R?" when unannotated)
+  int unit = 1;
+  bool power = false;
+  std::string libId;
+  // Reference, Value, Footprint, Datasheet, Description, then the other
+  // fields in file order; this instance's values applied, text variables
+  // not yet expanded.
+  std::vector<KicadNamedValue> fields;
+  KicadAttributes attributes;  // the symbol's own, with its sheets' applied
+  std::vector<KicadVariantOverride> variants;
+};
+
+// A unit as one variant sees it ("" is the design without a variant):
+// overrides applied, sheet flags applied, text variables expanded.
+struct KicadResolvedUnit {
+  const KicadPlacedUnit* placed = nullptr;
+  std::vector<KicadNamedValue> fields;
+  KicadAttributes attributes;
+};
+
+class KicadDesign {
+ public:
+  // Reads the project of `target` (a .kicad_pro, or a root .kicad_sch).
+  // Null with `reason`, one line with the file (and line:column where there
+  // is one) and what to change, when it cannot.
+  static std::unique_ptr<KicadDesign> open(const std::string& target, std::string* reason = nullptr);
+  ~KicadDesign();
+
+  const std::string& projectDir() const;
+  const std::string& projectName() const;  // the .kicad_pro's name without suffix
+  const std::vector<KicadSheetInstance>& sheets() const;
+  // In hierarchy order: the root's symbols in file order, then each sheet
+  // instance depth first in the order KiCad walks them.
+  const std::vector<KicadPlacedUnit>& units() const;
+  // The project's text variables and its variants (name, description).
+  const std::vector<KicadNamedValue>& textVariables() const;
+  const std::vector<KicadNamedValue>& variants() const;
+  // The .kicad_pro's text ("" when there is none), for the BOM presets.
+  std::string_view projectJson() const;
+
+  // `unit` as variant `variant` sees it. The variant must be one of
+  // variants() or "".
+  KicadResolvedUnit resolve(const KicadPlacedUnit& unit, std::string_view variant) const;
+
+ private:
+  KicadDesign();
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace comptab
