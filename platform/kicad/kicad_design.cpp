@@ -79,8 +79,9 @@ std::unique_ptr<KicadDesign> KicadDesign::open(const std::string& target, std::s
 }
 
 std::unique_ptr<KicadDesign> KicadDesign::open(const std::string& target, Failure& failure, std::string& failedFile,
-                                               std::string* reason) {
+                                               std::string* reason, bool withFields) {
   std::unique_ptr<KicadDesign> design(new KicadDesign());
+  design->impl_->withFields = withFields;
   std::string why;
   failure = Failure::None;
   if (!design->impl_->load(target, failure, failedFile, why)) {
@@ -133,6 +134,7 @@ bool KicadDesign::Impl::load(const std::string& target, Failure& failure, std::s
   sheets.reserve(files[0].instances);
   units.reserve(files[0].units);
   rootSchematic = files[0].schematic.get();
+  instanceIndex.resize(files.size());
   Place place;
   place.path7 = "/" + std::string(rootSchematic->uuid());
   expand(0, -1, nullptr, place);
@@ -190,14 +192,46 @@ void KicadDesign::Impl::expand(uint32_t fileIndex, int parent, const KicadSheetB
   }
 }
 
-void KicadDesign::Impl::placeSymbols(const KicadFileTree::File& file, uint32_t sheetIndex, const Place& place) {
-  const KicadSchematic& schematic = *file.schematic;
-  const bool oldEmpty = schematic.version() < kEmptyFieldsVersion;
+std::vector<KicadNamedValue> KicadDesign::Impl::buildFields(const KicadPlacedUnit& unit) const {
+  const KicadSymbol& symbol = unit.file->symbols()[unit.symbol];
+  const bool oldEmpty = unit.file->version() < kEmptyFieldsVersion;
   const auto cleaned = [&](std::string_view value) {
     if (oldEmpty && value == "~") return std::string();
     return std::string(value);
   };
+  std::vector<KicadNamedValue> fields;
+  fields.reserve(symbol.fields.size() + 5);
+  for (const std::string_view name : kMandatory) fields.push_back({std::string(name), std::string()});
+  for (const KicadField& field : symbol.fields) {
+    size_t m = 0;
+    while (m < std::size(kMandatory) && kMandatory[m] != field.name) ++m;
+    if (m < std::size(kMandatory))
+      fields[m].value = cleaned(field.value);
+    else
+      fields.push_back({std::string(field.name), cleaned(field.value)});
+  }
+  if (const KicadInstance* instance = unit.instance) {
+    if (!instance->reference.empty()) fields[0].value = std::string(instance->reference);
+    if (instance->hasValue) fields[1].value = cleaned(instance->value);
+    if (instance->hasFootprint) fields[2].value = cleaned(instance->footprint);
+  }
+  return fields;
+}
+
+void KicadDesign::Impl::placeSymbols(const KicadFileTree::File& file, uint32_t sheetIndex, const Place& place) {
+  const KicadSchematic& schematic = *file.schematic;
   const std::string_view here = trimSheetPath(place.path7);
+  InstanceIndex& index = instanceIndex[sheetExtra[sheetIndex].fileIndex];
+  if (!index.built) {
+    index.built = true;
+    for (uint32_t i = 0; i < schematic.symbols().size(); ++i) {
+      for (const auto& [path, data] : schematic.symbols()[i].instances) {
+        const auto id = index.pathIds.emplace(path, static_cast<uint32_t>(index.pathIds.size())).first->second;
+        index.instances.emplace((uint64_t{id} << 32) | i, &data);
+      }
+    }
+  }
+  const auto pathId = index.pathIds.find(here);
   std::string key;
   for (uint32_t i = 0; i < schematic.symbols().size(); ++i) {
     const KicadSymbol& symbol = schematic.symbols()[i];
@@ -206,37 +240,32 @@ void KicadDesign::Impl::placeSymbols(const KicadFileTree::File& file, uint32_t s
     unit.file = &schematic;
     unit.symbol = i;
     unit.lib = drawnSymbol(schematic, symbol.libId, symbol.libName);
-    unit.libId = std::string(symbol.libId);
     unit.power = unit.lib != nullptr && unit.lib->power;
     unit.unit = symbol.unit;
 
     const KicadInstance* instance = nullptr;
-    for (const auto& [path, data] : symbol.instances)
-      if (path == here) instance = &data;
+    if (pathId != index.pathIds.end()) {
+      const auto found = index.instances.find((uint64_t{pathId->second} << 32) | i);
+      if (found != index.instances.end()) instance = found->second;
+    }
     if (instance == nullptr && rootSchematic->hasSymbolInstances() && !symbol.uuid.empty()) {
       key.assign(place.path6).append("/").append(symbol.uuid);
       instance = rootSchematic->symbolInstance(key);
     }
-
-    unit.fields.reserve(symbol.fields.size() + 5);
-    for (const std::string_view name : kMandatory) unit.fields.push_back({std::string(name), std::string()});
-    for (const KicadField& field : symbol.fields) {
-      size_t m = 0;
-      while (m < std::size(kMandatory) && kMandatory[m] != field.name) ++m;
-      if (m < std::size(kMandatory))
-        unit.fields[m].value = cleaned(field.value);
-      else
-        unit.fields.push_back({std::string(field.name), cleaned(field.value)});
-    }
     unit.instance = instance;
     if (instance != nullptr) {
-      if (!instance->reference.empty()) unit.fields[0].value = std::string(instance->reference);
       if (instance->unit > 0) unit.unit = instance->unit;
-      if (instance->hasValue) unit.fields[1].value = cleaned(instance->value);
-      if (instance->hasFootprint) unit.fields[2].value = cleaned(instance->footprint);
       for (const KicadVariantData& data : instance->variants) unit.variants.push_back(toOverride(data));
     }
-    unit.reference = unit.fields[0].value;
+    if (withFields) {
+      unit.libId = std::string(symbol.libId);
+      unit.fields = buildFields(unit);
+      unit.reference = unit.fields[0].value;
+    } else {
+      for (const KicadField& field : symbol.fields)
+        if (field.name == "Reference") unit.reference = std::string(field.value);
+      if (instance != nullptr && !instance->reference.empty()) unit.reference = std::string(instance->reference);
+    }
     KicadAttributes own = ownAttributes(symbol.dnp, symbol.inBom, symbol.onBoard, symbol.excludeFromSim);
     unitOwn.push_back(own);
     unit.attributes = own;

@@ -96,8 +96,11 @@ class KicadDesign {
   // As open(), saying what was at fault: the project file, a sheet file
   // (named by `failedFile`), or a hierarchy too large to expand.
   enum class Failure { None, ProjectFile, Sheet, TooLarge };
+  // With `withFields` false the units carry no `fields` and no `libId`
+  // (a lister that asks resolve() for a few units only saves their copies);
+  // resolve() gives them in full either way.
   static std::unique_ptr<KicadDesign> open(const std::string& target, Failure& failure, std::string& failedFile,
-                                           std::string* reason = nullptr);
+                                           std::string* reason = nullptr, bool withFields = true);
   ~KicadDesign();
 
   const std::string& projectDir() const;

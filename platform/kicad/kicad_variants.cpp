@@ -86,7 +86,7 @@ bool KicadDesign::Impl::lookupVar(const VarContext& context, std::string_view na
     value = fields[f].value;
     return true;
   }
-  const std::string_view libId = unit.libId;
+  const std::string_view libId = unit.file->symbols()[unit.symbol].libId;
   const size_t colon = libId.find(':');
   const std::string_view footprint = fields[2].value;
   const size_t footprintColon = footprint.find(':');
@@ -134,7 +134,9 @@ bool KicadDesign::Impl::lookupVar(const VarContext& context, std::string_view na
     const KicadPlacedUnit& other = units[found->second];
     VarContext there;
     there.unit = &other;
-    there.fields = &other.fields;
+    std::vector<KicadNamedValue> built;
+    if (other.fields.empty()) built = buildFields(other);
+    there.fields = other.fields.empty() ? &built : &other.fields;
     there.attributes = attributesFor(other, "");
     there.depth = context.depth + 1;
     std::string raw;
@@ -214,7 +216,7 @@ KicadResolvedUnit KicadDesign::resolve(const KicadPlacedUnit& unit, std::string_
   const Impl& d = *impl_;
   KicadResolvedUnit out;
   out.placed = &unit;
-  out.fields = unit.fields;
+  out.fields = unit.fields.empty() ? d.buildFields(unit) : unit.fields;
   if (const KicadVariantOverride* over = findOverride(unit.variants, variant)) {
     for (const KicadNamedValue& field : over->fields) {
       bool found = false;
@@ -242,6 +244,14 @@ bool KicadDesign::resolveChanges(const KicadPlacedUnit& unit) const {
   if (!unit.variants.empty()) return true;
   for (const KicadNamedValue& field : unit.fields)
     if (field.value.find("${") != std::string::npos) return true;
+  if (unit.fields.empty()) {
+    for (const KicadField& field : unit.file->symbols()[unit.symbol].fields)
+      if (field.value.find("${") != std::string_view::npos) return true;
+    if (const KicadInstance* instance = unit.instance)
+      if (instance->value.find("${") != std::string_view::npos ||
+          instance->footprint.find("${") != std::string_view::npos)
+        return true;
+  }
   for (int s = static_cast<int>(unit.sheet); s > 0; s = impl_->sheets[static_cast<size_t>(s)].parent)
     if (!impl_->sheets[static_cast<size_t>(s)].variants.empty()) return true;
   return false;
