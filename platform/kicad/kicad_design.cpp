@@ -1,5 +1,6 @@
 #include "platform/kicad/kicad_design.h"
 
+#include <unordered_set>
 #include <utility>
 
 #include "platform/kicad/kicad_design_impl.h"
@@ -139,6 +140,18 @@ bool KicadDesign::Impl::load(const std::string& target, Failure& failure, std::s
   place.path7 = "/" + std::string(rootSchematic->uuid());
   expand(0, -1, nullptr, place);
   for (uint32_t i = 0; i < units.size(); ++i) byReference[units[i].reference] = i;
+  // KiCad applies a variant the instances name even when the project file
+  // does not list it.
+  std::unordered_set<std::string> known;
+  for (const KicadNamedValue& variant : variants) known.insert(variant.name);
+  const auto note = [&](const std::vector<KicadVariantOverride>& list) {
+    for (const KicadVariantOverride& over : list)
+      if (known.insert(over.variant).second) variants.push_back({over.variant, std::string()});
+  };
+  for (const KicadSheetInstance& sheet : sheets) {
+    note(sheet.variants);
+    for (uint32_t u = sheet.firstUnit; u < sheet.firstUnit + sheet.unitCount; ++u) note(units[u].variants);
+  }
   return true;
 }
 

@@ -109,7 +109,9 @@ class KicadDesign {
   // In hierarchy order: the root's symbols in file order, then each sheet
   // instance depth first in the order KiCad walks them.
   const std::vector<KicadPlacedUnit>& units() const;
-  // The project's text variables and its variants (name, description).
+  // The project's text variables and its variants (name, description):
+  // those the project file lists, then any other a symbol or sheet instance
+  // names, in hierarchy order (KiCad applies those too).
   const std::vector<KicadNamedValue>& textVariables() const;
   const std::vector<KicadNamedValue>& variants() const;
   // The .kicad_pro's text ("" when there is none), for the BOM presets.

@@ -171,6 +171,20 @@ TEST_F(KicadDesignTest, VariantsAndSheetFlagsAsKicadCliListsThem) {
   }
 }
 
+TEST_F(KicadDesignTest, VariantsTheProjectFileDoesNotListStillApply) {
+  writeFixture();
+  files.file("board.kicad_pro", R"({"meta": {"version": 3}})");
+  const auto design = KicadDesign::open(files.file("board.kicad_pro"), &why);
+  ASSERT_TRUE(design) << why;
+  ASSERT_EQ(design->variants().size(), 1u);
+  EXPECT_EQ(design->variants()[0].name, "V1");
+  const KicadResolvedUnit r2 = design->resolve(*unit(*design, "R2"), "V1");
+  EXPECT_EQ(field(r2, "Value"), "99k");
+  EXPECT_TRUE(r2.attributes.dnp);
+  // Without a variant list or text variables, ${VAL_R1} stays as written.
+  EXPECT_EQ(field(design->resolve(*unit(*design, "R1"), ""), "Value"), "${VAL_R1}");
+}
+
 TEST_F(KicadDesignTest, HierarchyGivesEachInstanceItsPlaceAndUnits) {
   writeFixture();
   const auto design = KicadDesign::open(files.file("board.kicad_sch"), &why);
