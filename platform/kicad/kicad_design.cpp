@@ -20,6 +20,17 @@ constexpr std::string_view kProjectSuffix = ".kicad_pro";
 // wrote "~", which KiCad reads as empty in every field of a placed symbol.
 constexpr int kEmptyFieldsVersion = 20250318;
 
+}  // namespace
+
+std::string_view trimmedKicadField(std::string_view text) {
+  constexpr std::string_view kSpace = " \t\r\n\v\f";
+  const size_t first = text.find_first_not_of(kSpace);
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(kSpace) - first + 1);
+}
+
+namespace {
+
 bool endsWith(std::string_view text, std::string_view suffix) {
   return text.size() > suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
 }
@@ -219,14 +230,14 @@ std::vector<KicadNamedValue> KicadDesign::Impl::buildFields(const KicadPlacedUni
     size_t m = 0;
     while (m < std::size(kMandatory) && kMandatory[m] != field.name) ++m;
     if (m < std::size(kMandatory))
-      fields[m].value = cleaned(field.value);
+      fields[m].value = cleaned(trimmedKicadField(field.value));
     else
       fields.push_back({std::string(field.name), cleaned(field.value)});
   }
   if (const KicadInstance* instance = unit.instance) {
-    if (!instance->reference.empty()) fields[0].value = std::string(instance->reference);
-    if (instance->hasValue) fields[1].value = cleaned(instance->value);
-    if (instance->hasFootprint) fields[2].value = cleaned(instance->footprint);
+    if (!instance->reference.empty()) fields[0].value = std::string(trimmedKicadField(instance->reference));
+    if (instance->hasValue) fields[1].value = cleaned(trimmedKicadField(instance->value));
+    if (instance->hasFootprint) fields[2].value = cleaned(trimmedKicadField(instance->footprint));
   }
   return fields;
 }

@@ -16,6 +16,10 @@ namespace comptab {
 
 struct KicadSheetBlock;
 
+// KiCad keeps the five fields every symbol has without the white space
+// around them (its BOM shows " 10k " as "10k"); other fields as written.
+std::string_view trimmedKicadField(std::string_view text);
+
 struct KicadDesign::Impl {
   struct Place {
     std::string path7;    // "/<root uuid>/<block uuid>..."

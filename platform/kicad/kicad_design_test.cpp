@@ -260,6 +260,19 @@ TEST(KicadTextVars, ExpandsNestedAndLeavesUnknownNames) {
   EXPECT_LE(expandKicadTextVars("${SELF}", lookup).size(), size_t{2} << 20);
 }
 
+TEST_F(KicadDesignTest, TheFiveFieldsLoseTheSpaceAroundThemOthersKeepIt) {
+  const std::string body = "(symbol (lib_id \"Device:R\") (at 1 1 0) (unit 1) (uuid \"u1\")"
+                           " (property \"Reference\" \"R1\" (at 0 0 0)) (property \"Value\" \"  10 k  \" (at 0 0 0))"
+                           " (property \"Footprint\" \" R_0603 \" (at 0 0 0)) (property \"Datasheet\" \"\t ds \" (at 0 0 0))"
+                           " (property \"Description\" \" d e \" (at 0 0 0)) (property \"MPN2\" \"  m 2  \" (at 0 0 0)))";
+  files.file("t.kicad_sch", schematic(kRoot, body));
+  const auto design = KicadDesign::open(files.file("t.kicad_sch"), &why);
+  ASSERT_TRUE(design) << why;
+  std::vector<std::string> values;
+  for (const KicadNamedValue& f : design->units().at(0).fields) values.push_back(f.value);
+  EXPECT_EQ(values, (std::vector<std::string>{"R1", "10 k", "R_0603", "ds", "d e", "  m 2  "}));
+}
+
 TEST_F(KicadDesignTest, TildeIsEmptyInFilesBeforeTheEmptyFieldFormat) {
   for (const int version : {20231120, 20250317, 20250318}) {
     SCOPED_TRACE(version);

@@ -220,9 +220,10 @@ KicadResolvedUnit KicadDesign::resolve(const KicadPlacedUnit& unit, std::string_
   if (const KicadVariantOverride* over = findOverride(unit.variants, variant)) {
     for (const KicadNamedValue& field : over->fields) {
       bool found = false;
-      for (KicadNamedValue& have : out.fields) {
+      for (size_t f = 0; f < out.fields.size(); ++f) {
+        KicadNamedValue& have = out.fields[f];
         if (have.name != field.name) continue;
-        have.value = field.value;
+        have.value = f < std::size(kMandatoryUpper) ? std::string(trimmedKicadField(field.value)) : field.value;
         found = true;
       }
       if (!found) out.fields.push_back(field);
