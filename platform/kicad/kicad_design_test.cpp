@@ -343,6 +343,24 @@ TEST_F(KicadDesignTest, RefusesBeforeExpandingOrOpening) {
   why.clear();
   EXPECT_FALSE(KicadDesign::open(files.file("l0.kicad_sch"), &why));
   EXPECT_NE(why.find("more than 100000 sheet instances"), std::string::npos) << why;
+
+  // 6,400 instances of a sheet of 1,000 symbols: more units than allowed.
+  std::string leaf;
+  for (int i = 0; i < 1000; ++i)
+    leaf += "(symbol (lib_id \"Device:R\") (at 1 1 0) (unit 1) (uuid \"s" + std::to_string(i) +
+            "\") (property \"Reference\" \"R" + std::to_string(i) + "\" (at 0 0 0)))\n";
+  files.file("leaf.kicad_sch", schematic("leaf", leaf));
+  std::string mid;
+  std::string top;
+  for (int i = 0; i < 80; ++i) {
+    mid += sheet("m", "m" + std::to_string(i), "2", "", "", "leaf.kicad_sch");
+    top += sheet("t", "t" + std::to_string(i), "2", "", "", "mid.kicad_sch");
+  }
+  files.file("mid.kicad_sch", schematic("mid", mid));
+  files.file("top.kicad_sch", schematic("top", top));
+  why.clear();
+  EXPECT_FALSE(KicadDesign::open(files.file("top.kicad_sch"), &why));
+  EXPECT_NE(why.find("more than 5000000 symbol units"), std::string::npos) << why;
 }
 
 // tests/inputs/kicad/semantics holds a project and kicad-cli 10.0.7's BOM
