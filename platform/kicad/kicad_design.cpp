@@ -1,5 +1,6 @@
 #include "platform/kicad/kicad_design.h"
 
+#include <algorithm>
 #include <unordered_set>
 #include <utility>
 
@@ -8,6 +9,7 @@
 #include "platform/kicad/kicad_project_file.h"
 #include "platform/kicad/kicad_schematic.h"
 #include "platform/kicad/kicad_sheet.h"
+#include "platform/support/name_order.h"
 #include "platform/support/path.h"
 
 namespace comptab {
@@ -150,6 +152,7 @@ bool KicadDesign::Impl::load(const std::string& target, Failure& failure, std::s
   Place place;
   place.path7 = "/" + std::string(rootSchematic->uuid());
   expand(0, -1, nullptr, place);
+  orderUnitsByPage();
   for (uint32_t i = 0; i < units.size(); ++i) byReference[units[i].reference] = i;
   // KiCad applies a variant the instances name even when the project file
   // does not list it.
@@ -164,6 +167,35 @@ bool KicadDesign::Impl::load(const std::string& target, Failure& failure, std::s
     for (uint32_t u = sheet.firstUnit; u < sheet.firstUnit + sheet.unitCount; ++u) note(units[u].variants);
   }
   return true;
+}
+
+// KiCad's sheet list, which its BOM walks, is sorted by page number
+// (digits by value), sheets of equal pages in depth-first order; the units
+// follow their sheets in that order.
+void KicadDesign::Impl::orderUnitsByPage() {
+  std::vector<uint32_t> order(sheets.size());
+  for (uint32_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::stable_sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
+    return compareNames(sheets[a].page, sheets[b].page) < 0;
+  });
+  bool inOrder = true;
+  for (uint32_t i = 0; i < order.size(); ++i) inOrder = inOrder && order[i] == i;
+  if (inOrder) return;
+  std::vector<KicadPlacedUnit> sorted;
+  std::vector<KicadAttributes> sortedOwn;
+  sorted.reserve(units.size());
+  sortedOwn.reserve(units.size());
+  for (const uint32_t s : order) {
+    KicadSheetInstance& sheet = sheets[s];
+    const uint32_t first = static_cast<uint32_t>(sorted.size());
+    for (uint32_t u = sheet.firstUnit; u < sheet.firstUnit + sheet.unitCount; ++u) {
+      sorted.push_back(std::move(units[u]));
+      sortedOwn.push_back(unitOwn[u]);
+    }
+    sheet.firstUnit = first;
+  }
+  units = std::move(sorted);
+  unitOwn = std::move(sortedOwn);
 }
 
 void KicadDesign::Impl::expand(uint32_t fileIndex, int parent, const KicadSheetBlock* block, const Place& place) {

@@ -105,9 +105,13 @@ class KicadDesign {
 
   const std::string& projectDir() const;
   const std::string& projectName() const;  // the .kicad_pro's name without suffix
+  // Depth first from the root, blocks in file order (a sheet's parent
+  // comes before it).
   const std::vector<KicadSheetInstance>& sheets() const;
   // In hierarchy order: the root's symbols in file order, then each sheet
-  // instance depth first in the order KiCad walks them.
+  // instance depth first in the order KiCad walks them (its sheet list is
+  // sorted by page number, digits by value; equal pages depth first). Each
+  // sheet's units are contiguous, in file order: sheets()[i].firstUnit.
   const std::vector<KicadPlacedUnit>& units() const;
   // The project's text variables and its variants (name, description):
   // those the project file lists, then any other a symbol or sheet instance

@@ -53,6 +53,7 @@ struct KicadDesign::Impl {
   bool load(const std::string& target, Failure& failure, std::string& failedFile, std::string& why);
   void expand(uint32_t fileIndex, int parent, const KicadSheetBlock* block, const Place& place);
   void placeSymbols(const KicadFileTree::File& file, uint32_t sheetIndex, const Place& place);
+  void orderUnitsByPage();
   // A unit's fields as the header orders them, from its file and instance.
   std::vector<KicadNamedValue> buildFields(const KicadPlacedUnit& unit) const;
   // The attributes of `unit` for `variant`, its sheets' flags applied.

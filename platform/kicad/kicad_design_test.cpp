@@ -220,6 +220,25 @@ TEST_F(KicadDesignTest, HierarchyGivesEachInstanceItsPlaceAndUnits) {
                                              "MPN2", "Note"}));
 }
 
+TEST_F(KicadDesignTest, UnitsFollowTheSheetsInPageOrder) {
+  const std::string root = rootPath();
+  const std::vector<Path> paths = {{root + "/" + kSheetA, "R1"}, {root + "/" + kSheetB, "R2"}, {root + "/" + kSheetC, "R3"}};
+  files.file("leaf.kicad_sch", schematic("leaf", symbol("Device:R", "1k", paths)));
+  files.file("board.kicad_sch",
+             schematic(kRoot, sheet("X", kSheetA, "10", "", "", "leaf.kicad_sch") +
+                                  sheet("Y", kSheetB, "9", "", "", "leaf.kicad_sch") +
+                                  sheet("Z", kSheetC, "9", "", "", "leaf.kicad_sch")));
+  const auto design = KicadDesign::open(files.file("board.kicad_sch"), &why);
+  ASSERT_TRUE(design) << why;
+  std::vector<std::string> sheetNames;
+  for (const KicadSheetInstance& s : design->sheets()) sheetNames.push_back(s.name);
+  EXPECT_EQ(sheetNames, (std::vector<std::string>{"", "X", "Y", "Z"}));
+  std::vector<std::string> order;
+  for (const KicadPlacedUnit& u : design->units()) order.push_back(u.reference);
+  EXPECT_EQ(order, (std::vector<std::string>{"R2", "R3", "R1"}));
+  EXPECT_EQ(design->units()[design->sheets()[1].firstUnit].reference, "R1");
+}
+
 TEST_F(KicadDesignTest, TextVariablesAsKicadCliExpandsThem) {
   writeFixture();
   const auto design = KicadDesign::open(files.file("board.kicad_pro"), &why);
