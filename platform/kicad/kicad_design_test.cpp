@@ -94,7 +94,8 @@ class KicadDesignTest : public ::testing::Test {
         " ${SYMBOL_LIBRARY} ${NOPE} ${COMPANY} ${TITLE}\" (at 0 0 0))"
         " (property \"MPN2\" \"m2\" (at 0 0 0)) (property \"Note\" \"${ref:R2:VALUE}|${R2:VALUE}|${R101:NONE}\" (at 0 0 0))"
         " (instances (project \"board\" (path \"" + root + "\" (reference \"R5\") (unit 1)))))\n" +
-        symbol("Amp:LM358", "LM358", {{root, "U1", 1}}, "", 1) + symbol("Amp:LM358", "LM358", {{root, "U1", 2}}, "", 2) +
+        symbol("Amp:LM358", "LM358", {{root, "U1", 1}}, "(property \"MPN\" \"${REFERENCE}|${SHORT_REFERENCE}|${UNIT}\" (at 0 0 0))", 1) +
+        symbol("Amp:LM358", "LM358", {{root, "U1", 2}}, "(property \"MPN\" \"${REFERENCE}|${SHORT_REFERENCE}|${UNIT}\" (at 0 0 0))", 2) +
         symbol("power:GND", "GND", {{root, "#PWR01"}}) + sheet("A", kSheetA, "2", "(dnp yes)", "(variant (name \"V2\") (dnp no))") +
         sheet("B", kSheetB, "3", "(in_bom no)") +
         sheet("C", kSheetC, "4", "", "(variant (name \"V1\") (dnp yes)) (variant (name \"V2\") (in_bom no))");
@@ -263,6 +264,8 @@ TEST_F(KicadDesignTest, TextVariablesAsKicadCliExpandsThem) {
       {"R101", "", "Where", "A:/A/:2:board.kicad_sch:field-A"},
       {"R301", "", "Where", "C:/C/:4:board.kicad_sch:field-C"},
   };
+  // kicad-cli writes "U1A|U1|A,U1B|U1|B": the units' MPN joined.
+  EXPECT_EQ(field(design->resolve(*unit(*design, "U1", 2), ""), "MPN"), "U1B|U1|B");
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.reference) + " " + c.field);
     const KicadPlacedUnit* placed = unit(*design, c.reference);

@@ -79,6 +79,8 @@ bool KicadDesign::Impl::lookupVar(const VarContext& context, std::string_view na
   for (size_t m = 0; m < std::size(kMandatoryUpper); ++m) {
     if (key != kMandatoryUpper[m]) continue;
     value = fields[m].value;
+    // ${REFERENCE} names the unit of a part of several: U1A, U1B.
+    if (m == 0 && unit.lib != nullptr && unit.lib->unitCount > 1) value += unitLetters(unit.unit);
     return true;
   }
   for (size_t f = std::size(kMandatoryUpper); f < fields.size(); ++f) {
