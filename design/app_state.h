@@ -21,10 +21,10 @@
 namespace comptab {
 
 class CompKindTable;
+class CircuitHierarchy;
 class ComponentRef;
 class DataResource;
 class Destination;
-class InstanceDb;
 class KcdbCache;
 class KicadProject;
 class PropSpecFile;
@@ -129,10 +129,11 @@ class AppState : public BatchLog {
     SheetCache sheets;
     // One variant evaluator for every component: assign() reuses its storage.
     std::unique_ptr<VariantComponent> variantScratch;
-    // A circuit's instance database stays open from the first table of the
-    // run to the last, and the sheets it loaded stay loaded while another
-    // table is to come, so that no table reads them again.
-    std::unique_ptr<InstanceDb> instanceDb;
+    // A circuit's hierarchy (its instance database, or a KiCad project's
+    // built in memory) stays open from the first table of the run to the
+    // last, and the sheets it loaded stay loaded while another table is to
+    // come, so that no table reads them again.
+    std::unique_ptr<CircuitHierarchy> instanceDb;
     // A KiCad target's project, read once a run: its sheets are held in
     // the sheet cache, and its instance database is built from it.
     std::unique_ptr<KicadProject> kicadProject;
@@ -154,9 +155,9 @@ class AppState : public BatchLog {
   int walkTopSheet(const SheetInfo& sheetInfo, SheetRef sheet, ZoneRef zone, TablePass& pass);
   int walkNestedSheet(SheetInfo& sheetInfo, SheetRef sheet, ZoneRef zone, TablePass& pass);
   int descendBlocks(const SheetInfo& sheetInfo, const InstanceSheet* instanceSheet, TablePass& pass);
-  // The instance database of the KiCad project, built in memory; null when
-  // it cannot be (reported).
-  std::unique_ptr<InstanceDb> kicadInstanceDb();
+  // The hierarchy of the KiCad project, built in memory; null when it is
+  // refused (reported).
+  std::unique_ptr<CircuitHierarchy> kicadHierarchy();
   // One component a walk reached: excluded, or extracted once, or once per
   // destination it serves. 0 when the run must stop.
   int listComponent(const Placement& where, const ComponentRef& component, TablePass& pass);

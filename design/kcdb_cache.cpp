@@ -1,24 +1,29 @@
 #include "design/kcdb_cache.h"
 
+#include <utility>
+
 namespace comptab {
 
 std::unique_ptr<KcdbCache> KcdbCache::create(const std::string& kcdbPath, std::string* whyNot) {
+  auto access = std::make_unique<KcdbAccess>();
+  if (!access->open(kcdbPath, whyNot)) return nullptr;
   std::unique_ptr<KcdbCache> cache(new KcdbCache());
-  if (!cache->access_.open(kcdbPath, whyNot)) return nullptr;
+  cache->access_ = access.get();
+  cache->library_ = std::move(access);
   return cache;
 }
 
-std::unique_ptr<KcdbCache> KcdbCache::createFromSql(const std::string& name, const std::string& sql,
-                                                     std::string* whyNot) {
+std::unique_ptr<KcdbCache> KcdbCache::create(std::unique_ptr<KcdbLibrary> library) {
+  if (!library) return nullptr;
   std::unique_ptr<KcdbCache> cache(new KcdbCache());
-  if (!cache->access_.openSql(name, sql, whyNot)) return nullptr;
+  cache->library_ = std::move(library);
   return cache;
 }
 
 const KcdbDevice* KcdbCache::device(std::string_view deviceName) {
   if (deviceName.empty() || missingDevices_.contains(deviceName)) return nullptr;
   if (const KcdbDevice* held = devices_.search(deviceName)) return held;
-  KcdbDevice found = access_.device(deviceName);
+  KcdbDevice found = library_->findDevice(deviceName);
   if (!found.isValid()) {
     missingDevices_.attach(std::string(deviceName));
     return nullptr;
@@ -30,9 +35,8 @@ const KcdbComponent* KcdbCache::component(const KcdbDevice* device, std::string_
   if (!device || !device->isValid() || componentName.empty()) return nullptr;
   if (missingComponents_.contains(componentName)) return nullptr;
   if (const KcdbComponent* held = components_.search(componentName)) return held;
-  const KcdbReader* reader = access_.reader(device->deviceName());
-  if (!reader) return nullptr;
-  KcdbComponent found = reader->component(device->deviceName(), componentName);
+  KcdbComponent found;
+  if (!library_->findComponent(device->deviceName(), componentName, found)) return nullptr;
   if (!found.isValid()) {
     missingComponents_.attach(std::string(componentName));
     return nullptr;

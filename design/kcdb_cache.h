@@ -26,9 +26,8 @@ class KcdbCache {
   // null when there is none or it cannot be opened; then `whyNot`, when
   // given, receives one line saying why.
   static std::unique_ptr<KcdbCache> create(const std::string& kcdbPath, std::string* whyNot = nullptr);
-  // A cache on a KCDB built in memory from SQL text (see KcdbAccess::openSql).
-  static std::unique_ptr<KcdbCache> createFromSql(const std::string& name, const std::string& sql,
-                                                  std::string* whyNot = nullptr);
+  // A cache on a library the design carries, made in memory.
+  static std::unique_ptr<KcdbCache> create(std::unique_ptr<KcdbLibrary> library);
 
   KcdbCache(const KcdbCache&) = delete;
   KcdbCache& operator=(const KcdbCache&) = delete;
@@ -42,13 +41,15 @@ class KcdbCache {
   // component(device(deviceName), componentName).
   const KcdbComponent* lookup(std::string_view deviceName, std::string_view componentName);
 
-  // The library behind the cache: its request counts and its last error.
-  const KcdbAccess& access() const { return access_; }
+  // The KCDB file behind the cache, for its request counts; null for a
+  // library made in memory.
+  const KcdbAccess* access() const { return access_; }
 
  private:
   KcdbCache() = default;
 
-  KcdbAccess access_;
+  std::unique_ptr<KcdbLibrary> library_;
+  const KcdbAccess* access_ = nullptr;  // library_, when it is a file
   KcdbDeviceSet devices_;
   KcdbComponentSet components_;
   NameSet missingDevices_;

@@ -35,7 +35,7 @@ class KcdbCacheTest : public ::testing::Test {
     cache = KcdbCache::create(path, &whyNot);
     ASSERT_NE(cache, nullptr) << whyNot;
   }
-  const KcdbRequestCounts& asked() const { return cache->access().requestCounts(); }
+  const KcdbRequestCounts& asked() const { return cache->access()->requestCounts(); }
 
   ScratchDir dir;
   std::string path;

@@ -1,9 +1,10 @@
 // A KiCad project as the circuit of a run (docs/kicad.md): read once when
-// the design is opened, its sheets handed to the run's sheet cache, and
-// its instance database built in memory rather than saved into the project.
+// the design is opened, its sheets handed to the run's sheet cache, its
+// hierarchy and its library built in memory rather than saved anywhere.
 #include "design/app_state.h"
 #include "design/kcdb_cache.h"
-#include "platform/circuit/instance_db.h"
+#include "platform/circuit/circuit_hierarchy.h"
+#include "platform/kcdb/kcdb_memory.h"
 #include "platform/kicad/kicad_project.h"
 #include "platform/rsc/data_resource.h"
 #include "platform/sheet/variants.h"
@@ -40,11 +41,10 @@ int AppState::openKicadProject() {
   if (RunMode & (mode::kPackage | mode::kPnPackage)) {
     std::string whyNot;
     const std::string& library = dataResource->kcdbPath();
-    std::string sql;
     if (!KicadProject::isSymbolLibrary(library))
-      kcdbCache = KcdbCache::createFromSql(designFile, project->kcdbSql(), &whyNot);
-    else if (KicadProject::libraryKcdbSql(library, sql, &whyNot))
-      kcdbCache = KcdbCache::createFromSql(library, sql, &whyNot);
+      kcdbCache = KcdbCache::create(project->takeLibrary());
+    else
+      kcdbCache = KcdbCache::create(KicadProject::symbolLibrary(library, &whyNot));
     if (!kcdbCache) {
       writeWarning(msg::kKcdbOpen);
       writeNote(whyNot);
@@ -53,9 +53,9 @@ int AppState::openKicadProject() {
   return 1;
 }
 
-std::unique_ptr<InstanceDb> AppState::kicadInstanceDb() {
+std::unique_ptr<CircuitHierarchy> AppState::kicadHierarchy() {
   std::string why;
-  auto db = caches_.kicadProject->instanceDb(caches_.sheets, &why);
+  auto db = caches_.kicadProject->takeHierarchy(&why);
   if (!db) {
     reportError(ReportKind::InputFile, designFile, 1, msg::kInstanceDbCreate);
     writeNote(why);

@@ -4,6 +4,7 @@
 // on the first run over the circuit.
 #include <algorithm>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "design/app_state.h"
@@ -87,12 +88,12 @@ int AppState::walkCircuit(TablePass& pass) {
   const std::string instanceFile = instanceFileOf(designDir);
   const std::string parentDir = directoryPart(designDir);
   const std::string circuitName = baseName(designDir);
-  std::unique_ptr<InstanceDb>& instanceDb = caches_.instanceDb;
-  if (!instanceDb) {
+  std::unique_ptr<CircuitHierarchy>& hierarchy = caches_.instanceDb;
+  if (!hierarchy) {
     if (caches_.kicadProject) {
-      instanceDb = kicadInstanceDb();
+      hierarchy = kicadHierarchy();
     } else {
-      instanceDb = pathAccess(instanceFile, Access::Exists) ? openSaved(*this, parentDir, circuitName, instanceFile)
+      std::unique_ptr<InstanceDb> instanceDb = pathAccess(instanceFile, Access::Exists) ? openSaved(*this, parentDir, circuitName, instanceFile)
                                                             : buildAndSave(*this, parentDir, circuitName, instanceFile);
       // A database built from files that have changed since lists old
       // components; with the net list at hand it is built again.
@@ -101,11 +102,14 @@ int AppState::walkCircuit(TablePass& pass) {
         instanceDb.reset();
         instanceDb = buildAndSave(*this, parentDir, circuitName, instanceFile);
       }
+      hierarchy = std::move(instanceDb);
     }
-    if (!instanceDb) return 0;
+    if (!hierarchy) return 0;
   }
-  const int walked = walkSheetList(instanceDb->topSheets(), pass);
-  if (walked == 0 || !pass.keepOpen) InstanceDb::close(instanceDb, 2);
+  const int walked = walkSheetList(hierarchy->topSheets(), pass);
+  // A KiCad project hands its hierarchy over once: it stays for the run,
+  // its loaded sheets let go one by one as the walk leaves them.
+  if ((walked == 0 || !pass.keepOpen) && !caches_.kicadProject) hierarchy.reset();
   return walked;
 }
 

@@ -5,17 +5,13 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/circuit/circuit_hierarchy.h"
+
 namespace comptab {
 
 class NetList;
 class SheetCache;
 class SqliteDb;
-
-// The most components that the sheet instances of one circuit may hold in
-// all: a million-component circuit lists, while a net list of a few hundred
-// kilobytes that instantiates a large sheet thousands of times is refused
-// before it fills memory and disk.
-inline constexpr uint64_t kMaxInstanceComponents = 2'000'000;
 
 // Creates the tables in the empty database `db` and writes the hierarchy,
 // in one transaction. Each sheet file inside a block is read once (through

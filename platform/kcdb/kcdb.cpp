@@ -61,4 +61,13 @@ KcdbReader* KcdbAccess::reader(std::string_view deviceName, std::string* reason)
 
 const KcdbRequestCounts& KcdbAccess::requestCounts() const { return queries_->counts; }
 
+KcdbDevice KcdbAccess::findDevice(std::string_view name) { return device(name); }
+
+bool KcdbAccess::findComponent(std::string_view deviceName, std::string_view componentName, KcdbComponent& found) {
+  const KcdbReader* held = reader(deviceName);
+  if (held == nullptr) return false;
+  found = held->component(deviceName, componentName);
+  return true;
+}
+
 }  // namespace comptab

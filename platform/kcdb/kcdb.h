@@ -69,6 +69,24 @@ class KcdbComponent {
   GateMap gates_;
 };
 
+// The devices and components that the extraction and the gate packaging
+// ask a library for, whatever keeps them: the KCDB file (KcdbAccess) or a
+// library made in memory from the symbols a design carries (KcdbMemory).
+class KcdbLibrary {
+ public:
+  KcdbLibrary() = default;
+  virtual ~KcdbLibrary() = default;
+  KcdbLibrary(const KcdbLibrary&) = delete;
+  KcdbLibrary& operator=(const KcdbLibrary&) = delete;
+
+  // The device of that name; invalid when there is none.
+  virtual KcdbDevice findDevice(std::string_view name) = 0;
+  // False when the library that holds the device cannot be read now (it is
+  // not present, or the database fails); else `found` is the device's
+  // component of that name, invalid when it has none.
+  virtual bool findComponent(std::string_view deviceName, std::string_view componentName, KcdbComponent& found) = 0;
+};
+
 class KcdbQueries;
 
 // Reads the components of the devices of one library. Handed out and owned
@@ -101,12 +119,10 @@ struct KcdbRequestCounts {
   int components = 0;
 };
 
-class KcdbAccess {
+class KcdbAccess final : public KcdbLibrary {
  public:
   KcdbAccess();
-  ~KcdbAccess();
-  KcdbAccess(const KcdbAccess&) = delete;
-  KcdbAccess& operator=(const KcdbAccess&) = delete;
+  ~KcdbAccess() override;
 
   // Opens the database file read-only; it is never created or changed.
   // Non-zero when it is an SQLite database of the expected schema version
@@ -128,6 +144,9 @@ class KcdbAccess {
   KcdbReader* reader(std::string_view deviceName, std::string* reason = nullptr);
 
   const KcdbRequestCounts& requestCounts() const;
+
+  KcdbDevice findDevice(std::string_view name) override;
+  bool findComponent(std::string_view deviceName, std::string_view componentName, KcdbComponent& found) override;
 
  private:
   std::unique_ptr<KcdbQueries> queries_;

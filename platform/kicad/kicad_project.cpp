@@ -5,8 +5,9 @@
 #include <unordered_map>
 #include <utility>
 
-#include "platform/circuit/instance_db.h"
-#include "platform/circuit/net_list.h"
+#include "platform/circuit/memory_hierarchy.h"
+#include "platform/circuit/sheet_path.h"
+#include "platform/kcdb/kcdb_memory.h"
 #include "platform/kicad/kicad_design.h"
 #include "platform/kicad/kicad_hierarchy.h"
 #include "platform/kicad/kicad_schematic.h"
@@ -43,12 +44,21 @@ const std::string* findField(const std::vector<KicadNamedValue>& fields, std::st
 class KicadProject::Loader {
  public:
   Loader(KicadProject& project, const KicadDesign& design, std::string_view separator)
-      : project_(project), design_(design), separator_(separator) {}
+      : project_(project),
+        design_(design),
+        separator_(separator),
+        circuitDir_(joinPath(directoryPart(project.projectDir_), baseName(project.projectDir_))),
+        paths_(circuitDir_) {}
 
   void load();
 
  private:
-  void visit(uint32_t index, NetSheet& out);
+  // The sheet instance `index`, inside `block` (null at the top), and the
+  // instances below it.
+  void visit(uint32_t index, BlockInstance* block);
+  // The rules a circuit's instances obey: their components in all, and
+  // their files inside the project folder.
+  void check(int32_t entry, const std::string& file, const SheetData& data, bool nested);
   // What the circuit gets of one unit: the file's own texts as the listing
   // always showed them, text variables expanded, sheet flags applied, and
   // what each design variant changes as properties of its destination.
@@ -61,16 +71,35 @@ class KicadProject::Loader {
   std::unordered_map<std::string, int> uses_;  // sheet instances of each file so far
   std::vector<std::unique_ptr<std::vector<KicadNamedValue>>> expanded_;  // while a sheet is built
   int nextId_ = 1;
-  KicadKcdbBuilder kcdb_;
+  std::string circuitDir_;
+  SheetPathCheck paths_;
+  uint64_t instanceComponents_ = 0;
+  std::string tooMany_;
+  std::string pathProblem_;
 };
 
 void KicadProject::Loader::load() {
   const std::vector<KicadSheetInstance>& sheets = design_.sheets();
   children_.resize(sheets.size());
   for (uint32_t i = 1; i < sheets.size(); ++i) children_[static_cast<size_t>(sheets[i].parent)].push_back(i);
-  project_.top_ = std::make_unique<NetSheet>();
-  visit(0, *project_.top_);
-  project_.kcdbSql_ = kcdb_.sql();
+  project_.hierarchy_ = std::make_unique<MemoryHierarchy>();
+  project_.library_ = std::make_unique<KcdbMemory>();
+  visit(0, nullptr);
+  const std::string& problem = tooMany_.empty() ? pathProblem_ : tooMany_;
+  if (!problem.empty()) project_.hierarchyProblem_ = project_.rootFile_ + ": " + problem;
+}
+
+void KicadProject::Loader::check(int32_t entry, const std::string& file, const SheetData& data, bool nested) {
+  if (nested) {
+    instanceComponents_ += data.components.size();
+    if (instanceComponents_ > kMaxInstanceComponents && tooMany_.empty())
+      tooMany_ = strprintf("the circuit's sheet instances hold more than %llu components in all (the sheet \"%s\" "
+                           "instantiated again and again?); a circuit may hold at most that many",
+                           static_cast<unsigned long long>(kMaxInstanceComponents), file.c_str());
+  }
+  if (!pathProblem_.empty()) return;
+  if (const std::string problem = paths_.problem(file); !problem.empty())
+    pathProblem_ = strprintf("sheet entry %lld: %s", static_cast<long long>(entry), problem.c_str());
 }
 
 void KicadProject::Loader::resolveUnit(const KicadPlacedUnit& unit, KicadResolved& out) {
@@ -121,37 +150,41 @@ void KicadProject::Loader::resolveUnit(const KicadPlacedUnit& unit, KicadResolve
   }
 }
 
-void KicadProject::Loader::visit(uint32_t index, NetSheet& out) {
+void KicadProject::Loader::visit(uint32_t index, BlockInstance* block) {
   const KicadSheetInstance& sheet = design_.sheets()[index];
   const KicadSchematic& schematic = *sheet.schematic;
-  out.id = nextId_++;
-  out.number = out.id;
+  const int32_t id = nextId_++;
+  int32_t number = id;
+  if (int page = 0; parseInt(sheet.page, page)) number = page;
 
   // Each instance is a sheet of its own, with its values in place: the
   // second and later instances of a file are "<file>/<n>", which no real
   // file can be, since <file> is one.
   const int uses = ++uses_[sheet.file];
-  out.file = uses == 1 ? sheet.file : sheet.file + "/" + std::to_string(uses);
+  const std::string file = uses == 1 ? sheet.file : sheet.file + "/" + std::to_string(uses);
   std::vector<KicadResolved> resolved(sheet.unitCount);
   expanded_.clear();
   for (uint32_t i = 0; i < sheet.unitCount; ++i) resolveUnit(design_.units()[sheet.firstUnit + i], resolved[i]);
-  project_.sheets_[out.file] = buildKicadSheet(schematic, joinPath(project_.projectDir_, sheet.file), resolved,
-                                               sheet.namePath, uses == 1 ? &kcdb_ : nullptr);
-  if (index == 0) {
-    int number = 0;
-    if (parseInt(sheet.page, number)) out.number = number;
+  std::shared_ptr<SheetData> data = buildKicadSheet(schematic, joinPath(project_.projectDir_, sheet.file), resolved,
+                                                    sheet.namePath, uses == 1 ? project_.library_.get() : nullptr);
+  check(id, file, *data, block != nullptr);
+
+  MemoryHierarchy& hierarchy = *project_.hierarchy_;
+  std::string path = joinPath(circuitDir_, file);
+  SheetInfo* info = nullptr;
+  if (block == nullptr) {
+    info = &hierarchy.addTopSheet(std::move(path), id, number);
+  } else {
+    std::vector<int32_t> numbers;
+    numbers.reserve(data->components.size());
+    for (const ComponentData& component : data->components) numbers.push_back(component.number);
+    info = &hierarchy.addChildSheet(*block, std::move(path), id, number, std::move(numbers));
   }
+  project_.sheets_[file] = std::move(data);
 
   const std::vector<KicadSheetBlock>& blocks = schematic.sheets();
   const std::vector<uint32_t>& children = children_[index];
-  for (size_t b = 0; b < children.size(); ++b) {
-    NetBlock& netBlock = out.blocks.emplace_back();
-    netBlock.component = blocks[b].order;
-    NetSheet& below = netBlock.sheets.emplace_back();
-    visit(children[b], below);
-    int number = 0;
-    if (parseInt(design_.sheets()[children[b]].page, number)) below.number = number;
-  }
+  for (size_t b = 0; b < children.size(); ++b) visit(children[b], &hierarchy.addBlock(*info, blocks[b].order));
 }
 
 KicadProject::KicadProject() = default;
@@ -159,22 +192,22 @@ KicadProject::~KicadProject() = default;
 
 bool KicadProject::isSymbolLibrary(std::string_view path) { return endsWith(path, kLibrarySuffix); }
 
-bool KicadProject::libraryKcdbSql(const std::string& path, std::string& sql, std::string* reason) {
-  const auto library = KicadSchematic::read(path, reason);
-  if (!library) return false;
+std::unique_ptr<KcdbMemory> KicadProject::symbolLibrary(const std::string& path, std::string* reason) {
+  const auto file = KicadSchematic::read(path, reason);
+  if (!file) return nullptr;
   std::string nickname = baseName(path);
   nickname.resize(nickname.size() - kLibrarySuffix.size());
-  KicadKcdbBuilder kcdb;
-  for (const KicadLibSymbol& symbol : library->libSymbols()) {
+  auto library = std::make_unique<KcdbMemory>();
+  for (const KicadLibSymbol& symbol : file->libSymbols()) {
     // Libraries converted from KiCad 5 name their symbols "<library>:<name>".
     const size_t colon = symbol.name.find(':');
     const std::string device = colon == std::string_view::npos ? nickname + ":" + std::string(symbol.name)
                                                                 : std::string(symbol.name);
     const std::string_view component = colon == std::string_view::npos ? symbol.name : symbol.name.substr(colon + 1);
-    if (const KicadLibSymbol* drawn = drawnSymbol(*library, symbol.name, {})) kcdb.add(device, component, *drawn);
+    if (const KicadLibSymbol* drawn = drawnSymbol(*file, symbol.name, {}))
+      addKicadComponent(*library, device, component, *drawn);
   }
-  sql = kcdb.sql();
-  return true;
+  return library;
 }
 
 bool KicadProject::isTarget(std::string_view path) {
@@ -209,10 +242,6 @@ std::unique_ptr<KicadProject> KicadProject::load(const std::string& target, Fail
   for (const KicadNamedValue& variant : design->variants()) project->variants_.push_back(variant.name);
   Loader loader(*project, *design, separator);
   loader.load();
-  // The walk finds the sheets by the circuit's folder and their files.
-  std::vector<NetSheet> top;
-  top.push_back(std::move(*project->top_));
-  project->netList_ = NetList::fromSheets(project->projectDir_, std::move(top));
   failure = Failure::None;
   return project;
 }
@@ -221,8 +250,14 @@ void KicadProject::shareSheets(SheetCache& cache) const {
   for (const auto& [key, sheet] : sheets_) cache.hold(joinPath(projectDir_, key), sheet);
 }
 
-std::unique_ptr<InstanceDb> KicadProject::instanceDb(SheetCache& cache, std::string* reason) const {
-  return InstanceDb::create(directoryPart(projectDir_), baseName(projectDir_), rootFile_, *netList_, reason, &cache);
+std::unique_ptr<CircuitHierarchy> KicadProject::takeHierarchy(std::string* reason) {
+  if (!hierarchyProblem_.empty()) {
+    if (reason != nullptr) *reason = hierarchyProblem_;
+    return nullptr;
+  }
+  return std::move(hierarchy_);
 }
+
+std::unique_ptr<KcdbMemory> KicadProject::takeLibrary() { return std::move(library_); }
 
 }  // namespace comptab

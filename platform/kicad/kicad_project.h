@@ -1,11 +1,12 @@
 // A KiCad project (docs/kicad.md) as a circuit: its root schematic and the
 // sheets below it, each file read once and turned into what a circuit of
 // comptab's own formats gives the walk. Each sheet instance becomes a sheet
-// of the hierarchy with sheet data of its own, whose components carry that
-// instance's references and values in place (a repeated sheet would
-// otherwise need a value row for every component of every instance, which
-// costs more than the copy); the symbols embedded in the files become a
-// KCDB. Nothing is written into the project.
+// of a hierarchy built in memory, with sheet data of its own whose
+// components carry that instance's references and values in place (a
+// repeated sheet would otherwise need a value for every component of every
+// instance, which costs more than the copy); the symbols embedded in the
+// files become a component library in memory. Nothing is written into the
+// project, and no database is made.
 #pragma once
 
 #include <map>
@@ -16,11 +17,11 @@
 
 namespace comptab {
 
-class InstanceDb;
+class CircuitHierarchy;
+class KcdbMemory;
 class KicadSchematic;
-class NetList;
+class MemoryHierarchy;
 class SheetCache;
-struct NetSheet;
 struct SheetData;
 
 class KicadProject {
@@ -58,16 +59,18 @@ class KicadProject {
   // Puts every schematic's sheet data into the run's cache, to stay there
   // for the run: the walk opens the sheets through it.
   void shareSheets(SheetCache& cache) const;
-  // The instance database of the hierarchy, built in memory; the sheets
-  // must have been shared into `cache`. Null with `reason` when it cannot be.
-  std::unique_ptr<InstanceDb> instanceDb(SheetCache& cache, std::string* reason = nullptr) const;
-  // SQL text that makes a KCDB of the symbols the design places.
-  const std::string& kcdbSql() const { return kcdbSql_; }
-  // SQL text that makes a KCDB of every symbol of a KiCad symbol library
-  // (.kicad_sym): devices "<library>:<symbol>", the library named by the
-  // file as KiCad names it by default. False with `reason` when the file
-  // cannot be read.
-  static bool libraryKcdbSql(const std::string& path, std::string& sql, std::string* reason = nullptr);
+  // Hands over the hierarchy of the sheet instances, once; the walk opens
+  // their files through the sheets shared into its cache. Null, with
+  // `reason`, when the instances hold more than kMaxInstanceComponents
+  // components or a sheet file leads out of the project folder through a
+  // symbolic link, as a circuit's would be refused.
+  std::unique_ptr<CircuitHierarchy> takeHierarchy(std::string* reason = nullptr);
+  // Hands over, once, the library of the symbols the design places.
+  std::unique_ptr<KcdbMemory> takeLibrary();
+  // The library of every symbol of a KiCad symbol library (.kicad_sym):
+  // devices "<library>:<symbol>", the library named by the file as KiCad
+  // names it by default. Null with `reason` when the file cannot be read.
+  static std::unique_ptr<KcdbMemory> symbolLibrary(const std::string& path, std::string* reason = nullptr);
   // True for a path that names a KiCad symbol library.
   static bool isSymbolLibrary(std::string_view path);
 
@@ -81,9 +84,9 @@ class KicadProject {
   std::string rootFile_;
   // By file, relative to the project folder.
   std::map<std::string, std::shared_ptr<const SheetData>> sheets_;
-  std::unique_ptr<NetSheet> top_;  // while loading
-  std::unique_ptr<NetList> netList_;
-  std::string kcdbSql_;
+  std::unique_ptr<MemoryHierarchy> hierarchy_;
+  std::string hierarchyProblem_;  // why the hierarchy is refused, when it is
+  std::unique_ptr<KcdbMemory> library_;
   std::vector<std::string> variants_;
 };
 

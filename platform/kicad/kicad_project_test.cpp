@@ -10,7 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/circuit/instance_db.h"
+#include "platform/circuit/circuit_hierarchy.h"
+#include "platform/kcdb/kcdb_memory.h"
+#include "platform/sheet/comp_type.h"
 #include "platform/sheet/design_db.h"
 #include "platform/sheet/sheet_cache.h"
 #include "platform/support/scratch_dir.h"
@@ -109,7 +111,7 @@ TEST_F(KicadProjectTest, KiCad6RootTablesGiveEachInstanceItsValues) {
   EXPECT_EQ(topSheet.component(3).property("Sheetfile").value(), "ch.kicad_sch");
 
   std::string reason;
-  const auto db = project->instanceDb(cache, &reason);
+  const auto db = project->takeHierarchy(&reason);
   ASSERT_TRUE(db) << reason;
   SheetInfo* root = db->topSheets().at(0);
   ASSERT_NE(root, nullptr);
@@ -141,10 +143,17 @@ TEST_F(KicadProjectTest, KiCad6RootTablesGiveEachInstanceItsValues) {
   };
   EXPECT_EQ(seen, expected);
 
-  // The KCDB knows the units: the gate of each pin, common pins in none.
-  EXPECT_NE(project->kcdbSql().find("'Logic:7400'"), std::string::npos);
-  EXPECT_NE(project->kcdbSql().find("'7400', 3, 2)"), std::string::npos);
-  EXPECT_EQ(project->kcdbSql().find("'14'"), std::string::npos);
+  // The library knows the units: the gate of each pin, common pins in none.
+  const auto library = project->takeLibrary();
+  ASSERT_NE(library, nullptr);
+  const KcdbComponent* gates = library->component("Logic:7400", "7400");
+  ASSERT_NE(gates, nullptr);
+  EXPECT_EQ(gates->gateCount(), 2);
+  EXPECT_EQ(gates->compType(), CompType::Gate);
+  EXPECT_EQ(gates->gateNo("14"), 0);
+  const KcdbDevice device = library->findDevice("Logic:7400");
+  ASSERT_EQ(device.props().size(), 1u);
+  EXPECT_EQ(device.props()[0].value, "7400");
 }
 
 TEST_F(KicadProjectTest, SymbolLibraryAsKcdb) {
@@ -156,12 +165,28 @@ TEST_F(KicadProjectTest, SymbolLibraryAsKcdb) {
                    (symbol "Dual_0_1" (pin power_in line (at 0 0 0) (number "8"))))
     (symbol "DualB" (extends "Dual"))
     (symbol "old:Res" (symbol "Res_1_1" (pin passive line (at 0 0 0) (number "1"))))))");
-  std::string sql;
-  ASSERT_TRUE(KicadProject::libraryKcdbSql(files.file("parts.kicad_sym"), sql, &why)) << why;
-  for (const char* expected : {"'parts:Dual'", "'parts:DualB'", "'old:Res'", "'DualB', 3, 2)", "'Res', 2, 1)", "'5', 2)"})
-    EXPECT_NE(sql.find(expected), std::string::npos) << expected << " in\n" << sql;
-  EXPECT_EQ(sql.find("'8'"), std::string::npos);
-  EXPECT_FALSE(KicadProject::libraryKcdbSql(files.file("none.kicad_sym"), sql, &why));
+  const auto library = KicadProject::symbolLibrary(files.file("parts.kicad_sym"), &why);
+  ASSERT_NE(library, nullptr) << why;
+  const struct {
+    const char* device;
+    const char* component;
+    int gates;
+    const char* pin;
+    int gate;
+  } cases[] = {
+      {"parts:Dual", "Dual", 2, "5", 2},
+      {"parts:DualB", "DualB", 2, "8", 0},  // a common pin belongs to no gate
+      {"old:Res", "Res", 1, "1", 1},
+  };
+  for (const auto& c : cases) {
+    const KcdbComponent* found = library->component(c.device, c.component);
+    ASSERT_NE(found, nullptr) << c.device;
+    EXPECT_EQ(found->gateCount(), c.gates) << c.device;
+    EXPECT_EQ(found->compType(), c.gates > 1 ? CompType::Gate : CompType::Parts) << c.device;
+    EXPECT_EQ(found->gateNo(c.pin), c.gate) << c.device;
+  }
+  EXPECT_EQ(library->component("parts:Res", "Res"), nullptr);
+  EXPECT_EQ(KicadProject::symbolLibrary(files.file("none.kicad_sym"), &why), nullptr);
 }
 
 TEST_F(KicadProjectTest, RefusesBrokenProjectsSayingWhere) {

@@ -4,8 +4,9 @@
 #include <cstdint>
 #include <limits>
 #include <unordered_set>
+#include <utility>
 
-#include "platform/kcdb/kcdb_schema.h"
+#include "platform/kcdb/kcdb_memory.h"
 #include "platform/kicad/kicad_schematic.h"
 #include "platform/sheet/comp_type.h"
 #include "platform/sheet/design_db.h"
@@ -137,146 +138,144 @@ const KicadLibSymbol* drawnSymbol(const KicadSchematic& file, std::string_view l
   return lib;
 }
 
+namespace {
+
+// KiCad's paper as the sheet's region, and its default drawing sheet's
+// zones as the zone grid.
+void addPaperAndZones(SheetData& sheet, const KicadSchematic& file) {
+  sheet.region = {0, 0, toUnits(file.paperWidth()), toUnits(file.paperHeight())};
+  sheet.hasZone = true;
+  sheet.zone.offset = {kZoneBorder, kZoneBorder};
+  sheet.zone.pitch = {kZonePitch, kZonePitch};
+  sheet.zone.firstColumn = "1";
+  sheet.zone.firstRow = "A";
+  sheet.zone.rowFirst = true;
+}
+
+// The properties of a placed symbol: its reference, its fields in the
+// file's order (with this instance's value and footprint), then what
+// comptab adds, the flags and what each variant changes.
+void addSymbolProperties(SheetData& sheet, ComponentData& component, const KicadSymbol& symbol,
+                         const KicadResolved& here, std::string_view storedPath) {
+  PropertyWriter properties(sheet, component.properties);
+  properties.add("reference", here.reference);
+  for (const KicadField& field : symbol.fields) {
+    if (field.name == "Reference") continue;
+    if (field.name == "Value")
+      properties.add(field.name, here.value);
+    else if (field.name == "Footprint")
+      properties.add(field.name, here.footprint);
+    else
+      properties.add(field.name, fieldText(here, field));
+  }
+  properties.add("partName", here.value);
+  properties.add("cdbName", symbol.libId);
+  properties.add("componentName", componentNameOf(symbol.libId));
+  properties.add("sheetPath", storedPath);
+  properties.add("in_bom", flagText(here.attributes.inBom));
+  properties.add("on_board", flagText(here.attributes.onBoard));
+  properties.add("dnp", flagText(here.attributes.dnp));
+  properties.add("exclude_from_sim", flagText(here.attributes.excludeFromSim));
+  for (const KicadNamedValue& property : here.destinationProperties) properties.add(property.name, property.value);
+}
+
+// The pins of the unit placed, in the drawn symbol's style.
+void addSymbolPins(SheetData& sheet, ComponentData& component, const KicadSymbol& symbol, const KicadResolved& here,
+                   const KicadLibSymbol& lib) {
+  component.pins.first = static_cast<uint32_t>(sheet.pins.size());
+  for (const KicadLibPin& pin : lib.pins) {
+    if (pin.unit != 0 && pin.unit != here.unit) continue;
+    if (pin.style != 0 && pin.style != symbol.style) continue;
+    PinData& data = sheet.pins.emplace_back();
+    data.properties.first = static_cast<uint32_t>(sheet.properties.size());
+    sheet.properties.push_back({sheet.texts.addName("pinNumber"), sheet.texts.addName(pin.number)});
+    ++data.properties.count;
+    // Pins drawn outside every unit serve them all.
+    if (pin.unit == 0 && lib.unitCount > 1) {
+      sheet.properties.push_back({sheet.texts.addName("isCommonTerminal"), "YES"});
+      ++data.properties.count;
+    }
+    ++component.pins.count;
+  }
+}
+
+// A placed symbol as a component; the library learns the part it draws.
+void addSymbol(SheetData& sheet, const KicadSchematic& file, const KicadSymbol& symbol, const KicadResolved& here,
+               std::string_view storedPath, KcdbMemory* library) {
+  const KicadLibSymbol* lib = drawnSymbol(file, symbol.libId, symbol.libName);
+  if (lib != nullptr && library != nullptr) addKicadComponent(*library, symbol.libId, componentNameOf(symbol.libId), *lib);
+  ComponentData& component = sheet.components.emplace_back();
+  component.number = symbol.order;
+  component.typeWord = typeOf(lib, here);
+  component.attributes = symbol.mirror ? ComponentRef::kMirror : 0u;
+  component.position = {toUnits(symbol.x), toUnits(symbol.y)};
+  component.angle = symbol.angle * kRadiansPerDegree;
+  component.symbolName = sheet.texts.add(symbol.libName.empty() ? symbol.libId : symbol.libName);
+  addSymbolProperties(sheet, component, symbol, here, storedPath);
+  if (lib != nullptr) addSymbolPins(sheet, component, symbol, here, *lib);
+}
+
+// A sheet block as a block component, its name and file first.
+void addBlock(SheetData& sheet, const KicadSheetBlock& block, std::string_view storedPath) {
+  ComponentData& component = sheet.components.emplace_back();
+  component.number = block.order;
+  component.typeWord = CompType::Block;
+  component.position = {toUnits(block.x), toUnits(block.y)};
+  PropertyWriter properties(sheet, component.properties);
+  properties.add("Sheetname", block.name);
+  properties.add("Sheetfile", block.file);
+  for (const KicadField& field : block.userFields) properties.add(field.name, field.value);
+  properties.add("sheetPath", storedPath);
+}
+
+void indexByNumber(SheetData& sheet) {
+  sheet.byNumber.reserve(sheet.components.size());
+  for (size_t i = 0; i < sheet.components.size(); ++i)
+    sheet.byNumber.emplace_back(sheet.components[i].number, static_cast<uint32_t>(i));
+}
+
+}  // namespace
+
 std::shared_ptr<SheetData> buildKicadSheet(const KicadSchematic& file, const std::string& path,
                                            const std::vector<KicadResolved>& resolved, const std::string& sheetPath,
-                                           KicadKcdbBuilder* kcdb) {
+                                           KcdbMemory* library) {
   auto sheet = std::make_shared<SheetData>();
   sheet->fileName = path;
-  sheet->region = {0, 0, toUnits(file.paperWidth()), toUnits(file.paperHeight())};
-  sheet->hasZone = true;
-  sheet->zone.offset = {kZoneBorder, kZoneBorder};
-  sheet->zone.pitch = {kZonePitch, kZonePitch};
-  sheet->zone.firstColumn = "1";
-  sheet->zone.firstRow = "A";
-  sheet->zone.rowFirst = true;
+  addPaperAndZones(*sheet, file);
   sheet->texts.reserve(textBytes(file, resolved, sheetPath));
-
   const std::vector<KicadSymbol>& symbols = file.symbols();
   const std::vector<KicadSheetBlock>& blocks = file.sheets();
   sheet->components.reserve(symbols.size() + blocks.size());
   const std::string_view storedPath = sheet->texts.add(sheetPath);
+  // Symbols and blocks in the file's order.
   size_t s = 0;
   size_t b = 0;
   while (s < symbols.size() || b < blocks.size()) {
-    ComponentData& component = sheet->components.emplace_back();
     if (b >= blocks.size() || (s < symbols.size() && symbols[s].order < blocks[b].order)) {
-      const KicadSymbol& symbol = symbols[s];
-      const KicadResolved& here = resolved[s++];
-      const KicadLibSymbol* lib = drawnSymbol(file, symbol.libId, symbol.libName);
-      const std::string_view componentName = componentNameOf(symbol.libId);
-      if (lib != nullptr && kcdb != nullptr) kcdb->add(symbol.libId, componentName, *lib);
-      component.number = symbol.order;
-      component.typeWord = typeOf(lib, here);
-      component.attributes = symbol.mirror ? ComponentRef::kMirror : 0u;
-      component.position = {toUnits(symbol.x), toUnits(symbol.y)};
-      component.angle = symbol.angle * kRadiansPerDegree;
-      component.symbolName = sheet->texts.add(symbol.libName.empty() ? symbol.libId : symbol.libName);
-      PropertyWriter properties(*sheet, component.properties);
-      properties.add("reference", here.reference);
-      for (const KicadField& field : symbol.fields) {
-        if (field.name == "Reference") continue;
-        if (field.name == "Value")
-          properties.add(field.name, here.value);
-        else if (field.name == "Footprint")
-          properties.add(field.name, here.footprint);
-        else
-          properties.add(field.name, fieldText(here, field));
-      }
-      properties.add("partName", here.value);
-      properties.add("cdbName", symbol.libId);
-      properties.add("componentName", componentName);
-      properties.add("sheetPath", storedPath);
-      properties.add("in_bom", flagText(here.attributes.inBom));
-      properties.add("on_board", flagText(here.attributes.onBoard));
-      properties.add("dnp", flagText(here.attributes.dnp));
-      properties.add("exclude_from_sim", flagText(here.attributes.excludeFromSim));
-      for (const KicadNamedValue& property : here.destinationProperties) properties.add(property.name, property.value);
-      if (lib == nullptr) continue;
-      component.pins.first = static_cast<uint32_t>(sheet->pins.size());
-      for (const KicadLibPin& pin : lib->pins) {
-        if (pin.unit != 0 && pin.unit != here.unit) continue;
-        if (pin.style != 0 && pin.style != symbol.style) continue;
-        PinData& data = sheet->pins.emplace_back();
-        data.properties.first = static_cast<uint32_t>(sheet->properties.size());
-        sheet->properties.push_back({sheet->texts.addName("pinNumber"), sheet->texts.addName(pin.number)});
-        ++data.properties.count;
-        // Pins drawn outside every unit serve them all.
-        if (pin.unit == 0 && lib->unitCount > 1) {
-          sheet->properties.push_back({sheet->texts.addName("isCommonTerminal"), "YES"});
-          ++data.properties.count;
-        }
-        ++component.pins.count;
-      }
+      addSymbol(*sheet, file, symbols[s], resolved[s], storedPath, library);
+      ++s;
     } else {
-      const KicadSheetBlock& block = blocks[b++];
-      component.number = block.order;
-      component.typeWord = CompType::Block;
-      component.position = {toUnits(block.x), toUnits(block.y)};
-      PropertyWriter properties(*sheet, component.properties);
-      properties.add("Sheetname", block.name);
-      properties.add("Sheetfile", block.file);
-      for (const KicadField& field : block.userFields) properties.add(field.name, field.value);
-      properties.add("sheetPath", storedPath);
+      addBlock(*sheet, blocks[b++], storedPath);
     }
   }
-  sheet->byNumber.reserve(sheet->components.size());
-  for (size_t i = 0; i < sheet->components.size(); ++i)
-    sheet->byNumber.emplace_back(sheet->components[i].number, static_cast<uint32_t>(i));
+  indexByNumber(*sheet);
   return sheet;
 }
 
-void KicadKcdbBuilder::add(std::string_view libId, std::string_view componentName, const KicadLibSymbol& lib) {
+void addKicadComponent(KcdbMemory& library, std::string_view libId, std::string_view componentName,
+                       const KicadLibSymbol& lib) {
   // Most symbols repeat a part placed before: look before making keys.
-  auto device = devices_.find(libId);
-  if (device == devices_.end()) device = devices_.emplace(std::string(libId), std::map<std::string, Component, std::less<>>()).first;
-  auto& components = device->second;
-  if (components.find(componentName) != components.end()) return;
-  Component& component = components[std::string(componentName)];
-  component.gateCount = lib.unitCount;
+  if (library.component(libId, componentName) != nullptr) return;
+  KcdbComponent::GateMap gates;
   for (const KicadLibPin& pin : lib.pins) {
     if (pin.number.empty()) continue;
     // A pin of no unit is a common terminal of a part of several units,
     // and the one gate's pin of a part of one.
     const int gate = pin.unit > 0 ? pin.unit : (lib.unitCount == 1 ? 1 : 0);
-    if (gate > 0) component.pinGates.emplace(std::string(pin.number), gate);
+    if (gate > 0) gates.emplace(std::string(pin.number), gate);
   }
-}
-
-namespace {
-
-std::string quoted(std::string_view text) {
-  std::string out = "'";
-  for (const char c : text) {
-    if (c == '\'') out += '\'';
-    out += c;
-  }
-  return out + "'";
-}
-
-}  // namespace
-
-std::string KicadKcdbBuilder::sql() const {
-  std::string sql = kcdbSchemaSql();
-  sql += "BEGIN;\nINSERT INTO libraries VALUES (1, 'kicad', 1);\n";
-  int deviceId = 0;
-  int componentId = 0;
-  for (const auto& [device, components] : devices_) {
-    sql += "INSERT INTO devices VALUES (" + std::to_string(++deviceId) + ", " + quoted(device) + ", 1);\n";
-    // The open-gate check reads a device's components from its table.
-    int position = 0;
-    for (const auto& entry : components)
-      sql += "INSERT INTO device_properties VALUES (" + std::to_string(deviceId) + ", " + std::to_string(++position) +
-             ", 'componentName', " + quoted(entry.first) + ");\n";
-    for (const auto& [name, component] : components) {
-      const int type = component.gateCount > 1 ? CompType::Gate : CompType::Parts;
-      sql += "INSERT INTO components VALUES (" + std::to_string(++componentId) + ", " + std::to_string(deviceId) +
-             ", " + quoted(name) + ", " + std::to_string(type) + ", " + std::to_string(component.gateCount) + ");\n";
-      for (const auto& [pin, gate] : component.pinGates)
-        sql += "INSERT INTO pin_gates VALUES (" + std::to_string(componentId) + ", " + quoted(pin) + ", " +
-               std::to_string(gate) + ");\n";
-    }
-  }
-  return sql + "COMMIT;\n";
+  const uint16_t type = lib.unitCount > 1 ? CompType::Gate : CompType::Parts;
+  library.add(libId, KcdbComponent(std::string(componentName), type, lib.unitCount, std::move(gates)));
 }
 
 }  // namespace comptab

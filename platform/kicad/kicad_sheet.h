@@ -1,9 +1,8 @@
 // A KiCad schematic file as the sheet data of a circuit's sheet file
-// (docs/kicad.md has the mapping), and the KCDB of the symbols it places.
+// (docs/kicad.md has the mapping), and the library of the parts it places.
 // Internal to the KiCad library; callers use kicad_project.h.
 #pragma once
 
-#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -13,6 +12,7 @@
 
 namespace comptab {
 
+class KcdbMemory;
 class KicadSchematic;
 struct KicadLibSymbol;
 struct SheetData;
@@ -31,22 +31,11 @@ struct KicadResolved {
   std::vector<KicadNamedValue> destinationProperties;
 };
 
-// Collects the devices and components of the symbols placed, for a KCDB.
-class KicadKcdbBuilder {
- public:
-  // The symbol `lib` placed as `libId`, known to the KCDB as `componentName`.
-  void add(std::string_view libId, std::string_view componentName, const KicadLibSymbol& lib);
-  // The whole KCDB as SQL text: schema and rows.
-  std::string sql() const;
-
- private:
-  struct Component {
-    int gateCount = 1;
-    std::map<std::string, int> pinGates;
-  };
-  // device -> component name -> what it is
-  std::map<std::string, std::map<std::string, Component, std::less<>>, std::less<>> devices_;
-};
+// Adds the part that `lib` draws, placed as `libId`, to the library as
+// the component `componentName` of the device `libId`, unless it has it:
+// one gate for each unit, and the gate of each pin.
+void addKicadComponent(KcdbMemory& library, std::string_view libId, std::string_view componentName,
+                       const KicadLibSymbol& lib);
 
 // The library symbol a placed symbol draws: its lib_name when it has one,
 // else its lib_id; a derived symbol without units of its own stands for
@@ -55,9 +44,10 @@ const KicadLibSymbol* drawnSymbol(const KicadSchematic& file, std::string_view l
 
 // The sheet data of one instance of the file: `resolved` gives each
 // symbol's reference, value, footprint and unit there, `sheetPath` the
-// instance's sheet names ("/amp1/"). Symbols placed go to `kcdb` when given.
+// instance's sheet names ("/amp1/"). The parts placed go to `library`
+// when given.
 std::shared_ptr<SheetData> buildKicadSheet(const KicadSchematic& file, const std::string& path,
                                            const std::vector<KicadResolved>& resolved, const std::string& sheetPath,
-                                           KicadKcdbBuilder* kcdb);
+                                           KcdbMemory* library);
 
 }  // namespace comptab
