@@ -1,6 +1,7 @@
-// The rule for a sheet file named by a net list or an instance database: a
-// relative path inside the circuit directory, so that the circuit can be
-// moved or copied as one folder and no file outside it is listed.
+// The rule for a sheet file named by a net list, an instance database or a
+// KiCad project's hierarchy: a relative path inside the circuit directory,
+// so that the circuit can be moved or copied as one folder and no file
+// outside it is listed.
 #pragma once
 
 #include <optional>

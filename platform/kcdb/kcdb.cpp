@@ -37,11 +37,6 @@ int KcdbAccess::open(const std::string& databasePath, std::string* reason) {
   return queries_->open(databasePath, reason) ? 1 : 0;
 }
 
-int KcdbAccess::openSql(const std::string& name, const std::string& sql, std::string* reason) {
-  close();
-  return queries_->openSql(name, sql, reason) ? 1 : 0;
-}
-
 int KcdbAccess::isValid() const { return queries_->isOpen() ? 1 : 0; }
 
 void KcdbAccess::close() {

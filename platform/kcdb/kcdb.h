@@ -129,10 +129,6 @@ class KcdbAccess final : public KcdbLibrary {
   // with every table and column the lookups use; else 0 and `reason` says
   // why. Opening again closes first.
   int open(const std::string& databasePath, std::string* reason = nullptr);
-  // Builds the database in memory from SQL text (schema and rows), for a
-  // design that carries its own library; `name` stands for its path in
-  // reasons. Non-zero as open() is.
-  int openSql(const std::string& name, const std::string& sql, std::string* reason = nullptr);
   int isValid() const;
   // Also ends every reader handed out.
   void close();

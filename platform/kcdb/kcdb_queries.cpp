@@ -61,15 +61,6 @@ bool KcdbQueries::open(const std::string& path, std::string* reason) {
   return prepareLookups(reason);
 }
 
-bool KcdbQueries::openSql(const std::string& name, const std::string& sql, std::string* reason) {
-  close();
-  path_ = name;
-  lookup_.clear();
-  std::string why;
-  if (!db_.openInMemory(&why) || !db_.exec(sql, &why)) return failOpen(reason, why);
-  return prepareLookups(reason);
-}
-
 bool KcdbQueries::prepareLookups(std::string* reason) {
   std::string why;
   if (!checkKcdbSchema(db_, &why)) return failOpen(reason, why);

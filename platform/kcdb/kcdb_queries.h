@@ -27,9 +27,6 @@ class KcdbQueries {
   // False when the file cannot be opened as a KCDB; `reason` (nullable)
   // then says why, naming the file.
   bool open(const std::string& path, std::string* reason = nullptr);
-  // A database built in memory by running `sql`; `name` stands for its
-  // path in reasons.
-  bool openSql(const std::string& name, const std::string& sql, std::string* reason = nullptr);
   bool isOpen() const { return db_.isOpen(); }
   void close();
 

@@ -7,8 +7,6 @@
 
 #include "platform/support/sqlite_db.h"
 #include "platform/support/text.h"
-// Generated from kcdb_schema.sql in the build folder.
-#include "kcdb_schema_text.h"
 
 namespace comptab {
 
@@ -125,7 +123,6 @@ bool checkTable(SqliteStatement& columns, const ExpectedTable& table, std::strin
 
 }  // namespace
 
-const char* kcdbSchemaSql() { return kKcdbSchemaText; }
 
 bool checkKcdbSchema(SqliteDb& db, std::string* reason) {
   if (!checkVersion(db, reason)) return false;

@@ -19,8 +19,4 @@ constexpr int kKcdbSchemaVersion = 1;
 // one-line reason.
 bool checkKcdbSchema(SqliteDb& db, std::string* reason);
 
-// The SQL text that creates an empty KCDB of this version
-// (platform/kcdb/kcdb_schema.sql), for KCDBs built in memory.
-const char* kcdbSchemaSql();
-
 }  // namespace comptab
