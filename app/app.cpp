@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/run_rows.h"
+#include "output/html_page.h"
 #include "extract/extract_component.h"
 #include "platform/support/environment.h"
 #include "platform/support/memory_guard.h"

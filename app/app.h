@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "design/app_state.h"
+#include "output/html_page.h"
 #include "output/table_writer.h"
 
 namespace comptab {
@@ -88,11 +89,18 @@ class App : public AppState {
   const RecordTable& foldTable(const RunPlan& plan, size_t i, RecordTable& table, PackagedRows& packages,
                                RecordTable& packed, RecordTable& grouped);
 
+  // The interactive page (-p:format html): every table goes into it, and
+  // it is written once at the end with the design's drawing.
+  bool writesPage() const;
+  void addPageTable(const TableWriter& writer, const std::string* item, const RecordTable& table);
+  int writePage();
+
   // comptab's own parameters: -p:format wins over tableFormat, and
   // -p:boards N adds the quantity for N boards.
   std::optional<TableFormat> formatOption;
   int boards = 0;
   std::unique_ptr<RunRows> rows_;
+  std::unique_ptr<HtmlPage> page_;
 };
 
 // The whole program: checks the environment, constructs the App and runs

@@ -255,6 +255,7 @@ int App::writeTable(const TableWriter& writer, const std::string* item, bool app
 }
 
 int App::run() {
+  keepKicadFiles = writesPage();
   if (openDesign() == 0) return finalStatus();
   const RunPlan plan = planRun();
   if (!outputFilesFree(plan.items)) return finalStatus();
@@ -266,8 +267,10 @@ int App::run() {
   PackagedRows& packages = rows_->packages;
   Carried carried{TableOrder(settings->sortKey, SortKeyOrder{settings->sortDescending, settings->sortByValue}), {}};
   for (size_t i = 0; i < plan.items.size(); ++i) {
-    if (collectTable(plan, i, table, carried) == 0 ||
-        writeTable(writer, plan.items[i], i > 0, foldTable(plan, i, table, packages, packed, grouped)) == 0) {
+    const bool collected = collectTable(plan, i, table, carried) != 0;
+    if (collected && writesPage()) addPageTable(writer, plan.items[i], foldTable(plan, i, table, packages, packed, grouped));
+    if (!collected || (!writesPage() &&
+                       writeTable(writer, plan.items[i], i > 0, foldTable(plan, i, table, packages, packed, grouped)) == 0)) {
       packed.setCount(0);
       grouped.setCount(0);
       table.clearRows();
@@ -279,6 +282,7 @@ int App::run() {
     grouped.setCount(0);
     if (!plan.keepRows) table.clearRows();
   }
+  if (writesPage() && writePage() == 0) return finalStatus();
   if ((RunMode & mode::kExecute) && !executeProgram.empty() && execute() == 0) return finalStatus();
   if (warningWritten() && exitState == 0) exitState = 2;
   return finalStatus();

@@ -16,7 +16,7 @@ int AppState::openKicadProject() {
   std::string failedFile;
   std::string why;
   std::unique_ptr<KicadProject>& project = caches_.kicadProject;
-  project = KicadProject::open(designFile, failure, failedFile, &why);
+  project = KicadProject::open(designFile, failure, failedFile, &why, keepKicadFiles);
   if (!project) {
     reportError(ReportKind::InputFile, failedFile, 1,
                 failure == KicadProject::Failure::ProjectFile ? msg::kKicadProjectOpen : msg::kSheetOpen);

@@ -462,6 +462,7 @@ std::optional<TableFormat> tableFormatNamed(std::string_view name) {
   if (equalsNoCase(name, "text")) return TableFormat::Text;
   if (equalsNoCase(name, "csv")) return TableFormat::Csv;
   if (equalsNoCase(name, "tsv")) return TableFormat::Tsv;
+  if (equalsNoCase(name, "html")) return TableFormat::Html;
   return std::nullopt;
 }
 

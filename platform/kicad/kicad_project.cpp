@@ -89,6 +89,8 @@ class KicadProject::Loader {
     std::string path6;  // "/<block uuid>...", empty at the root
     std::string names;  // "/amp1/"
     int depth = 0;
+    int drawnParent = -1;  // the parent's drawn sheet, and the block there
+    int drawnBlock = -1;
   };
 
   // The file of `key`, read at its first use; null when it cannot be read,
@@ -184,6 +186,8 @@ bool KicadProject::Loader::load() {
   project_.top_ = std::make_unique<NetSheet>();
   if (!visit(*rootEntry, place, *project_.top_)) return false;
   project_.kcdbSql_ = kcdb_.sql();
+  if (project_.keepFiles_)
+    for (auto& [key, entry] : files_) project_.files_.push_back(std::move(entry->schematic));
   return true;
 }
 
@@ -201,14 +205,31 @@ bool KicadProject::Loader::visit(FileEntry& entry, const Place& place, NetSheet&
   // file can be, since <file> is one.
   if (entry.uses++ == 0) indexInstances(entry);
   out.file = entry.uses == 1 ? entry.key : entry.key + "/" + std::to_string(entry.uses);
-  project_.sheets_[out.file] = buildKicadSheet(schematic, joinPath(project_.projectDir_, entry.key),
-                                               resolve(entry, place), place.names, entry.uses == 1 ? &kcdb_ : nullptr);
+  const std::vector<KicadResolved> resolved = resolve(entry, place);
+  project_.sheets_[out.file] = buildKicadSheet(schematic, joinPath(project_.projectDir_, entry.key), resolved,
+                                               place.names, entry.uses == 1 ? &kcdb_ : nullptr);
+  const int drawn = project_.keepFiles_ ? static_cast<int>(project_.drawnSheets_.size()) : -1;
+  if (project_.keepFiles_) {
+    DrawnSheet& sheet = project_.drawnSheets_.emplace_back();
+    sheet.file = &schematic;
+    sheet.parent = place.drawnParent;
+    sheet.path = place.names;
+    sheet.page = std::string(page);
+    for (const KicadResolved& r : resolved) sheet.references.push_back(r.reference);
+    sheet.blocks.assign(schematic.sheets().size(), -1);
+    if (place.drawnParent >= 0) {
+      DrawnSheet& parent = project_.drawnSheets_[static_cast<size_t>(place.drawnParent)];
+      parent.blocks[static_cast<size_t>(place.drawnBlock)] = drawn;
+      sheet.name = std::string(parent.file->sheets()[static_cast<size_t>(place.drawnBlock)].name);
+    }
+  }
   if (!page.empty()) {
     int number = 0;
     if (parseInt(page, number)) out.number = number;
   }
 
   for (const KicadSheetBlock& block : schematic.sheets()) {
+    const int blockIndex = static_cast<int>(&block - schematic.sheets().data());
     // Finding a line and column scans the file: only for a failure.
     const auto blockReason = [&](const char* what) {
       return schematic.where(block.offset) + ": the sheet \"" + std::string(block.name) + "\" uses \"" +
@@ -233,6 +254,8 @@ bool KicadProject::Loader::visit(FileEntry& entry, const Place& place, NetSheet&
     below.path6 = place.path6 + "/" + std::string(block.uuid);
     below.names = place.names + std::string(block.name) + "/";
     below.depth = place.depth + 1;
+    below.drawnParent = drawn;
+    below.drawnBlock = blockIndex;
     NetBlock& netBlock = out.blocks.emplace_back();
     netBlock.component = block.order;
     NetSheet& sheet = netBlock.sheets.emplace_back();
@@ -245,6 +268,10 @@ bool KicadProject::Loader::visit(FileEntry& entry, const Place& place, NetSheet&
     if (childPage.empty()) childPage = root_->page(below.path6);
     int number = 0;
     if (parseInt(childPage, number)) sheet.number = number;
+    if (drawn >= 0) {
+      const int drawnChild = project_.drawnSheets_[static_cast<size_t>(drawn)].blocks[static_cast<size_t>(blockIndex)];
+      if (drawnChild >= 0) project_.drawnSheets_[static_cast<size_t>(drawnChild)].page = std::string(childPage);
+    }
   }
   entry.onPath = false;
   return true;
@@ -278,16 +305,17 @@ bool KicadProject::isTarget(std::string_view path) {
 }
 
 std::unique_ptr<KicadProject> KicadProject::open(const std::string& target, Failure& failure, std::string& failedFile,
-                                                 std::string* reason) {
+                                                 std::string* reason, bool keepFiles) {
   std::string why;
-  std::unique_ptr<KicadProject> project = load(target, failure, failedFile, why);
+  std::unique_ptr<KicadProject> project = load(target, failure, failedFile, why, keepFiles);
   if (!project && reason) *reason = why;
   return project;
 }
 
 std::unique_ptr<KicadProject> KicadProject::load(const std::string& target, Failure& failure, std::string& failedFile,
-                                                 std::string& why) {
+                                                 std::string& why, bool keepFiles) {
   std::unique_ptr<KicadProject> project(new KicadProject());
+  project->keepFiles_ = keepFiles;
   project->projectDir_ = directoryPart(expandPath(target));
   project->rootFile_ = target;
   failure = Failure::None;

@@ -38,8 +38,23 @@ class KicadProject {
   // Null when it cannot: `failure` says whether the project file or a sheet
   // was at fault, `failedFile` names that file, and `reason` is one line with
   // the file, the line and column where there is one, and what was wrong.
+  // With `keepFiles`, the files stay read for drawnSheets().
   static std::unique_ptr<KicadProject> open(const std::string& target, Failure& failure, std::string& failedFile,
-                                            std::string* reason = nullptr);
+                                            std::string* reason = nullptr, bool keepFiles = false);
+
+  // One sheet instance as drawn: its file, its place in the hierarchy, and
+  // the reference each symbol of the file has in this instance.
+  struct DrawnSheet {
+    const KicadSchematic* file = nullptr;
+    int parent = -1;      // index into drawnSheets(); -1 for the root
+    std::string name;     // the block's name; "" for the root
+    std::string path;     // "/" for the root, "/amp1/" below
+    std::string page;
+    std::vector<std::string_view> references;  // one per file->symbols()
+    std::vector<int> blocks;  // one per file->sheets(): the instance it leads to
+  };
+  // In hierarchy order; empty unless the project was opened to keep files.
+  const std::vector<DrawnSheet>& drawnSheets() const { return drawnSheets_; }
 
   ~KicadProject();
   KicadProject(const KicadProject&) = delete;
@@ -69,7 +84,7 @@ class KicadProject {
   KicadProject();
   class Loader;
   static std::unique_ptr<KicadProject> load(const std::string& target, Failure& failure, std::string& failedFile,
-                                            std::string& why);
+                                            std::string& why, bool keepFiles);
 
   std::string projectDir_;
   std::string rootFile_;
@@ -78,6 +93,9 @@ class KicadProject {
   std::unique_ptr<NetSheet> top_;  // while loading
   std::unique_ptr<NetList> netList_;
   std::string kcdbSql_;
+  bool keepFiles_ = false;
+  std::vector<std::unique_ptr<KicadSchematic>> files_;
+  std::vector<DrawnSheet> drawnSheets_;
 };
 
 }  // namespace comptab

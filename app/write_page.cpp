@@ -1,0 +1,60 @@
+// The interactive page of a run (docs/html.md): the tables gathered as the
+// run makes them, then one file with the design's drawing.
+#include "app/app.h"
+#include "output/html_page.h"
+#include "output/html_schematic.h"
+#include "output/reference_list.h"
+#include "platform/kicad/kicad_project.h"
+#include "platform/sheet/variants.h"
+#include "platform/support/output_stream.h"
+#include "platform/support/path.h"
+#include "settings/run_mode.h"
+#include "table/record_table.h"
+
+namespace comptab {
+
+bool App::writesPage() const {
+  return formatOption.value_or(settings ? settings->tableFormat : TableFormat::Text) == TableFormat::Html;
+}
+
+void App::addPageTable(const TableWriter& writer, const std::string* item, const RecordTable& table) {
+  if (!page_) page_ = std::make_unique<HtmlPage>(baseName(designFile));
+  std::vector<std::string> titles;
+  writer.titles(titles);
+  page_->beginTable(item != nullptr ? *item : kBoardDestination, titles);
+  std::vector<std::string_view> cells;
+  std::vector<std::string> references;
+  const std::string_view rangeChar = settings->referenceRanges ? std::string_view(settings->rangeChar) : "";
+  const NameId reference = internName("reference");
+  for (int r = 0; r < table.count(); ++r) {
+    const ComponentRecord& row = table[r];
+    writer.cellTexts(row, cells);
+    references.clear();
+    if (const PropertyText text = row.value(reference)) splitReferences(*text, settings->token, rangeChar, references);
+    page_->addRow(cells, references);
+  }
+}
+
+int App::writePage() {
+  if (!page_) page_ = std::make_unique<HtmlPage>(baseName(designFile));
+  if (const KicadProject* project = kicadProject(); project != nullptr && !project->drawnSheets().empty())
+    page_->setSchematic(kicadSchematicJson(*project));
+  OutputStream out;
+  std::string reason;
+  if (outputPath) {
+    if (!out.open(*outputPath, false, &reason, !outputInDesign)) {
+      reportOutputFailure(&*outputPath, reason);
+      return 0;
+    }
+  } else {
+    out = OutputStream::standardOutput();
+  }
+  page_->write(out);
+  if (!out.close(&reason)) {
+    reportOutputFailure(outputPath ? &*outputPath : nullptr, reason);
+    return 0;
+  }
+  return 1;
+}
+
+}  // namespace comptab
