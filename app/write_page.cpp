@@ -18,7 +18,7 @@ bool App::writesPage() const {
 }
 
 void App::addPageTable(const TableWriter& writer, const std::string* item, const RecordTable& table) {
-  if (!page_) page_ = std::make_unique<HtmlPage>(baseName(designFile));
+  if (!page_) page_ = std::make_unique<HtmlPage>(baseName(designFile), settings->emptyCell);
   std::vector<std::string> titles;
   writer.titles(titles);
   page_->beginTable(item != nullptr ? *item : kBoardDestination, titles);
@@ -36,7 +36,7 @@ void App::addPageTable(const TableWriter& writer, const std::string* item, const
 }
 
 int App::writePage() {
-  if (!page_) page_ = std::make_unique<HtmlPage>(baseName(designFile));
+  if (!page_) page_ = std::make_unique<HtmlPage>(baseName(designFile), settings->emptyCell);
   if (const KicadProject* project = kicadProject(); project != nullptr && !project->drawnSheets().empty())
     page_->setSchematic(kicadSchematicJson(*project));
   OutputStream out;

@@ -47,7 +47,7 @@ std::string escapeHtml(std::string_view text) {
   return out;
 }
 
-HtmlPage::HtmlPage(std::string_view title) : title_(title) {}
+HtmlPage::HtmlPage(std::string_view title, std::string_view emptyCell) : title_(title), emptyCell_(emptyCell) {}
 
 void HtmlPage::endTable() {
   if (!inTable_) return;
@@ -93,6 +93,8 @@ void HtmlPage::write(OutputStream& out) const {
   appendJsonString(data, title_);
   data += ",\"key\":";
   appendJsonString(data, "comptab-bom:" + title_ + ":" + hashText(tables));
+  data += ",\"empty\":";
+  appendJsonString(data, emptyCell_);
   data += ",\"tables\":[";
   data += tables;
   data += "],\"sch\":";

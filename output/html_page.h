@@ -14,7 +14,9 @@ class OutputStream;
 
 class HtmlPage {
  public:
-  explicit HtmlPage(std::string_view title);
+  // `emptyCell` is the text a cell shows for a property a row lacks: the
+  // page sorts such cells first, as the run does.
+  HtmlPage(std::string_view title, std::string_view emptyCell);
 
   // A table of the run (one per destination), and then its rows: each
   // row's cells as a CSV would hold them and the references it stands for.
@@ -30,6 +32,7 @@ class HtmlPage {
   void endTable();
 
   std::string title_;
+  std::string emptyCell_;
   std::string tables_;  // the JSON of the tables so far, unclosed
   bool inTable_ = false;
   bool firstRow_ = true;

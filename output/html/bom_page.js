@@ -74,7 +74,11 @@
     if (ra.length !== rb.length) return ra.length < rb.length ? -1 : 1;
     return a < b ? -1 : 1;
   }
+  // A cell that shows the empty-cell text stands for a row without the
+  // property, which comes first.
   function compareValues(a, av, b, bv) {
+    const aAbsent = a === data.empty, bAbsent = b === data.empty;
+    if (aAbsent || bAbsent) return aAbsent === bAbsent ? 0 : (aAbsent ? -1 : 1);
     if (av !== null && bv !== null) {
       if (av < bv) return -1;
       if (bv < av) return 1;

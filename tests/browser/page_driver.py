@@ -54,15 +54,15 @@ def page_errors(web):
 
 
 def network_requests(web):
-    """Every URL the browser asked for that is not the page file itself or
-    a data: URL."""
+    """Every URL the browser asked for that is not a file, a data: URL or
+    the browser's own pages (its new-tab page loads before ours)."""
     import json
     urls = []
     for entry in web.get_log("performance"):
         message = json.loads(entry["message"])["message"]
         if message.get("method") == "Network.requestWillBeSent":
             url = message["params"]["request"]["url"]
-            if not url.startswith("file://") and not url.startswith("data:"):
+            if not url.startswith(("file://", "data:", "chrome://", "chrome-untrusted://", "about:")):
                 urls.append(url)
     return urls
 
