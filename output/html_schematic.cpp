@@ -73,7 +73,8 @@ void appendFile(std::string& out, const KicadSchematic& file) {
   appendJsonNumber(out, file.paperHeight());
   out += ",\"shapes\":";
   appendShapes(out, drawing.shapes);
-  // Symbols by their index in the file: [index, reference shape, box, shapes].
+  // Symbols by their index in the file: [index, reference shape, box,
+  // shapes, unit count].
   out += ",\"symbols\":[";
   for (size_t i = 0; i < drawing.symbols.size(); ++i) {
     const KicadDrawnSymbol& symbol = drawing.symbols[i];
@@ -82,7 +83,7 @@ void appendFile(std::string& out, const KicadSchematic& file) {
     appendBox(out, symbol.box);
     out += ',';
     appendShapes(out, symbol.shapes);
-    out += ']';
+    out += ',' + std::to_string(symbol.unitCount) + ']';
   }
   out += "],\"blocks\":[";
   for (size_t i = 0; i < drawing.blocks.size(); ++i) {
@@ -121,6 +122,12 @@ std::string kicadSchematicJson(const KicadProject& project) {
     for (size_t r = 0; r < sheet.references.size(); ++r) {
       if (r > 0) out += ',';
       appendJsonString(out, sheet.references[r]);
+    }
+    // Units by letter, for the symbols of parts of several units.
+    out += "],\"units\":[";
+    for (size_t u = 0; u < sheet.units.size(); ++u) {
+      if (u > 0) out += ',';
+      appendJsonString(out, kicadUnitLetters(sheet.units[u]));
     }
     out += "],\"blocks\":[";
     for (size_t b = 0; b < sheet.blocks.size(); ++b) {

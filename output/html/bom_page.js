@@ -469,7 +469,9 @@
         g.appendChild(block);
         void i;
       });
-      for (const y of file.symbols) g.appendChild(partElement(sheet.refs[y[0]], y[2], y[3], y[1]));
+      for (const y of file.symbols) {
+        g.appendChild(partElement(sheet.refs[y[0]], y[2], y[3], y[1], null, y[4] > 1 ? sheet.units[y[0]] : ''));
+      }
     } else {
       for (const b of sheet.blocks) {
         const block = svgElement('g', {}, 'block');
@@ -486,14 +488,14 @@
     return root;
   }
   function sheet_path(s) { return sch.sheets[s].path || '/'; }
-  function partElement(ref, box, shapes, referenceShape, labelAt) {
+  function partElement(ref, box, shapes, referenceShape, labelAt, unit) {
     const part = svgElement('g', {}, 'part');
     part.setAttribute('data-ref', ref);
     const pad = 0.5;
     part.appendChild(svgElement('rect', { x: box[0] - pad, y: box[1] - pad, width: box[2] - box[0] + 2 * pad,
       height: box[3] - box[1] + 2 * pad }, 'hit'));
     shapes.forEach((shape, i) => {
-      const e = shapeElement(shape, i === referenceShape ? ref : undefined);
+      const e = shapeElement(shape, i === referenceShape ? ref + (unit || '') : undefined);
       if (i === referenceShape) e.setAttribute('data-reference', '');
       part.appendChild(e);
     });

@@ -7,6 +7,7 @@
 #include <unordered_map>
 
 #include "platform/kicad/kicad_schematic.h"
+#include "platform/kicad/kicad_sheet.h"
 #include "platform/kicad/sexpr.h"
 
 namespace comptab {
@@ -280,6 +281,8 @@ void Drawer::symbol(SexprView item, uint32_t index) {
     lib = base;
   }
   if (lib.isValid()) libraryGraphics(lib, placing, placed.unit, placed.style, out);
+  const KicadLibSymbol* units = drawnSymbol(file_, placed.libId, placed.libName);
+  if (units != nullptr) out.unitCount = units->unitCount;
   // The box holds the body and the pins; fields come after it.
   double box[4] = {placed.x, placed.y, placed.x, placed.y};
   for (const KicadShape& shape : out.shapes) {
@@ -380,5 +383,11 @@ KicadDrawing Drawer::draw() {
 }  // namespace
 
 KicadDrawing drawKicadSchematic(const KicadSchematic& file) { return Drawer(file).draw(); }
+
+std::string kicadUnitLetters(int unit) {
+  std::string letters;
+  for (int n = unit; n > 0; n = (n - 1) / 26) letters.insert(letters.begin(), static_cast<char>('A' + (n - 1) % 26));
+  return letters;
+}
 
 }  // namespace comptab

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -39,7 +40,13 @@ struct KicadDrawnSymbol {
   // text is the instance's reference, not the file's.
   int reference = -1;
   double box[4] = {0, 0, 0, 0};  // left, top, right, bottom of the body and pins
+  // The part's number of units: with more than one, the reference is
+  // shown with the instance's unit letter (U3A).
+  int unitCount = 1;
 };
+
+// KiCad's names of units: A to Z, then AA, AB and on.
+std::string kicadUnitLetters(int unit);
 
 struct KicadDrawnBlock {
   uint32_t sheet = 0;  // index into the schematic's sheets()

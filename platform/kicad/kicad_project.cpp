@@ -215,7 +215,10 @@ bool KicadProject::Loader::visit(FileEntry& entry, const Place& place, NetSheet&
     sheet.parent = place.drawnParent;
     sheet.path = place.names;
     sheet.page = std::string(page);
-    for (const KicadResolved& r : resolved) sheet.references.push_back(r.reference);
+    for (const KicadResolved& r : resolved) {
+      sheet.references.push_back(r.reference);
+      sheet.units.push_back(r.unit);
+    }
     sheet.blocks.assign(schematic.sheets().size(), -1);
     if (place.drawnParent >= 0) {
       DrawnSheet& parent = project_.drawnSheets_[static_cast<size_t>(place.drawnParent)];

@@ -51,6 +51,7 @@ class KicadProject {
     std::string path;     // "/" for the root, "/amp1/" below
     std::string page;
     std::vector<std::string_view> references;  // one per file->symbols()
+    std::vector<int> units;                    // likewise
     std::vector<int> blocks;  // one per file->sheets(): the instance it leads to
   };
   // In hierarchy order; empty unless the project was opened to keep files.

@@ -267,7 +267,72 @@ def case_hostile(comptab, source, suite, work, web):
     common_checks(web)
 
 
-CASES = {"table": case_table, "sort-filter": case_sort_filter, "highlight": case_highlight, "checks": case_checks,
+def case_positions(comptab, source, suite, work, web):
+    """Each drawn reference of a few demos lies where KiCad's own SVG export
+    draws it (tests/browser/kicad_positions/, made by kicad_positions.py),
+    within the difference of the two fonts' widths; and every reference
+    KiCad draws, the page draws too."""
+    if not os.path.isdir(DEMOS):
+        print("skipped: no KiCad demos in " + DEMOS)
+        sys.exit(page_driver.SKIP)
+    tolerance = 1.0  # mm
+    folder = os.path.join(source, "tests/browser/kicad_positions")
+    for name in sorted(os.listdir(folder)):
+        demo = name[:-len(".txt")]
+        expected = {}
+        with open(os.path.join(folder, name)) as f:
+            for line in f:
+                sheet, text, x, y = line.split()
+                expected.setdefault((sheet, text), []).append((float(x), float(y)))
+        open_page(web, demo_page(comptab, source, suite, os.path.join(work, demo) if os.makedirs(
+            os.path.join(work, demo)) is None else work, demo))
+        drawn = web.execute_script("""
+            const out = [];
+            const labels = Array.from(document.querySelectorAll('#tree span[data-sheet]'));
+            labels.forEach((label, s) => {
+              window.comptabPage.showSheet(s);
+              const svg = document.querySelector('#view svg');
+              const sheetName = s === 0 ? '/' : label.textContent.replace(/ \\(.*$/, '');
+              for (const g of svg.querySelectorAll('g.part')) out.push([sheetName, g.getAttribute('data-ref'), null, null]);
+              for (const t of svg.querySelectorAll('text[data-reference]')) {
+                const b = t.getBBox();
+                let p = svg.createSVGPoint();
+                p.x = b.x + b.width / 2; p.y = b.y + b.height / 2;
+                const m = t.transform.baseVal.consolidate();
+                if (m) p = p.matrixTransform(m.matrix);
+                out.push([sheetName, t.textContent, p.x, p.y]);
+              }
+            });
+            return out;""")
+        seen = set()
+        worst = 0.0
+        # The parts of each sheet, by reference without the unit letter.
+        parts = {(sheet, text) for sheet, text, x, _ in drawn if x is None}
+        drawn = [d for d in drawn if d[2] is not None]
+        for sheet, text, x, y in drawn:
+            places = expected.get((sheet, text))
+            if not places:
+                continue
+            seen.add((sheet, text))
+            distance = min(max(abs(x - ex), abs(y - ey)) for ex, ey in places)
+            worst = max(worst, distance)
+            check(distance <= tolerance, "%s %s %s: drawn at %.2f %.2f, KiCad draws it at %r" % (
+                demo, sheet, text, x, y, places))
+        drawn_keys = {(sheet, text) for sheet, text, _, _ in drawn}
+        # KiCad's texts that read like references may be pin names or values;
+        # one that names a part of its sheet (with or without a unit letter)
+        # must be drawn.
+        def names_part(key):
+            sheet, text = key
+            return (sheet, text) in parts or (sheet, text.rstrip("ABCDEFGHIJKLMNOPQRSTUVWXYZ")) in parts
+        missing = sorted(k for k in expected if names_part(k) and k not in drawn_keys)
+        check(not missing, "%s: references KiCad draws that the page does not: %r" % (demo, missing[:10]))
+        print("%s: %d references compared, the farthest %.2f mm from KiCad's" % (demo, len(seen), worst))
+        check(len(seen) > 20, "%s: only %d references compared" % (demo, len(seen)))
+    common_checks(web)
+
+
+CASES = {"positions": case_positions, "table": case_table, "sort-filter": case_sort_filter, "highlight": case_highlight, "checks": case_checks,
          "hostile": case_hostile}
 
 
