@@ -32,6 +32,7 @@ RunRows* rowsLeftToExit = nullptr;
 int App::extractComponent(const Placement& where, const ComponentRef& component, TablePass& pass,
                           const VariantComponent* variant, const Destination* dest,
                           const std::string* destinationName) {
+  if (recordingPlaces_) recordPlace(where, component);
   return comptab::extractComponent(*this, where, component, pass, variant, dest, destinationName);
 }
 

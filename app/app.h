@@ -11,6 +11,7 @@
 
 #include "design/app_state.h"
 #include "output/html_page.h"
+#include "output/html_sheets.h"
 #include "output/table_writer.h"
 
 namespace comptab {
@@ -101,6 +102,11 @@ class App : public AppState {
   int boards = 0;
   std::unique_ptr<RunRows> rows_;
   std::unique_ptr<HtmlPage> page_;
+  // The components of sheets of comptab's own formats, as the walk of the
+  // first table meets them, for the page's drawing.
+  std::unique_ptr<PagePlaces> places_;
+  bool recordingPlaces_ = false;
+  void recordPlace(const Placement& where, const ComponentRef& component);
 };
 
 // The whole program: checks the environment, constructs the App and runs

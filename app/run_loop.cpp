@@ -267,7 +267,10 @@ int App::run() {
   PackagedRows& packages = rows_->packages;
   Carried carried{TableOrder(settings->sortKey, SortKeyOrder{settings->sortDescending, settings->sortByValue}), {}};
   for (size_t i = 0; i < plan.items.size(); ++i) {
+    recordingPlaces_ = writesPage() && i == 0 && kicadProject() == nullptr;
+    if (recordingPlaces_) places_ = std::make_unique<PagePlaces>();
     const bool collected = collectTable(plan, i, table, carried) != 0;
+    recordingPlaces_ = false;
     if (collected && writesPage()) addPageTable(writer, plan.items[i], foldTable(plan, i, table, packages, packed, grouped));
     if (!collected || (!writesPage() &&
                        writeTable(writer, plan.items[i], i > 0, foldTable(plan, i, table, packages, packed, grouped)) == 0)) {

@@ -1,6 +1,7 @@
 // The interactive page of a run (docs/html.md): the tables gathered as the
 // run makes them, then one file with the design's drawing.
 #include "app/app.h"
+#include "design/placement.h"
 #include "output/html_page.h"
 #include "output/html_schematic.h"
 #include "output/reference_list.h"
@@ -35,10 +36,28 @@ void App::addPageTable(const TableWriter& writer, const std::string* item, const
   }
 }
 
+void App::recordPlace(const Placement& where, const ComponentRef& component) {
+  if (where.texts == nullptr) return;
+  const PropertyRef reference = component.property("reference");
+  PageZone zone;
+  const bool hasZone = where.zone.isValid();
+  if (hasZone) {
+    zone.offset = where.zone.offset();
+    zone.pitch = where.zone.pitch();
+    zone.firstColumn = std::string(where.zone.charX());
+    zone.firstRow = std::string(where.zone.charY());
+    zone.rowFirst = where.zone.rowFirst();
+  }
+  places_->add(where.texts, where.texts->sheetNumber, where.sheet.region(), hasZone ? &zone : nullptr,
+               reference.isValid() ? reference.value() : std::string_view(), component.position());
+}
+
 int App::writePage() {
   if (!page_) page_ = std::make_unique<HtmlPage>(baseName(designFile), settings->emptyCell);
   if (const KicadProject* project = kicadProject(); project != nullptr && !project->drawnSheets().empty())
     page_->setSchematic(kicadSchematicJson(*project));
+  else if (places_ && !places_->empty())
+    page_->setSchematic(places_->json());
   OutputStream out;
   std::string reason;
   if (outputPath) {

@@ -348,7 +348,42 @@
     if (sch.kind === 'kicad') {
       return sch.files[sheet.file].symbols.map((y) => [sheet.refs[y[0]], y[2]]);
     }
-    return sheet.parts.map((p) => [p[0], [p[1] - 1.5, p[2] - 1.5, p[1] + 1.5, p[2] + 1.5]]);
+    const r = pointScale(s) * 1.5;
+    return sheet.parts.map((p) => [p[0], [p[1] - r, p[2] - r, p[1] + r, p[2] + r]]);
+  }
+  // Sheets of comptab's own formats are in the design's units: marks and
+  // texts are sized by the region.
+  function pointScale(s) {
+    const b = sch.sheets[s].box;
+    return Math.max(b[2] - b[0], b[3] - b[1], 1) / 300;
+  }
+  function nthLabel(first, k) {
+    if (/^[0-9]+$/.test(first)) return String(Number(first) + k);
+    if (/^[A-Za-z]$/.test(first)) {
+      const base = first <= 'Z' ? 65 : 97, at = first.charCodeAt(0) - base + k;
+      return (at >= 26 ? String.fromCharCode(base + Math.floor(at / 26) - 1) : '') + String.fromCharCode(base + at % 26);
+    }
+    return first + k;
+  }
+  // The zone grid of a sheet of comptab's own formats, its labels along
+  // the top and the left edge.
+  function drawZones(g, s) {
+    const sheet = sch.sheets[s], z = sheet.zone;
+    if (!z) return;
+    const [x0, y0, x1, y1] = sheet.box, size = pointScale(s) * 2.5;
+    const px = Math.max(z.pitch[0], (x1 - x0) / 200), py = Math.max(z.pitch[1], (y1 - y0) / 200);
+    let startX = x0 + ((z.offset[0] - x0) % px + px) % px, startY = y0 + ((z.offset[1] - y0) % py + py) % py;
+    for (let x = startX; x < x1; x += px) if (x > x0) g.appendChild(svgElement('line', { x1: x, y1: y0, x2: x, y2: y1 }, 'zone'));
+    for (let y = startY; y < y1; y += py) if (y > y0) g.appendChild(svgElement('line', { x1: x0, y1: y, x2: x1, y2: y }, 'zone'));
+    const firstX = Math.floor((x0 - z.offset[0]) / px), firstY = Math.floor((y0 - z.offset[1]) / py);
+    for (let k = firstX; z.offset[0] + k * px < x1; ++k) {
+      const cx = Math.max(x0, z.offset[0] + k * px) / 2 + Math.min(x1, z.offset[0] + (k + 1) * px) / 2;
+      g.appendChild(textElement(cx, y0 + size, size, 0, 0, 0, nthLabel(z.column, k), 'frame-text'));
+    }
+    for (let k = firstY; z.offset[1] + k * py < y1; ++k) {
+      const cy = Math.max(y0, z.offset[1] + k * py) / 2 + Math.min(y1, z.offset[1] + (k + 1) * py) / 2;
+      g.appendChild(textElement(x0 + size, cy, size, 0, 0, 0, nthLabel(z.row, k), 'frame-text'));
+    }
   }
   function pageSize(s) {
     const sheet = sch.sheets[s];
@@ -366,7 +401,7 @@
     if (className) e.setAttribute('class', className);
     return e;
   }
-  const LAYERS = ['wire', 'bus', 'junction', 'noconnect', 'label', 'note', 'body', 'pin', 'field', 'sheetblock'];
+  const LAYERS = ['wire', 'bus', 'junction', 'noconnect', 'label', 'note', 'body', 'pin', 'field', 'sheetblock', 'marker'];
   const ANCHORS = { '-1': 'start', '0': 'middle', '1': 'end' };
   const BASELINES = { '-1': 'hanging', '0': 'central', '1': 'alphabetic' };
   function textElement(x, y, size, angle, horizontal, vertical, text, className) {
@@ -415,7 +450,9 @@
     const [x0, y0, x1, y1] = box;
     const margin = sch.kind === 'kicad' ? 10 : 0, band = sch.kind === 'kicad' ? 2 : 0;
     const pitch = sch.kind === 'kicad' ? 50 : 0;
-    g.appendChild(svgElement('rect', { x: x0 + margin, y: y0 + margin, width: x1 - x0 - 2 * margin, height: y1 - y0 - 2 * margin }, 'frame'));
+    const frame = svgElement('rect', { x: x0 + margin, y: y0 + margin, width: x1 - x0 - 2 * margin, height: y1 - y0 - 2 * margin }, 'frame');
+    if (!pitch) frame.setAttribute('style', 'stroke-width:' + (pointScale(shown >= 0 ? shown : 0) * 0.3).toFixed(3));
+    g.appendChild(frame);
     if (!pitch) return;
     g.appendChild(svgElement('rect', { x: x0 + margin + band, y: y0 + margin + band,
       width: x1 - x0 - 2 * (margin + band), height: y1 - y0 - 2 * (margin + band) }, 'frame'));
@@ -480,9 +517,15 @@
         if (b[4] >= 0) { block.dataset.sheet = String(b[4]); block.addEventListener('click', () => showSheet(b[4], true)); }
         g.appendChild(block);
       }
+      drawZones(g, s);
+      const k = pointScale(s);
       for (const p of sheet.parts) {
-        const shapes = [['c', 6, 1, p[1], p[2], 0.6]];
-        g.appendChild(partElement(p[0], [p[1] - 1.5, p[2] - 1.5, p[1] + 1.5, p[2] + 1.5], shapes, -1, [p[1] + 1, p[2] - 1]));
+        const shapes = [['c', 10, 0, p[1], p[2], k]];
+        const part = partElement(p[0], [p[1] - 1.5 * k, p[2] - 1.5 * k, p[1] + 1.5 * k, p[2] + 1.5 * k], shapes, -1,
+          [p[1] + k, p[2] - k]);
+        const label = part.querySelector('text');
+        label.setAttribute('font-size', (4 * k).toFixed(3));
+        g.appendChild(part);
       }
     }
     return root;
@@ -577,7 +620,7 @@
     if (!always && onShown) return;
     if (s !== shown) showSheet(s);
     const page = pageSize(s);
-    const w = Math.min(page[2] - page[0], Math.max(120, (box[2] - box[0]) * 12));
+    const w = Math.min(page[2] - page[0], Math.max((page[2] - page[0]) * 0.4, (box[2] - box[0]) * 12));
     const h = w * (page[3] - page[1]) / (page[2] - page[0]);
     setView(s, [(box[0] + box[2]) / 2 - w / 2, (box[1] + box[3]) / 2 - h / 2, w, h]);
   }

@@ -154,8 +154,21 @@ def demo_page(comptab, source, suite, work, name="complex_hierarchy"):
 
 def case_highlight(comptab, source, suite, work, web):
     """Selecting a line marks exactly the parts of its references on the
-    sheet it brings into view; clicking a part selects its line; the arrow
+    sheet it brings into view, on a sheet of comptab's own format and on a
+    KiCad demo's hierarchy; clicking a part selects its line; the arrow
     keys move through the lines."""
+    folder = values_folder(source, work)
+    run_comptab(comptab, suite, folder, ["-p:resource", "bom.rsc", "-p:package", "partName", "-p:format", "html",
+                                         "-output", "page.html", "board.sht"])
+    open_page(web, os.path.join(folder, "page.html"))
+    marked = web.execute_script("""
+        const tr = Array.from(document.querySelectorAll('#bomtable tbody tr.line')).find(t => t.children[3].textContent === 'P1');
+        tr.click();
+        return Array.from(document.querySelectorAll('#view svg g.part.hl')).map(g => g.getAttribute('data-ref')).sort();""")
+    check(marked == ["R10", "R14", "R2", "R6"], "the line of P1 marks %r on the sheet" % marked)
+    zones = web.execute_script("return Array.from(document.querySelectorAll('#view svg text.frame-text')).map(t => t.textContent)")
+    check(zones == ["A", "B", "C", "D", "1", "2"], "the sheet's zone labels are %r" % zones)
+    common_checks(web)
     if not os.path.isdir(DEMOS):
         print("skipped: no KiCad demos in " + DEMOS)
         sys.exit(page_driver.SKIP)
