@@ -340,6 +340,10 @@
   const treeItems = [];
   let svg = null;
   const views = [];  // the view box of each sheet as last seen
+  const DENSE = 3000;
+  let shownParts = new Map();  // reference -> its elements on the sheet shown
+  let denseParts = null;       // the parts of a dense sheet shown
+  let overlay = null;
 
   function sheetCount() { return sch ? sch.sheets.length : 0; }
   // The parts of sheet s: [reference, box] each; for KiCad, from its file.
@@ -519,16 +523,26 @@
       }
       drawZones(g, s);
       const k = pointScale(s);
-      for (const p of sheet.parts) {
-        const shapes = [['c', 10, 0, p[1], p[2], k]];
-        const part = partElement(p[0], [p[1] - 1.5 * k, p[2] - 1.5 * k, p[1] + 1.5 * k, p[2] + 1.5 * k], shapes, -1,
-          [p[1] + k, p[2] - k]);
-        const label = part.querySelector('text');
-        label.setAttribute('font-size', (4 * k).toFixed(3));
-        g.appendChild(part);
+      if (sheet.parts.length > DENSE) {
+        // Thousands of parts on one sheet: their marks as one path, and
+        // elements of their own only for the parts marked (highlight()).
+        denseParts = sheet.parts;
+        g.appendChild(svgElement('path', { d: sheet.parts.map((p) => 'M' + p[1] + ' ' + p[2] + 'h0').join(''),
+          'stroke-width': 2 * k }, 'dense'));
+        overlay = svgElement('g');
+        g.appendChild(overlay);
+      } else {
+        for (const p of sheet.parts) g.appendChild(pointPart(p, k));
       }
     }
     return root;
+  }
+  function pointPart(p, k) {
+    const shapes = [['c', 10, 0, p[1], p[2], k]];
+    const part = partElement(p[0], [p[1] - 1.5 * k, p[2] - 1.5 * k, p[1] + 1.5 * k, p[2] + 1.5 * k], shapes, -1,
+      [p[1] + k, p[2] - k]);
+    part.querySelector('text').setAttribute('font-size', (4 * k).toFixed(3));
+    return part;
   }
   function sheet_path(s) { return sch.sheets[s].path || '/'; }
   function partElement(ref, box, shapes, referenceShape, labelAt, unit) {
@@ -547,13 +561,37 @@
       t.setAttribute('data-reference', '');
       part.appendChild(t);
     }
-    part.addEventListener('click', (e) => {
-      e.stopPropagation();
-      if (lineOfRef.has(ref)) select(lineOfRef.get(ref), false, true);
-    });
-    part.addEventListener('mouseenter', () => part.classList.add('hover'));
-    part.addEventListener('mouseleave', () => part.classList.remove('hover'));
+    const list = shownParts.get(ref);
+    if (list) list.push(part); else shownParts.set(ref, [part]);
     return part;
+  }
+  // One listener for the parts of a sheet rather than one a part: a sheet
+  // may hold thousands.
+  function pickPart(ref) { if (lineOfRef.has(ref)) select(lineOfRef.get(ref), false, true); }
+  function attachPartEvents(root) {
+    root.addEventListener('click', (e) => {
+      const part = e.target.closest && e.target.closest('g.part');
+      if (part) { pickPart(part.getAttribute('data-ref')); return; }
+      if (denseParts) {
+        const p = root.createSVGPoint();
+        p.x = e.clientX; p.y = e.clientY;
+        const at = p.matrixTransform(root.getScreenCTM().inverse());
+        let best = null, bestDistance = pointScale(shown) * 3;
+        for (const q of denseParts) {
+          const d = Math.max(Math.abs(q[1] - at.x), Math.abs(q[2] - at.y));
+          if (d < bestDistance) { best = q; bestDistance = d; }
+        }
+        if (best) pickPart(best[0]);
+      }
+    });
+    root.addEventListener('mouseover', (e) => {
+      const part = e.target.closest && e.target.closest('g.part');
+      if (part) part.classList.add('hover');
+    });
+    root.addEventListener('mouseout', (e) => {
+      const part = e.target.closest && e.target.closest('g.part');
+      if (part) part.classList.remove('hover');
+    });
   }
 
   function setView(s, box) { views[s] = box; if (svg && shown === s) svg.setAttribute('viewBox', box.join(' ')); }
@@ -561,7 +599,11 @@
     if (s === shown && !whole) return;
     shown = s;
     if (svg) svg.remove();
+    shownParts = new Map();
+    marked = [];
+    denseParts = null;
     svg = drawSheet(s);
+    attachPartEvents(svg);
     view.appendChild(svg);
     const b = pageSize(s);
     if (whole || !views[s]) views[s] = [b[0], b[1], b[2] - b[0], b[3] - b[1]];
@@ -594,10 +636,20 @@
   }
   // Marks the parts of the selected (or pointed at) line on the sheet
   // shown, and counts them on each sheet of the tree.
+  let marked = [];
   function highlight() {
     const line = hovered >= 0 ? hovered : selected;
     const refs = new Set(line >= 0 ? refsOf(line) : []);
-    if (svg) for (const part of svg.querySelectorAll('g.part')) part.classList.toggle('hl', refs.has(part.getAttribute('data-ref')));
+    for (const part of marked) part.classList.remove('hl');
+    marked = [];
+    if (denseParts) {
+      // A dense sheet has elements only for the parts marked.
+      overlay.textContent = '';
+      shownParts = new Map();
+      const k = pointScale(shown);
+      for (const p of denseParts) if (refs.has(p[0])) overlay.appendChild(pointPart(p, k));
+    }
+    for (const r of refs) for (const part of shownParts.get(r) || []) { part.classList.add('hl'); marked.push(part); }
     const hits = new Array(sheetCount()).fill(0);
     for (const r of refs) for (const [s] of places.get(r) || []) ++hits[s];
     treeItems.forEach((item, s) => {
