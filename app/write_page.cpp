@@ -39,16 +39,21 @@ void App::addPageTable(const TableWriter& writer, const std::string* item, const
 void App::recordPlace(const Placement& where, const ComponentRef& component) {
   if (where.texts == nullptr) return;
   const PropertyRef reference = component.property("reference");
+  const SheetTexts& texts = *where.texts;
+  const std::string_view path = texts.inCircuit ? texts.hierarchicalIdPrefix : texts.sheetNumber;
+  const bool known = places_->knows(path);
   PageZone zone;
   const bool hasZone = where.zone.isValid();
-  if (hasZone) {
+  if (hasZone && !known) {
     zone.offset = where.zone.offset();
     zone.pitch = where.zone.pitch();
     zone.firstColumn = std::string(where.zone.charX());
     zone.firstRow = std::string(where.zone.charY());
     zone.rowFirst = where.zone.rowFirst();
   }
-  places_->add(where.texts, where.texts->sheetNumber, where.sheet.region(), hasZone ? &zone : nullptr,
+  const std::string name = texts.inCircuit && !known ? "sheet " + texts.sheetNumber : std::string();
+  places_->add(path, texts.inCircuit ? std::string_view(name) : texts.sheetNumber, where.sheet.region(),
+               hasZone ? &zone : nullptr,
                reference.isValid() ? reference.value() : std::string_view(), component.position());
 }
 

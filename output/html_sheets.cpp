@@ -4,11 +4,27 @@
 
 namespace comptab {
 
-void PagePlaces::add(const void* key, std::string_view name, const Box& region, const PageZone* zone,
+namespace {
+
+// The id of the sheet that holds the block of `path`: "001.cmp5/002.cmp"
+// is held by "001.cmp"; a top sheet's is empty.
+std::string_view parentPath(std::string_view path) {
+  const size_t slash = path.rfind('/');
+  if (slash == std::string_view::npos) return {};
+  std::string_view parent = path.substr(0, slash);
+  const size_t number = parent.rfind(".cmp");
+  return number == std::string_view::npos ? std::string_view() : parent.substr(0, number + 4);
+}
+
+}  // namespace
+
+void PagePlaces::add(std::string_view path, std::string_view name, const Box& region, const PageZone* zone,
                      std::string_view reference, Point position) {
-  const auto [found, fresh] = index_.emplace(key, sheets_.size());
-  if (fresh) {
+  auto found = index_.find(path);
+  if (found == index_.end()) {
     Sheet& sheet = sheets_.emplace_back();
+    sheet.path = std::string(path);
+    found = index_.emplace(sheet.path, sheets_.size() - 1).first;
     sheet.name = std::string(name);
     sheet.region = region;
     sheet.hasZone = zone != nullptr;
@@ -22,15 +38,21 @@ void PagePlaces::add(const void* key, std::string_view name, const Box& region, 
 }
 
 std::string PagePlaces::json() const {
+  std::unordered_map<std::string_view, size_t> byPath;
+  for (size_t i = 0; i < sheets_.size(); ++i) byPath.emplace(sheets_[i].path, i);
   std::string out = "{\"kind\":\"points\",\"sheets\":[";
   for (size_t i = 0; i < sheets_.size(); ++i) {
     const Sheet& sheet = sheets_[i];
     if (i > 0) out += ",\n";
+    // A sheet whose holder has no component of its own hangs from the top.
+    const auto parent = byPath.find(parentPath(sheet.path));
+    const bool hasParent = parent != byPath.end() && parent->second < i;
     out += "{\"name\":";
     appendJsonString(out, sheet.name);
     out += ",\"path\":";
-    appendJsonString(out, sheet.name);
-    out += ",\"page\":\"\",\"parent\":-1,\"box\":[" + std::to_string(sheet.region.x1) + ',' +
+    appendJsonString(out, sheet.path);
+    out += ",\"page\":\"\",\"parent\":" + (hasParent ? std::to_string(parent->second) : std::string("-1")) +
+           ",\"box\":[" + std::to_string(sheet.region.x1) + ',' +
            std::to_string(sheet.region.y1) + ',' + std::to_string(sheet.region.x2) + ',' +
            std::to_string(sheet.region.y2) + "]";
     if (sheet.hasZone) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <deque>
 #include <vector>
 
 #include "platform/sheet/design_types.h"
@@ -25,25 +26,31 @@ struct PageZone {
 
 class PagePlaces {
  public:
-  // A component met by the walk on the sheet instance `key` (any pointer
-  // that is the same for every component of one instance), named `name`.
-  // The sheet's region and zone are taken from its first component.
-  void add(const void* key, std::string_view name, const Box& region, const PageZone* zone,
+  // A component met by the walk on the sheet instance `path`, named
+  // `name`. The sheet's region and zone are taken from its first component.
+  // In a circuit, `path` is the instance's hierarchical id
+  // ("001.cmp5/002.cmp", the sheet 002 in block 5 of the sheet 001), which
+  // places it in the tree.
+  void add(std::string_view path, std::string_view name, const Box& region, const PageZone* zone,
            std::string_view reference, Point position);
   bool empty() const { return sheets_.empty(); }
+  // Whether `path` was met before: its name, region and zone need not be
+  // made again.
+  bool knows(std::string_view path) const { return index_.count(path) != 0; }
   // The JSON the page's script reads (docs/html.md).
   std::string json() const;
 
  private:
   struct Sheet {
     std::string name;
+    std::string path;
     Box region;
     bool hasZone = false;
     PageZone zone;
     std::string parts;  // JSON: ["R1",x,y],...
   };
-  std::vector<Sheet> sheets_;
-  std::unordered_map<const void*, size_t> index_;
+  std::deque<Sheet> sheets_;  // a deque: the paths the index views stay put
+  std::unordered_map<std::string_view, size_t> index_;  // views of the sheets' paths
 };
 
 }  // namespace comptab
