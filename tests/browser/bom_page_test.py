@@ -90,6 +90,23 @@ def case_table(comptab, source, suite, work, web):
                                              "-mode", "force"] + extra + ["board.sht"])
         open_page(web, os.path.join(folder, "page.html"))
         check(table_rows(web) == expected, "%s: the page's table differs from the CSV" % rsc)
+    # Destinations as tabs, each the table of its destination alone.
+    tabs = os.path.join(work, "tabs")
+    os.makedirs(tabs)
+    shutil.copy(os.path.join(source, "tests/inputs/full.sht"), tabs)
+    shutil.copytree(os.path.join(source, "tests/inputs/data"), os.path.join(tabs, "data"))
+    shutil.copy(os.path.join(source, "tests/e2e/list-strings-around/list.rsc"), tabs)
+    expected = [csv_rows(run_comptab(comptab, suite, tabs, ["-p:resource", "list.rsc", "-p:format", "csv",
+                                                            "-p:destination", d, "full.sht"])) for d in ("PRO", "LITE")]
+    run_comptab(comptab, suite, tabs, ["-p:resource", "list.rsc", "-p:format", "html", "-p:destination", "PRO",
+                                       "-p:destination", "LITE", "-output", "page.html", "full.sht"])
+    open_page(web, os.path.join(tabs, "page.html"))
+    names = web.execute_script("return Array.from(document.querySelectorAll('#tabs button')).map(b => b.textContent)")
+    check(names == ["PRO", "LITE"], "the tabs are %r" % names)
+    check(len(expected[0]) > 2 and expected[0] != expected[1], "the two destinations do not make two tables")
+    for i in range(2):
+        web.execute_script("document.querySelectorAll('#tabs button')[%d].click()" % i)
+        check(table_rows(web) == expected[i], "the tab %s differs from its CSV" % names[i:i + 1])
     if os.path.isdir(DEMOS):
         demo = os.path.join(work, "complex_hierarchy")
         shutil.copytree(os.path.join(DEMOS, "complex_hierarchy"), demo)
