@@ -107,6 +107,8 @@ class App : public AppState {
   std::unique_ptr<PagePlaces> places_;
   bool recordingPlaces_ = false;
   void recordPlace(const Placement& where, const ComponentRef& component);
+  std::string_view pageSheet(const Placement& where);
+  void noteBlock(const Placement& where, const ComponentRef& component) override;
 };
 
 // The whole program: checks the environment, constructs the App and runs

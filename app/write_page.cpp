@@ -18,8 +18,17 @@ bool App::writesPage() const {
   return formatOption.value_or(settings ? settings->tableFormat : TableFormat::Text) == TableFormat::Html;
 }
 
+namespace {
+
+// The design's name: a sheet or project file's, or a circuit's folder's.
+std::string designName(const std::string& file, const std::string& folder) {
+  return baseName(file.empty() ? folder : file);
+}
+
+}  // namespace
+
 void App::addPageTable(const TableWriter& writer, const std::string* item, const RecordTable& table) {
-  if (!page_) page_ = std::make_unique<HtmlPage>(baseName(designFile), settings->emptyCell);
+  if (!page_) page_ = std::make_unique<HtmlPage>(designName(designFile, designDir), settings->emptyCell);
   std::vector<std::string> titles;
   writer.titles(titles);
   page_->beginTable(item != nullptr ? *item : kBoardDestination, titles);
@@ -36,29 +45,41 @@ void App::addPageTable(const TableWriter& writer, const std::string* item, const
   }
 }
 
-void App::recordPlace(const Placement& where, const ComponentRef& component) {
-  if (where.texts == nullptr) return;
-  const PropertyRef reference = component.property("reference");
+// The sheet of `where` on the page, added when first met; its id.
+std::string_view App::pageSheet(const Placement& where) {
   const SheetTexts& texts = *where.texts;
   const std::string_view path = texts.inCircuit ? texts.hierarchicalIdPrefix : texts.sheetNumber;
-  const bool known = places_->knows(path);
+  if (places_->knows(path)) return path;
   PageZone zone;
   const bool hasZone = where.zone.isValid();
-  if (hasZone && !known) {
+  if (hasZone) {
     zone.offset = where.zone.offset();
     zone.pitch = where.zone.pitch();
     zone.firstColumn = std::string(where.zone.charX());
     zone.firstRow = std::string(where.zone.charY());
     zone.rowFirst = where.zone.rowFirst();
   }
-  const std::string name = texts.inCircuit && !known ? "sheet " + texts.sheetNumber : std::string();
-  places_->add(path, texts.inCircuit ? std::string_view(name) : texts.sheetNumber, where.sheet.region(),
-               hasZone ? &zone : nullptr,
-               reference.isValid() ? reference.value() : std::string_view(), component.position());
+  const std::string name = texts.inCircuit ? "sheet " + texts.sheetNumber : texts.sheetNumber;
+  places_->addSheet(path, name, where.sheet.region(), hasZone ? &zone : nullptr);
+  return path;
+}
+
+void App::recordPlace(const Placement& where, const ComponentRef& component) {
+  if (where.texts == nullptr) return;
+  const PropertyRef reference = component.property("reference");
+  places_->addPart(pageSheet(where), reference.isValid() ? reference.value() : std::string_view(),
+                   component.position());
+}
+
+void App::noteBlock(const Placement& where, const ComponentRef& component) {
+  if (!recordingPlaces_ || where.texts == nullptr || !where.texts->inCircuit) return;
+  const PropertyRef reference = component.property("reference");
+  places_->addBlock(pageSheet(where), component.number(),
+                    reference.isValid() ? reference.value() : component.symbolName(), component.position());
 }
 
 int App::writePage() {
-  if (!page_) page_ = std::make_unique<HtmlPage>(baseName(designFile), settings->emptyCell);
+  if (!page_) page_ = std::make_unique<HtmlPage>(designName(designFile, designDir), settings->emptyCell);
   if (const KicadProject* project = kicadProject(); project != nullptr && !project->drawnSheets().empty())
     page_->setSchematic(kicadSchematicJson(*project));
   else if (places_ && !places_->empty())

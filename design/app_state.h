@@ -88,6 +88,13 @@ class AppState : public BatchLog {
                                const VariantComponent* variant, const Destination* dest,
                                const std::string* destinationName) = 0;
 
+  // A block of a circuit that the walk goes into rather than lists: the
+  // interactive page draws it. Does nothing unless the App asks.
+  virtual void noteBlock(const Placement& where, const ComponentRef& component) {
+    (void)where;
+    (void)component;
+  }
+
   // Search terms are compiled once a run, whatever the number of rows.
   PatternCache& patterns() { return caches_.patterns; }
 

@@ -18,23 +18,34 @@ std::string_view parentPath(std::string_view path) {
 
 }  // namespace
 
-void PagePlaces::add(std::string_view path, std::string_view name, const Box& region, const PageZone* zone,
-                     std::string_view reference, Point position) {
-  auto found = index_.find(path);
-  if (found == index_.end()) {
-    Sheet& sheet = sheets_.emplace_back();
-    sheet.path = std::string(path);
-    found = index_.emplace(sheet.path, sheets_.size() - 1).first;
-    sheet.name = std::string(name);
-    sheet.region = region;
-    sheet.hasZone = zone != nullptr;
-    if (zone != nullptr) sheet.zone = *zone;
-  }
+void PagePlaces::addSheet(std::string_view path, std::string_view name, const Box& region, const PageZone* zone) {
+  Sheet& sheet = sheets_.emplace_back();
+  sheet.path = std::string(path);
+  index_.emplace(sheet.path, sheets_.size() - 1);
+  sheet.name = std::string(name);
+  sheet.region = region;
+  sheet.hasZone = zone != nullptr;
+  if (zone != nullptr) sheet.zone = *zone;
+}
+
+void PagePlaces::addPart(std::string_view path, std::string_view reference, Point position) {
+  const auto found = index_.find(path);
+  if (found == index_.end()) return;
   std::string& parts = sheets_[found->second].parts;
   if (!parts.empty()) parts += ',';
   parts += '[';
   appendJsonString(parts, reference);
   parts += ',' + std::to_string(position.x) + ',' + std::to_string(position.y) + ']';
+}
+
+void PagePlaces::addBlock(std::string_view path, int32_t number, std::string_view name, Point position) {
+  const auto found = index_.find(path);
+  if (found == index_.end()) return;
+  std::string& blocks = sheets_[found->second].blocks;
+  if (!blocks.empty()) blocks += ',';
+  blocks += '[' + std::to_string(number) + ',';
+  appendJsonString(blocks, name);
+  blocks += ',' + std::to_string(position.x) + ',' + std::to_string(position.y) + ']';
 }
 
 std::string PagePlaces::json() const {
@@ -64,7 +75,7 @@ std::string PagePlaces::json() const {
       appendJsonString(out, z.firstRow);
       out += z.rowFirst ? ",\"rowFirst\":true}" : ",\"rowFirst\":false}";
     }
-    out += ",\"blocks\":[],\"parts\":[" + sheet.parts + "]}";
+    out += ",\"blocks\":[" + sheet.blocks + "],\"parts\":[" + sheet.parts + "]}";
   }
   out += "]}";
   return out;

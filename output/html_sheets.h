@@ -26,13 +26,16 @@ struct PageZone {
 
 class PagePlaces {
  public:
-  // A component met by the walk on the sheet instance `path`, named
-  // `name`. The sheet's region and zone are taken from its first component.
-  // In a circuit, `path` is the instance's hierarchical id
-  // ("001.cmp5/002.cmp", the sheet 002 in block 5 of the sheet 001), which
-  // places it in the tree.
-  void add(std::string_view path, std::string_view name, const Box& region, const PageZone* zone,
-           std::string_view reference, Point position);
+  // The sheet instance `path`, named `name`, when the walk first meets a
+  // component of it. In a circuit, `path` is the instance's hierarchical
+  // id ("001.cmp5/002.cmp", the sheet 002 in block 5 of the sheet 001),
+  // which places it in the tree.
+  void addSheet(std::string_view path, std::string_view name, const Box& region, const PageZone* zone);
+  // A component of the sheet `path`, added before.
+  void addPart(std::string_view path, std::string_view reference, Point position);
+  // A block of the circuit sheet `path`: its component number, which the
+  // ids of the sheets inside it carry ("001.cmp5/..."), its name and place.
+  void addBlock(std::string_view path, int32_t number, std::string_view name, Point position);
   bool empty() const { return sheets_.empty(); }
   // Whether `path` was met before: its name, region and zone need not be
   // made again.
@@ -47,7 +50,8 @@ class PagePlaces {
     Box region;
     bool hasZone = false;
     PageZone zone;
-    std::string parts;  // JSON: ["R1",x,y],...
+    std::string parts;   // JSON: ["R1",x,y],...
+    std::string blocks;  // JSON: [number,"name",x,y],...
   };
   std::deque<Sheet> sheets_;  // a deque: the paths the index views stay put
   std::unordered_map<std::string_view, size_t> index_;  // views of the sheets' paths

@@ -375,20 +375,30 @@
     const sheet = sch.sheets[s], z = sheet.zone;
     if (!z) return;
     const [x0, y0, x1, y1] = sheet.box, size = pointScale(s) * 2.5;
-    const px = Math.max(z.pitch[0], (x1 - x0) / 200), py = Math.max(z.pitch[1], (y1 - y0) / 200);
-    let startX = x0 + ((z.offset[0] - x0) % px + px) % px, startY = y0 + ((z.offset[1] - y0) % py + py) % py;
-    for (let x = startX; x < x1; x += px) if (x > x0) g.appendChild(svgElement('line', { x1: x, y1: y0, x2: x, y2: y1 }, 'zone'));
-    for (let y = startY; y < y1; y += py) if (y > y0) g.appendChild(svgElement('line', { x1: x0, y1: y, x2: x1, y2: y }, 'zone'));
-    const firstX = Math.floor((x0 - z.offset[0]) / px), firstY = Math.floor((y0 - z.offset[1]) / py);
-    for (let k = firstX; z.offset[0] + k * px < x1; ++k) {
-      const cx = Math.max(x0, z.offset[0] + k * px) / 2 + Math.min(x1, z.offset[0] + (k + 1) * px) / 2;
-      g.appendChild(textElement(cx, y0 + size, size, 0, 0, 0, nthLabel(z.column, k), 'frame-text'));
+    // A grid finer than 60 cells a side shows every n-th line and label.
+    const every = (span, pitch) => Math.max(1, Math.ceil(span / pitch / 60));
+    const ex = every(x1 - x0, z.pitch[0]), ey = every(y1 - y0, z.pitch[1]);
+    const firstX = Math.ceil((x0 - z.offset[0]) / z.pitch[0]), firstY = Math.ceil((y0 - z.offset[1]) / z.pitch[1]);
+    for (let k = firstX; z.offset[0] + k * z.pitch[0] < x1; ++k) {
+      const x = z.offset[0] + k * z.pitch[0];
+      if (x > x0 && k % ex === 0) g.appendChild(svgElement('line', { x1: x, y1: y0, x2: x, y2: y1 }, 'zone'));
     }
-    for (let k = firstY; z.offset[1] + k * py < y1; ++k) {
-      const cy = Math.max(y0, z.offset[1] + k * py) / 2 + Math.min(y1, z.offset[1] + (k + 1) * py) / 2;
-      g.appendChild(textElement(x0 + size, cy, size, 0, 0, 0, nthLabel(z.row, k), 'frame-text'));
+    for (let k = firstY; z.offset[1] + k * z.pitch[1] < y1; ++k) {
+      const y = z.offset[1] + k * z.pitch[1];
+      if (y > y0 && k % ey === 0) g.appendChild(svgElement('line', { x1: x0, y1: y, x2: x1, y2: y }, 'zone'));
+    }
+    for (let k = firstX - 1; z.offset[0] + k * z.pitch[0] < x1; ++k) {
+      if (k % ex !== 0) continue;
+      const from = Math.max(x0, z.offset[0] + k * z.pitch[0]), to = Math.min(x1, z.offset[0] + (k + 1) * z.pitch[0]);
+      if (to > from) g.appendChild(textElement((from + to) / 2, y0 + size, size, 0, 0, 0, nthLabel(z.column, k), 'frame-text'));
+    }
+    for (let k = firstY - 1; z.offset[1] + k * z.pitch[1] < y1; ++k) {
+      if (k % ey !== 0) continue;
+      const from = Math.max(y0, z.offset[1] + k * z.pitch[1]), to = Math.min(y1, z.offset[1] + (k + 1) * z.pitch[1]);
+      if (to > from) g.appendChild(textElement(x0 + size, (from + to) / 2, size, 0, 0, 0, nthLabel(z.row, k), 'frame-text'));
     }
   }
+
   function pageSize(s) {
     const sheet = sch.sheets[s];
     if (sch.kind === 'kicad') { const f = sch.files[sheet.file]; return [0, 0, f.w, f.h]; }
@@ -514,15 +524,20 @@
         g.appendChild(partElement(sheet.refs[y[0]], y[2], y[3], y[1], null, y[4] > 1 ? sheet.units[y[0]] : ''));
       }
     } else {
-      for (const b of sheet.blocks) {
-        const block = svgElement('g', {}, 'block');
-        block.appendChild(svgElement('rect', { x: b[0], y: b[1], width: b[2] - b[0], height: b[3] - b[1] }, 'sheetblock'));
-        block.appendChild(textElement(b[0] + 1, b[1] + 1, 2.5, 0, -1, -1, b[5], 'sheetblock'));
-        if (b[4] >= 0) { block.dataset.sheet = String(b[4]); block.addEventListener('click', () => showSheet(b[4], true)); }
-        g.appendChild(block);
-      }
       drawZones(g, s);
       const k = pointScale(s);
+      // A block of a circuit: a box at its place, leading to the sheet
+      // inside it, whose id continues the block's ("001.cmp5/...").
+      for (const [number, name, x, y] of sheet.blocks) {
+        const prefix = sheet.path + number + '/';
+        const child = sch.sheets.findIndex((c) => c.parent === s && c.path.startsWith(prefix));
+        const block = svgElement('g', {}, 'block');
+        block.appendChild(svgElement('rect', { x: x - 6 * k, y: y - 4 * k, width: 12 * k, height: 8 * k,
+          'stroke-width': 0.4 * k }, 'sheetblock'));
+        block.appendChild(textElement(x, y, 3 * k, 0, 0, 0, name, 'sheetblock'));
+        if (child >= 0) { block.dataset.sheet = String(child); block.addEventListener('click', () => showSheet(child, true)); }
+        g.appendChild(block);
+      }
       if (sheet.parts.length > DENSE) {
         // Thousands of parts on one sheet: their marks as one path, and
         // elements of their own only for the parts marked (highlight()).
