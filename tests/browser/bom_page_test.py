@@ -362,7 +362,44 @@ def case_positions(comptab, source, suite, work, web):
     common_checks(web)
 
 
-CASES = {"positions": case_positions, "table": case_table, "sort-filter": case_sort_filter, "highlight": case_highlight, "checks": case_checks,
+def case_circuit(comptab, source, suite, work, web):
+    """A circuit's sheets form the tree of its blocks; a block leads to the
+    sheet inside it; a line brings the nested sheet of its part into view."""
+    generator = os.environ.get("E2E_GEN")
+    if not generator:
+        print("skipped: no design generator (E2E_GEN)")
+        sys.exit(page_driver.SKIP)
+    subprocess.run([generator, "circuit", "12", "5", "3", work], check=True, capture_output=True)
+    shutil.copy(os.path.join(source, "tests/browser/values/list.rsc"), work)
+    run_comptab(comptab, suite, work, ["-p:resource", "list.rsc", "-p:format", "html", "-output", "page.html",
+                                       "design.cir"])
+    open_page(web, os.path.join(work, "page.html"))
+    tree = web.execute_script("""
+        return Array.from(document.querySelectorAll('#tree span[data-sheet]')).map(
+            span => [span.textContent, span.closest('ul').closest('li') ?
+                     span.closest('ul').closest('li').firstChild.dataset.sheet : null]);""")
+    check(len(tree) == 15, "the tree has %d sheets" % len(tree))
+    check(sum(1 for _, parent in tree if parent is None) == 1, "the tree has more than one top: %r" % tree)
+    child = web.execute_script("""
+        window.comptabPage.showSheet(0);
+        const block = document.querySelector('#view svg g.block[data-sheet]');
+        block.dispatchEvent(new MouseEvent('click', {bubbles: true}));
+        return [Number(block.dataset.sheet), Number(document.querySelector('#view svg').getAttribute('data-sheet'))];""")
+    check(child[0] == child[1] and child[0] > 0, "a block of the top sheet led to %r" % child)
+    check(tree[child[0]][1] == "0", "the block's sheet is not a child of the top sheet in the tree")
+    # The last line's part lies on a nested sheet; selecting it shows it.
+    shown = web.execute_script("""
+        const rows = document.querySelectorAll('#bomtable tbody tr.line');
+        const tr = rows[rows.length - 1];
+        tr.click();
+        const svg = document.querySelector('#view svg');
+        return [tr.children[2].textContent, Number(svg.getAttribute('data-sheet')),
+                Array.from(svg.querySelectorAll('g.part.hl')).map(g => g.getAttribute('data-ref'))];""")
+    check(shown[1] > 0 and shown[2] == [shown[0]], "the last line %s shows sheet %d marking %r" % tuple(shown))
+    common_checks(web)
+
+
+CASES = {"circuit": case_circuit, "positions": case_positions, "table": case_table, "sort-filter": case_sort_filter, "highlight": case_highlight, "checks": case_checks,
          "hostile": case_hostile}
 
 
