@@ -54,9 +54,17 @@
     return out;
   }
   function lowerAscii(text) { return text.replace(/[A-Z]/g, (c) => c.toLowerCase()); }
+  // A sort splits each text once, not once a comparison.
+  let runCache = null;
+  function runsOf(text) {
+    if (!runCache) return runs(text);
+    let r = runCache.get(text);
+    if (!r) { r = runs(text); runCache.set(text, r); }
+    return r;
+  }
   function compareNames(a, b) {
     if (a === b) return 0;
-    const ra = runs(a), rb = runs(b);
+    const ra = runsOf(a), rb = runsOf(b);
     for (let i = 0; i < ra.length && i < rb.length; ++i) {
       const da = isDigit(ra[i][0]), db = isDigit(rb[i][0]);
       let c = 0;
@@ -193,9 +201,11 @@
     }
     if (sortColumn >= 0 && sortDirection !== 0) {
       const c = sortColumn;
-      const values = new Map();
-      for (const i of order) values.set(i, electricalValue(all[i][c]));
-      order.sort((a, b) => sortDirection * compareValues(all[a][c], values.get(a), all[b][c], values.get(b)) || a - b);
+      const values = new Array(all.length);
+      for (const i of order) values[i] = electricalValue(all[i][c]);
+      runCache = new Map();
+      order.sort((a, b) => sortDirection * compareValues(all[a][c], values[a], all[b][c], values[b]) || a - b);
+      runCache = null;
     }
     makeRows();
   }
