@@ -227,6 +227,23 @@ def case_highlight(comptab, source, suite, work, web):
     body.send_keys(Keys.ARROW_UP)
     chosen = web.execute_script("return document.querySelector('#bomtable tbody tr.selected').dataset.line")
     check(chosen == "1", "down, down, up from the first line selected line %s" % chosen)
+    # The wheel zooms in about the pointer; a drag pans.
+    views = web.execute_script("""
+        window.comptabPage.showSheet(0);
+        const svg = document.querySelector('#view svg');
+        const r = svg.getBoundingClientRect();
+        const at = {clientX: r.left + r.width / 2, clientY: r.top + r.height / 2, bubbles: true};
+        const before = svg.getAttribute('viewBox').split(' ').map(Number);
+        svg.dispatchEvent(new WheelEvent('wheel', Object.assign({deltaY: -100, cancelable: true}, at)));
+        const zoomed = svg.getAttribute('viewBox').split(' ').map(Number);
+        svg.dispatchEvent(new MouseEvent('mousedown', at));
+        svg.dispatchEvent(new MouseEvent('mousemove', Object.assign({}, at, {clientX: at.clientX + 50})));
+        window.dispatchEvent(new MouseEvent('mouseup', at));
+        const panned = svg.getAttribute('viewBox').split(' ').map(Number);
+        return [before, zoomed, panned];""")
+    before, zoomed, panned = views
+    check(zoomed[2] < before[2] and zoomed[3] < before[3], "the wheel did not zoom in: %r" % views)
+    check(panned[0] < zoomed[0] and panned[1] == zoomed[1] and panned[2] == zoomed[2], "the drag did not pan: %r" % views)
     # Every sheet instance is in the tree, and each draws.
     sheets = web.execute_script("return document.querySelectorAll('#tree span[data-sheet]').length")
     check(sheets == 3, "the demo's tree has %d sheets, not 3" % sheets)
