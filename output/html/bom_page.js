@@ -281,7 +281,7 @@
         tr.dataset.ref = ref;
       }
       tr.dataset.line = String(line);
-      tr.addEventListener('click', () => select(line, true));
+      tr.addEventListener('click', () => select(line, false));
       tr.addEventListener('mouseenter', () => hover(line));
       tr.addEventListener('mouseleave', () => hover(-1));
       body.appendChild(tr);
@@ -332,7 +332,7 @@
     let at = order.indexOf(selected);
     at = at < 0 ? (e.key === 'ArrowDown' ? 0 : order.length - 1) : at + (e.key === 'ArrowDown' ? 1 : -1);
     if (at < 0 || at >= order.length) return;
-    select(order[at], true);
+    select(order[at], false);
     const r = rows.findIndex((x) => x[0] === order[at] && x[1] < 0);
     const top = r * ROW_HEIGHT, headHeight = thead.offsetHeight || ROW_HEIGHT;
     if (top < scroller.scrollTop) scroller.scrollTop = top;
@@ -516,19 +516,18 @@
     const root = svgElement('svg', { xmlns: SVG, id: 'sheet', 'data-sheet': s, preserveAspectRatio: 'xMidYMid meet' });
     const g = svgElement('g');
     root.appendChild(g);
-    drawFrame(g, box, sheet_path(s));
+    drawFrame(g, box, sheetPath(s));
     const sheet = sch.sheets[s];
     if (sch.kind === 'kicad') {
       const file = sch.files[sheet.file];
       for (const shape of file.shapes) g.appendChild(shapeElement(shape));
-      file.blocks.forEach((b, i) => {
+      file.blocks.forEach((b) => {
         const child = sheet.blocks[b[0]];
         const block = svgElement('g', {}, 'block');
         const [x0, y0, x1, y1] = b[1];
         block.appendChild(svgElement('rect', { x: x0, y: y0, width: x1 - x0, height: y1 - y0 }, 'hit'));
         if (child >= 0) { block.dataset.sheet = String(child); block.addEventListener('click', () => showSheet(child, true)); }
         g.appendChild(block);
-        void i;
       });
       for (const y of file.symbols) {
         g.appendChild(partElement(sheet.refs[y[0]], y[2], y[3], y[1], null, y[4] > 1 ? sheet.units[y[0]] : ''));
@@ -569,7 +568,7 @@
     part.querySelector('text').setAttribute('font-size', (4 * k).toFixed(3));
     return part;
   }
-  function sheet_path(s) { return sch.sheets[s].path || '/'; }
+  function sheetPath(s) { return sch.sheets[s].path || '/'; }
   function partElement(ref, box, shapes, referenceShape, labelAt, unit) {
     const part = svgElement('g', {}, 'part');
     part.setAttribute('data-ref', ref);
@@ -592,7 +591,7 @@
   }
   // One listener for the parts of a sheet rather than one a part: a sheet
   // may hold thousands.
-  function pickPart(ref) { if (lineOfRef.has(ref)) select(lineOfRef.get(ref), false, true); }
+  function pickPart(ref) { if (lineOfRef.has(ref)) select(lineOfRef.get(ref), true); }
   function attachPartEvents(root) {
     root.addEventListener('click', (e) => {
       const part = e.target.closest && e.target.closest('g.part');
@@ -706,7 +705,9 @@
     if (line >= 0) bringIntoView(line, false);
     highlight();
   }
-  function select(line, fromTable, fromDrawing) {
+  // A line chosen in the table, or through one of its parts on the
+  // drawing (which is then left as it is).
+  function select(line, fromDrawing) {
     selected = line;
     hovered = -1;
     if (!fromDrawing) bringIntoView(line, true);
@@ -716,7 +717,6 @@
     }
     render();
     highlight();
-    void fromTable;
   }
 
   if (sch && sch.sheets.length) {
@@ -752,6 +752,6 @@
   loadChecks();
   if (tables.length) showTable(0); else bom.appendChild(element('p', '', 'No table.'));
   if (sheetCount()) showSheet(0, true);
-  window.comptabPage = { select: (line) => select(line, true), showSheet: (s) => showSheet(s, true), order: () => order.slice(),
+  window.comptabPage = { select: (line) => select(line, false), showSheet: (s) => showSheet(s, true), order: () => order.slice(),
     shownSheet: () => shown };
 })();
