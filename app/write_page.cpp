@@ -80,8 +80,8 @@ void App::noteBlock(const Placement& where, const ComponentRef& component) {
 
 int App::writePage() {
   if (!page_) page_ = std::make_unique<HtmlPage>(designName(designFile, designDir), settings->emptyCell);
-  if (const KicadProject* project = kicadProject(); project != nullptr && !project->drawnSheets().empty())
-    page_->setSchematic(kicadSchematicJson(*project));
+  if (const KicadProject* project = kicadProject(); project != nullptr && project->design() != nullptr)
+    page_->setSchematic(kicadSchematicJson(*project->design()));
   else if (places_ && !places_->empty())
     page_->setSchematic(places_->json());
   OutputStream out;

@@ -4,7 +4,7 @@
 
 #include "output/json_text.h"
 #include "platform/kicad/kicad_drawing.h"
-#include "platform/kicad/kicad_project.h"
+#include "platform/kicad/kicad_design.h"
 #include "platform/kicad/kicad_schematic.h"
 
 namespace comptab {
@@ -97,42 +97,60 @@ void appendFile(std::string& out, const KicadSchematic& file) {
 
 }  // namespace
 
-std::string kicadSchematicJson(const KicadProject& project) {
-  const std::vector<KicadProject::DrawnSheet>& sheets = project.drawnSheets();
+std::string kicadSchematicJson(const KicadDesign& design) {
+  const std::vector<KicadSheetInstance>& sheets = design.sheets();
+  const std::vector<KicadPlacedUnit>& units = design.units();
   std::unordered_map<const KicadSchematic*, size_t> fileIndex;
   std::string files;
-  for (const KicadProject::DrawnSheet& sheet : sheets) {
-    if (!fileIndex.emplace(sheet.file, fileIndex.size()).second) continue;
+  for (const KicadSheetInstance& sheet : sheets) {
+    if (sheet.schematic == nullptr || !fileIndex.emplace(sheet.schematic, fileIndex.size()).second) continue;
     if (!files.empty()) files += ",\n";
-    appendFile(files, *sheet.file);
+    appendFile(files, *sheet.schematic);
   }
+  // The sheet each block leads to: a sheet's children come in the order of
+  // its blocks.
+  std::vector<std::vector<int>> blocks(sheets.size());
+  for (size_t i = 0; i < sheets.size(); ++i)
+    if (sheets[i].parent >= 0) blocks[static_cast<size_t>(sheets[i].parent)].push_back(static_cast<int>(i));
   std::string out = "{\"kind\":\"kicad\",\"files\":[" + files + "],\"sheets\":[";
+  std::vector<std::string_view> references;
+  std::vector<int> unitNumbers;
   for (size_t i = 0; i < sheets.size(); ++i) {
-    const KicadProject::DrawnSheet& sheet = sheets[i];
+    const KicadSheetInstance& sheet = sheets[i];
     if (i > 0) out += ",\n";
     out += "{\"name\":";
     appendJsonString(out, sheet.name);
     out += ",\"path\":";
-    appendJsonString(out, sheet.path);
+    appendJsonString(out, sheet.namePath);
     out += ",\"page\":";
     appendJsonString(out, sheet.page);
     out += ",\"parent\":" + std::to_string(sheet.parent);
-    out += ",\"file\":" + std::to_string(fileIndex[sheet.file]);
+    out += ",\"file\":" + std::to_string(fileIndex[sheet.schematic]);
+    // The reference and unit of each symbol of the file in this instance.
+    const size_t symbols = sheet.schematic != nullptr ? sheet.schematic->symbols().size() : 0;
+    references.assign(symbols, std::string_view());
+    unitNumbers.assign(symbols, 1);
+    for (uint32_t u = sheet.firstUnit; u < sheet.firstUnit + sheet.unitCount && u < units.size(); ++u) {
+      if (units[u].symbol >= symbols) continue;
+      references[units[u].symbol] = units[u].reference;
+      unitNumbers[units[u].symbol] = units[u].unit;
+    }
     out += ",\"refs\":[";
-    for (size_t r = 0; r < sheet.references.size(); ++r) {
+    for (size_t r = 0; r < symbols; ++r) {
       if (r > 0) out += ',';
-      appendJsonString(out, sheet.references[r]);
+      appendJsonString(out, references[r]);
     }
     // Units by letter, for the symbols of parts of several units.
     out += "],\"units\":[";
-    for (size_t u = 0; u < sheet.units.size(); ++u) {
+    for (size_t u = 0; u < symbols; ++u) {
       if (u > 0) out += ',';
-      appendJsonString(out, kicadUnitLetters(sheet.units[u]));
+      appendJsonString(out, kicadUnitLetters(unitNumbers[u]));
     }
     out += "],\"blocks\":[";
-    for (size_t b = 0; b < sheet.blocks.size(); ++b) {
+    const size_t blockCount = sheet.schematic != nullptr ? sheet.schematic->sheets().size() : 0;
+    for (size_t b = 0; b < blockCount; ++b) {
       if (b > 0) out += ',';
-      out += std::to_string(sheet.blocks[b]);
+      out += std::to_string(b < blocks[i].size() ? blocks[i][b] : -1);
     }
     out += "]}";
   }

@@ -7,9 +7,9 @@
 
 namespace comptab {
 
-class KicadProject;
+class KicadDesign;
 
-// Every sheet instance of a KiCad project opened to keep its files.
-std::string kicadSchematicJson(const KicadProject& project);
+// Every sheet instance of a KiCad design.
+std::string kicadSchematicJson(const KicadDesign& design);
 
 }  // namespace comptab

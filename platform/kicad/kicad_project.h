@@ -17,6 +17,7 @@
 namespace comptab {
 
 class InstanceDb;
+class KicadDesign;
 class KicadSchematic;
 class NetList;
 class SheetCache;
@@ -28,7 +29,9 @@ class KicadProject {
   // Blocks may nest as deep as in a circuit of comptab's own.
   static constexpr int kMaxDepth = 32;
 
-  enum class Failure { None, ProjectFile, Sheet };
+  // TooLarge: the hierarchy would expand to more sheet instances or placed
+  // symbols than a project may have (docs/kicad.md).
+  enum class Failure { None, ProjectFile, Sheet, TooLarge };
 
   // True for a path that names a KiCad project or schematic: the target of
   // a run that lists it as a circuit.
@@ -38,24 +41,13 @@ class KicadProject {
   // Null when it cannot: `failure` says whether the project file or a sheet
   // was at fault, `failedFile` names that file, and `reason` is one line with
   // the file, the line and column where there is one, and what was wrong.
-  // With `keepFiles`, the files stay read for drawnSheets().
+  // What a KiCad design variant V changes on a symbol becomes properties
+  // "<name><variantSeparator>V", as the destinations of docs/variants.md.
+  // With `keepDesign`, the design model (and the files it read) stays for
+  // design().
   static std::unique_ptr<KicadProject> open(const std::string& target, Failure& failure, std::string& failedFile,
-                                            std::string* reason = nullptr, bool keepFiles = false);
-
-  // One sheet instance as drawn: its file, its place in the hierarchy, and
-  // the reference each symbol of the file has in this instance.
-  struct DrawnSheet {
-    const KicadSchematic* file = nullptr;
-    int parent = -1;      // index into drawnSheets(); -1 for the root
-    std::string name;     // the block's name; "" for the root
-    std::string path;     // "/" for the root, "/amp1/" below
-    std::string page;
-    std::vector<std::string_view> references;  // one per file->symbols()
-    std::vector<int> units;                    // likewise
-    std::vector<int> blocks;  // one per file->sheets(): the instance it leads to
-  };
-  // In hierarchy order; empty unless the project was opened to keep files.
-  const std::vector<DrawnSheet>& drawnSheets() const { return drawnSheets_; }
+                                            std::string* reason = nullptr, std::string_view variantSeparator = "@",
+                                            bool keepDesign = false);
 
   ~KicadProject();
   KicadProject(const KicadProject&) = delete;
@@ -64,6 +56,11 @@ class KicadProject {
   // The folder of the project: what "the design directory" is for it.
   const std::string& projectDir() const { return projectDir_; }
   const std::string& rootFile() const { return rootFile_; }
+  // The project's design variants, in the project file's order.
+  const std::vector<std::string>& variants() const { return variants_; }
+  // The design model the project was read through; null unless the project
+  // was opened to keep it.
+  const KicadDesign* design() const { return design_.get(); }
 
   // Puts every schematic's sheet data into the run's cache, to stay there
   // for the run: the walk opens the sheets through it.
@@ -85,7 +82,7 @@ class KicadProject {
   KicadProject();
   class Loader;
   static std::unique_ptr<KicadProject> load(const std::string& target, Failure& failure, std::string& failedFile,
-                                            std::string& why, bool keepFiles);
+                                            std::string& why, std::string_view separator, bool keepDesign);
 
   std::string projectDir_;
   std::string rootFile_;
@@ -94,9 +91,8 @@ class KicadProject {
   std::unique_ptr<NetSheet> top_;  // while loading
   std::unique_ptr<NetList> netList_;
   std::string kcdbSql_;
-  bool keepFiles_ = false;
-  std::vector<std::unique_ptr<KicadSchematic>> files_;
-  std::vector<DrawnSheet> drawnSheets_;
+  std::vector<std::string> variants_;
+  std::unique_ptr<const KicadDesign> design_;
 };
 
 }  // namespace comptab
