@@ -75,7 +75,7 @@ def common_checks(web):
 
 def values_folder(source, work):
     folder = os.path.join(work, "values")
-    shutil.copytree(os.path.join(source, "tests/browser/values"), folder)
+    shutil.copytree(os.path.join(source, "tests/inputs/html-values"), folder)
     return folder
 
 
@@ -158,7 +158,7 @@ def case_sort_filter(comptab, source, suite, work, web):
 def demo_page(comptab, source, suite, work, name="complex_hierarchy"):
     demo = os.path.join(work, name)
     shutil.copytree(os.path.join(DEMOS, name), demo)
-    shutil.copy(os.path.join(source, "tests/browser/values/bom.rsc"), work)
+    shutil.copy(os.path.join(source, "tests/inputs/html-values/bom.rsc"), work)
     with open(os.path.join(work, "kicad.rsc"), "w") as f:
         f.write('separator = ","\nemptyCell = "-"\ntoken = " "\nendOfLineStyle = "lf"\n'
                 'excludeType = ["power", "ground"]\nsortKey = ["reference"]\n'
@@ -387,7 +387,7 @@ def case_circuit(comptab, source, suite, work, web):
         print("skipped: no design generator (E2E_GEN)")
         sys.exit(page_driver.SKIP)
     subprocess.run([generator, "circuit", "12", "5", "3", work], check=True, capture_output=True)
-    shutil.copy(os.path.join(source, "tests/browser/values/list.rsc"), work)
+    shutil.copy(os.path.join(source, "tests/inputs/html-values/list.rsc"), work)
     run_comptab(comptab, suite, work, ["-p:resource", "list.rsc", "-p:format", "html", "-output", "page.html",
                                        "design.cir"])
     open_page(web, os.path.join(work, "page.html"))

@@ -1,2 +1,0 @@
-formatVersion = 1
-unitsPerUserUnit = 10
