@@ -91,9 +91,10 @@ class App : public AppState {
                                RecordTable& packed, RecordTable& grouped);
 
   // The interactive page (-p:format html): every table goes into it, and
-  // it is written once at the end with the design's drawing.
+  // it is written once at the end with the design's drawing. 0 when the
+  // run must stop (reported).
   bool writesPage() const;
-  void addPageTable(const TableWriter& writer, const std::string* item, const RecordTable& table);
+  int addPageTable(const TableWriter& writer, const std::string* item, const RecordTable& table);
   int writePage();
 
   // comptab's own parameters: -p:format wins over tableFormat, and

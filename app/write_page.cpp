@@ -27,7 +27,7 @@ std::string designName(const std::string& file, const std::string& folder) {
 
 }  // namespace
 
-void App::addPageTable(const TableWriter& writer, const std::string* item, const RecordTable& table) {
+int App::addPageTable(const TableWriter& writer, const std::string* item, const RecordTable& table) {
   if (!page_) page_ = std::make_unique<HtmlPage>(designName(designFile, designDir), settings->emptyCell);
   std::vector<std::string> titles;
   writer.titles(titles);
@@ -43,6 +43,7 @@ void App::addPageTable(const TableWriter& writer, const std::string* item, const
     if (const PropertyText text = row.value(reference)) splitReferences(*text, settings->token, rangeChar, references);
     page_->addRow(cells, references);
   }
+  return 1;
 }
 
 // The sheet of `where` on the page, added when first met; its id.
