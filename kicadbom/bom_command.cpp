@@ -1,0 +1,215 @@
+#include "kicadbom/bom_command.h"
+
+#include <cstdio>
+
+#include "kicadbom/bom_options.h"
+#include "platform/kicad/kicad_design.h"
+#include "platform/kicad/kicad_schematic.h"
+#include "platform/support/output_stream.h"
+#include "platform/support/path.h"
+
+namespace comptab {
+
+namespace {
+
+constexpr std::string_view kVariantPlaceholder = "${VARIANT}";
+
+int refuse(const std::string& line) {
+  std::fprintf(stderr, "comptab sch export bom: %s\n", line.c_str());
+  return 1;
+}
+
+bool endsWith(std::string_view text, std::string_view suffix) {
+  return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
+}
+
+// The input KiCad's export takes, or why not.
+bool checkInput(const std::string& input, std::string* reason) {
+  if (endsWith(input, ".kicad_sch") || endsWith(input, ".kicad_pro")) return true;
+  if (endsWith(input, ".kicad_pcb"))
+    *reason = input + ": a board; the BOM comes from the schematic: give the root .kicad_sch or the .kicad_pro";
+  else
+    *reason = input + ": not a KiCad schematic; give the root .kicad_sch or the .kicad_pro";
+  return false;
+}
+
+std::vector<std::string> userFieldNames(const std::vector<BomUnit>& units) {
+  static constexpr std::string_view kMandatory[] = {"Reference", "Value", "Footprint", "Datasheet", "Description"};
+  std::vector<std::string> names;
+  for (const BomUnit& unit : units)
+    for (const KicadNamedValue& field : unit.fields) {
+      bool mandatory = false;
+      for (std::string_view m : kMandatory) mandatory = mandatory || field.name == m;
+      if (!mandatory) names.push_back(field.name);
+    }
+  return names;
+}
+
+std::string replaceAll(std::string text, std::string_view from, std::string_view to) {
+  for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+    text.replace(at, from.size(), to);
+  return text;
+}
+
+std::string rootSheetName(const std::string& input) {
+  std::string name = baseName(input);
+  const size_t dot = name.rfind('.');
+  return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
+bool writeFile(const std::string& path, const std::string& text, std::string* reason) {
+  const std::string folder = directoryPart(path);
+  if (folder != "." && !makeDirectories(folder, reason)) {
+    *reason = folder + ": cannot create the folder: " + *reason;
+    return false;
+  }
+  OutputStream out;
+  if (!out.open(path, false, reason)) {
+    *reason = path + ": cannot write: " + *reason;
+    return false;
+  }
+  out.write(text);
+  if (!out.close(reason)) {
+    *reason = path + ": writing failed: " + *reason;
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::vector<BomUnit> bomUnits(const KicadDesign& design, const std::string& variant) {
+  std::vector<BomUnit> units;
+  units.reserve(design.units().size());
+  for (const KicadPlacedUnit& placed : design.units()) {
+    if (!placed.reference.empty() && placed.reference[0] == '#') continue;
+    KicadResolvedUnit resolved = design.resolve(placed, variant);
+    BomUnit unit;
+    unit.reference = placed.reference;
+    unit.unit = placed.unit;
+    unit.multiUnit = placed.lib != nullptr && placed.lib->unitCount > 1;
+    unit.fields = std::move(resolved.fields);
+    unit.attributes = resolved.attributes;
+    units.push_back(std::move(unit));
+  }
+  return units;
+}
+
+int runBomExport(const std::vector<std::string>& words) {
+  BomOptions options;
+  std::string why;
+  if (!parseBomOptions(words, options, &why)) return refuse(why);
+  if (options.help) {
+    printBomUsage();
+    return 0;
+  }
+  if (!checkInput(options.input, &why)) return refuse(why);
+  const std::unique_ptr<KicadDesign> design = KicadDesign::open(options.input, &why);
+  if (!design) return refuse(why);
+  KicadBomSettings settings;
+  if (!readKicadBomSettings(design->projectJson(), settings, &why))
+    return refuse(joinPath(design->projectDir(), design->projectName() + ".kicad_pro") + ": " + why);
+  for (const std::string& variant : options.variants) {
+    bool known = false;
+    std::string names;
+    for (const KicadNamedValue& v : design->variants()) {
+      known = known || v.name == variant;
+      names += (names.empty() ? "\"" : ", \"") + v.name + "\"";
+    }
+    if (!known)
+      return refuse("the project has no variant \"" + variant + "\"; " +
+                    (names.empty() ? std::string("it has no variants: leave --variant out")
+                                   : "its variants are " + names));
+  }
+  const std::string configured =
+      options.output.empty() ? rootSheetName(options.input) + ".csv" : options.output;
+  const bool perVariant = options.variants.size() > 1 && configured.find(kVariantPlaceholder) != std::string::npos;
+  std::vector<std::string> variants;
+  if (perVariant)
+    variants = options.variants;
+  else
+    variants.push_back(options.variants.empty() ? std::string() : options.variants.front());
+  // Everything that can be refused is checked before the first file is written.
+  KicadBomFormat format;
+  if (!chooseBomFormat(options, settings, format, &why)) return refuse(why);
+  std::vector<std::pair<std::string, std::string>> files;
+  for (const std::string& variant : variants) {
+    const std::vector<BomUnit> units = bomUnits(*design, variant);
+    KicadBomPreset preset;
+    if (!chooseBomPreset(options, settings, bomModelColumns(userFieldNames(units)), preset, &why))
+      return refuse(why);
+    BomVariables variables{&design->textVariables()};
+    files.emplace_back(replaceAll(configured, kVariantPlaceholder, variant),
+                       buildBom(units, preset, format, variables));
+  }
+  for (const auto& [path, text] : files)
+    if (!writeFile(path, text, &why)) return refuse(why);
+  return 0;
+}
+
+int runProjectBom(const std::string& target) {
+  std::string why;
+  const std::unique_ptr<KicadDesign> design = KicadDesign::open(target, &why);
+  if (!design) {
+    std::fprintf(stderr, "comptab: %s\n", why.c_str());
+    return 1;
+  }
+  KicadBomSettings settings;
+  if (!readKicadBomSettings(design->projectJson(), settings, &why)) {
+    std::fprintf(stderr, "comptab: %s: %s\n",
+                 joinPath(design->projectDir(), design->projectName() + ".kicad_pro").c_str(), why.c_str());
+    return 1;
+  }
+  const std::vector<BomUnit> units = bomUnits(*design, "");
+  KicadBomPreset preset;
+  KicadBomFormat format;
+  const BomOptions defaults;
+  if (settings.current)
+    preset = *settings.current;
+  else
+    chooseBomPreset(defaults, settings, bomModelColumns(userFieldNames(units)), preset, nullptr);
+  if (settings.currentFormat) format = *settings.currentFormat;
+  BomVariables variables{&design->textVariables()};
+  OutputStream out = OutputStream::standardOutput();
+  out.write(buildBom(units, preset, format, variables));
+  if (!out.close(&why)) {
+    std::fprintf(stderr, "comptab: standard output: %s\n", why.c_str());
+    return 1;
+  }
+  return 0;
+}
+
+void printBomUsage() {
+  std::fputs(
+      "Usage: comptab sch export bom [OPTIONS] INPUT\n"
+      "Writes the bill of materials of a KiCad schematic as KiCad 10's kicad-cli sch export bom does.\n"
+      "INPUT: the root .kicad_sch of a project, or its .kicad_pro\n"
+      "  -o, --output FILE              the file to write (default: the root sheet's name with .csv,\n"
+      "                                 in the current folder); ${VARIANT} stands for the variant\n"
+      "  --variant NAME                 a design variant of the project; repeat it with ${VARIANT}\n"
+      "                                 in the output for one file per variant\n"
+      "  --preset NAME                  a BOM preset of the project or of KiCad (\"Grouped By Value\", ...);\n"
+      "                                 it replaces the field, grouping, sorting and filter options\n"
+      "  --format-preset NAME           a format preset of the project or of KiCad (CSV, TSV, Semicolons);\n"
+      "                                 it replaces the delimiter and keep options\n"
+      "  --fields LIST                  the fields, in order (default: Reference,Value,Footprint,QUANTITY,DNP);\n"
+      "                                 QUANTITY, ITEM_NUMBER, DNP, EXCLUDE_FROM_BOM, EXCLUDE_FROM_BOARD and\n"
+      "                                 EXCLUDE_FROM_SIM with or without ${}; * for all others; __Name hides one\n"
+      "  --labels LIST                  the column titles (default: Refs,Value,Footprint,Qty,DNP)\n"
+      "  --group-by LIST                fields whose equal values make one row\n"
+      "  --sort-field NAME              the field to sort by (default: Reference)\n"
+      "  --sort-asc [true|false]        ascending (default) or descending\n"
+      "  --filter TEXT                  only references that match (* and ? wildcards, /regex/)\n"
+      "  --exclude-dnp                  leave out do-not-populate parts\n"
+      "  --include-excluded-from-bom    accepted; has no effect, as in KiCad 10\n"
+      "  --field-delimiter TEXT         between fields (default: ,)\n"
+      "  --string-delimiter TEXT        around each field (default: \")\n"
+      "  --ref-delimiter TEXT           between references (default: ,)\n"
+      "  --ref-range-delimiter TEXT     in ranges such as R1-R4 (default: -; empty: no ranges)\n"
+      "  --keep-tabs                    keep tabs in fields (removed by default)\n"
+      "  --keep-line-breaks             keep line breaks in fields (removed by default)\n"
+      "  -h, --help                     this text\n",
+      stdout);
+}
+
+}  // namespace comptab

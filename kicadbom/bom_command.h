@@ -1,0 +1,33 @@
+// `comptab sch export bom [OPTIONS] INPUT`: KiCad's BOM export as a command
+// of its own, needing nothing of the suite; and the BOM a project's own
+// saved settings describe, for `comptab board.kicad_pro` without a
+// resource file.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "kicadbom/bom_table.h"
+
+namespace comptab {
+
+class KicadDesign;
+
+// Runs the command on the words after "sch export bom"; the exit status
+// (0 written, 1 a usage or input error, told on standard error in one line).
+int runBomExport(const std::vector<std::string>& words);
+
+// Writes to standard output the BOM the project's saved BOM settings
+// describe (KiCad's command-line defaults where it saved none). The exit
+// status.
+int runProjectBom(const std::string& target);
+
+// The units of `design` as `variant` sees them, ready for buildBom; those
+// whose reference starts with '#' (power and other pseudo-symbols) are not
+// among them, as in KiCad.
+std::vector<BomUnit> bomUnits(const KicadDesign& design, const std::string& variant);
+
+// Prints the drop-in's usage on standard output.
+void printBomUsage();
+
+}  // namespace comptab
