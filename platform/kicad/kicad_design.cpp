@@ -1,0 +1,227 @@
+#include "platform/kicad/kicad_design.h"
+
+#include <utility>
+
+#include "platform/kicad/kicad_design_impl.h"
+#include "platform/kicad/kicad_hierarchy.h"
+#include "platform/kicad/kicad_project_file.h"
+#include "platform/kicad/kicad_schematic.h"
+#include "platform/kicad/kicad_sheet.h"
+#include "platform/support/path.h"
+
+namespace comptab {
+
+namespace {
+
+constexpr std::string_view kSchematicSuffix = ".kicad_sch";
+constexpr std::string_view kProjectSuffix = ".kicad_pro";
+// Files of this format and later write an empty field as ""; older ones
+// wrote "~", which KiCad reads as empty in every field of a placed symbol.
+constexpr int kEmptyFieldsVersion = 20250318;
+
+bool endsWith(std::string_view text, std::string_view suffix) {
+  return text.size() > suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
+}
+
+constexpr std::string_view kMandatory[] = {"Reference", "Value", "Footprint", "Datasheet", "Description"};
+
+KicadAttributes ownAttributes(KicadFlag dnp, KicadFlag inBom, KicadFlag onBoard, KicadFlag sim) {
+  KicadAttributes a;
+  a.dnp = dnp == KicadFlag::Yes;
+  a.inBom = inBom != KicadFlag::No;
+  a.onBoard = onBoard != KicadFlag::No;
+  a.excludeFromSim = sim == KicadFlag::Yes;
+  return a;
+}
+
+std::optional<bool> optionalFlag(KicadFlag flag) {
+  if (flag == KicadFlag::Unset) return std::nullopt;
+  return flag == KicadFlag::Yes;
+}
+
+KicadVariantOverride toOverride(const KicadVariantData& data) {
+  KicadVariantOverride out;
+  out.variant = std::string(data.name);
+  out.dnp = optionalFlag(data.dnp);
+  out.inBom = optionalFlag(data.inBom);
+  out.onBoard = optionalFlag(data.onBoard);
+  out.excludeFromSim = optionalFlag(data.excludeFromSim);
+  out.inPosFiles = optionalFlag(data.inPosFiles);
+  for (const KicadField& field : data.fields) out.fields.push_back({std::string(field.name), std::string(field.value)});
+  return out;
+}
+
+// A sheet's flags reach everything beneath it.
+void inherit(KicadAttributes& into, const KicadAttributes& sheet) {
+  into.dnp = into.dnp || sheet.dnp;
+  into.inBom = into.inBom && sheet.inBom;
+  into.onBoard = into.onBoard && sheet.onBoard;
+  into.excludeFromSim = into.excludeFromSim || sheet.excludeFromSim;
+}
+
+}  // namespace
+
+KicadDesign::KicadDesign() : impl_(std::make_unique<Impl>()) {}
+KicadDesign::~KicadDesign() = default;
+
+const std::string& KicadDesign::projectDir() const { return impl_->projectDir; }
+const std::string& KicadDesign::projectName() const { return impl_->projectName; }
+const std::vector<KicadSheetInstance>& KicadDesign::sheets() const { return impl_->sheets; }
+const std::vector<KicadPlacedUnit>& KicadDesign::units() const { return impl_->units; }
+const std::vector<KicadNamedValue>& KicadDesign::textVariables() const { return impl_->textVariables; }
+const std::vector<KicadNamedValue>& KicadDesign::variants() const { return impl_->variants; }
+std::string_view KicadDesign::projectJson() const { return impl_->projectJson; }
+
+std::unique_ptr<KicadDesign> KicadDesign::open(const std::string& target, std::string* reason) {
+  std::unique_ptr<KicadDesign> design(new KicadDesign());
+  std::string why;
+  if (!design->impl_->load(target, why)) {
+    if (reason) *reason = why;
+    return nullptr;
+  }
+  return design;
+}
+
+bool KicadDesign::Impl::load(const std::string& target, std::string& why) {
+  projectDir = directoryPart(expandPath(target));
+  std::string root = target;
+  std::string projectFile;
+  if (endsWith(target, kProjectSuffix)) {
+    projectFile = target;
+    root = target.substr(0, target.size() - kProjectSuffix.size()) + std::string(kSchematicSuffix);
+  } else if (endsWith(target, kSchematicSuffix)) {
+    projectFile = target.substr(0, target.size() - kSchematicSuffix.size()) + std::string(kProjectSuffix);
+    if (!pathAccess(projectFile, Access::Exists)) projectFile.clear();
+  } else {
+    why = target + ": not a KiCad project or schematic: name a .kicad_pro or a root .kicad_sch";
+    return false;
+  }
+  projectName = baseName(root);
+  projectName.resize(projectName.size() - kSchematicSuffix.size());
+  rootPath = expandPath(root);
+  hasProjectFile = !projectFile.empty();
+  if (!projectFile.empty()) {
+    KicadProjectFile file;
+    if (!readKicadProjectFile(projectFile, file, &why)) return false;
+    projectJson = std::move(file.json);
+    for (auto& [name, value] : file.textVariables) textVariables.push_back({std::move(name), std::move(value)});
+    for (auto& [name, value] : file.variants) variants.push_back({std::move(name), std::move(value)});
+    if (!pathAccess(root, Access::Exists)) {
+      why = projectFile + ": the root schematic \"" + baseName(root) + "\" beside it does not exist";
+      return false;
+    }
+  }
+  KicadFileTree::Failure failure = KicadFileTree::Failure::None;
+  std::string failedFile;
+  if (!tree.load(projectDir, baseName(root), failure, failedFile, why)) return false;
+  const std::vector<KicadFileTree::File>& files = tree.files();
+  sheets.reserve(files[0].instances);
+  units.reserve(files[0].units);
+  rootSchematic = files[0].schematic.get();
+  Place place;
+  place.path7 = "/" + std::string(rootSchematic->uuid());
+  expand(0, -1, nullptr, place);
+  for (uint32_t i = 0; i < units.size(); ++i) byReference[units[i].reference] = i;
+  return true;
+}
+
+void KicadDesign::Impl::expand(uint32_t fileIndex, int parent, const KicadSheetBlock* block, const Place& place) {
+  const KicadFileTree::File& file = tree.files()[fileIndex];
+  const KicadSchematic& schematic = *file.schematic;
+  const int index = static_cast<int>(sheets.size());
+  KicadSheetInstance& sheet = sheets.emplace_back();
+  sheet.parent = parent;
+  sheet.file = file.key;
+  SheetExtra& extra = sheetExtra.emplace_back();
+  extra.fileIndex = fileIndex;
+  if (block == nullptr) {
+    sheet.uuidPath = "/";
+    sheet.namePath = "/";
+    sheet.page = std::string(schematic.page("/"));
+  } else {
+    const KicadSheetInstance& up = sheets[static_cast<size_t>(parent)];
+    sheet.uuidPath = (up.uuidPath == "/" ? std::string("/") : up.uuidPath) + std::string(block->uuid) + "/";
+    sheet.namePath = up.namePath + std::string(block->name) + "/";
+    sheet.name = std::string(block->name);
+    // The page: KiCad 7 and later keep it in the block, by the path of the
+    // sheet that holds it; KiCad 6 in the root's page table.
+    const std::string_view holder = trimSheetPath(place.holder7);
+    for (const auto& [path, text] : block->pages)
+      if (path == holder) sheet.page = std::string(text);
+    if (sheet.page.empty()) sheet.page = std::string(rootSchematic->page(place.path6));
+    for (const KicadField& field : block->userFields)
+      extra.fields.push_back({std::string(field.name), std::string(field.value)});
+    extra.own = ownAttributes(block->dnp, block->inBom, block->onBoard, block->excludeFromSim);
+    sheet.attributes = up.attributes;
+    inherit(sheet.attributes, extra.own);
+    for (const auto& [path, list] : block->variants)
+      if (path == holder)
+        for (const KicadVariantData& data : list) sheet.variants.push_back(toOverride(data));
+  }
+  placeSymbols(file, static_cast<uint32_t>(index), place);
+
+  const std::vector<KicadSheetBlock>& blocks = schematic.sheets();
+  for (size_t b = 0; b < blocks.size(); ++b) {
+    const KicadSheetBlock& child = blocks[b];
+    Place below;
+    below.holder7 = place.path7;
+    below.path7 = place.path7 + "/" + std::string(child.uuid);
+    below.path6 = place.path6 + "/" + std::string(child.uuid);
+    expand(file.children[b], index, &child, below);
+  }
+}
+
+void KicadDesign::Impl::placeSymbols(const KicadFileTree::File& file, uint32_t sheetIndex, const Place& place) {
+  const KicadSchematic& schematic = *file.schematic;
+  const bool oldEmpty = schematic.version() < kEmptyFieldsVersion;
+  const auto cleaned = [&](std::string_view value) {
+    if (oldEmpty && value == "~") return std::string();
+    return std::string(value);
+  };
+  const std::string_view here = trimSheetPath(place.path7);
+  std::string key;
+  for (uint32_t i = 0; i < schematic.symbols().size(); ++i) {
+    const KicadSymbol& symbol = schematic.symbols()[i];
+    KicadPlacedUnit& unit = units.emplace_back();
+    unit.sheet = sheetIndex;
+    unit.file = &schematic;
+    unit.symbol = i;
+    unit.lib = drawnSymbol(schematic, symbol.libId, symbol.libName);
+    unit.libId = std::string(symbol.libId);
+    unit.power = unit.lib != nullptr && unit.lib->power;
+    unit.unit = symbol.unit;
+
+    const KicadInstance* instance = nullptr;
+    for (const auto& [path, data] : symbol.instances)
+      if (path == here) instance = &data;
+    if (instance == nullptr && rootSchematic->hasSymbolInstances() && !symbol.uuid.empty()) {
+      key.assign(place.path6).append("/").append(symbol.uuid);
+      instance = rootSchematic->symbolInstance(key);
+    }
+
+    unit.fields.reserve(symbol.fields.size() + 5);
+    for (const std::string_view name : kMandatory) unit.fields.push_back({std::string(name), std::string()});
+    for (const KicadField& field : symbol.fields) {
+      size_t m = 0;
+      while (m < std::size(kMandatory) && kMandatory[m] != field.name) ++m;
+      if (m < std::size(kMandatory))
+        unit.fields[m].value = cleaned(field.value);
+      else
+        unit.fields.push_back({std::string(field.name), cleaned(field.value)});
+    }
+    if (instance != nullptr) {
+      if (!instance->reference.empty()) unit.fields[0].value = std::string(instance->reference);
+      if (instance->unit > 0) unit.unit = instance->unit;
+      if (instance->hasValue) unit.fields[1].value = cleaned(instance->value);
+      if (instance->hasFootprint) unit.fields[2].value = cleaned(instance->footprint);
+      for (const KicadVariantData& data : instance->variants) unit.variants.push_back(toOverride(data));
+    }
+    unit.reference = unit.fields[0].value;
+    KicadAttributes own = ownAttributes(symbol.dnp, symbol.inBom, symbol.onBoard, symbol.excludeFromSim);
+    unitOwn.push_back(own);
+    unit.attributes = own;
+    inherit(unit.attributes, sheets[sheetIndex].attributes);
+  }
+}
+
+}  // namespace comptab

@@ -1,0 +1,67 @@
+// What KicadDesign keeps beside its interface, shared by its sources
+// (kicad_design.cpp expands the hierarchy, kicad_variants.cpp resolves a
+// unit for a variant). Internal to the KiCad library.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/kicad/kicad_design.h"
+#include "platform/kicad/kicad_hierarchy.h"
+
+namespace comptab {
+
+struct KicadSheetBlock;
+
+struct KicadDesign::Impl {
+  struct Place {
+    std::string path7;    // "/<root uuid>/<block uuid>..."
+    std::string path6;    // "/<block uuid>...", empty at the root
+    std::string holder7;  // path7 of the sheet holding the block
+  };
+  struct SheetExtra {
+    uint32_t fileIndex = 0;
+    KicadAttributes own;  // the block's own flags
+    std::vector<KicadNamedValue> fields;  // the block's user fields
+  };
+
+  // What a text variable is read against: one unit as one variant sees it.
+  struct VarContext {
+    const KicadPlacedUnit* unit = nullptr;
+    const std::vector<KicadNamedValue>* fields = nullptr;
+    KicadAttributes attributes;
+    std::string_view variant;
+    int depth = 0;
+  };
+
+  bool load(const std::string& target, std::string& why);
+  void expand(uint32_t fileIndex, int parent, const KicadSheetBlock* block, const Place& place);
+  void placeSymbols(const KicadFileTree::File& file, uint32_t sheetIndex, const Place& place);
+  // The attributes of `unit` for `variant`, its sheets' flags applied.
+  KicadAttributes attributesFor(const KicadPlacedUnit& unit, std::string_view variant) const;
+  bool lookupVar(const VarContext& context, std::string_view name, std::string& value) const;
+  bool lookupSheetVar(const VarContext& context, std::string_view name, const std::string& key,
+                      std::string& value) const;
+  std::string expand(const VarContext& context, std::string_view text) const;
+
+  std::string projectDir;
+  std::string projectName;
+  std::string projectJson;
+  KicadFileTree tree;
+  const KicadSchematic* rootSchematic = nullptr;
+  std::vector<KicadSheetInstance> sheets;
+  std::vector<SheetExtra> sheetExtra;  // by sheet
+  std::vector<KicadPlacedUnit> units;
+  std::vector<KicadAttributes> unitOwn;  // by unit: the symbol's own flags
+  std::vector<KicadNamedValue> textVariables;
+  std::vector<KicadNamedValue> variants;
+  bool hasProjectFile = false;
+  std::string rootPath;  // as given, for ${FILEPATH}
+  // A reference's last unit in hierarchy order, for "${R1:VALUE}".
+  std::unordered_map<std::string, uint32_t> byReference;
+};
+
+}  // namespace comptab
