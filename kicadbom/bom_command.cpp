@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "kicadbom/bom_options.h"
+#include "kicadbom/bom_text.h"
 #include "platform/kicad/kicad_design.h"
 #include "platform/kicad/kicad_schematic.h"
 #include "platform/support/output_stream.h"
@@ -89,6 +90,11 @@ std::vector<BomUnit> bomUnits(const KicadDesign& design, const std::string& vari
     unit.unit = placed.unit;
     unit.multiUnit = placed.lib != nullptr && placed.lib->unitCount > 1;
     unit.fields = std::move(resolved.fields);
+    // KiCad holds field texts without blanks at either end.
+    for (KicadNamedValue& field : unit.fields) {
+      const std::string_view trimmed = trimBlanks(field.value);
+      if (trimmed.size() != field.value.size()) field.value = std::string(trimmed);
+    }
     unit.attributes = resolved.attributes;
     units.push_back(std::move(unit));
   }

@@ -57,7 +57,7 @@ constexpr char32_t kGreekMu = 0x3BC;    // μ
 bool isInfixSeparator(char32_t c) {
   switch (c) {
     case 'p': case 'n': case kMicroSign: case kGreekMu: case 'u': case 'm': case 'L': case 'R': case 'F':
-    case 'k': case 'K': case 'M': case 'G': case 'T': case 'P': case 'E':
+    case 'k': case 'K': case 'M': case 'G': case 'T':
       return true;
     default:
       return false;
