@@ -73,16 +73,24 @@ const std::vector<KicadNamedValue>& KicadDesign::variants() const { return impl_
 std::string_view KicadDesign::projectJson() const { return impl_->projectJson; }
 
 std::unique_ptr<KicadDesign> KicadDesign::open(const std::string& target, std::string* reason) {
+  Failure failure = Failure::None;
+  std::string failedFile;
+  return open(target, failure, failedFile, reason);
+}
+
+std::unique_ptr<KicadDesign> KicadDesign::open(const std::string& target, Failure& failure, std::string& failedFile,
+                                               std::string* reason) {
   std::unique_ptr<KicadDesign> design(new KicadDesign());
   std::string why;
-  if (!design->impl_->load(target, why)) {
+  failure = Failure::None;
+  if (!design->impl_->load(target, failure, failedFile, why)) {
     if (reason) *reason = why;
     return nullptr;
   }
   return design;
 }
 
-bool KicadDesign::Impl::load(const std::string& target, std::string& why) {
+bool KicadDesign::Impl::load(const std::string& target, Failure& failure, std::string& failedFile, std::string& why) {
   projectDir = directoryPart(expandPath(target));
   std::string root = target;
   std::string projectFile;
@@ -93,6 +101,8 @@ bool KicadDesign::Impl::load(const std::string& target, std::string& why) {
     projectFile = target.substr(0, target.size() - kSchematicSuffix.size()) + std::string(kProjectSuffix);
     if (!pathAccess(projectFile, Access::Exists)) projectFile.clear();
   } else {
+    failure = Failure::Sheet;
+    failedFile = target;
     why = target + ": not a KiCad project or schematic: name a .kicad_pro or a root .kicad_sch";
     return false;
   }
@@ -101,6 +111,8 @@ bool KicadDesign::Impl::load(const std::string& target, std::string& why) {
   rootPath = expandPath(root);
   hasProjectFile = !projectFile.empty();
   if (!projectFile.empty()) {
+    failure = Failure::ProjectFile;
+    failedFile = projectFile;
     KicadProjectFile file;
     if (!readKicadProjectFile(projectFile, file, &why)) return false;
     projectJson = std::move(file.json);
@@ -111,9 +123,12 @@ bool KicadDesign::Impl::load(const std::string& target, std::string& why) {
       return false;
     }
   }
-  KicadFileTree::Failure failure = KicadFileTree::Failure::None;
-  std::string failedFile;
-  if (!tree.load(projectDir, baseName(root), failure, failedFile, why)) return false;
+  KicadFileTree::Failure treeFailure = KicadFileTree::Failure::None;
+  if (!tree.load(projectDir, baseName(root), treeFailure, failedFile, why)) {
+    failure = treeFailure == KicadFileTree::Failure::TooLarge ? Failure::TooLarge : Failure::Sheet;
+    return false;
+  }
+  failure = Failure::None;
   const std::vector<KicadFileTree::File>& files = tree.files();
   sheets.reserve(files[0].instances);
   units.reserve(files[0].units);
@@ -132,6 +147,7 @@ void KicadDesign::Impl::expand(uint32_t fileIndex, int parent, const KicadSheetB
   KicadSheetInstance& sheet = sheets.emplace_back();
   sheet.parent = parent;
   sheet.file = file.key;
+  sheet.schematic = &schematic;
   SheetExtra& extra = sheetExtra.emplace_back();
   extra.fileIndex = fileIndex;
   if (block == nullptr) {
@@ -158,7 +174,10 @@ void KicadDesign::Impl::expand(uint32_t fileIndex, int parent, const KicadSheetB
       if (path == holder)
         for (const KicadVariantData& data : list) sheet.variants.push_back(toOverride(data));
   }
+  sheets[static_cast<size_t>(index)].firstUnit = static_cast<uint32_t>(units.size());
   placeSymbols(file, static_cast<uint32_t>(index), place);
+  sheets[static_cast<size_t>(index)].unitCount =
+      static_cast<uint32_t>(units.size()) - sheets[static_cast<size_t>(index)].firstUnit;
 
   const std::vector<KicadSheetBlock>& blocks = schematic.sheets();
   for (size_t b = 0; b < blocks.size(); ++b) {
@@ -209,6 +228,7 @@ void KicadDesign::Impl::placeSymbols(const KicadFileTree::File& file, uint32_t s
       else
         unit.fields.push_back({std::string(field.name), cleaned(field.value)});
     }
+    unit.instance = instance;
     if (instance != nullptr) {
       if (!instance->reference.empty()) unit.fields[0].value = std::string(instance->reference);
       if (instance->unit > 0) unit.unit = instance->unit;

@@ -37,7 +37,7 @@ struct KicadDesign::Impl {
     int depth = 0;
   };
 
-  bool load(const std::string& target, std::string& why);
+  bool load(const std::string& target, Failure& failure, std::string& failedFile, std::string& why);
   void expand(uint32_t fileIndex, int parent, const KicadSheetBlock* block, const Place& place);
   void placeSymbols(const KicadFileTree::File& file, uint32_t sheetIndex, const Place& place);
   // The attributes of `unit` for `variant`, its sheets' flags applied.

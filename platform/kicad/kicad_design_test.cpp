@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <fstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -314,6 +316,82 @@ TEST_F(KicadDesignTest, RefusesBeforeExpandingOrOpening) {
   why.clear();
   EXPECT_FALSE(KicadDesign::open(files.file("l0.kicad_sch"), &why));
   EXPECT_NE(why.find("more than 100000 sheet instances"), std::string::npos) << why;
+}
+
+// tests/inputs/kicad/semantics holds a project and kicad-cli 10.0.7's BOM
+// of it for the base design and each variant: every row's fields as the
+// model resolves them, and the same references in the BOM.
+std::vector<std::vector<std::string>> readCsv(const std::string& path) {
+  std::ifstream in(path);
+  std::vector<std::vector<std::string>> rows;
+  std::string line;
+  while (std::getline(in, line)) {
+    std::vector<std::string> cells;
+    std::string cell;
+    bool quoted = false;
+    for (size_t i = 0; i < line.size(); ++i) {
+      const char c = line[i];
+      if (c == '"' && quoted && i + 1 < line.size() && line[i + 1] == '"') {
+        cell += '"';
+        ++i;
+      } else if (c == '"') {
+        quoted = !quoted;
+      } else if (c == ',' && !quoted) {
+        cells.push_back(cell);
+        cell.clear();
+      } else {
+        cell += c;
+      }
+    }
+    cells.push_back(cell);
+    rows.push_back(cells);
+  }
+  return rows;
+}
+
+TEST(KicadDesignFixture, MatchesKicadCliBom) {
+  const std::string dir = std::string(COMPTAB_SOURCE_ROOT) + "/tests/inputs/kicad/semantics/";
+  std::string why;
+  const auto design = KicadDesign::open(dir + "board.kicad_pro", &why);
+  ASSERT_TRUE(design) << why;
+  for (const char* variant : {"", "V1", "V2"}) {
+    SCOPED_TRACE(variant);
+    const auto rows = readCsv(dir + "expected/fields" + (*variant ? std::string("-") + variant : "") + ".csv");
+    ASSERT_GT(rows.size(), 1u);
+    const std::vector<std::string>& header = rows[0];
+    std::vector<std::string> listed;
+    for (const KicadPlacedUnit& unit : design->units()) {
+      const KicadResolvedUnit seen = design->resolve(unit, variant);
+      if (unit.power || unit.reference.starts_with('#') || !seen.attributes.inBom) continue;
+      if (listed.empty() || listed.back() != unit.reference) listed.push_back(unit.reference);
+    }
+    std::vector<std::string> expected;
+    for (size_t r = 1; r < rows.size(); ++r) expected.push_back(rows[r][0]);
+    std::sort(listed.begin(), listed.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(listed, expected);
+    for (size_t r = 1; r < rows.size(); ++r) {
+      const std::vector<std::string>& row = rows[r];
+      SCOPED_TRACE(row[0]);
+      const KicadPlacedUnit* unit = nullptr;
+      for (const KicadPlacedUnit& u : design->units())
+        if (u.reference == row[0] && unit == nullptr) unit = &u;
+      ASSERT_NE(unit, nullptr);
+      const KicadResolvedUnit seen = design->resolve(*unit, variant);
+      for (size_t c = 1; c < header.size() && c < row.size(); ++c) {
+        if (header[c] == "QUANTITY" || header[c] == "EXCLUDE_FROM_BOM") continue;
+        if (header[c] == "MPN" && row[0] == "U1") continue;  // units' values joined
+        if (header[c] == "DNP") {
+          EXPECT_EQ(seen.attributes.dnp ? "DNP" : "", row[c]);
+          continue;
+        }
+        std::string value;
+        for (const KicadNamedValue& f : seen.fields)
+          if (f.name == header[c]) value = f.value;
+        EXPECT_EQ(value, row[c]) << header[c];
+      }
+    }
+  }
 }
 
 }  // namespace

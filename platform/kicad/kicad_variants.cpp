@@ -238,4 +238,13 @@ KicadResolvedUnit KicadDesign::resolve(const KicadPlacedUnit& unit, std::string_
   return out;
 }
 
+bool KicadDesign::resolveChanges(const KicadPlacedUnit& unit) const {
+  if (!unit.variants.empty()) return true;
+  for (const KicadNamedValue& field : unit.fields)
+    if (field.value.find("${") != std::string::npos) return true;
+  for (int s = static_cast<int>(unit.sheet); s > 0; s = impl_->sheets[static_cast<size_t>(s)].parent)
+    if (!impl_->sheets[static_cast<size_t>(s)].variants.empty()) return true;
+  return false;
+}
+
 }  // namespace comptab
