@@ -5,7 +5,7 @@
 # a NAME.differs file beside it differs for a reason given there (and in
 # docs/kicad.md); comptab must still export it without failing.
 #   compare.sh COMPTAB demos      the kicad-demos projects, where Debian installs them
-#   compare.sh COMPTAB fixtures   the hand-written projects under tests/inputs/kicad/bom-*
+#   compare.sh COMPTAB fixtures   the hand-written projects under tests/inputs/kicad/ with option-sets
 # Exits 77 (skipped) when the demos are not installed.
 set -uo pipefail
 comptab=$(realpath "$1")
@@ -54,7 +54,7 @@ case ${2:-} in
     done
     ;;
   fixtures)
-    for sets in "$here"/../inputs/kicad/bom-*/option-sets; do
+    for sets in "$here"/../inputs/kicad/*/option-sets; do
       fixture=$(dirname "$sets")
       check "$fixture" "$(cat "$fixture/root")" "$sets" "$fixture/expected"
     done

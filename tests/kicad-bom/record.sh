@@ -4,7 +4,7 @@
 # on copies of the projects, and keeps only KiCad's outputs. A tool for the
 # developer: the tests themselves never need KiCad.
 #   tests/kicad-bom/record.sh demos      the kicad-demos projects
-#   tests/kicad-bom/record.sh fixtures   the hand-written ones
+#   tests/kicad-bom/record.sh fixtures [NAME]   the hand-written ones (or one)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 chroot_dir=${KICAD_CHROOT:-/work/kicad-sid}
@@ -44,7 +44,8 @@ case ${1:-} in
     done < <(find "$demos" -name '*.kicad_pro' | sort)
     ;;
   fixtures)
-    for sets in "$here"/../inputs/kicad/bom-*/option-sets; do
+    for sets in "$here"/../inputs/kicad/*/option-sets; do
+      [ -z "${2:-}" ] || [ "$(basename "$(dirname "$sets")")" = "$2" ] || continue
       fixture=$(dirname "$sets")
       record "$fixture" "$(cat "$fixture/root")" "$sets" "$fixture/expected"
     done
