@@ -105,6 +105,7 @@ bool parseBomOptions(const std::vector<std::string>& words, BomOptions& options,
     return false;
   };
   bool inputSeen = false;
+  size_t inputAt = 0;
   for (size_t i = 0; i < words.size(); ++i) {
     const std::string& word = words[i];
     if (word.size() > 1 && word[0] == '-') {
@@ -148,11 +149,16 @@ bool parseBomOptions(const std::vector<std::string>& words, BomOptions& options,
       store(options, longName, std::move(*attached));
       continue;
     }
-    if (inputSeen)
+    if (inputSeen) {
+      // A word after a bare --sort-asc was taken for the input.
+      if (inputAt > 0 && words[inputAt - 1] == "--sort-asc")
+        return fail("--sort-asc takes true or false, not \"" + options.input + "\"");
       return fail("a second input \"" + word + "\" after \"" + options.input +
                   "\"; give one root .kicad_sch or .kicad_pro");
+    }
     options.input = word;
     inputSeen = true;
+    inputAt = i;
   }
   if (!inputSeen && !options.help)
     return fail("no input named; write comptab sch export bom [OPTIONS] board.kicad_sch (or board.kicad_pro)");

@@ -41,6 +41,7 @@ TEST(BomOptions, RefusesWithOneLine) {
       {{"a.kicad_sch", "b.kicad_sch"}, "a second input"},
       {{}, "no input named"},
       {{"--sort-asc=maybe", "b.kicad_sch"}, "--sort-asc takes true or false"},
+      {{"--sort-asc", "descending", "b.kicad_sch"}, "--sort-asc takes true or false, not \"descending\""},
       {{"--keep-tabs=1", "b.kicad_sch"}, "--keep-tabs takes no value"},
   };
   for (const Case& c : cases) {
