@@ -1,6 +1,9 @@
 #include "kicadbom/bom_command.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <optional>
+#include <set>
 
 #include "kicadbom/bom_options.h"
 #include "kicadbom/bom_text.h"
@@ -34,16 +37,20 @@ bool checkInput(const std::string& input, std::string* reason) {
   return false;
 }
 
-std::vector<std::string> userFieldNames(const std::vector<BomUnit>& units) {
+// The names of the fields the listed symbols have beyond KiCad's own five:
+// what "*" in --fields adds.
+std::vector<std::string> userFieldNames(const KicadDesign& design) {
   static constexpr std::string_view kMandatory[] = {"Reference", "Value", "Footprint", "Datasheet", "Description"};
-  std::vector<std::string> names;
-  for (const BomUnit& unit : units)
+  std::set<std::string, std::less<>> names;
+  for (const KicadPlacedUnit& unit : design.units()) {
+    if (!unit.reference.empty() && unit.reference[0] == '#') continue;
     for (const KicadNamedValue& field : unit.fields) {
       bool mandatory = false;
       for (std::string_view m : kMandatory) mandatory = mandatory || field.name == m;
-      if (!mandatory) names.push_back(field.name);
+      if (!mandatory && !names.count(field.name)) names.insert(field.name);
     }
-  return names;
+  }
+  return {names.begin(), names.end()};
 }
 
 std::string replaceAll(std::string text, std::string_view from, std::string_view to) {
@@ -79,7 +86,22 @@ bool writeFile(const std::string& path, const std::string& text, std::string* re
 
 }  // namespace
 
-std::vector<BomUnit> bomUnits(const KicadDesign& design, const std::string& variant) {
+std::optional<std::vector<std::string>> bomFieldsRead(const KicadBomPreset& preset) {
+  std::vector<std::string> names = {"Reference", preset.sortField};
+  for (const KicadBomField& field : preset.fields) {
+    // A ${VAR} column may read any field of the symbol.
+    if (isGeneratedField(field.name) && field.name != "${QUANTITY}" && field.name != "${ITEM_NUMBER}" &&
+        field.name.rfind("${EXCLUDE_FROM_", 0) != 0 && field.name != "${DNP}")
+      return std::nullopt;
+    names.push_back(field.name);
+  }
+  std::sort(names.begin(), names.end());
+  names.erase(std::unique(names.begin(), names.end()), names.end());
+  return names;
+}
+
+std::vector<BomUnit> bomUnits(const KicadDesign& design, const std::string& variant,
+                              const std::vector<std::string>* keep) {
   std::vector<BomUnit> units;
   units.reserve(design.units().size());
   for (const KicadPlacedUnit& placed : design.units()) {
@@ -89,11 +111,13 @@ std::vector<BomUnit> bomUnits(const KicadDesign& design, const std::string& vari
     unit.reference = placed.reference;
     unit.unit = placed.unit;
     unit.multiUnit = placed.lib != nullptr && placed.lib->unitCount > 1;
-    unit.fields = std::move(resolved.fields);
-    // KiCad holds field texts without blanks at either end.
-    for (KicadNamedValue& field : unit.fields) {
+    unit.fields.reserve(keep ? keep->size() : resolved.fields.size());
+    for (KicadNamedValue& field : resolved.fields) {
+      if (keep && !std::binary_search(keep->begin(), keep->end(), field.name)) continue;
+      // KiCad holds field texts without blanks at either end.
       const std::string_view trimmed = trimBlanks(field.value);
       if (trimmed.size() != field.value.size()) field.value = std::string(trimmed);
+      unit.fields.push_back(std::move(field));
     }
     unit.attributes = resolved.attributes;
     units.push_back(std::move(unit));
@@ -138,12 +162,13 @@ int runBomExport(const std::vector<std::string>& words) {
   // Everything that can be refused is checked before the first file is written.
   KicadBomFormat format;
   if (!chooseBomFormat(options, settings, format, &why)) return refuse(why);
+  KicadBomPreset preset;
+  if (!chooseBomPreset(options, settings, bomModelColumns(userFieldNames(*design)), preset, &why))
+    return refuse(why);
+  const std::optional<std::vector<std::string>> keep = bomFieldsRead(preset);
   std::vector<std::pair<std::string, std::string>> files;
   for (const std::string& variant : variants) {
-    const std::vector<BomUnit> units = bomUnits(*design, variant);
-    KicadBomPreset preset;
-    if (!chooseBomPreset(options, settings, bomModelColumns(userFieldNames(units)), preset, &why))
-      return refuse(why);
+    const std::vector<BomUnit> units = bomUnits(*design, variant, keep ? &*keep : nullptr);
     BomVariables variables{&design->textVariables()};
     files.emplace_back(replaceAll(configured, kVariantPlaceholder, variant),
                        buildBom(units, preset, format, variables));
@@ -166,14 +191,15 @@ int runProjectBom(const std::string& target) {
                  joinPath(design->projectDir(), design->projectName() + ".kicad_pro").c_str(), why.c_str());
     return 1;
   }
-  const std::vector<BomUnit> units = bomUnits(*design, "");
   KicadBomPreset preset;
   KicadBomFormat format;
   const BomOptions defaults;
   if (settings.current)
     preset = *settings.current;
   else
-    chooseBomPreset(defaults, settings, bomModelColumns(userFieldNames(units)), preset, nullptr);
+    chooseBomPreset(defaults, settings, bomModelColumns(userFieldNames(*design)), preset, nullptr);
+  const std::optional<std::vector<std::string>> keep = bomFieldsRead(preset);
+  const std::vector<BomUnit> units = bomUnits(*design, "", keep ? &*keep : nullptr);
   if (settings.currentFormat) format = *settings.currentFormat;
   BomVariables variables{&design->textVariables()};
   OutputStream out = OutputStream::standardOutput();

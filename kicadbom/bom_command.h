@@ -4,6 +4,7 @@
 // resource file.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,8 +25,14 @@ int runProjectBom(const std::string& target);
 
 // The units of `design` as `variant` sees them, ready for buildBom; those
 // whose reference starts with '#' (power and other pseudo-symbols) are not
-// among them, as in KiCad.
-std::vector<BomUnit> bomUnits(const KicadDesign& design, const std::string& variant);
+// among them, as in KiCad. With `keep`, a unit holds only the fields named
+// there (sorted), which is all a BOM of those columns reads.
+std::vector<BomUnit> bomUnits(const KicadDesign& design, const std::string& variant,
+                              const std::vector<std::string>* keep = nullptr);
+
+// The fields a BOM with `preset` reads: its columns and its sort field;
+// null (all of them) when a generated column may name any field.
+std::optional<std::vector<std::string>> bomFieldsRead(const KicadBomPreset& preset);
 
 // Prints the drop-in's usage on standard output.
 void printBomUsage();

@@ -55,11 +55,13 @@ struct Listed {
   std::string fullRef;  // prefix and number, no unit letter: "R12", "R?"
 };
 
+// A row is a run of members_: the listed units that share it, sorted by
+// reference; `shown` marks the first unit of each part among them, which
+// the references and the quantity count once.
 struct Row {
-  std::vector<uint32_t> refs;  // into the listed units
-  std::vector<uint32_t> shown;  // refs sorted, the units of one part once
-  std::string sortText;
-  ValueKey sortKey;
+  uint32_t begin = 0;
+  uint32_t end = 0;
+  uint32_t shownCount = 0;
 };
 
 class BomBuilder {
@@ -179,7 +181,10 @@ class BomBuilder {
   void formRows() {
     const bool grouping = preset_.groupSymbols;
     const bool groupMatches = grouping && !grouped_.empty();
-    std::unordered_map<std::string, uint32_t> byPart, byGroup;
+    std::unordered_map<std::string_view, uint32_t> byPart;
+    std::unordered_map<std::string, uint32_t> byGroup;
+    std::vector<uint32_t> rowOf(listed_.size());
+    std::vector<uint32_t> sizes;
     for (uint32_t i = 0; i < listed_.size(); ++i) {
       const Listed& listed = listed_[i];
       const bool annotated = listed.split.digits != "?";
@@ -197,31 +202,39 @@ class BomBuilder {
           if (group != byGroup.end()) target = std::min(target, group->second);
         }
       }
-      if (target != UINT32_MAX) {
-        rows_[target].refs.push_back(i);
-        continue;
+      if (target == UINT32_MAX) {
+        target = static_cast<uint32_t>(sizes.size());
+        sizes.push_back(0);
+        byPart.emplace(listed.fullRef, target);
+        if (groupMatches) byGroup.emplace(std::move(key), target);
       }
-      const auto row = static_cast<uint32_t>(rows_.size());
-      rows_.push_back({{i}, {}, {}, {}});
-      byPart.emplace(listed.fullRef, row);
-      if (groupMatches) byGroup.emplace(std::move(key), row);
+      rowOf[i] = target;
+      ++sizes[target];
     }
+    rows_.resize(sizes.size());
+    uint32_t at = 0;
+    for (size_t r = 0; r < rows_.size(); ++r) {
+      rows_[r].begin = rows_[r].end = at;
+      at += sizes[r];
+    }
+    members_.resize(listed_.size());
+    for (uint32_t i = 0; i < listed_.size(); ++i) members_[rows_[rowOf[i]].end++] = i;
   }
 
   // The value a row sorts by: the column's one value, or KiCad's words for
   // differing ones; attributes sort by 1 and 0.
   std::string sortValue(const Row& row) const {
     switch (sortColumn_.kind) {
-      case ColumnKind::Quantity: return std::to_string(row.shown.size());
+      case ColumnKind::Quantity: return std::to_string(row.shownCount);
       case ColumnKind::ItemNumber: return "0";
       default: break;
     }
     std::string first;
-    for (size_t k = 0; k < row.refs.size(); ++k) {
-      const BomUnit& unit = *listed_[row.refs[k]].unit;
+    for (uint32_t k = row.begin; k < row.end; ++k) {
+      const BomUnit& unit = *listed_[members_[k]].unit;
       std::string value = cell(unit, sortColumn_);
       if (isAttribute(sortColumn_.kind)) value = value.empty() ? "0" : "1";
-      if (k == 0)
+      if (k == row.begin)
         first = std::move(value);
       else if (value != first)
         return std::string(kMixedValues);
@@ -233,28 +246,42 @@ class BomBuilder {
     auto refLess = [this](uint32_t a, uint32_t b) {
       return naturalCompare(listed_[a].fullRef, listed_[b].fullRef, true) < 0;
     };
-    const bool byReference = sortColumn_.kind == ColumnKind::Reference;
+    shown_.assign(members_.size(), 0);
     for (Row& row : rows_) {
-      std::sort(row.refs.begin(), row.refs.end(), refLess);
-      row.shown = row.refs;
+      std::sort(members_.begin() + row.begin, members_.begin() + row.end, refLess);
       // The units of one part count once; unannotated ones cannot be told
       // apart, so each stays.
-      auto end = std::unique(row.shown.begin(), row.shown.end(), [this](uint32_t a, uint32_t b) {
-        return listed_[a].split.digits != "?" && listed_[a].fullRef == listed_[b].fullRef;
-      });
-      row.shown.erase(end, row.shown.end());
-      if (!byReference) {
-        row.sortText = std::string(trimBlanks(sortValue(row)));
-        row.sortKey = valueKey(row.sortText);
+      uint32_t last = row.begin;
+      for (uint32_t k = row.begin; k < row.end; ++k) {
+        const Listed& kept = listed_[members_[last]];
+        if (k == row.begin || kept.split.digits == "?" || kept.fullRef != listed_[members_[k]].fullRef) {
+          shown_[k] = 1;
+          ++row.shownCount;
+          last = k;
+        }
       }
     }
+    const bool byReference = sortColumn_.kind == ColumnKind::Reference;
+    std::vector<std::string> texts;
+    std::vector<ValueKey> keys;
+    if (!byReference) {
+      texts.reserve(rows_.size());
+      keys.reserve(rows_.size());
+      for (const Row& row : rows_) {
+        texts.emplace_back(trimBlanks(sortValue(row)));
+        keys.push_back(valueKey(texts.back()));
+      }
+    }
+    order_.resize(rows_.size());
+    for (uint32_t r = 0; r < order_.size(); ++r) order_[r] = r;
     const bool ascending = preset_.sortAsc;
-    std::sort(rows_.begin(), rows_.end(), [&](const Row& l, const Row& r) {
+    std::sort(order_.begin(), order_.end(), [&](uint32_t l, uint32_t r) {
       int c;
-      if (byReference || l.sortText == r.sortText)
-        c = naturalCompare(listed_[l.refs[0]].fullRef, listed_[r.refs[0]].fullRef, true);
+      if (byReference || texts[l] == texts[r])
+        c = naturalCompare(listed_[members_[rows_[l].begin]].fullRef, listed_[members_[rows_[r].begin]].fullRef,
+                           true);
       else
-        c = compareValueKeys(l.sortKey, r.sortKey);
+        c = compareValueKeys(keys[l], keys[r]);
       return ascending ? c < 0 : c > 0;
     });
   }
@@ -295,8 +322,8 @@ class BomBuilder {
     for (size_t i = 0; i < columns_.size(); ++i)
       if (columns_[i].show) field(out, columns_[i].label, i == lastShown);
     std::vector<const SplitReference*> refs;
-    for (size_t r = 0; r < rows_.size(); ++r) {
-      const Row& row = rows_[r];
+    for (size_t r = 0; r < order_.size(); ++r) {
+      const Row& row = rows_[order_[r]];
       for (size_t i = 0; i < columns_.size(); ++i) {
         const Column& column = columns_[i];
         if (!column.show) continue;
@@ -304,10 +331,11 @@ class BomBuilder {
         switch (column.kind) {
           case ColumnKind::Reference:
             refs.clear();
-            for (uint32_t k : row.shown) refs.push_back(&listed_[k].split);
+            for (uint32_t k = row.begin; k < row.end; ++k)
+              if (shown_[k]) refs.push_back(&listed_[members_[k]].split);
             text = referenceRanges(refs, format_.refDelimiter, format_.refRangeDelimiter);
             break;
-          case ColumnKind::Quantity: text = std::to_string(row.shown.size()); break;
+          case ColumnKind::Quantity: text = std::to_string(row.shownCount); break;
           case ColumnKind::ItemNumber: text = std::to_string(r + 1); break;
           default: text = joinedValues(row, column); break;
         }
@@ -320,9 +348,9 @@ class BomBuilder {
   // Every different value of the row's units, in order, empty ones left
   // out, joined by commas: how KiCad writes a column the rows differ in.
   std::string joinedValues(const Row& row, const Column& column) const {
-    if (row.refs.size() == 1) return cell(*listed_[row.refs[0]].unit, column);
+    if (row.end - row.begin == 1) return cell(*listed_[members_[row.begin]].unit, column);
     std::set<std::string> values;
-    for (uint32_t k : row.refs) values.insert(cell(*listed_[k].unit, column));
+    for (uint32_t k = row.begin; k < row.end; ++k) values.insert(cell(*listed_[members_[k]].unit, column));
     std::string out;
     for (const std::string& value : values) {
       if (value.empty()) continue;
@@ -341,6 +369,9 @@ class BomBuilder {
   Column sortColumn_;
   std::vector<Listed> listed_;
   std::vector<Row> rows_;
+  std::vector<uint32_t> members_;  // listed units, row after row
+  std::vector<uint8_t> shown_;     // per member: the first of its part in the row
+  std::vector<uint32_t> order_;    // rows in the order written
 };
 
 }  // namespace
