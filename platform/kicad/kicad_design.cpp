@@ -1,5 +1,7 @@
 #include "platform/kicad/kicad_design.h"
 
+#include <algorithm>
+#include <unordered_set>
 #include <utility>
 
 #include "platform/kicad/kicad_design_impl.h"
@@ -7,6 +9,7 @@
 #include "platform/kicad/kicad_project_file.h"
 #include "platform/kicad/kicad_schematic.h"
 #include "platform/kicad/kicad_sheet.h"
+#include "platform/support/name_order.h"
 #include "platform/support/path.h"
 
 namespace comptab {
@@ -18,6 +21,17 @@ constexpr std::string_view kProjectSuffix = ".kicad_pro";
 // Files of this format and later write an empty field as ""; older ones
 // wrote "~", which KiCad reads as empty in every field of a placed symbol.
 constexpr int kEmptyFieldsVersion = 20250318;
+
+}  // namespace
+
+std::string_view trimmedKicadField(std::string_view text) {
+  constexpr std::string_view kSpace = " \t\r\n\v\f";
+  const size_t first = text.find_first_not_of(kSpace);
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(kSpace) - first + 1);
+}
+
+namespace {
 
 bool endsWith(std::string_view text, std::string_view suffix) {
   return text.size() > suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
@@ -79,8 +93,9 @@ std::unique_ptr<KicadDesign> KicadDesign::open(const std::string& target, std::s
 }
 
 std::unique_ptr<KicadDesign> KicadDesign::open(const std::string& target, Failure& failure, std::string& failedFile,
-                                               std::string* reason) {
+                                               std::string* reason, bool withFields) {
   std::unique_ptr<KicadDesign> design(new KicadDesign());
+  design->impl_->withFields = withFields;
   std::string why;
   failure = Failure::None;
   if (!design->impl_->load(target, failure, failedFile, why)) {
@@ -133,11 +148,54 @@ bool KicadDesign::Impl::load(const std::string& target, Failure& failure, std::s
   sheets.reserve(files[0].instances);
   units.reserve(files[0].units);
   rootSchematic = files[0].schematic.get();
+  instanceIndex.resize(files.size());
   Place place;
   place.path7 = "/" + std::string(rootSchematic->uuid());
   expand(0, -1, nullptr, place);
+  orderUnitsByPage();
   for (uint32_t i = 0; i < units.size(); ++i) byReference[units[i].reference] = i;
+  // KiCad applies a variant the instances name even when the project file
+  // does not list it.
+  std::unordered_set<std::string> known;
+  for (const KicadNamedValue& variant : variants) known.insert(variant.name);
+  const auto note = [&](const std::vector<KicadVariantOverride>& list) {
+    for (const KicadVariantOverride& over : list)
+      if (known.insert(over.variant).second) variants.push_back({over.variant, std::string()});
+  };
+  for (const KicadSheetInstance& sheet : sheets) {
+    note(sheet.variants);
+    for (uint32_t u = sheet.firstUnit; u < sheet.firstUnit + sheet.unitCount; ++u) note(units[u].variants);
+  }
   return true;
+}
+
+// KiCad's sheet list, which its BOM walks, is sorted by page number
+// (digits by value), sheets of equal pages in depth-first order; the units
+// follow their sheets in that order.
+void KicadDesign::Impl::orderUnitsByPage() {
+  std::vector<uint32_t> order(sheets.size());
+  for (uint32_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::stable_sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
+    return compareNames(sheets[a].page, sheets[b].page) < 0;
+  });
+  bool inOrder = true;
+  for (uint32_t i = 0; i < order.size(); ++i) inOrder = inOrder && order[i] == i;
+  if (inOrder) return;
+  std::vector<KicadPlacedUnit> sorted;
+  std::vector<KicadAttributes> sortedOwn;
+  sorted.reserve(units.size());
+  sortedOwn.reserve(units.size());
+  for (const uint32_t s : order) {
+    KicadSheetInstance& sheet = sheets[s];
+    const uint32_t first = static_cast<uint32_t>(sorted.size());
+    for (uint32_t u = sheet.firstUnit; u < sheet.firstUnit + sheet.unitCount; ++u) {
+      sorted.push_back(std::move(units[u]));
+      sortedOwn.push_back(unitOwn[u]);
+    }
+    sheet.firstUnit = first;
+  }
+  units = std::move(sorted);
+  unitOwn = std::move(sortedOwn);
 }
 
 void KicadDesign::Impl::expand(uint32_t fileIndex, int parent, const KicadSheetBlock* block, const Place& place) {
@@ -190,14 +248,46 @@ void KicadDesign::Impl::expand(uint32_t fileIndex, int parent, const KicadSheetB
   }
 }
 
-void KicadDesign::Impl::placeSymbols(const KicadFileTree::File& file, uint32_t sheetIndex, const Place& place) {
-  const KicadSchematic& schematic = *file.schematic;
-  const bool oldEmpty = schematic.version() < kEmptyFieldsVersion;
+std::vector<KicadNamedValue> KicadDesign::Impl::buildFields(const KicadPlacedUnit& unit) const {
+  const KicadSymbol& symbol = unit.file->symbols()[unit.symbol];
+  const bool oldEmpty = unit.file->version() < kEmptyFieldsVersion;
   const auto cleaned = [&](std::string_view value) {
     if (oldEmpty && value == "~") return std::string();
     return std::string(value);
   };
+  std::vector<KicadNamedValue> fields;
+  fields.reserve(symbol.fields.size() + 5);
+  for (const std::string_view name : kMandatory) fields.push_back({std::string(name), std::string()});
+  for (const KicadField& field : symbol.fields) {
+    size_t m = 0;
+    while (m < std::size(kMandatory) && kMandatory[m] != field.name) ++m;
+    if (m < std::size(kMandatory))
+      fields[m].value = cleaned(trimmedKicadField(field.value));
+    else
+      fields.push_back({std::string(field.name), cleaned(field.value)});
+  }
+  if (const KicadInstance* instance = unit.instance) {
+    if (!instance->reference.empty()) fields[0].value = std::string(trimmedKicadField(instance->reference));
+    if (instance->hasValue) fields[1].value = cleaned(trimmedKicadField(instance->value));
+    if (instance->hasFootprint) fields[2].value = cleaned(trimmedKicadField(instance->footprint));
+  }
+  return fields;
+}
+
+void KicadDesign::Impl::placeSymbols(const KicadFileTree::File& file, uint32_t sheetIndex, const Place& place) {
+  const KicadSchematic& schematic = *file.schematic;
   const std::string_view here = trimSheetPath(place.path7);
+  InstanceIndex& index = instanceIndex[sheetExtra[sheetIndex].fileIndex];
+  if (!index.built) {
+    index.built = true;
+    for (uint32_t i = 0; i < schematic.symbols().size(); ++i) {
+      for (const auto& [path, data] : schematic.symbols()[i].instances) {
+        const auto id = index.pathIds.emplace(path, static_cast<uint32_t>(index.pathIds.size())).first->second;
+        index.instances.emplace((uint64_t{id} << 32) | i, &data);
+      }
+    }
+  }
+  const auto pathId = index.pathIds.find(here);
   std::string key;
   for (uint32_t i = 0; i < schematic.symbols().size(); ++i) {
     const KicadSymbol& symbol = schematic.symbols()[i];
@@ -206,37 +296,32 @@ void KicadDesign::Impl::placeSymbols(const KicadFileTree::File& file, uint32_t s
     unit.file = &schematic;
     unit.symbol = i;
     unit.lib = drawnSymbol(schematic, symbol.libId, symbol.libName);
-    unit.libId = std::string(symbol.libId);
     unit.power = unit.lib != nullptr && unit.lib->power;
     unit.unit = symbol.unit;
 
     const KicadInstance* instance = nullptr;
-    for (const auto& [path, data] : symbol.instances)
-      if (path == here) instance = &data;
+    if (pathId != index.pathIds.end()) {
+      const auto found = index.instances.find((uint64_t{pathId->second} << 32) | i);
+      if (found != index.instances.end()) instance = found->second;
+    }
     if (instance == nullptr && rootSchematic->hasSymbolInstances() && !symbol.uuid.empty()) {
       key.assign(place.path6).append("/").append(symbol.uuid);
       instance = rootSchematic->symbolInstance(key);
     }
-
-    unit.fields.reserve(symbol.fields.size() + 5);
-    for (const std::string_view name : kMandatory) unit.fields.push_back({std::string(name), std::string()});
-    for (const KicadField& field : symbol.fields) {
-      size_t m = 0;
-      while (m < std::size(kMandatory) && kMandatory[m] != field.name) ++m;
-      if (m < std::size(kMandatory))
-        unit.fields[m].value = cleaned(field.value);
-      else
-        unit.fields.push_back({std::string(field.name), cleaned(field.value)});
-    }
     unit.instance = instance;
     if (instance != nullptr) {
-      if (!instance->reference.empty()) unit.fields[0].value = std::string(instance->reference);
       if (instance->unit > 0) unit.unit = instance->unit;
-      if (instance->hasValue) unit.fields[1].value = cleaned(instance->value);
-      if (instance->hasFootprint) unit.fields[2].value = cleaned(instance->footprint);
       for (const KicadVariantData& data : instance->variants) unit.variants.push_back(toOverride(data));
     }
-    unit.reference = unit.fields[0].value;
+    if (withFields) {
+      unit.libId = std::string(symbol.libId);
+      unit.fields = buildFields(unit);
+      unit.reference = unit.fields[0].value;
+    } else {
+      for (const KicadField& field : symbol.fields)
+        if (field.name == "Reference") unit.reference = std::string(field.value);
+      if (instance != nullptr && !instance->reference.empty()) unit.reference = std::string(instance->reference);
+    }
     KicadAttributes own = ownAttributes(symbol.dnp, symbol.inBom, symbol.onBoard, symbol.excludeFromSim);
     unitOwn.push_back(own);
     unit.attributes = own;

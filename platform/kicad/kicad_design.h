@@ -96,17 +96,26 @@ class KicadDesign {
   // As open(), saying what was at fault: the project file, a sheet file
   // (named by `failedFile`), or a hierarchy too large to expand.
   enum class Failure { None, ProjectFile, Sheet, TooLarge };
+  // With `withFields` false the units carry no `fields` and no `libId`
+  // (a lister that asks resolve() for a few units only saves their copies);
+  // resolve() gives them in full either way.
   static std::unique_ptr<KicadDesign> open(const std::string& target, Failure& failure, std::string& failedFile,
-                                           std::string* reason = nullptr);
+                                           std::string* reason = nullptr, bool withFields = true);
   ~KicadDesign();
 
   const std::string& projectDir() const;
   const std::string& projectName() const;  // the .kicad_pro's name without suffix
+  // Depth first from the root, blocks in file order (a sheet's parent
+  // comes before it).
   const std::vector<KicadSheetInstance>& sheets() const;
   // In hierarchy order: the root's symbols in file order, then each sheet
-  // instance depth first in the order KiCad walks them.
+  // instance depth first in the order KiCad walks them (its sheet list is
+  // sorted by page number, digits by value; equal pages depth first). Each
+  // sheet's units are contiguous, in file order: sheets()[i].firstUnit.
   const std::vector<KicadPlacedUnit>& units() const;
-  // The project's text variables and its variants (name, description).
+  // The project's text variables and its variants (name, description):
+  // those the project file lists, then any other a symbol or sheet instance
+  // names, in hierarchy order (KiCad applies those too).
   const std::vector<KicadNamedValue>& textVariables() const;
   const std::vector<KicadNamedValue>& variants() const;
   // The .kicad_pro's text ("" when there is none), for the BOM presets.

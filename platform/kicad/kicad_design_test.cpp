@@ -94,9 +94,11 @@ class KicadDesignTest : public ::testing::Test {
         " ${SYMBOL_LIBRARY} ${NOPE} ${COMPANY} ${TITLE}\" (at 0 0 0))"
         " (property \"MPN2\" \"m2\" (at 0 0 0)) (property \"Note\" \"${ref:R2:VALUE}|${R2:VALUE}|${R101:NONE}\" (at 0 0 0))"
         " (instances (project \"board\" (path \"" + root + "\" (reference \"R5\") (unit 1)))))\n" +
-        symbol("Amp:LM358", "LM358", {{root, "U1", 1}}, "", 1) + symbol("Amp:LM358", "LM358", {{root, "U1", 2}}, "", 2) +
-        symbol("power:GND", "GND", {{root, "#PWR01"}}) + sheet("A", kSheetA, "2", "(dnp yes)") +
-        sheet("B", kSheetB, "3", "(in_bom no)") + sheet("C", kSheetC, "4", "", "(variant (name \"V1\") (dnp yes))");
+        symbol("Amp:LM358", "LM358", {{root, "U1", 1}}, "(property \"MPN\" \"${REFERENCE}|${SHORT_REFERENCE}|${UNIT}\" (at 0 0 0))", 1) +
+        symbol("Amp:LM358", "LM358", {{root, "U1", 2}}, "(property \"MPN\" \"${REFERENCE}|${SHORT_REFERENCE}|${UNIT}\" (at 0 0 0))", 2) +
+        symbol("power:GND", "GND", {{root, "#PWR01"}}) + sheet("A", kSheetA, "2", "(dnp yes)", "(variant (name \"V2\") (dnp no))") +
+        sheet("B", kSheetB, "3", "(in_bom no)") +
+        sheet("C", kSheetC, "4", "", "(variant (name \"V1\") (dnp yes)) (variant (name \"V2\") (in_bom no))");
     files.file("board.kicad_sch",
                schematic(kRoot, body, 20260306, "(title_block (title \"Fixture T\") (company \"ACME\"))"));
     std::vector<Path> first;
@@ -158,7 +160,10 @@ TEST_F(KicadDesignTest, VariantsAndSheetFlagsAsKicadCliListsThem) {
       {"R3", "", "10k", false, true},    {"R3", "V1", "10k", false, false}, {"R4", "", "10k", false, false},
       {"R4", "V1", "10k", false, true},  {"R101", "", "22k", true, true},   {"R102", "V1", "47k", true, true},
       {"R201", "", "22k", false, false}, {"R202", "V1", "33k", false, false}, {"R301", "", "22k", false, true},
-      {"R301", "V1", "22k", true, true}, {"R302", "V2", "47k", false, true},
+      {"R301", "V1", "22k", true, true},
+      // A sheet's variant takes back its block's own flag, or drops its symbols
+      // (kicad-cli 10.0.7 lists R101 fitted and leaves R301 out in V2).
+      {"R101", "V2", "22k", false, true},  {"R302", "V2", "47k", false, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.reference) + " " + c.variant);
@@ -169,6 +174,21 @@ TEST_F(KicadDesignTest, VariantsAndSheetFlagsAsKicadCliListsThem) {
     EXPECT_EQ(resolved.attributes.dnp, c.dnp);
     EXPECT_EQ(resolved.attributes.inBom, c.inBom);
   }
+}
+
+TEST_F(KicadDesignTest, VariantsTheProjectFileDoesNotListStillApply) {
+  writeFixture();
+  files.file("board.kicad_pro", R"({"meta": {"version": 3}})");
+  const auto design = KicadDesign::open(files.file("board.kicad_pro"), &why);
+  ASSERT_TRUE(design) << why;
+  ASSERT_EQ(design->variants().size(), 2u);
+  EXPECT_EQ(design->variants()[0].name, "V1");  // R2's, then sheet A's
+  EXPECT_EQ(design->variants()[1].name, "V2");
+  const KicadResolvedUnit r2 = design->resolve(*unit(*design, "R2"), "V1");
+  EXPECT_EQ(field(r2, "Value"), "99k");
+  EXPECT_TRUE(r2.attributes.dnp);
+  // Without a variant list or text variables, ${VAL_R1} stays as written.
+  EXPECT_EQ(field(design->resolve(*unit(*design, "R1"), ""), "Value"), "${VAL_R1}");
 }
 
 TEST_F(KicadDesignTest, HierarchyGivesEachInstanceItsPlaceAndUnits) {
@@ -185,7 +205,7 @@ TEST_F(KicadDesignTest, HierarchyGivesEachInstanceItsPlaceAndUnits) {
   EXPECT_EQ(sheets[2].parent, 0);
   EXPECT_TRUE(sheets[1].attributes.dnp);
   EXPECT_FALSE(sheets[2].attributes.inBom);
-  ASSERT_EQ(sheets[3].variants.size(), 1u);
+  ASSERT_EQ(sheets[3].variants.size(), 2u);
   EXPECT_EQ(sheets[3].variants[0].dnp, std::optional<bool>(true));
 
   std::vector<std::string> order;
@@ -204,6 +224,25 @@ TEST_F(KicadDesignTest, HierarchyGivesEachInstanceItsPlaceAndUnits) {
   for (const KicadNamedValue& f : unit(*design, "R5")->fields) names.push_back(f.name);
   EXPECT_EQ(names, (std::vector<std::string>{"Reference", "Value", "Footprint", "Datasheet", "Description", "MPN",
                                              "MPN2", "Note"}));
+}
+
+TEST_F(KicadDesignTest, UnitsFollowTheSheetsInPageOrder) {
+  const std::string root = rootPath();
+  const std::vector<Path> paths = {{root + "/" + kSheetA, "R1"}, {root + "/" + kSheetB, "R2"}, {root + "/" + kSheetC, "R3"}};
+  files.file("leaf.kicad_sch", schematic("leaf", symbol("Device:R", "1k", paths)));
+  files.file("board.kicad_sch",
+             schematic(kRoot, sheet("X", kSheetA, "10", "", "", "leaf.kicad_sch") +
+                                  sheet("Y", kSheetB, "9", "", "", "leaf.kicad_sch") +
+                                  sheet("Z", kSheetC, "9", "", "", "leaf.kicad_sch")));
+  const auto design = KicadDesign::open(files.file("board.kicad_sch"), &why);
+  ASSERT_TRUE(design) << why;
+  std::vector<std::string> sheetNames;
+  for (const KicadSheetInstance& s : design->sheets()) sheetNames.push_back(s.name);
+  EXPECT_EQ(sheetNames, (std::vector<std::string>{"", "X", "Y", "Z"}));
+  std::vector<std::string> order;
+  for (const KicadPlacedUnit& u : design->units()) order.push_back(u.reference);
+  EXPECT_EQ(order, (std::vector<std::string>{"R2", "R3", "R1"}));
+  EXPECT_EQ(design->units()[design->sheets()[1].firstUnit].reference, "R1");
 }
 
 TEST_F(KicadDesignTest, TextVariablesAsKicadCliExpandsThem) {
@@ -225,6 +264,8 @@ TEST_F(KicadDesignTest, TextVariablesAsKicadCliExpandsThem) {
       {"R101", "", "Where", "A:/A/:2:board.kicad_sch:field-A"},
       {"R301", "", "Where", "C:/C/:4:board.kicad_sch:field-C"},
   };
+  // kicad-cli writes "U1A|U1|A,U1B|U1|B": the units' MPN joined.
+  EXPECT_EQ(field(design->resolve(*unit(*design, "U1", 2), ""), "MPN"), "U1B|U1|B");
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.reference) + " " + c.field);
     const KicadPlacedUnit* placed = unit(*design, c.reference);
@@ -244,6 +285,19 @@ TEST(KicadTextVars, ExpandsNestedAndLeavesUnknownNames) {
   EXPECT_EQ(expandKicadTextVars("x ${A} ${Q} $ {A} ${A", lookup), "x b! ${Q} $ {A} ${A");
   EXPECT_EQ(expandKicadTextVars("${}", lookup), "${}");
   EXPECT_LE(expandKicadTextVars("${SELF}", lookup).size(), size_t{2} << 20);
+}
+
+TEST_F(KicadDesignTest, TheFiveFieldsLoseTheSpaceAroundThemOthersKeepIt) {
+  const std::string body = "(symbol (lib_id \"Device:R\") (at 1 1 0) (unit 1) (uuid \"u1\")"
+                           " (property \"Reference\" \"R1\" (at 0 0 0)) (property \"Value\" \"  10 k  \" (at 0 0 0))"
+                           " (property \"Footprint\" \" R_0603 \" (at 0 0 0)) (property \"Datasheet\" \"\t ds \" (at 0 0 0))"
+                           " (property \"Description\" \" d e \" (at 0 0 0)) (property \"MPN2\" \"  m 2  \" (at 0 0 0)))";
+  files.file("t.kicad_sch", schematic(kRoot, body));
+  const auto design = KicadDesign::open(files.file("t.kicad_sch"), &why);
+  ASSERT_TRUE(design) << why;
+  std::vector<std::string> values;
+  for (const KicadNamedValue& f : design->units().at(0).fields) values.push_back(f.value);
+  EXPECT_EQ(values, (std::vector<std::string>{"R1", "10 k", "R_0603", "ds", "d e", "  m 2  "}));
 }
 
 TEST_F(KicadDesignTest, TildeIsEmptyInFilesBeforeTheEmptyFieldFormat) {
@@ -316,6 +370,24 @@ TEST_F(KicadDesignTest, RefusesBeforeExpandingOrOpening) {
   why.clear();
   EXPECT_FALSE(KicadDesign::open(files.file("l0.kicad_sch"), &why));
   EXPECT_NE(why.find("more than 100000 sheet instances"), std::string::npos) << why;
+
+  // 6,400 instances of a sheet of 1,000 symbols: more units than allowed.
+  std::string leaf;
+  for (int i = 0; i < 1000; ++i)
+    leaf += "(symbol (lib_id \"Device:R\") (at 1 1 0) (unit 1) (uuid \"s" + std::to_string(i) +
+            "\") (property \"Reference\" \"R" + std::to_string(i) + "\" (at 0 0 0)))\n";
+  files.file("leaf.kicad_sch", schematic("leaf", leaf));
+  std::string mid;
+  std::string top;
+  for (int i = 0; i < 80; ++i) {
+    mid += sheet("m", "m" + std::to_string(i), "2", "", "", "leaf.kicad_sch");
+    top += sheet("t", "t" + std::to_string(i), "2", "", "", "mid.kicad_sch");
+  }
+  files.file("mid.kicad_sch", schematic("mid", mid));
+  files.file("top.kicad_sch", schematic("top", top));
+  why.clear();
+  EXPECT_FALSE(KicadDesign::open(files.file("top.kicad_sch"), &why));
+  EXPECT_NE(why.find("more than 5000000 symbol units"), std::string::npos) << why;
 }
 
 // tests/inputs/kicad/semantics holds a project and kicad-cli 10.0.7's BOM

@@ -29,7 +29,7 @@ class KicadFileTree {
   // The most sheet instances and placed symbol units a project may expand
   // to: far above real boards, far below what exhausts memory.
   static constexpr uint64_t kMaxSheetInstances = 100000;
-  static constexpr uint64_t kMaxPlacedUnits = 20000000;
+  static constexpr uint64_t kMaxPlacedUnits = 5000000;
 
   enum class Failure { None, Sheet, TooLarge };
 

@@ -197,7 +197,9 @@ std::unique_ptr<KicadProject> KicadProject::load(const std::string& target, Fail
   if (endsWith(target, kProjectSuffix))
     project->rootFile_ = target.substr(0, target.size() - kProjectSuffix.size()) + std::string(kSchematicSuffix);
   KicadDesign::Failure designFailure = KicadDesign::Failure::None;
-  const std::unique_ptr<KicadDesign> design = KicadDesign::open(target, designFailure, failedFile, &why);
+  // The listing takes the files' own texts; only the units a variant or a
+  // text variable changes are resolved, so their copies are not kept.
+  const std::unique_ptr<KicadDesign> design = KicadDesign::open(target, designFailure, failedFile, &why, false);
   if (!design) {
     failure = designFailure == KicadDesign::Failure::ProjectFile ? Failure::ProjectFile
               : designFailure == KicadDesign::Failure::TooLarge  ? Failure::TooLarge

@@ -79,6 +79,8 @@ bool KicadDesign::Impl::lookupVar(const VarContext& context, std::string_view na
   for (size_t m = 0; m < std::size(kMandatoryUpper); ++m) {
     if (key != kMandatoryUpper[m]) continue;
     value = fields[m].value;
+    // ${REFERENCE} names the unit of a part of several: U1A, U1B.
+    if (m == 0 && unit.lib != nullptr && unit.lib->unitCount > 1) value += unitLetters(unit.unit);
     return true;
   }
   for (size_t f = std::size(kMandatoryUpper); f < fields.size(); ++f) {
@@ -86,7 +88,7 @@ bool KicadDesign::Impl::lookupVar(const VarContext& context, std::string_view na
     value = fields[f].value;
     return true;
   }
-  const std::string_view libId = unit.libId;
+  const std::string_view libId = unit.file->symbols()[unit.symbol].libId;
   const size_t colon = libId.find(':');
   const std::string_view footprint = fields[2].value;
   const size_t footprintColon = footprint.find(':');
@@ -134,7 +136,9 @@ bool KicadDesign::Impl::lookupVar(const VarContext& context, std::string_view na
     const KicadPlacedUnit& other = units[found->second];
     VarContext there;
     there.unit = &other;
-    there.fields = &other.fields;
+    std::vector<KicadNamedValue> built;
+    if (other.fields.empty()) built = buildFields(other);
+    there.fields = other.fields.empty() ? &built : &other.fields;
     there.attributes = attributesFor(other, "");
     there.depth = context.depth + 1;
     std::string raw;
@@ -214,13 +218,14 @@ KicadResolvedUnit KicadDesign::resolve(const KicadPlacedUnit& unit, std::string_
   const Impl& d = *impl_;
   KicadResolvedUnit out;
   out.placed = &unit;
-  out.fields = unit.fields;
+  out.fields = unit.fields.empty() ? d.buildFields(unit) : unit.fields;
   if (const KicadVariantOverride* over = findOverride(unit.variants, variant)) {
     for (const KicadNamedValue& field : over->fields) {
       bool found = false;
-      for (KicadNamedValue& have : out.fields) {
+      for (size_t f = 0; f < out.fields.size(); ++f) {
+        KicadNamedValue& have = out.fields[f];
         if (have.name != field.name) continue;
-        have.value = field.value;
+        have.value = f < std::size(kMandatoryUpper) ? std::string(trimmedKicadField(field.value)) : field.value;
         found = true;
       }
       if (!found) out.fields.push_back(field);
@@ -242,6 +247,14 @@ bool KicadDesign::resolveChanges(const KicadPlacedUnit& unit) const {
   if (!unit.variants.empty()) return true;
   for (const KicadNamedValue& field : unit.fields)
     if (field.value.find("${") != std::string::npos) return true;
+  if (unit.fields.empty()) {
+    for (const KicadField& field : unit.file->symbols()[unit.symbol].fields)
+      if (field.value.find("${") != std::string_view::npos) return true;
+    if (const KicadInstance* instance = unit.instance)
+      if (instance->value.find("${") != std::string_view::npos ||
+          instance->footprint.find("${") != std::string_view::npos)
+        return true;
+  }
   for (int s = static_cast<int>(unit.sheet); s > 0; s = impl_->sheets[static_cast<size_t>(s)].parent)
     if (!impl_->sheets[static_cast<size_t>(s)].variants.empty()) return true;
   return false;
