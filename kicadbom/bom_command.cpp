@@ -38,19 +38,34 @@ bool checkInput(const std::string& input, std::string* reason) {
 }
 
 // The names of the fields the listed symbols have beyond KiCad's own five:
-// what "*" in --fields adds.
+// what "*" in --fields adds. Read through resolve(), since the design is
+// opened without the units' own copies of their fields.
 std::vector<std::string> userFieldNames(const KicadDesign& design) {
   static constexpr std::string_view kMandatory[] = {"Reference", "Value", "Footprint", "Datasheet", "Description"};
   std::set<std::string, std::less<>> names;
   for (const KicadPlacedUnit& unit : design.units()) {
     if (!unit.reference.empty() && unit.reference[0] == '#') continue;
-    for (const KicadNamedValue& field : unit.fields) {
+    for (const KicadNamedValue& field : design.resolve(unit, "").fields) {
       bool mandatory = false;
       for (std::string_view m : kMandatory) mandatory = mandatory || field.name == m;
       if (!mandatory && !names.count(field.name)) names.insert(field.name);
     }
   }
   return {names.begin(), names.end()};
+}
+
+// Only "*" in --fields needs the names of every field there is.
+std::vector<std::string> modelColumns(const BomOptions& options, const KicadDesign& design) {
+  const bool star = options.preset.empty() && options.fields && options.fields->find('*') != std::string::npos;
+  return bomModelColumns(star ? userFieldNames(design) : std::vector<std::string>());
+}
+
+// The design without the units' copies of their fields: the export reads
+// them through resolve() one unit at a time, which halves the memory.
+std::unique_ptr<KicadDesign> openDesign(const std::string& target, std::string* reason) {
+  KicadDesign::Failure failure = KicadDesign::Failure::None;
+  std::string failedFile;
+  return KicadDesign::open(target, failure, failedFile, reason, false);
 }
 
 std::string replaceAll(std::string text, std::string_view from, std::string_view to) {
@@ -134,7 +149,7 @@ int runBomExport(const std::vector<std::string>& words) {
     return 0;
   }
   if (!checkInput(options.input, &why)) return refuse(why);
-  const std::unique_ptr<KicadDesign> design = KicadDesign::open(options.input, &why);
+  const std::unique_ptr<KicadDesign> design = openDesign(options.input, &why);
   if (!design) return refuse(why);
   KicadBomSettings settings;
   if (!readKicadBomSettings(design->projectJson(), settings, &why))
@@ -163,7 +178,7 @@ int runBomExport(const std::vector<std::string>& words) {
   KicadBomFormat format;
   if (!chooseBomFormat(options, settings, format, &why)) return refuse(why);
   KicadBomPreset preset;
-  if (!chooseBomPreset(options, settings, bomModelColumns(userFieldNames(*design)), preset, &why))
+  if (!chooseBomPreset(options, settings, modelColumns(options, *design), preset, &why))
     return refuse(why);
   const std::optional<std::vector<std::string>> keep = bomFieldsRead(preset);
   std::vector<std::pair<std::string, std::string>> files;
@@ -180,7 +195,7 @@ int runBomExport(const std::vector<std::string>& words) {
 
 int runProjectBom(const std::string& target) {
   std::string why;
-  const std::unique_ptr<KicadDesign> design = KicadDesign::open(target, &why);
+  const std::unique_ptr<KicadDesign> design = openDesign(target, &why);
   if (!design) {
     std::fprintf(stderr, "comptab: %s\n", why.c_str());
     return 1;
@@ -197,7 +212,7 @@ int runProjectBom(const std::string& target) {
   if (settings.current)
     preset = *settings.current;
   else
-    chooseBomPreset(defaults, settings, bomModelColumns(userFieldNames(*design)), preset, nullptr);
+    chooseBomPreset(defaults, settings, bomModelColumns({}), preset, nullptr);
   const std::optional<std::vector<std::string>> keep = bomFieldsRead(preset);
   const std::vector<BomUnit> units = bomUnits(*design, "", keep ? &*keep : nullptr);
   if (settings.currentFormat) format = *settings.currentFormat;
