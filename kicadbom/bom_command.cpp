@@ -115,8 +115,22 @@ std::optional<std::vector<std::string>> bomFieldsRead(const KicadBomPreset& pres
   return names;
 }
 
+std::vector<BomSheet> bomSheets(const KicadDesign& design) {
+  std::vector<BomSheet> sheets;
+  sheets.reserve(design.sheets().size());
+  for (const KicadSheetInstance& sheet : design.sheets())
+    sheets.push_back({sheet.parent < 0 ? design.projectName() : sheet.name, sheet.namePath, baseName(sheet.file)});
+  return sheets;
+}
+
+BomVariables bomVariables(const KicadDesign& design) {
+  BomVariables variables{&design.textVariables(), design.projectName(), {}};
+  if (!design.sheets().empty()) variables.rootFile = baseName(design.sheets().front().file);
+  return variables;
+}
+
 std::vector<BomUnit> bomUnits(const KicadDesign& design, const std::string& variant,
-                              const std::vector<std::string>* keep) {
+                              const std::vector<std::string>* keep, const std::vector<BomSheet>* sheets) {
   std::vector<BomUnit> units;
   units.reserve(design.units().size());
   for (const KicadPlacedUnit& placed : design.units()) {
@@ -135,6 +149,11 @@ std::vector<BomUnit> bomUnits(const KicadDesign& design, const std::string& vari
       unit.fields.push_back(std::move(field));
     }
     unit.attributes = resolved.attributes;
+    if (sheets) {
+      unit.sheet = &(*sheets)[placed.sheet];
+      if (placed.file && placed.symbol < placed.file->symbols().size())
+        unit.libId = placed.file->symbols()[placed.symbol].libId;
+    }
     units.push_back(std::move(unit));
   }
   return units;
@@ -181,10 +200,12 @@ int runBomExport(const std::vector<std::string>& words) {
   if (!chooseBomPreset(options, settings, modelColumns(options, *design), preset, &why))
     return refuse(why);
   const std::optional<std::vector<std::string>> keep = bomFieldsRead(preset);
+  // Only a generated column of its own reads where a unit lies.
+  const std::vector<BomSheet> sheets = keep ? std::vector<BomSheet>() : bomSheets(*design);
+  const BomVariables variables = bomVariables(*design);
   std::vector<std::pair<std::string, std::string>> files;
   for (const std::string& variant : variants) {
-    const std::vector<BomUnit> units = bomUnits(*design, variant, keep ? &*keep : nullptr);
-    BomVariables variables{&design->textVariables()};
+    const std::vector<BomUnit> units = bomUnits(*design, variant, keep ? &*keep : nullptr, keep ? nullptr : &sheets);
     files.emplace_back(replaceAll(configured, kVariantPlaceholder, variant),
                        buildBom(units, preset, format, variables));
   }
@@ -214,9 +235,10 @@ int runProjectBom(const std::string& target) {
   else
     chooseBomPreset(defaults, settings, bomModelColumns({}), preset, nullptr);
   const std::optional<std::vector<std::string>> keep = bomFieldsRead(preset);
-  const std::vector<BomUnit> units = bomUnits(*design, "", keep ? &*keep : nullptr);
+  const std::vector<BomSheet> sheets = keep ? std::vector<BomSheet>() : bomSheets(*design);
+  const std::vector<BomUnit> units = bomUnits(*design, "", keep ? &*keep : nullptr, keep ? nullptr : &sheets);
   if (settings.currentFormat) format = *settings.currentFormat;
-  BomVariables variables{&design->textVariables()};
+  const BomVariables variables = bomVariables(*design);
   OutputStream out = OutputStream::standardOutput();
   out.write(buildBom(units, preset, format, variables));
   if (!out.close(&why)) {

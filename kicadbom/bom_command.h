@@ -26,9 +26,14 @@ int runProjectBom(const std::string& target);
 // The units of `design` as `variant` sees them, ready for buildBom; those
 // whose reference starts with '#' (power and other pseudo-symbols) are not
 // among them, as in KiCad. With `keep`, a unit holds only the fields named
-// there (sorted), which is all a BOM of those columns reads.
+// there (sorted), which is all a BOM of those columns reads; with `sheets`
+// (from bomSheets), it knows its sheet and library symbol, for the
+// variables of generated columns.
 std::vector<BomUnit> bomUnits(const KicadDesign& design, const std::string& variant,
-                              const std::vector<std::string>* keep = nullptr);
+                              const std::vector<std::string>* keep = nullptr,
+                              const std::vector<BomSheet>* sheets = nullptr);
+std::vector<BomSheet> bomSheets(const KicadDesign& design);
+BomVariables bomVariables(const KicadDesign& design);
 
 // The fields a BOM with `preset` reads: its columns and its sort field;
 // null (all of them) when a generated column may name any field.

@@ -157,6 +157,21 @@ class BomBuilder {
 
   std::string resolveVariable(const BomUnit& unit, const std::string& name) const {
     const std::string_view token = std::string_view(name).substr(2, name.size() - 3);
+    if (token == "REFERENCE") return unit.reference + (unit.multiUnit ? unitLetter(unit.unit) : std::string());
+    if (token == "UNIT") return unitLetter(unit.unit);
+    if (token == "#" || token == "##") return {};
+    const size_t colon = unit.libId.find(':');
+    if (token == "SYMBOL_NAME" && !unit.libId.empty())
+      return std::string(colon == std::string_view::npos ? unit.libId : unit.libId.substr(colon + 1));
+    if (token == "SYMBOL_LIBRARY" && !unit.libId.empty())
+      return std::string(colon == std::string_view::npos ? std::string_view() : unit.libId.substr(0, colon));
+    if (unit.sheet) {
+      if (token == "SHEETNAME") return unit.sheet->name;
+      if (token == "SHEETPATH") return unit.sheet->path;
+      if (token == "SHEETFILE") return unit.sheet->file;
+    }
+    if (token == "FILENAME" && !variables_.rootFile.empty()) return variables_.rootFile;
+    if (token == "PROJECTNAME" && !variables_.projectName.empty()) return variables_.projectName;
     for (const KicadNamedValue& field : unit.fields)
       if (upperAscii(field.name) == token) return field.value;
     if (variables_.project)

@@ -6,12 +6,20 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/kicad/kicad_bom_settings.h"
 #include "platform/kicad/kicad_design.h"
 
 namespace comptab {
+
+// Where a unit lies, for the sheet variables of a generated column.
+struct BomSheet {
+  std::string name;  // the sheet block's name; the project's for the root
+  std::string path;  // "/" for the root, "/<name>/.../" below
+  std::string file;  // the sheet's file name
+};
 
 // One placed unit as one variant sees it.
 struct BomUnit {
@@ -22,13 +30,22 @@ struct BomUnit {
   // text variables already expanded.
   std::vector<KicadNamedValue> fields;
   KicadAttributes attributes;
+  // For generated columns only (null and empty when none asks).
+  const BomSheet* sheet = nullptr;
+  std::string_view libId;  // "Device:R"
 };
 
 // What a generated field "${NAME}" that is not one of KiCad's own (QUANTITY,
-// ITEM_NUMBER, DNP, EXCLUDE_FROM_*) reads as: the project's text variables,
-// then the unit's fields, as KiCad resolves it against the symbol.
+// ITEM_NUMBER, DNP, EXCLUDE_FROM_*) reads as, as KiCad resolves it against
+// the symbol: REFERENCE (with the unit letter of a part of several units),
+// UNIT, SYMBOL_NAME, SYMBOL_LIBRARY, SHEETNAME, SHEETPATH, SHEETFILE,
+// FILENAME, PROJECTNAME, "#" and "##" (empty: no page is printed), the
+// unit's fields by their upper-cased names, then the project's text
+// variables; anything else stays as written.
 struct BomVariables {
   const std::vector<KicadNamedValue>* project = nullptr;
+  std::string projectName;
+  std::string rootFile;  // the root sheet's file name
 };
 
 // The file's text: a header of the shown fields' labels, then a line per

@@ -158,12 +158,39 @@ TEST(BomTable, GeneratedFieldsAndAttributes) {
   ASSERT_TRUE(chooseBomPreset(o, {}, bomModelColumns({}), preset, nullptr));
   const std::string header =
       "\"Reference\",\"EXCLUDE_FROM_BOARD\",\"EXCLUDE_FROM_SIM\",\"EXCLUDE_FROM_BOM\",\"FOO\",\"VALUE\"\n";
-  EXPECT_EQ(buildBom(units, preset, format, {&vars}),
+  BomVariables variables;
+  variables.project = &vars;
+  EXPECT_EQ(buildBom(units, preset, format, variables),
             header + "\"R11\",\"Excluded from board\",\"Excluded from simulation\",\"\",\"bar\",\"2.2k\"\n");
   preset.includeExcludedFromBom = true;
   EXPECT_EQ(buildBom(units, preset, format),
             header + "\"R9\",\"\",\"\",\"Excluded from BOM\",\"${FOO}\",\"1k\"\n" +
                 "\"R11\",\"Excluded from board\",\"Excluded from simulation\",\"\",\"${FOO}\",\"2.2k\"\n");
+}
+
+// As kicad-cli 10.0.7 printed them for the fixture's U1 (two units placed)
+// on its sheet chan_a.
+TEST(BomTable, SymbolAndSheetVariables) {
+  const BomSheet sheet{"chan_a", "/chan_a/", "chan.kicad_sch"};
+  std::vector<BomUnit> units = {unit("U1", "NAND2", "SOIC-14", 1, true), unit("U1", "NAND2", "SOIC-14", 2, true),
+                                with(unit("R7", "1M"), "MPN", "X")};
+  for (BomUnit& u : units) u.sheet = &sheet;
+  units[0].libId = units[1].libId = "Logic:NAND2";
+  units[2].libId = "Device:R";
+  BomOptions o;
+  o.fields = "Reference,${REFERENCE},${UNIT},${SYMBOL_NAME},${SYMBOL_LIBRARY},${SHEETNAME},${SHEETPATH},${SHEETFILE},"
+             "${FILENAME},${PROJECTNAME},${#},${MPN},${NOPE}";
+  KicadBomPreset preset;
+  KicadBomFormat format;
+  format.stringDelimiter = "";
+  ASSERT_TRUE(chooseBomPreset(o, {}, {}, preset, nullptr));
+  BomVariables variables;
+  variables.projectName = "mix";
+  variables.rootFile = "mix.kicad_sch";
+  const std::string out = buildBom(units, preset, format, variables);
+  EXPECT_EQ(out.substr(out.find('\n') + 1),
+            "R7,R7,A,R,Device,chan_a,/chan_a/,chan.kicad_sch,mix.kicad_sch,mix,,X,${NOPE}\n"
+            "U1,U1A,U1B,A,B,NAND2,Logic,chan_a,/chan_a/,chan.kicad_sch,mix.kicad_sch,mix,,${MPN},${NOPE}\n");
 }
 
 }  // namespace
