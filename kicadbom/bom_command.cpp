@@ -11,6 +11,7 @@
 #include "platform/kicad/kicad_schematic.h"
 #include "platform/support/output_stream.h"
 #include "platform/support/path.h"
+#include "platform/support/text.h"
 
 namespace comptab {
 
@@ -18,8 +19,17 @@ namespace {
 
 constexpr std::string_view kVariantPlaceholder = "${VARIANT}";
 
+constexpr size_t kMaxLineBytes = 4096;
+
+// The line quotes words from outside (the command line, the project), so a
+// stray control character in them is shown escaped, never sent to the terminal.
 int refuse(const std::string& line) {
-  std::fprintf(stderr, "comptab sch export bom: %s\n", line.c_str());
+  std::fprintf(stderr, "comptab sch export bom: %s\n", printableLine(line, kMaxLineBytes).c_str());
+  return 1;
+}
+
+int refuseProject(const std::string& line) {
+  std::fprintf(stderr, "comptab: %s\n", printableLine(line, kMaxLineBytes).c_str());
   return 1;
 }
 
@@ -217,16 +227,10 @@ int runBomExport(const std::vector<std::string>& words) {
 int runProjectBom(const std::string& target) {
   std::string why;
   const std::unique_ptr<KicadDesign> design = openDesign(target, &why);
-  if (!design) {
-    std::fprintf(stderr, "comptab: %s\n", why.c_str());
-    return 1;
-  }
+  if (!design) return refuseProject(why);
   KicadBomSettings settings;
-  if (!readKicadBomSettings(design->projectJson(), settings, &why)) {
-    std::fprintf(stderr, "comptab: %s: %s\n",
-                 joinPath(design->projectDir(), design->projectName() + ".kicad_pro").c_str(), why.c_str());
-    return 1;
-  }
+  if (!readKicadBomSettings(design->projectJson(), settings, &why))
+    return refuseProject(joinPath(design->projectDir(), design->projectName() + ".kicad_pro") + ": " + why);
   KicadBomPreset preset;
   KicadBomFormat format;
   const BomOptions defaults;
@@ -241,10 +245,7 @@ int runProjectBom(const std::string& target) {
   const BomVariables variables = bomVariables(*design);
   OutputStream out = OutputStream::standardOutput();
   out.write(buildBom(units, preset, format, variables));
-  if (!out.close(&why)) {
-    std::fprintf(stderr, "comptab: standard output: %s\n", why.c_str());
-    return 1;
-  }
+  if (!out.close(&why)) return refuseProject("standard output: " + why);
   return 0;
 }
 
