@@ -12,13 +12,13 @@ namespace {
 
 enum class Takes { Value, Flag, OptionalBool };
 
-struct OptionSpec {
+struct KnownOption {
   std::string_view longName;
   std::string_view shortName;
   Takes takes;
 };
 
-constexpr OptionSpec kOptions[] = {
+constexpr KnownOption kOptions[] = {
     {"--output", "-o", Takes::Value},
     {"--variant", "", Takes::Value},
     {"--preset", "", Takes::Value},
@@ -40,9 +40,9 @@ constexpr OptionSpec kOptions[] = {
     {"--help", "-h", Takes::Flag},
 };
 
-const OptionSpec* findOption(std::string_view word) {
-  for (const OptionSpec& spec : kOptions)
-    if (word == spec.longName || (!spec.shortName.empty() && word == spec.shortName)) return &spec;
+const KnownOption* findOption(std::string_view word) {
+  for (const KnownOption& option : kOptions)
+    if (word == option.longName || (!option.shortName.empty() && word == option.shortName)) return &option;
   return nullptr;
 }
 
@@ -116,17 +116,17 @@ bool parseBomOptions(const std::vector<std::string>& words, BomOptions& options,
         name = std::string_view(word).substr(0, equals);
         attached = word.substr(equals + 1);
       }
-      const OptionSpec* spec = findOption(name);
-      if (!spec)
+      const KnownOption* known = findOption(name);
+      if (!known)
         return fail("unknown option \"" + word +
                     "\"; the options are those of kicad-cli sch export bom (see comptab sch export bom --help)");
-      const std::string_view longName = spec->longName;
-      if (spec->takes == Takes::Flag) {
+      const std::string_view longName = known->longName;
+      if (known->takes == Takes::Flag) {
         if (attached) return fail(std::string(longName) + " takes no value; write it alone");
         setFlag(options, longName);
         continue;
       }
-      if (spec->takes == Takes::OptionalBool) {
+      if (known->takes == Takes::OptionalBool) {
         // kicad-cli 10.0.7 stops with an exception when a value follows;
         // here "false" sorts descending, as its help says it should.
         std::string value = attached.value_or("");
