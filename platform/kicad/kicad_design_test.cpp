@@ -245,6 +245,25 @@ TEST_F(KicadDesignTest, UnitsFollowTheSheetsInPageOrder) {
   EXPECT_EQ(design->units()[design->sheets()[1].firstUnit].reference, "R1");
 }
 
+TEST_F(KicadDesignTest, SheetFieldsReachEveryLevelBelow) {
+  // kicad-cli 10.0.7 shows "top|mid|M|3" for the same files.
+  const std::string mid = rootPath() + "/" + kSheetA;
+  files.file("leaf.kicad_sch",
+             schematic("leaf", symbol("Device:R", "1k", {{mid + "/" + kSheetB, "R1"}},
+                                      "(property \"X\" \"${SF}|${MF}|${SHEETNAME}|${#}\" (at 0 0 0))")));
+  std::string middle = sheet("M", kSheetB, "3", "", "", "leaf.kicad_sch");
+  middle.replace(middle.find(rootPath()), rootPath().size(), mid);
+  middle.replace(middle.find("(property \"SF\""), std::string("(property \"SF\" \"field-M\" (at 0 0 0))").size(),
+                 "(property \"MF\" \"mid\" (at 0 0 0))");
+  files.file("mid.kicad_sch", schematic("mid", middle));
+  std::string top = sheet("A", kSheetA, "2", "", "", "mid.kicad_sch");
+  top.replace(top.find("field-A"), 7, "top");
+  files.file("board.kicad_sch", schematic(kRoot, top));
+  const auto design = KicadDesign::open(files.file("board.kicad_sch"), &why);
+  ASSERT_TRUE(design) << why;
+  EXPECT_EQ(field(design->resolve(*unit(*design, "R1"), ""), "X"), "top|mid|M|3");
+}
+
 TEST_F(KicadDesignTest, TextVariablesAsKicadCliExpandsThem) {
   writeFixture();
   const auto design = KicadDesign::open(files.file("board.kicad_pro"), &why);

@@ -178,9 +178,9 @@ bool KicadDesign::Impl::lookupSheetVar(const VarContext& context, std::string_vi
     value = std::to_string(sheets.size());
     return true;
   }
-  if (sheet.parent >= 0) {
-    // The fields of the sheet block the unit lies under.
-    for (const KicadNamedValue& field : sheetExtra[context.unit->sheet].fields) {
+  // The fields of the sheet blocks the unit lies under, the nearest first.
+  for (int s = static_cast<int>(context.unit->sheet); s > 0; s = sheets[static_cast<size_t>(s)].parent) {
+    for (const KicadNamedValue& field : sheetExtra[static_cast<size_t>(s)].fields) {
       if (field.name != name) continue;
       value = field.value;
       return true;
