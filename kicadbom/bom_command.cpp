@@ -90,6 +90,13 @@ std::string rootSheetName(const std::string& input) {
   return dot == std::string::npos ? name : name.substr(0, dot);
 }
 
+// The project file as the person named its folder, for messages.
+std::string projectFileShown(const std::string& input, const KicadDesign& design) {
+  const std::string folder = directoryPart(input);
+  const std::string name = design.projectName() + ".kicad_pro";
+  return folder == "." ? name : joinPath(folder, name);
+}
+
 bool writeFile(const std::string& path, const std::string& text, std::string* reason) {
   const std::string folder = directoryPart(path);
   if (folder != "." && !makeDirectories(folder, reason)) {
@@ -182,7 +189,7 @@ int runBomExport(const std::vector<std::string>& words) {
   if (!design) return refuse(why);
   KicadBomSettings settings;
   if (!readKicadBomSettings(design->projectJson(), settings, &why))
-    return refuse(joinPath(design->projectDir(), design->projectName() + ".kicad_pro") + ": " + why);
+    return refuse(projectFileShown(options.input, *design) + ": " + why);
   for (const std::string& variant : options.variants) {
     bool known = false;
     std::string names;
@@ -230,7 +237,7 @@ int runProjectBom(const std::string& target) {
   if (!design) return refuseProject(why);
   KicadBomSettings settings;
   if (!readKicadBomSettings(design->projectJson(), settings, &why))
-    return refuseProject(joinPath(design->projectDir(), design->projectName() + ".kicad_pro") + ": " + why);
+    return refuseProject(projectFileShown(target, *design) + ": " + why);
   KicadBomPreset preset;
   KicadBomFormat format;
   const BomOptions defaults;
