@@ -1,6 +1,7 @@
 #include "kicadbom/bom_table.h"
 
 #include <algorithm>
+#include <memory>
 #include <set>
 #include <string_view>
 #include <unordered_map>
