@@ -102,8 +102,6 @@ constexpr const char* kUsageLines[] = {
     "  [-mode noheader] --- Not to output property name row\n",
     "  [-V] --- Output version number\n",
     "file_name: Target_File_Name (.sht or .cir)\n",
-    // The KiCad drop-in, after the suite's own lines, which stay as they were.
-    "KiCad BOM export: comptab sch export bom [OPTIONS] INPUT (see comptab sch export bom --help)\n",
 };
 
 }  // namespace
