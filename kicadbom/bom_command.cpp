@@ -161,9 +161,8 @@ std::vector<BomUnit> bomUnits(const KicadDesign& design, const std::string& vari
     unit.fields.reserve(keep ? keep->size() : resolved.fields.size());
     for (KicadNamedValue& field : resolved.fields) {
       if (keep && !std::binary_search(keep->begin(), keep->end(), field.name)) continue;
-      // KiCad holds field texts without blanks at either end.
-      const std::string_view trimmed = trimBlanks(field.value);
-      if (trimmed.size() != field.value.size()) field.value = std::string(trimmed);
+      // The model has already trimmed the fields KiCad trims (Reference,
+      // Value, Footprint, Datasheet, Description); the others keep their blanks.
       unit.fields.push_back(std::move(field));
     }
     unit.attributes = resolved.attributes;
