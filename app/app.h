@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "design/app_state.h"
+#include "output/html_page.h"
+#include "output/html_sheets.h"
 #include "output/table_writer.h"
 
 namespace comptab {
@@ -88,11 +90,26 @@ class App : public AppState {
   const RecordTable& foldTable(const RunPlan& plan, size_t i, RecordTable& table, PackagedRows& packages,
                                RecordTable& packed, RecordTable& grouped);
 
+  // The interactive page (-p:format html): every table goes into it, and
+  // it is written once at the end with the design's drawing. 0 when the
+  // run must stop (reported).
+  bool writesPage() const;
+  int addPageTable(const TableWriter& writer, const std::string* item, const RecordTable& table);
+  int writePage();
+
   // comptab's own parameters: -p:format wins over tableFormat, and
   // -p:boards N adds the quantity for N boards.
   std::optional<TableFormat> formatOption;
   int boards = 0;
   std::unique_ptr<RunRows> rows_;
+  std::unique_ptr<HtmlPage> page_;
+  // The components of sheets of comptab's own formats, as the walk of the
+  // first table meets them, for the page's drawing.
+  std::unique_ptr<PagePlaces> places_;
+  bool recordingPlaces_ = false;
+  void recordPlace(const Placement& where, const ComponentRef& component);
+  std::string_view pageSheet(const Placement& where);
+  void noteBlock(const Placement& where, const ComponentRef& component) override;
 };
 
 // The whole program: checks the environment, constructs the App and runs

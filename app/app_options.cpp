@@ -183,7 +183,7 @@ bool App::parseOptions(const ParameterSet& words, bool& eolGiven) {
           packageProperty = value;
         } else if (equalsNoCase(p.name, "format")) {
           formatOption = tableFormatNamed(value);
-          if (!formatOption) return refuseParameter("format", value, "text, csv or tsv");
+          if (!formatOption) return refuseParameter("format", value, "text, csv, tsv or html");
         } else if (equalsNoCase(p.name, "boards")) {
           if (!parseInt(value, boards) || boards < 1)
             return refuseParameter("boards", value, "a whole number of boards from 1 up, as in -p:boards 25");

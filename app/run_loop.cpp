@@ -255,6 +255,8 @@ int App::writeTable(const TableWriter& writer, const std::string* item, bool app
 }
 
 int App::run() {
+  const bool pageRun = writesPage();
+  keepKicadFiles = pageRun;
   if (openDesign() == 0) return finalStatus();
   const RunPlan plan = planRun();
   if (!outputFilesFree(plan.items)) return finalStatus();
@@ -266,8 +268,21 @@ int App::run() {
   PackagedRows& packages = rows_->packages;
   Carried carried{TableOrder(settings->sortKey, SortKeyOrder{settings->sortDescending, settings->sortByValue}), {}};
   for (size_t i = 0; i < plan.items.size(); ++i) {
-    if (collectTable(plan, i, table, carried) == 0 ||
-        writeTable(writer, plan.items[i], i > 0, foldTable(plan, i, table, packages, packed, grouped)) == 0) {
+    // The page's drawing of sheets of comptab's own formats comes from the
+    // walk of the first table.
+    recordingPlaces_ = pageRun && i == 0 && kicadProject() == nullptr;
+    if (recordingPlaces_) places_ = std::make_unique<PagePlaces>();
+    const bool collected = collectTable(plan, i, table, carried) != 0;
+    recordingPlaces_ = false;
+    int written = 0;
+    if (collected) {
+      const RecordTable& folded = foldTable(plan, i, table, packages, packed, grouped);
+      if (pageRun)
+        written = addPageTable(writer, plan.items[i], folded);
+      else
+        written = writeTable(writer, plan.items[i], i > 0, folded);
+    }
+    if (written == 0) {
       packed.setCount(0);
       grouped.setCount(0);
       table.clearRows();
@@ -279,6 +294,7 @@ int App::run() {
     grouped.setCount(0);
     if (!plan.keepRows) table.clearRows();
   }
+  if (pageRun && writePage() == 0) return finalStatus();
   if ((RunMode & mode::kExecute) && !executeProgram.empty() && execute() == 0) return finalStatus();
   if (warningWritten() && exitState == 0) exitState = 2;
   return finalStatus();

@@ -153,6 +153,27 @@ void TableWriter::writeHeader(OutputStream& stream) const {
   stream.write(eol_);
 }
 
+void TableWriter::cellTexts(const ComponentRecord& row, std::vector<std::string_view>& out) const {
+  out.clear();
+  for (const Column& column : columns_) {
+    if (column.kind == Column::Kind::LeftOut) continue;
+    if (column.kind == Column::Kind::FixedText) {
+      out.push_back(column.text);
+      continue;
+    }
+    const PropertyText value = row.value(column.name);
+    out.push_back(isEmptyValue(value) ? std::string_view(settings_.emptyCell) : *value);
+  }
+}
+
+void TableWriter::titles(std::vector<std::string>& out) const {
+  out.clear();
+  for (const Column& column : columns_) {
+    if (column.kind == Column::Kind::LeftOut) continue;
+    out.push_back(column.kind == Column::Kind::FixedText ? std::string(column.text) : headerTitle(column.text));
+  }
+}
+
 template <class CellText>
 void TableWriter::writeDelimitedLine(OutputStream& stream, CellText cellText) const {
   bool first = true;

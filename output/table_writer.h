@@ -44,6 +44,10 @@ class TableWriter {
   void writeRow(OutputStream& stream, const ComponentRecord& row) const;
   // The titles line, cut and padded like the rows.
   void writeHeader(OutputStream& stream) const;
+  // The cells of a row and the titles as a CSV table holds them, before
+  // any quoting: for a page that shows the same table.
+  void cellTexts(const ComponentRecord& row, std::vector<std::string_view>& out) const;
+  void titles(std::vector<std::string>& out) const;
 
  private:
   struct Column {

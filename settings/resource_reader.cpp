@@ -65,7 +65,7 @@ constexpr KeyForm kKeyForms[] = {
     {"headerAlias", "a list of two-element lists [property, title]", nullptr},
     {"endOfLineStyle", "a string, \"lf\" or \"crlf\"", nullptr},
     // comptab's own keys
-    {"tableFormat", "the text \"text\", \"csv\" or \"tsv\"", nullptr},
+    {"tableFormat", "the text \"text\", \"csv\", \"tsv\" or \"html\"", nullptr},
     {"fieldSeparator", "a text of exactly one character, such as \",\" or \";\"", nullptr},
     {"keepTableTexts", kSwitchForm, nullptr},
     {"referenceRanges", kSwitchForm, nullptr},
@@ -462,6 +462,7 @@ std::optional<TableFormat> tableFormatNamed(std::string_view name) {
   if (equalsNoCase(name, "text")) return TableFormat::Text;
   if (equalsNoCase(name, "csv")) return TableFormat::Csv;
   if (equalsNoCase(name, "tsv")) return TableFormat::Tsv;
+  if (equalsNoCase(name, "html")) return TableFormat::Html;
   return std::nullopt;
 }
 

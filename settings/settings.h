@@ -9,7 +9,7 @@ namespace comptab {
 
 // How a table is written: padded text cells, or RFC 4180 comma-separated
 // values, or tab-separated values.
-enum class TableFormat { Text, Csv, Tsv };
+enum class TableFormat { Text, Csv, Tsv, Html };
 
 struct Settings {
   int resourceGiven = 0;  // 1 when named on the command line, 0 when found by the search
