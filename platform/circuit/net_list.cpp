@@ -280,13 +280,6 @@ std::unique_ptr<NetList> NetList::open(const std::string& circuitDir, std::strin
   return list;
 }
 
-std::unique_ptr<NetList> NetList::fromSheets(std::string circuitDir, std::vector<NetSheet> topSheets) {
-  auto list = std::make_unique<NetList>();
-  list->circuitDir_ = std::move(circuitDir);
-  list->topSheets_ = std::move(topSheets);
-  return list;
-}
-
 void NetList::close(std::unique_ptr<NetList>& list, int /*mode*/) { list.reset(); }
 
 std::string NetList::sheetPath(const NetSheet& sheet) const { return joinPath(circuitDir_, sheet.file); }

@@ -67,9 +67,6 @@ class NetList {
   // names a sheet file that is not there; then `reason`, when given, says
   // why in one line that starts with the file name.
   static std::unique_ptr<NetList> open(const std::string& circuitDir, std::string* reason = nullptr);
-  // A net list made in memory from a design of another format: the sheets
-  // are taken as given, unchecked.
-  static std::unique_ptr<NetList> fromSheets(std::string circuitDir, std::vector<NetSheet> topSheets);
   // Lets go of a net list that was opened and not handed on.
   static void close(std::unique_ptr<NetList>& list, int mode);
 
