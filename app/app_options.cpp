@@ -119,11 +119,12 @@ constexpr const char* kParameterNames[] = {"resource", "destination", "execute",
 constexpr const char* kOptionWords[] = {"-output", "-mode", "-V", "-h", "-help", "--help"};
 
 // The known word closest to `word` ignoring case, when it is near enough
-// to be a slip (at most two edits, and fewer than the word's length).
+// to be a slip: at most two edits, and fewer than half the word's length,
+// so that "-x" is not taken for "-V".
 template <typename Words, typename Text>
 std::string closestWord(std::string_view word, const Words& words, Text text) {
   std::string best;
-  size_t bestDistance = std::min<size_t>(3, word.size());
+  size_t bestDistance = std::min<size_t>(3, word.size() / 2);
   for (const auto& entry : words) {
     const std::string_view candidate = text(entry);
     const size_t distance = editDistanceNoCase(word, candidate);

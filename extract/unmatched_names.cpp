@@ -58,6 +58,8 @@ std::string UnmatchedName::text(const std::string& path) const {
 
 std::vector<UnmatchedName> unmatchedNames(const Settings& s, const NameUse& use, const NameCensus& census) {
   std::vector<UnmatchedName> out;
+  // A table without components has no names to tell a slip by.
+  if (census.size() == 0) return out;
   Collector names(census, out);
   const NameKeyLines& lines = s.keyLines;
   if (use.packageProperty != nullptr && !use.packageProperty->empty()) {

@@ -34,7 +34,7 @@ struct NameUse {
 
 // The names of `settings` (and `use`) that neither a component of the
 // table (`census`) nor the computed columns carry, each once, in the order
-// of the keys.
+// of the keys; none when the table had no components.
 std::vector<UnmatchedName> unmatchedNames(const Settings& settings, const NameUse& use, const NameCensus& census);
 
 }  // namespace comptab

@@ -54,6 +54,8 @@ TEST(UnmatchedNames, EachKeyNamesWhatNoComponentHasWithTheClosestName) {
                                       "bom.rsc:3: package: no component has \"footprint\"; did you mean \"Footprint\"?"}));
   const std::string none;
   EXPECT_TRUE(unmatchedNames(s, {.packageProperty = &none}, census).empty());
+  // No component, no slip to tell.
+  EXPECT_TRUE(unmatchedNames(s, {.packageProperty = &package}, NameCensus()).empty());
 }
 
 TEST(UnmatchedNames, ClosestNameIgnoresCaseFirstThenCountsEdits) {
