@@ -145,10 +145,11 @@ void copyProperties(const AppState& app, const ComponentRef& component, Componen
   const bool variantPath = variant != nullptr && (toBoard || dest != nullptr);
   const char separator = app.variantSysSpec ? app.variantSysSpec->separator() : '\0';
   std::string value;
+  size_t place = 0;
   for (const PropertyRef property : component.properties()) {
     if (!property.isValid()) continue;
     const std::string_view name = property.name();
-    if (census != nullptr) census->add(name);
+    if (census != nullptr) census->add(place++, name);
     if (variantPath) {
       const size_t cut = app.variantSysSpec ? name.find(separator) : std::string_view::npos;
       const std::string_view base = name.substr(0, cut);

@@ -9,7 +9,8 @@ namespace {
 
 NameCensus kicadNames() {
   NameCensus census;
-  for (const char* name : {"reference", "Value", "Footprint", "Datasheet", "DNP", "partName"}) census.add(name);
+  size_t place = 0;
+  for (const char* name : {"reference", "Value", "Footprint", "Datasheet", "DNP", "partName"}) census.add(place++, name);
   return census;
 }
 
@@ -60,7 +61,10 @@ TEST(UnmatchedNames, EachKeyNamesWhatNoComponentHasWithTheClosestName) {
 
 TEST(UnmatchedNames, ClosestNameIgnoresCaseFirstThenCountsEdits) {
   NameCensus census;
-  for (const char* name : {"VALUE", "Value", "valve", "Footprint"}) census.add(name);
+  // A name seen again at its place, or at another, is counted once.
+  for (const char* name : {"VALUE", "Value", "valve", "Footprint", "Value"}) census.add(1, name);
+  census.add(0, "Footprint");
+  EXPECT_EQ(census.size(), 4u);
   EXPECT_EQ(closestName("value", census, {}), "VALUE");  // case-only, then alphabetical
   EXPECT_EQ(closestName("Footprnt", census, {}), "Footprint");
   EXPECT_EQ(closestName("xyz", census, {}), "");

@@ -14,13 +14,22 @@ namespace comptab {
 
 class NameCensus {
  public:
-  // Called for every property of every component: a lookup, and an insert
-  // only for the few dozen distinct names a design has.
-  void add(std::string_view name) {
-    if (names_.find(name) == names_.end()) names_.emplace(name);
+  // Called for every property of every component, `place` being its place
+  // in the component's list. Components mostly list the same names in the
+  // same order, so the name last seen at that place is compared first:
+  // cheaper than hashing. The set holds the few dozen distinct names.
+  void add(size_t place, std::string_view name) {
+    if (place < recent_.size() && recent_[place] == name) return;
+    auto found = names_.find(name);
+    if (found == names_.end()) found = names_.emplace(name).first;
+    if (place >= recent_.size()) recent_.resize(place + 1);
+    recent_[place] = *found;
   }
   bool has(std::string_view name) const { return names_.find(name) != names_.end(); }
-  void clear() { names_.clear(); }
+  void clear() {
+    recent_.clear();
+    names_.clear();
+  }
   size_t size() const { return names_.size(); }
   // Calls `visit` for each name, in no particular order.
   template <typename Visit>
@@ -34,6 +43,8 @@ class NameCensus {
     size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
   };
   std::unordered_set<std::string, Hash, std::equal_to<>> names_;
+  // Views into names_, whose nodes never move.
+  std::vector<std::string_view> recent_;
 };
 
 // The name among `census` and `alsoPresent` closest to `name` when case is
