@@ -48,4 +48,10 @@ std::string unsupportedKicadFileHint(std::string_view path) {
   return {};
 }
 
+bool isKicadNonSchematic(std::string_view path) {
+  for (const FileKind& kind : kKinds)
+    if (std::string_view(kind.suffix).starts_with(".kicad_") && endsWithNoCase(path, kind.suffix)) return true;
+  return false;
+}
+
 }  // namespace comptab

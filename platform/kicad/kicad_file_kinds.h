@@ -13,4 +13,8 @@ namespace comptab {
 // instead"), or empty when its suffix is none of those files.
 std::string unsupportedKicadFileHint(std::string_view path);
 
+// A KiCad file of its own suffix (.kicad_pcb, .kicad_sym, ...) that is no
+// schematic: never a sheet, so it can be refused before anything is read.
+bool isKicadNonSchematic(std::string_view path);
+
 }  // namespace comptab
