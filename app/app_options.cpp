@@ -243,9 +243,15 @@ bool App::parseOptions(const ParameterSet& words, bool& eolGiven) {
                                  didYouMean(near.empty() ? near : "-p:" + near));
         }
         break;
-      case Parameter::Surplus:
-        return refuseWithUsage(
-            strprintf("a second target \"%s\" (name one sheet file or circuit, after the options)", p.name.c_str()));
+      case Parameter::Surplus: {
+        std::string reason =
+            strprintf("a second target \"%s\" (name one sheet file or circuit, after the options)", p.name.c_str());
+        // The resource file given as the first target: -p:resource forgotten.
+        if (const std::optional<std::string>& first = words.target(); first && first->size() > 4 &&
+                                                                     equalsNoCase(first->substr(first->size() - 4), ".rsc"))
+          reason += strprintf("; \"%s\" is a resource file: give it as -p:resource %s", first->c_str(), first->c_str());
+        return refuseWithUsage(reason);
+      }
       default:
         if (isHelpWord(p.name)) {
           // Someone asking for help is at a terminal: the usage goes there
