@@ -95,7 +95,7 @@ class App : public AppState {
   // -p:boards N adds the quantity for N boards.
   std::optional<TableFormat> formatOption;
   int boards = 0;
-  bool strictOption = false;  // -p:strict
+  bool strictOption = false;         // -p:strict
   bool byteOrderMarkOption = false;  // -p:bom
   std::unique_ptr<RunRows> rows_;
 };

@@ -113,7 +113,7 @@ constexpr const char* kOwnUsageLines[] = {
 };
 
 // The -p: names comptab reads, long and short, for "did you mean".
-constexpr const char* kParameterNames[] = {"resource", "destination", "execute", "level",  "package",
+constexpr const char* kParameterNames[] = {"resource", "destination", "execute", "level", "package",
                                            "format",   "boards",      "strict",  "bom"};
 // Every other option word.
 constexpr const char* kOptionWords[] = {"-output", "-mode", "-V", "-h", "-help", "--help"};
@@ -238,7 +238,8 @@ bool App::parseOptions(const ParameterSet& words, bool& eolGiven) {
           if (!parseInt(value, boards) || boards < 1)
             return refuseParameter("boards", value, "a whole number of boards from 1 up, as in -p:boards 25");
         } else {
-          const std::string near = closestWord(p.name, kParameterNames, [](const char* w) { return std::string_view(w); });
+          const std::string near =
+              closestWord(p.name, kParameterNames, [](const char* w) { return std::string_view(w); });
           return refuseWithUsage(strprintf("unknown parameter \"-p:%s\"", p.name.c_str()) +
                                  didYouMean(near.empty() ? near : "-p:" + near));
         }
@@ -247,8 +248,8 @@ bool App::parseOptions(const ParameterSet& words, bool& eolGiven) {
         std::string reason =
             strprintf("a second target \"%s\" (name one sheet file or circuit, after the options)", p.name.c_str());
         // The resource file given as the first target: -p:resource forgotten.
-        if (const std::optional<std::string>& first = words.target(); first && first->size() > 4 &&
-                                                                     equalsNoCase(first->substr(first->size() - 4), ".rsc"))
+        if (const std::optional<std::string>& first = words.target();
+            first && first->size() > 4 && equalsNoCase(first->substr(first->size() - 4), ".rsc"))
           reason += strprintf("; \"%s\" is a resource file: give it as -p:resource %s", first->c_str(), first->c_str());
         return refuseWithUsage(reason);
       }

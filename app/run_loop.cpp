@@ -154,7 +154,8 @@ const RecordTable& App::groupRows(const RunPlan& plan, RecordTable& table, Recor
   if (byPackage) {
     RecordTable again;
     RecordTable& into = rows == &grouped ? again : grouped;
-    groupRowsInto(*this, *rows, into, GroupKeys{packageProperty, settings->packageAlso, &plan.readLater, settings->valueMeaning});
+    groupRowsInto(*this, *rows, into,
+                  GroupKeys{packageProperty, settings->packageAlso, &plan.readLater, settings->valueMeaning});
     if (rows == &grouped) grouped.replaceWith(again);
   }
   if (settings->referenceRanges && (byPartName || byPackage))
@@ -302,9 +303,10 @@ int App::run() {
   // column there; the table is written as asked all the same.
   if (outputPath && writer.format() == TableFormat::Text && outputPath->size() > 4 &&
       equalsNoCase(std::string_view(*outputPath).substr(outputPath->size() - 4), ".csv"))
-    tellTerminal(strprintf("note: %s is written as a text table (padded cells), not as CSV; add -p:format csv "
-                           "(or tableFormat = \"csv\" in the resource file) for comma-separated values",
-                           outputPath->c_str()));
+    tellTerminal(
+        strprintf("note: %s is written as a text table (padded cells), not as CSV; add -p:format csv "
+                  "(or tableFormat = \"csv\" in the resource file) for comma-separated values",
+                  outputPath->c_str()));
   rows_ = std::make_unique<RunRows>();
   RecordTable& table = rows_->table;
   RecordTable& packed = rows_->packed;

@@ -75,8 +75,8 @@ class Grouper {
   const RecordTable& rows_;
   std::vector<NameId> keyNames_;
   std::vector<bool> keep_;
-  std::vector<bool> meaning_;        // by name: a key folded by meaning
-  std::vector<bool> meaningKey_;     // by key place
+  std::vector<bool> meaning_;         // by name: a key folded by meaning
+  std::vector<bool> meaningKey_;      // by key place
   std::deque<std::string> meanings_;  // the texts keyText made; keys_ views them
   std::vector<Group> groups_;
   // The key of each group, keyNames_.size() texts a group: a row's own
@@ -223,7 +223,8 @@ void Grouper::merge(Group& group, const ComponentRecord& row) {
       addName(group, value, list.text(i), list.joins(i));
   }
   for (Value& value : group.values)
-    if (value.present && value.seen != stamp_ && !byMeaning(slotNames_[static_cast<size_t>(&value - group.values.data())]))
+    if (value.present && value.seen != stamp_ &&
+        !byMeaning(slotNames_[static_cast<size_t>(&value - group.values.data())]))
       step(group, value, std::nullopt, {});
   const int32_t flags[5] = {row.packagedFlag, row.gateFlag, row.partsFlag, row.powerBoxFlag, row.virtualGateFlag};
   for (size_t f = 0; f < 5; ++f)

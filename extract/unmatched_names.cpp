@@ -15,11 +15,10 @@ namespace {
 // for the tables and modes that do.
 const std::vector<std::string_view>& computedNames() {
   static const std::vector<std::string_view> names = {
-      "id",      "sheetNumber", "componentType", "componentKind", "bitCount",  "symbolName", "pathNumber",
-      "color",   "positionX",   "positionY",     "_ZONE",         "angle",     "scale",      "mirror",
-      "dispContents", "_REFH",  "_REFN",         "_HLEV",         "_HID",      "sheetId",    "_TOBOARD",
-      "_DEST",   "_GCOUNT",     "_GATENO",       "_HASPOWER",     "_NILR_",    "_REFCOUNT",  "_QTY",
-      "isvGate"};
+      "id",        "sheetNumber", "componentType", "componentKind", "bitCount", "symbolName", "pathNumber",   "color",
+      "positionX", "positionY",   "_ZONE",         "angle",         "scale",    "mirror",     "dispContents", "_REFH",
+      "_REFN",     "_HLEV",       "_HID",          "sheetId",       "_TOBOARD", "_DEST",      "_GCOUNT",      "_GATENO",
+      "_HASPOWER", "_NILR_",      "_REFCOUNT",     "_QTY",          "isvGate"};
   return names;
 }
 

@@ -14,7 +14,7 @@ namespace comptab {
 class NameCensus;
 
 struct UnmatchedName {
-  std::string key;  // "package", "-p:package", "sortKey", ...
+  std::string key;    // "package", "-p:package", "sortKey", ...
   unsigned line = 0;  // the key's line in the resource file; 0 for an option
   std::string name;
   std::string closest;  // the closest name that occurs; empty when none is close

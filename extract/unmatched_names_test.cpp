@@ -10,7 +10,8 @@ namespace {
 NameCensus kicadNames() {
   NameCensus census;
   size_t place = 0;
-  for (const char* name : {"reference", "Value", "Footprint", "Datasheet", "DNP", "partName"}) census.add(place++, name);
+  for (const char* name : {"reference", "Value", "Footprint", "Datasheet", "DNP", "partName"})
+    census.add(place++, name);
   return census;
 }
 
@@ -50,9 +51,10 @@ TEST(UnmatchedNames, EachKeyNamesWhatNoComponentHasWithTheClosestName) {
   s.sortKey.clear();
   s.formatProperty.clear();
   s.aliasProperty.clear();
-  EXPECT_EQ(texts(unmatchedNames(s, {.packageProperty = &package, .packageFromOption = true}, census)),
-            (std::vector<std::string>{"-p:package: no component has \"value\"; did you mean \"Value\"?",
-                                      "bom.rsc:3: package: no component has \"footprint\"; did you mean \"Footprint\"?"}));
+  EXPECT_EQ(
+      texts(unmatchedNames(s, {.packageProperty = &package, .packageFromOption = true}, census)),
+      (std::vector<std::string>{"-p:package: no component has \"value\"; did you mean \"Value\"?",
+                                "bom.rsc:3: package: no component has \"footprint\"; did you mean \"Footprint\"?"}));
   const std::string none;
   EXPECT_TRUE(unmatchedNames(s, {.packageProperty = &none}, census).empty());
   // No component, no slip to tell.

@@ -371,8 +371,7 @@ bool readOwnKeys(KeyReader& keys, Settings& s) {
   return read("tableFormat", into(tableFormat, s.tableFormat)) &&
          read("fieldSeparator", into(singleChar, s.fieldSeparator)) &&
          read("keepTableTexts", into(flag, s.keepTableTexts)) &&
-         read("referenceRanges", into(flag, s.referenceRanges)) &&
-         read("rangeChar", into(nonEmptyText, s.rangeChar)) &&
+         read("referenceRanges", into(flag, s.referenceRanges)) && read("rangeChar", into(nonEmptyText, s.rangeChar)) &&
          read("sortDescending", into(list, s.sortDescending)) && read("sortByValue", into(list, s.sortByValue)) &&
          read("strict", into(flag, s.strict)) && read("useTermTable", into(flag, s.useTermTable)) &&
          read("byteOrderMark", into(flag, s.byteOrderMark)) && read("valueMeaning", into(textList, s.valueMeaning));

@@ -93,7 +93,8 @@ std::optional<double> valueMeaning(std::string_view text) {
   // One comma between digits is a decimal comma; any other comma makes a
   // text that is not one value ("1,2,3", "10k,").
   if (comma == 0 || comma + 1 >= text.size() || !isDigit(text[comma - 1]) || !isDigit(text[comma + 1]) ||
-      text.find_first_of(",.", comma + 1) != std::string_view::npos || text.substr(0, comma).find('.') != std::string_view::npos)
+      text.find_first_of(",.", comma + 1) != std::string_view::npos ||
+      text.substr(0, comma).find('.') != std::string_view::npos)
     return std::nullopt;
   std::string pointed(text);
   pointed[comma] = '.';

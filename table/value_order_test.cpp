@@ -161,8 +161,8 @@ TEST(ValueMeaning, AgreesWithTheValueOrder) {
     const Written& b = values[(i * 7919 + 13) % values.size()];
     const bool sameMagnitude = exactCompare(a.mantissa, a.exponent, b.mantissa, b.exponent) == 0;
     ASSERT_EQ(*valueMeaning(a.text) == *valueMeaning(b.text), sameMagnitude) << a.text << " vs " << b.text;
-    ASSERT_EQ(*valueMeaning(a.text) == *valueMeaning(b.text),
-              *electricalValue(a.text) == *electricalValue(b.text)) << a.text << " vs " << b.text;
+    ASSERT_EQ(*valueMeaning(a.text) == *valueMeaning(b.text), *electricalValue(a.text) == *electricalValue(b.text))
+        << a.text << " vs " << b.text;
     std::string comma = a.text;
     if (const size_t point = comma.find('.'); point != std::string::npos && point > 0) {
       comma[point] = ',';
@@ -174,7 +174,8 @@ TEST(ValueMeaning, AgreesWithTheValueOrder) {
   std::vector<std::string> texts;
   for (size_t i = 0; i < 400; ++i) texts.push_back(values[i].text);
   for (const char* extra : {"10k", "10K", "10000", "4k7", "4700", "100n", "0.1u"}) texts.emplace_back(extra);
-  std::sort(texts.begin(), texts.end(), [](const std::string& a, const std::string& b) { return compareElectrical(a, b) < 0; });
+  std::sort(texts.begin(), texts.end(),
+            [](const std::string& a, const std::string& b) { return compareElectrical(a, b) < 0; });
   for (size_t i = 0; i + 2 < texts.size(); ++i)
     if (*valueMeaning(texts[i]) == *valueMeaning(texts[i + 2])) {
       ASSERT_EQ(*valueMeaning(texts[i]), *valueMeaning(texts[i + 1])) << texts[i] << " .. " << texts[i + 2];

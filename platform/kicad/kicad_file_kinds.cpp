@@ -12,14 +12,14 @@ struct FileKind {
   const char* instead;
 };
 
-constexpr const char* kSchematicInstead =
-    "give the project (.kicad_pro) or its root schematic (.kicad_sch) instead";
+constexpr const char* kSchematicInstead = "give the project (.kicad_pro) or its root schematic (.kicad_sch) instead";
 constexpr const char* kOldInstead =
     "open it in KiCad 6 or later and save it (.kicad_sch, .kicad_pro), or give the XML net list (.xml) that "
     "KiCad's BOM dialog writes";
 
 constexpr FileKind kKinds[] = {
-    {".kicad_pcb", "a KiCad board (.kicad_pcb), which holds footprints rather than the schematic's symbols", kSchematicInstead},
+    {".kicad_pcb", "a KiCad board (.kicad_pcb), which holds footprints rather than the schematic's symbols",
+     kSchematicInstead},
     {".kicad_prl", "KiCad's local project settings (.kicad_prl)", kSchematicInstead},
     {".kicad_sym", "a KiCad symbol library (.kicad_sym)", kSchematicInstead},
     {".kicad_mod", "a KiCad footprint (.kicad_mod)", kSchematicInstead},
@@ -28,8 +28,7 @@ constexpr FileKind kKinds[] = {
     {".sch", "a KiCad 5 (or older) schematic (.sch), which comptab does not read", kOldInstead},
     {".pro", "a KiCad 5 (or older) project (.pro), which comptab does not read", kOldInstead},
     {".lib", "a KiCad 5 symbol library (.lib)", kOldInstead},
-    {".net",
-     "a net list in KiCad's own S-expression form (.net), which comptab does not read",
+    {".net", "a net list in KiCad's own S-expression form (.net), which comptab does not read",
      "export the XML form instead (kicad-cli sch export netlist --format kicadxml -o board.xml board.kicad_sch) "
      "and give the .xml file"},
     {".csv", "a table (.csv), not a design", "give the design the table was made from"},
