@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -154,6 +155,24 @@ TEST_F(KicadProjectTest, KiCad6RootTablesGiveEachInstanceItsValues) {
   const KcdbDevice device = library->findDevice("Logic:7400");
   ASSERT_EQ(device.props().size(), 1u);
   EXPECT_EQ(device.props()[0].value, "7400");
+}
+
+TEST_F(KicadProjectTest, HierarchyRefusedForASheetLinkedFromOutside) {
+  // The project reads a sheet that a symbolic link brings in from outside
+  // its folder, but its hierarchy is refused, as a circuit's would be.
+  std::filesystem::create_directories(files.file("proj"));
+  std::filesystem::create_directories(files.file("outside"));
+  files.file("outside/ch.kicad_sch",
+             std::string("(kicad_sch (version 20231120) (uuid c0)") + kLibrary + symbol("Device:R", "r9", "R1", 1, "1k") + ")");
+  std::filesystem::create_symlink("../outside/ch.kicad_sch", files.file("proj/ch.kicad_sch"));
+  files.file("proj/top.kicad_sch", std::string("(kicad_sch (version 20231120) (uuid a0)") + kLibrary +
+                                       sheetBlock("s1", "left", "ch.kicad_sch") + ")");
+  const auto project = open("proj/top.kicad_sch");
+  ASSERT_TRUE(project) << why;
+  std::string reason;
+  EXPECT_EQ(project->takeHierarchy(&reason), nullptr);
+  EXPECT_EQ(reason, files.file("proj/top.kicad_sch") +
+                        ": sheet entry 2: \"ch.kicad_sch\" leads out of the circuit directory through a symbolic link");
 }
 
 TEST_F(KicadProjectTest, SymbolLibraryAsKcdb) {
