@@ -113,7 +113,7 @@ KicadProject::Loader::FileEntry* KicadProject::Loader::file(const std::string& k
   if (entry) return entry.get();
   const std::string path = joinPath(project_.projectDir_, key);
   std::string why;
-  auto schematic = KicadSchematic::read(path, &why);
+  auto schematic = KicadSchematic::read(path, &why, true);
   if (!schematic) {
     failedFile_ = path;
     const std::string at = failedAt ? failedAt() : std::string();
