@@ -8,6 +8,7 @@
 #include "extract/extract_component.h"
 #include "platform/support/environment.h"
 #include "platform/support/memory_guard.h"
+#include "platform/support/output_stream.h"
 #include "settings/message_codes.h"
 
 namespace comptab {
@@ -35,6 +36,9 @@ int App::extractComponent(const Placement& where, const ComponentRef& component,
 }
 
 int comptabMain(int argc, const char* const* argv) {
+  // Messages go to standard error before any output is opened; a closed
+  // pipe there must not end the run with half an error file.
+  ignoreBrokenPipes();
   // An empty root would turn every suite path into a relative one.
   const auto root = lookupEnv("KDXROOT");
   if (!root || root->empty()) {

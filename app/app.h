@@ -11,6 +11,7 @@
 
 #include "design/app_state.h"
 #include "output/table_writer.h"
+#include "platform/support/output_stream.h"
 
 namespace comptab {
 
@@ -57,6 +58,7 @@ class App : public AppState {
   void showUsage();
   void setTarget(const std::string& word);
   bool loadResource();
+  bool csvSettingsSound();
   void mergeSettings(bool eolGiven);
   struct RunPlan;
   RunPlan planRun() const;
@@ -65,7 +67,8 @@ class App : public AppState {
   // stop (reported).
   struct Carried;
   int collectTable(const RunPlan& plan, size_t i, RecordTable& table, Carried& carried);
-  int writeTable(const TableWriter& writer, const std::string* item, bool append, const RecordTable& table);
+  int writeTable(const TableWriter& writer, const std::string* item, bool append, bool last,
+                 const RecordTable& table);
   std::vector<const std::string*> outputItems() const;
   // Column titles from the property display names, when they are open.
   DisplayNameHook displayNameHook() const;
@@ -93,6 +96,9 @@ class App : public AppState {
   std::optional<TableFormat> formatOption;
   int boards = 0;
   std::unique_ptr<RunRows> rows_;
+  // Where the tables go; kept open from one table to the next that shares
+  // its file.
+  OutputStream output_;
 };
 
 // The whole program: checks the environment, constructs the App and runs

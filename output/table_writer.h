@@ -64,6 +64,7 @@ class TableWriter {
   template <class CellText>
   void writeDelimitedLine(OutputStream& stream, CellText cellText) const;
   void writeDelimitedCell(OutputStream& stream, std::string_view text) const;
+  void writeDelimitedText(OutputStream& stream, std::string_view text) const;
 
   const Settings& settings_;
   TableFormat format_;
