@@ -47,10 +47,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (line == std::string_view::npos) continue;
     std::string name(piece.substr(0, line));
     if (n == 0) name = "root.kicad_sch";
-    if (!safeName(name) || fs::is_directory(folder / name, ignored)) continue;
+    if (!safeName(name)) continue;
+    // A step that is a file already, or a name that is a folder already,
+    // leaves this piece out.
+    const fs::path where = folder / name;
+    std::error_code failed;
+    fs::create_directories(where.parent_path(), failed);
+    if (failed || fs::is_directory(where, ignored)) continue;
     const std::string_view text = piece.substr(line + 1);
-    const std::string path = comptab::fuzz::writeInput(folder / name, reinterpret_cast<const uint8_t*>(text.data()),
-                                                       text.size());
+    const std::string path =
+        comptab::fuzz::writeInput(where, reinterpret_cast<const uint8_t*>(text.data()), text.size());
     if (n == 0) root = path;
   }
   if (root.empty()) return 0;
