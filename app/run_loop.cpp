@@ -238,8 +238,13 @@ int App::writeTable(const TableWriter& writer, const std::string* item, bool app
   if (outputPath && !(append && sharedFile && out.isOpen())) {
     // O_NOFOLLOW guards only the last step: a folder of the design may be
     // a link planted to lead the table elsewhere.
+    // A path the resource file itself leads out ("$CIR/../bom.txt") is
+    // taken as written.
     const std::string folder = directoryPart(path);
-    if (outputInDesign && realPath(folder) && !staysInside(folder, designDir)) {
+    const std::string written = expandPath(folder);
+    const std::string design = expandPath(designDir);
+    const bool inside = written == design || written.starts_with(design == "/" ? design : design + "/");
+    if (outputInDesign && inside && realPath(folder) && !staysInside(folder, designDir)) {
       reportOutputFailure(&path, "a folder on the way is a symbolic link that leads out of the design's folder; "
                                  "remove it or name the output file without $CIR");
       return 0;
