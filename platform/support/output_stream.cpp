@@ -1,15 +1,14 @@
 #include "platform/support/output_stream.h"
 
-#include <csignal>
-#include <cerrno>
-#include <cstring>
-#include <system_error>
-#include <utility>
-
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <climits>
+#include <csignal>
+#include <cstring>
+#include <system_error>
+#include <utility>
 
 #include "platform/support/file_handle.h"
 #include "platform/support/file_replacement.h"
@@ -64,7 +63,10 @@ void watchTemp(const std::string& path) {
   pendingTempSet = 1;
 }
 
-void forgetTemp() { pendingTempSet = 0; }
+// Only the file this stream watches: another stream's may be watched now.
+void forgetTemp(const std::string& path) {
+  if (pendingTempSet != 0 && path == pendingTemp) pendingTempSet = 0;
+}
 
 }  // namespace
 
@@ -88,7 +90,7 @@ OutputStream::OutputStream(OutputStream&& other) noexcept
 OutputStream::~OutputStream() {
   drain();
   // Not committed: the temporary file goes with the replacement.
-  if (replacement_) forgetTemp();
+  if (replacement_) forgetTemp(replacement_->tempPath());
 }
 
 OutputStream& OutputStream::operator=(OutputStream&& other) noexcept {
@@ -97,7 +99,7 @@ OutputStream& OutputStream::operator=(OutputStream&& other) noexcept {
     block_ = std::move(other.block_);
     used_ = std::exchange(other.used_, 0);
     room_ = std::exchange(other.room_, 0);
-    if (replacement_) forgetTemp();
+    if (replacement_) forgetTemp(replacement_->tempPath());
     owned_.reset();
     replacement_ = std::move(other.replacement_);
     owned_ = std::move(other.owned_);
@@ -241,12 +243,13 @@ bool OutputStream::close(std::string* reason) {
   if (owned_ && std::fclose(owned_.release()) != 0) fail();
   file_ = nullptr;
   if (replacement_) {
+    const std::string temp = replacement_->tempPath();  // the commit forgets it
     std::string why;
     if (ok() && !replacement_->commit(&why, false)) {
       failed_ = true;
       reason_ = why;
     }
-    forgetTemp();
+    forgetTemp(temp);
     replacement_.reset();
   }
   settleRoom();
