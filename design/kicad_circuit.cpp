@@ -6,6 +6,8 @@
 #include "platform/circuit/instance_db.h"
 #include "platform/kicad/kicad_project.h"
 #include "platform/rsc/data_resource.h"
+#include "platform/sheet/variants.h"
+#include "platform/support/file_locators.h"
 #include "settings/message_codes.h"
 #include "settings/run_mode.h"
 
@@ -16,10 +18,17 @@ int AppState::openKicadProject() {
   std::string failedFile;
   std::string why;
   std::unique_ptr<KicadProject>& project = caches_.kicadProject;
-  project = KicadProject::open(designFile, failure, failedFile, &why);
+  // Variants become properties "<name><separator><variant>"; the suite's
+  // separator is wanted before the specs are checked, so it is read here.
+  const std::string sysPath = SystemFile::fileName("vmsys", SystemKind::Resource);
+  variantSysSpec = VariantSysSpec::open(sysPath, 2);
+  const char separator = variantSysSpec ? variantSysSpec->separator() : '@';
+  project = KicadProject::open(designFile, failure, failedFile, &why, std::string_view(&separator, 1));
   if (!project) {
-    reportError(ReportKind::InputFile, failedFile, 1,
-                failure == KicadProject::Failure::ProjectFile ? msg::kKicadProjectOpen : msg::kSheetOpen);
+    const int code = failure == KicadProject::Failure::ProjectFile ? msg::kKicadProjectOpen
+                     : failure == KicadProject::Failure::TooLarge  ? msg::kInstanceDbCreate
+                                                                   : msg::kSheetOpen;
+    reportError(ReportKind::InputFile, failedFile, 1, code);
     writeNote(why);
     return 0;
   }

@@ -156,15 +156,17 @@ int AppState::openDesign() {
   if (settleOutput(*this) == 0 || settleExecute(*this) == 0 || settleDestinations(*this) == 0) return 0;
   if (packageProperty.empty()) packageProperty = settings->package;
   if (openDataResource() == 0) return 0;
+  // A KiCad project carries its own library (docs/kicad.md), and its design
+  // variants are destinations, which the variant specs must know.
+  const bool kicad = KicadProject::isTarget(designFile);
+  if (kicad && openKicadProject() == 0) return 0;
   if (openVariantSpecs() == 0) {
     reportError(ReportKind::General, "", 1, msg::kVariantSpecsNeeded);
     return 0;
   }
   if (checkDestinations(*this) == 0) return 0;
   openDisplayTables(*this);
-  // A KiCad project carries its own library (docs/kicad.md).
-  if (KicadProject::isTarget(designFile)) return openKicadProject();
-  openKcdb(*this);
+  if (!kicad) openKcdb(*this);
   return 1;
 }
 
@@ -173,8 +175,15 @@ int AppState::openVariantSpecs() {
   const std::string dataPath = DesignDataFile::fileName(designDir, DesignFileKind::DataFile, "vmdata");
   std::string sysReason;
   std::string dataReason;
-  variantSysSpec = VariantSysSpec::open(sysPath, 2, &sysReason);
+  if (!variantSysSpec) variantSysSpec = VariantSysSpec::open(sysPath, 2, &sysReason);
   variantDataSpec = VariantDataSpec::open(dataPath, 2, &dataReason);
+  // A KiCad project's design variants are destinations of their own,
+  // after those a data spec beside it lists.
+  const KicadProject* kicad = caches_.kicadProject.get();
+  if (kicad != nullptr && !kicad->variants().empty() &&
+      (variantDataSpec || !pathAccess(dataPath, Access::Exists))) {
+    variantDataSpec = VariantDataSpec::extended(variantDataSpec.get(), kicad->variants());
+  }
   // Without destinations, or with the board alone, no spec is needed. A
   // broken vmdata still says why, or its destinations would vanish unseen.
   if (destinations.empty() || (destinations.size() == 1 && destinations[0] == kBoardDestination)) {

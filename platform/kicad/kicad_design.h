@@ -15,6 +15,7 @@
 namespace comptab {
 
 class KicadSchematic;
+struct KicadInstance;
 struct KicadLibSymbol;
 
 struct KicadNamedValue {
@@ -51,6 +52,10 @@ struct KicadSheetInstance {
   int parent = -1;                 // index into sheets(); -1 for the root
   KicadAttributes attributes;      // the block's own flags and its parents'
   std::vector<KicadVariantOverride> variants;
+  const KicadSchematic* schematic = nullptr;  // the file, owned by the design
+  // Its units: units()[firstUnit, firstUnit + unitCount), in file order.
+  uint32_t firstUnit = 0;
+  uint32_t unitCount = 0;
 };
 
 // One placed symbol unit in one sheet instance.
@@ -69,6 +74,9 @@ struct KicadPlacedUnit {
   std::vector<KicadNamedValue> fields;
   KicadAttributes attributes;  // the symbol's own, with its sheets' applied
   std::vector<KicadVariantOverride> variants;
+  // The instance data this unit's place gives (reference, unit, KiCad 6
+  // value and footprint), as written; null when the file gives none.
+  const KicadInstance* instance = nullptr;
 };
 
 // A unit as one variant sees it ("" is the design without a variant):
@@ -85,15 +93,29 @@ class KicadDesign {
   // Null with `reason`, one line with the file (and line:column where there
   // is one) and what to change, when it cannot.
   static std::unique_ptr<KicadDesign> open(const std::string& target, std::string* reason = nullptr);
+  // As open(), saying what was at fault: the project file, a sheet file
+  // (named by `failedFile`), or a hierarchy too large to expand.
+  enum class Failure { None, ProjectFile, Sheet, TooLarge };
+  // With `withFields` false the units carry no `fields` and no `libId`
+  // (a lister that asks resolve() for a few units only saves their copies);
+  // resolve() gives them in full either way.
+  static std::unique_ptr<KicadDesign> open(const std::string& target, Failure& failure, std::string& failedFile,
+                                           std::string* reason = nullptr, bool withFields = true);
   ~KicadDesign();
 
   const std::string& projectDir() const;
   const std::string& projectName() const;  // the .kicad_pro's name without suffix
+  // Depth first from the root, blocks in file order (a sheet's parent
+  // comes before it).
   const std::vector<KicadSheetInstance>& sheets() const;
   // In hierarchy order: the root's symbols in file order, then each sheet
-  // instance depth first in the order KiCad walks them.
+  // instance depth first in the order KiCad walks them (its sheet list is
+  // sorted by page number, digits by value; equal pages depth first). Each
+  // sheet's units are contiguous, in file order: sheets()[i].firstUnit.
   const std::vector<KicadPlacedUnit>& units() const;
-  // The project's text variables and its variants (name, description).
+  // The project's text variables and its variants (name, description):
+  // those the project file lists, then any other a symbol or sheet instance
+  // names, in hierarchy order (KiCad applies those too).
   const std::vector<KicadNamedValue>& textVariables() const;
   const std::vector<KicadNamedValue>& variants() const;
   // The .kicad_pro's text ("" when there is none), for the BOM presets.
@@ -102,6 +124,9 @@ class KicadDesign {
   // `unit` as variant `variant` sees it. The variant must be one of
   // variants() or "".
   KicadResolvedUnit resolve(const KicadPlacedUnit& unit, std::string_view variant) const;
+  // True when a variant or a text variable may make resolve() differ from
+  // the unit's own fields and attributes (false for most units).
+  bool resolveChanges(const KicadPlacedUnit& unit) const;
 
  private:
   KicadDesign();

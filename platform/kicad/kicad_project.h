@@ -28,7 +28,9 @@ class KicadProject {
   // Blocks may nest as deep as in a circuit of comptab's own.
   static constexpr int kMaxDepth = 32;
 
-  enum class Failure { None, ProjectFile, Sheet };
+  // TooLarge: the hierarchy would expand to more sheet instances or placed
+  // symbols than a project may have (docs/kicad.md).
+  enum class Failure { None, ProjectFile, Sheet, TooLarge };
 
   // True for a path that names a KiCad project or schematic: the target of
   // a run that lists it as a circuit.
@@ -38,8 +40,10 @@ class KicadProject {
   // Null when it cannot: `failure` says whether the project file or a sheet
   // was at fault, `failedFile` names that file, and `reason` is one line with
   // the file, the line and column where there is one, and what was wrong.
+  // What a KiCad design variant V changes on a symbol becomes properties
+  // "<name><variantSeparator>V", as the destinations of docs/variants.md.
   static std::unique_ptr<KicadProject> open(const std::string& target, Failure& failure, std::string& failedFile,
-                                            std::string* reason = nullptr);
+                                            std::string* reason = nullptr, std::string_view variantSeparator = "@");
 
   ~KicadProject();
   KicadProject(const KicadProject&) = delete;
@@ -48,6 +52,8 @@ class KicadProject {
   // The folder of the project: what "the design directory" is for it.
   const std::string& projectDir() const { return projectDir_; }
   const std::string& rootFile() const { return rootFile_; }
+  // The project's design variants, in the project file's order.
+  const std::vector<std::string>& variants() const { return variants_; }
 
   // Puts every schematic's sheet data into the run's cache, to stay there
   // for the run: the walk opens the sheets through it.
@@ -69,7 +75,7 @@ class KicadProject {
   KicadProject();
   class Loader;
   static std::unique_ptr<KicadProject> load(const std::string& target, Failure& failure, std::string& failedFile,
-                                            std::string& why);
+                                            std::string& why, std::string_view separator);
 
   std::string projectDir_;
   std::string rootFile_;
@@ -78,6 +84,7 @@ class KicadProject {
   std::unique_ptr<NetSheet> top_;  // while loading
   std::unique_ptr<NetList> netList_;
   std::string kcdbSql_;
+  std::vector<std::string> variants_;
 };
 
 }  // namespace comptab

@@ -111,6 +111,10 @@ bool KicadSchematic::integer(SexprView list, size_t i, int& out, std::string& wh
 }
 
 bool KicadSchematic::load(std::string& why, bool sheetOnly) {
+  static constexpr std::string_view kTitleNames[] = {"TITLE",    "ISSUE_DATE", "REVISION", "COMPANY",  "COMMENT1",
+                                                     "COMMENT2", "COMMENT3",   "COMMENT4", "COMMENT5", "COMMENT6",
+                                                     "COMMENT7", "COMMENT8",   "COMMENT9"};
+  for (const std::string_view name : kTitleNames) titleBlock_.emplace_back(name, std::string_view());
   const SexprView top = doc_.root();
   // A symbol library holds library symbols where a schematic places them.
   const bool library = top.head() == "kicad_symbol_lib" && !sheetOnly;
@@ -126,6 +130,22 @@ bool KicadSchematic::load(std::string& why, bool sheetOnly) {
       uuid_ = item.textAt(1);
     } else if (head == "paper") {
       if (!readPaper(item, why)) return false;
+    } else if (head == "title_block") {
+      for (const SexprView entry : item) {
+        if (!entry.isList()) continue;
+        const std::string_view name = entry.head();
+        size_t slot = 99;
+        if (name == "title") slot = 0;
+        if (name == "date") slot = 1;
+        if (name == "rev") slot = 2;
+        if (name == "company") slot = 3;
+        int number = 0;
+        if (name == "comment" && parseInt(entry.textAt(1), number) && number >= 1 && number <= 9) {
+          titleBlock_[3 + static_cast<size_t>(number)].second = entry.textAt(2);
+        } else if (slot < 4) {
+          titleBlock_[slot].second = entry.textAt(1);
+        }
+      }
     } else if (head == "lib_symbols") {
       for (const SexprView symbol : item)
         if (symbol.isList() && symbol.head() == "symbol" && !readLibSymbol(symbol, why)) return false;
@@ -188,6 +208,10 @@ bool KicadSchematic::readLibSymbol(SexprView list, std::string& why) {
     const std::string_view head = item.head();
     if (head == "power") {
       symbol.power = true;
+    } else if (head == "property") {
+      const std::string_view name = item.textAt(1);
+      if (name == "Description" || name == "ki_description") symbol.description = item.textAt(2);
+      if (name == "ki_keywords") symbol.keywords = item.textAt(2);
     } else if (head == "extends") {
       symbol.extends = item.textAt(1);
     } else if (head == "symbol") {
@@ -208,6 +232,46 @@ bool KicadSchematic::readLibSymbol(SexprView list, std::string& why) {
   return true;
 }
 
+bool KicadSchematic::readFlag(SexprView item, KicadFlag& out, std::string& why) const {
+  const std::string_view word = item.textAt(1);
+  if (word == "yes" || !item.at(1).isValid()) {
+    out = KicadFlag::Yes;  // a bare (dnp) means yes
+  } else if (word == "no") {
+    out = KicadFlag::No;
+  } else {
+    return fail(item.offset(), "expected yes or no, found \"" + std::string(word) + "\"", why);
+  }
+  return true;
+}
+
+bool KicadSchematic::readVariant(SexprView list, KicadVariantData& out, std::string& why) {
+  for (const SexprView item : list) {
+    if (!item.isList()) continue;
+    const std::string_view head = item.head();
+    bool ok = true;
+    if (head == "name") {
+      out.name = item.textAt(1);
+    } else if (head == "dnp") {
+      ok = readFlag(item, out.dnp, why);
+    } else if (head == "in_bom") {
+      ok = readFlag(item, out.inBom, why);
+    } else if (head == "on_board") {
+      ok = readFlag(item, out.onBoard, why);
+    } else if (head == "exclude_from_sim") {
+      ok = readFlag(item, out.excludeFromSim, why);
+    } else if (head == "in_pos_files") {
+      ok = readFlag(item, out.inPosFiles, why);
+    } else if (head == "field") {
+      const std::string_view name = item.find("name").textAt(1);
+      if (name.empty()) return fail(item.offset(), "a variant's field without a name", why);
+      out.fields.push_back({name, item.find("value").textAt(1)});
+    }
+    if (!ok) return false;
+  }
+  if (out.name.empty()) return fail(list.offset(), "a (variant ...) without a name", why);
+  return true;
+}
+
 bool KicadSchematic::readInstance(SexprView path, KicadInstance& out, std::string& why) {
   for (const SexprView item : path) {
     if (!item.isList()) continue;
@@ -222,6 +286,8 @@ bool KicadSchematic::readInstance(SexprView path, KicadInstance& out, std::strin
     } else if (head == "footprint") {
       out.hasFootprint = true;
       out.footprint = item.textAt(1);
+    } else if (head == "variant") {
+      if (!readVariant(item, out.variants.emplace_back(), why)) return false;
     }
   }
   return true;
@@ -231,17 +297,7 @@ bool KicadSchematic::readSymbol(SexprView list, int order, std::string& why) {
   KicadSymbol symbol;
   symbol.offset = list.offset();
   symbol.order = order;
-  const auto flag = [&](SexprView item, KicadFlag& out) {
-    const std::string_view word = item.textAt(1);
-    if (word == "yes" || !item.at(1).isValid()) {
-      out = KicadFlag::Yes;  // a bare (dnp) means yes
-    } else if (word == "no") {
-      out = KicadFlag::No;
-    } else {
-      return fail(item.offset(), "expected yes or no, found \"" + std::string(word) + "\"", why);
-    }
-    return true;
-  };
+  const auto flag = [&](SexprView item, KicadFlag& out) { return readFlag(item, out, why); };
   for (const SexprView item : list) {
     if (!item.isList()) continue;
     const std::string_view head = item.head();
@@ -316,12 +372,27 @@ bool KicadSchematic::readSheet(SexprView list, int order, std::string& why) {
       } else if (!name.empty()) {
         sheet.userFields.push_back({name, item.textAt(2)});
       }
+    } else if (head == "in_bom") {
+      if (!readFlag(item, sheet.inBom, why)) return false;
+    } else if (head == "on_board") {
+      if (!readFlag(item, sheet.onBoard, why)) return false;
+    } else if (head == "dnp") {
+      if (!readFlag(item, sheet.dnp, why)) return false;
+    } else if (head == "exclude_from_sim") {
+      if (!readFlag(item, sheet.excludeFromSim, why)) return false;
     } else if (head == "instances") {
       for (const SexprView project : item) {
         if (!project.isList() || project.head() != "project") continue;
         for (const SexprView path : project) {
           if (!path.isList() || path.head() != "path") continue;
-          sheet.pages.emplace_back(trimSheetPath(path.textAt(1)), path.find("page").textAt(1));
+          const std::string_view at = trimSheetPath(path.textAt(1));
+          sheet.pages.emplace_back(at, path.find("page").textAt(1));
+          std::vector<KicadVariantData> variants;
+          for (const SexprView variant : path) {
+            if (!variant.isList() || variant.head() != "variant") continue;
+            if (!readVariant(variant, variants.emplace_back(), why)) return false;
+          }
+          if (!variants.empty()) sheet.variants.emplace_back(at, std::move(variants));
         }
       }
     }

@@ -36,7 +36,24 @@ struct KicadLibSymbol {
   std::string_view extends;  // a symbol this one derives from, if any
   bool power = false;
   int unitCount = 1;
+  std::string_view description;  // "Description" (KiCad 8) or ki_description
+  std::string_view keywords;     // ki_keywords
   std::vector<KicadLibPin> pins;
+};
+
+// A yes/no flag of a placed symbol; Unset when the file does not say.
+enum class KicadFlag : uint8_t { Unset, Yes, No };
+
+// KiCad 10: what one design variant changes on an instance, inside the
+// instance's (path ...): (variant (name "V") (dnp yes) (field (name ..) (value ..))).
+struct KicadVariantData {
+  std::string_view name;
+  KicadFlag dnp = KicadFlag::Unset;
+  KicadFlag inBom = KicadFlag::Unset;
+  KicadFlag onBoard = KicadFlag::Unset;
+  KicadFlag excludeFromSim = KicadFlag::Unset;
+  KicadFlag inPosFiles = KicadFlag::Unset;
+  std::vector<KicadField> fields;
 };
 
 // What one instance (a path through the sheet blocks) gives a symbol.
@@ -47,10 +64,8 @@ struct KicadInstance {
   std::string_view value;
   bool hasFootprint = false;
   std::string_view footprint;
+  std::vector<KicadVariantData> variants;
 };
-
-// A yes/no flag of a placed symbol; Unset when the file does not say.
-enum class KicadFlag : uint8_t { Unset, Yes, No };
 
 struct KicadSymbol {
   uint32_t offset = 0;  // where it starts in the file
@@ -85,6 +100,13 @@ struct KicadSheetBlock {
   std::vector<KicadField> userFields;
   // KiCad 7 and later: (path of the sheet that holds the block, page).
   std::vector<std::pair<std::string_view, std::string_view>> pages;
+  // KiCad 8 and later: the block's flags, for every symbol beneath it.
+  KicadFlag inBom = KicadFlag::Unset;
+  KicadFlag onBoard = KicadFlag::Unset;
+  KicadFlag dnp = KicadFlag::Unset;
+  KicadFlag excludeFromSim = KicadFlag::Unset;
+  // KiCad 10: (path of the sheet that holds the block, its variants there).
+  std::vector<std::pair<std::string_view, std::vector<KicadVariantData>>> variants;
 };
 
 class KicadSchematic {
@@ -108,6 +130,10 @@ class KicadSchematic {
   const KicadLibSymbol* libSymbol(std::string_view name) const;
   const std::vector<KicadSymbol>& symbols() const { return symbols_; }
   const std::vector<KicadSheetBlock>& sheets() const { return sheets_; }
+  // The title block's texts under the names of KiCad's text variables
+  // (TITLE, ISSUE_DATE, REVISION, COMPANY, COMMENT1 to COMMENT9), each one
+  // there even when the file gives none.
+  const std::vector<std::pair<std::string_view, std::string_view>>& titleBlock() const { return titleBlock_; }
   // A root file's page table: sheet path ("/" root, "/<uuid>/..." below,
   // trailing '/' dropped) to page.
   std::string_view page(std::string_view sheetPath) const;
@@ -127,6 +153,8 @@ class KicadSchematic {
   bool readSymbol(SexprView list, int order, std::string& why);
   bool readSheet(SexprView list, int order, std::string& why);
   bool readInstance(SexprView path, KicadInstance& out, std::string& why);
+  bool readVariant(SexprView list, KicadVariantData& out, std::string& why);
+  bool readFlag(SexprView item, KicadFlag& out, std::string& why) const;
   bool number(SexprView list, size_t i, double& out, std::string& why) const;
   bool integer(SexprView list, size_t i, int& out, std::string& why) const;
 
@@ -141,6 +169,7 @@ class KicadSchematic {
   std::unordered_map<std::string_view, size_t> libByName_;
   std::vector<KicadSymbol> symbols_;
   std::vector<KicadSheetBlock> sheets_;
+  std::vector<std::pair<std::string_view, std::string_view>> titleBlock_;
   std::unordered_map<std::string_view, std::string_view> pages_;
   std::unordered_map<std::string_view, KicadInstance> symbolInstances_;
 };

@@ -31,9 +31,14 @@ int32_t toUnits(double mm) {
   return static_cast<int32_t>(units);
 }
 
-std::string_view flagText(KicadFlag flag, bool unset) {
-  if (flag == KicadFlag::Unset) return unset ? "YES" : "NO";
-  return flag == KicadFlag::Yes ? "YES" : "NO";
+std::string_view flagText(bool flag) { return flag ? "YES" : "NO"; }
+
+// A field's text, or the expanded one where it holds a text variable.
+std::string_view fieldText(const KicadResolved& here, const KicadField& field) {
+  if (here.expanded == nullptr || field.value.find("${") == std::string_view::npos) return field.value;
+  for (const KicadNamedValue& expanded : *here.expanded)
+    if (expanded.name == field.name) return expanded.value;
+  return field.value;
 }
 
 // A power symbol whose net is a ground: GND, AGND, GNDPWR, Earth...
@@ -44,8 +49,10 @@ bool isGroundNet(std::string_view net) {
   return upper.find("GND") != std::string::npos || upper.find("EARTH") != std::string::npos;
 }
 
-std::string_view componentNameOf(std::string_view libId, std::string_view libName) {
-  if (!libName.empty()) return libName;
+// A lib_name copy is KiCad's own copy of the library symbol (made when the
+// embedded symbol and the library's differ): the same component of the
+// same device, whatever name the copy has.
+std::string_view componentNameOf(std::string_view libId) {
   const size_t colon = libId.find(':');
   return colon == std::string_view::npos ? libId : libId.substr(colon + 1);
 }
@@ -100,6 +107,10 @@ size_t textBytes(const KicadSchematic& file, const std::vector<KicadResolved>& r
     bytes += resolved[i].reference.size() + resolved[i].value.size() + resolved[i].footprint.size() +
              2 * symbol.libId.size() + 2 * symbol.libName.size() + 96;
     for (const KicadField& field : symbol.fields) bytes += field.name.size() + field.value.size();
+    if (resolved[i].expanded != nullptr)
+      for (const KicadNamedValue& field : *resolved[i].expanded) bytes += field.value.size();
+    for (const KicadNamedValue& property : resolved[i].destinationProperties)
+      bytes += property.name.size() + property.value.size();
   }
   for (const KicadSheetBlock& block : file.sheets()) {
     bytes += block.name.size() + block.file.size() + 32;
@@ -152,7 +163,7 @@ std::shared_ptr<SheetData> buildKicadSheet(const KicadSchematic& file, const std
       const KicadSymbol& symbol = symbols[s];
       const KicadResolved& here = resolved[s++];
       const KicadLibSymbol* lib = drawnSymbol(file, symbol.libId, symbol.libName);
-      const std::string_view componentName = componentNameOf(symbol.libId, symbol.libName);
+      const std::string_view componentName = componentNameOf(symbol.libId);
       if (lib != nullptr && kcdb != nullptr) kcdb->add(symbol.libId, componentName, *lib);
       component.number = symbol.order;
       component.typeWord = typeOf(lib, here);
@@ -169,16 +180,17 @@ std::shared_ptr<SheetData> buildKicadSheet(const KicadSchematic& file, const std
         else if (field.name == "Footprint")
           properties.add(field.name, here.footprint);
         else
-          properties.add(field.name, field.value);
+          properties.add(field.name, fieldText(here, field));
       }
       properties.add("partName", here.value);
       properties.add("cdbName", symbol.libId);
       properties.add("componentName", componentName);
       properties.add("sheetPath", storedPath);
-      properties.add("in_bom", flagText(symbol.inBom, true));
-      properties.add("on_board", flagText(symbol.onBoard, true));
-      properties.add("dnp", flagText(symbol.dnp, false));
-      properties.add("exclude_from_sim", flagText(symbol.excludeFromSim, false));
+      properties.add("in_bom", flagText(here.attributes.inBom));
+      properties.add("on_board", flagText(here.attributes.onBoard));
+      properties.add("dnp", flagText(here.attributes.dnp));
+      properties.add("exclude_from_sim", flagText(here.attributes.excludeFromSim));
+      for (const KicadNamedValue& property : here.destinationProperties) properties.add(property.name, property.value);
       if (lib == nullptr) continue;
       component.pins.first = static_cast<uint32_t>(sheet->pins.size());
       for (const KicadLibPin& pin : lib->pins) {

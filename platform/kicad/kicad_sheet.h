@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/kicad/kicad_design.h"
+
 namespace comptab {
 
 class KicadSchematic;
@@ -21,6 +23,12 @@ struct KicadResolved {
   std::string_view value;
   std::string_view footprint;
   int unit = 1;
+  KicadAttributes attributes;  // the symbol's flags with its sheets' applied
+  // The fields with their text variables expanded, when any field holds
+  // one: a field whose text holds "${" takes its value from here.
+  const std::vector<KicadNamedValue>* expanded = nullptr;
+  // "Value@V1" and the like: what each design variant changes.
+  std::vector<KicadNamedValue> destinationProperties;
 };
 
 // Collects the devices and components of the symbols placed, for a KCDB.

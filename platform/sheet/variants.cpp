@@ -87,6 +87,25 @@ std::unique_ptr<VariantDataSpec> VariantDataSpec::open(const std::string& path, 
   return spec;
 }
 
+std::unique_ptr<VariantDataSpec> VariantDataSpec::extended(const VariantDataSpec* base,
+                                                           const std::vector<std::string>& more) {
+  auto spec = std::make_unique<VariantDataSpec>();
+  std::vector<std::string> names;
+  if (base != nullptr)
+    for (const Destination& destination : base->destinations_) names.push_back(destination.name());
+  for (const std::string& name : more) {
+    if (name.empty() || name == kBoardDestination) continue;
+    bool known = false;
+    for (const std::string& have : names) known = known || have == name;
+    if (!known) names.push_back(name);
+  }
+  spec->destinations_.reserve(names.size());
+  for (size_t i = 0; i < names.size(); ++i) spec->destinations_.emplace_back(names[i], i);
+  for (const Destination& destination : spec->destinations_)
+    spec->byName_.emplace(destination.name(), destination.index());
+  return spec;
+}
+
 const Destination* VariantDataSpec::lookup(std::string_view name) const {
   const auto found = byName_.find(name);
   return found == byName_.end() ? nullptr : &destinations_[found->second];

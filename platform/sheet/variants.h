@@ -57,6 +57,9 @@ class VariantDataSpec {
  public:
   // As VariantSysSpec::open.
   static std::unique_ptr<VariantDataSpec> open(const std::string& path, int mode, std::string* reason = nullptr);
+  // `base`'s destinations (none when null), then each of `more` it lacks, in
+  // order: a KiCad project's design variants join the data spec this way.
+  static std::unique_ptr<VariantDataSpec> extended(const VariantDataSpec* base, const std::vector<std::string>& more);
 
   size_t count() const { return destinations_.size(); }
   // Names in stored order; i < count().

@@ -1,0 +1,85 @@
+// What KicadDesign keeps beside its interface, shared by its sources
+// (kicad_design.cpp expands the hierarchy, kicad_variants.cpp resolves a
+// unit for a variant). Internal to the KiCad library.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/kicad/kicad_design.h"
+#include "platform/kicad/kicad_hierarchy.h"
+
+namespace comptab {
+
+struct KicadSheetBlock;
+
+// KiCad keeps the five fields every symbol has without the white space
+// around them (its BOM shows " 10k " as "10k"); other fields as written.
+std::string_view trimmedKicadField(std::string_view text);
+
+struct KicadDesign::Impl {
+  struct Place {
+    std::string path7;    // "/<root uuid>/<block uuid>..."
+    std::string path6;    // "/<block uuid>...", empty at the root
+    std::string holder7;  // path7 of the sheet holding the block
+  };
+  struct SheetExtra {
+    uint32_t fileIndex = 0;
+    KicadAttributes own;  // the block's own flags
+    std::vector<KicadNamedValue> fields;  // the block's user fields
+  };
+
+  // What a text variable is read against: one unit as one variant sees it.
+  struct VarContext {
+    const KicadPlacedUnit* unit = nullptr;
+    const std::vector<KicadNamedValue>* fields = nullptr;
+    KicadAttributes attributes;
+    std::string_view variant;
+    int depth = 0;
+  };
+
+  // KiCad 7 and later: each symbol's instance by the path of its sheet,
+  // indexed at a file's first use (a file used by many sheets holds as
+  // many paths in every symbol).
+  struct InstanceIndex {
+    bool built = false;
+    std::unordered_map<std::string_view, uint32_t> pathIds;
+    std::unordered_map<uint64_t, const KicadInstance*> instances;  // path id << 32 | symbol
+  };
+
+  bool load(const std::string& target, Failure& failure, std::string& failedFile, std::string& why);
+  void expand(uint32_t fileIndex, int parent, const KicadSheetBlock* block, const Place& place);
+  void placeSymbols(const KicadFileTree::File& file, uint32_t sheetIndex, const Place& place);
+  void orderUnitsByPage();
+  // A unit's fields as the header orders them, from its file and instance.
+  std::vector<KicadNamedValue> buildFields(const KicadPlacedUnit& unit) const;
+  // The attributes of `unit` for `variant`, its sheets' flags applied.
+  KicadAttributes attributesFor(const KicadPlacedUnit& unit, std::string_view variant) const;
+  bool lookupVar(const VarContext& context, std::string_view name, std::string& value) const;
+  bool lookupSheetVar(const VarContext& context, std::string_view name, const std::string& key,
+                      std::string& value) const;
+  std::string expand(const VarContext& context, std::string_view text) const;
+
+  std::string projectDir;
+  std::string projectName;
+  std::string projectJson;
+  KicadFileTree tree;
+  const KicadSchematic* rootSchematic = nullptr;
+  std::vector<KicadSheetInstance> sheets;
+  std::vector<SheetExtra> sheetExtra;  // by sheet
+  std::vector<InstanceIndex> instanceIndex;  // by file of the tree
+  std::vector<KicadPlacedUnit> units;
+  std::vector<KicadAttributes> unitOwn;  // by unit: the symbol's own flags
+  std::vector<KicadNamedValue> textVariables;
+  std::vector<KicadNamedValue> variants;
+  bool hasProjectFile = false;
+  bool withFields = true;  // false: units carry no fields or libId (see open())
+  std::string rootPath;  // as given, for ${FILEPATH}
+  // A reference's last unit in hierarchy order, for "${R1:VALUE}".
+  std::unordered_map<std::string, uint32_t> byReference;
+};
+
+}  // namespace comptab
