@@ -3,9 +3,12 @@
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "app/run_rows.h"
 #include "extract/extract_component.h"
+#include "kicadbom/bom_command.h"
 #include "platform/support/environment.h"
 #include "platform/support/memory_guard.h"
 #include "platform/support/output_stream.h"
@@ -35,10 +38,25 @@ int App::extractComponent(const Placement& where, const ComponentRef& component,
   return comptab::extractComponent(*this, where, component, pass, variant, dest, destinationName);
 }
 
+namespace {
+
+bool endsWith(std::string_view text, std::string_view suffix) {
+  return text.size() > suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
+}
+
+}  // namespace
+
 int comptabMain(int argc, const char* const* argv) {
   // Messages go to standard error before any output is opened; a closed
   // pipe there must not end the run with half an error file.
   ignoreBrokenPipes();
+  // KiCad's own command line, and a KiCad project named alone, are served
+  // without the suite: a KiCad user has no KDXROOT and no resource file.
+  if (argc >= 4 && std::string_view(argv[1]) == "sch" && std::string_view(argv[2]) == "export" &&
+      std::string_view(argv[3]) == "bom")
+    return runBomExport(std::vector<std::string>(argv + 4, argv + argc));
+  if (argc == 2 && (endsWith(argv[1], ".kicad_pro") || endsWith(argv[1], ".kicad_sch")))
+    return runProjectBom(argv[1]);
   // An empty root would turn every suite path into a relative one.
   const auto root = lookupEnv("KDXROOT");
   if (!root || root->empty()) {
