@@ -14,6 +14,7 @@
 #include "platform/support/memory_guard.h"
 #include "platform/support/path.h"
 #include "platform/support/text.h"
+#include "platform/support/output_stream.h"
 #include "settings/message_codes.h"
 
 namespace comptab {
@@ -50,6 +51,9 @@ bool endsWith(std::string_view text, std::string_view suffix) {
 }  // namespace
 
 int comptabMain(int argc, const char* const* argv) {
+  // Messages go to standard error before any output is opened; a closed
+  // pipe there must not end the run with half an error file.
+  ignoreBrokenPipes();
   // KiCad's own command line, and a KiCad project named alone, are served
   // without the suite: a KiCad user has no KDXROOT and no resource file.
   if (argc >= 4 && std::string_view(argv[1]) == "sch" && std::string_view(argv[2]) == "export" &&
