@@ -416,9 +416,8 @@ def case_circuit(comptab, source, suite, work, web):
     common_checks(web)
 
 
-def dropin_csv(comptab, source, suite, work, folder, options, csv_name, *, input_name="board.kicad_sch"):
-    """Runs the drop-in with `options` into a CSV and into a page; the CSV's
-    rows."""
+def dropin_csv(comptab, suite, folder, options, csv_name, input_name="board.kicad_sch"):
+    """Runs the drop-in with `options` into a CSV; its rows."""
     run_comptab(comptab, suite, folder, ["sch", "export", "bom"] + options + ["-o", csv_name, input_name])
     with open(os.path.join(folder, csv_name), encoding="utf-8", newline="") as f:
         return csv_rows(f.read())
@@ -474,7 +473,7 @@ def case_dropin(comptab, source, suite, work, web):
         ("variant", ["--variant", "V1", "--group-by", "Value,Footprint"], ",", "-"),
     ]
     for name, options, delimiter, range_delimiter in option_sets:
-        expected = dropin_csv(comptab, source, suite, work, folder, options, name + ".csv")
+        expected = dropin_csv(comptab, suite, folder, options, name + ".csv")
         run_comptab(comptab, suite, folder, ["sch", "export", "bom"] + options + ["-o", name + ".html",
                                                                                   "board.kicad_sch"])
         open_page(web, os.path.join(folder, name + ".html"))
@@ -483,7 +482,7 @@ def case_dropin(comptab, source, suite, work, web):
         check_dropin_highlight(web, name, expected, column, delimiter, range_delimiter)
     # Two variants into one page: a tab each, each its variant's CSV; with
     # ${VARIANT}, a page each.
-    expected = [dropin_csv(comptab, source, suite, work, folder, ["--variant", v, "--group-by", "Value"], v + ".csv")
+    expected = [dropin_csv(comptab, suite, folder, ["--variant", v, "--group-by", "Value"], v + ".csv")
                 for v in ("V1", "V2")]
     check(expected[0] != expected[1], "the two variants do not make two tables")
     run_comptab(comptab, suite, folder, ["sch", "export", "bom", "--variant", "V1", "--variant", "V2", "--group-by",
@@ -505,7 +504,7 @@ def case_dropin(comptab, source, suite, work, web):
         demo = os.path.join(work, "complex_hierarchy")
         shutil.copytree(os.path.join(DEMOS, "complex_hierarchy"), demo)
         options = ["--group-by", "Value,Footprint", "--ref-range-delimiter", "~"]
-        expected = dropin_csv(comptab, source, suite, work, demo, options, "demo.csv",
+        expected = dropin_csv(comptab, suite, demo, options, "demo.csv",
                               input_name="complex_hierarchy.kicad_pro")
         check(any("~" in row[0] for row in expected[1:]), "the demo's CSV has no range")
         run_comptab(comptab, suite, demo, ["sch", "export", "bom"] + options + ["-o", "demo.html",
