@@ -13,6 +13,8 @@
 #include "kicadbom/bom_command.h"
 #include "platform/support/environment.h"
 #include "platform/support/memory_guard.h"
+#include "platform/support/path.h"
+#include "platform/support/text.h"
 #include "settings/message_codes.h"
 
 namespace comptab {
@@ -68,6 +70,14 @@ int comptabMain(int argc, const char* const* argv) {
     return 1;
   }
   setEnv("KSYSROOT", *root);
+  // Without the catalogue every message is a bare number and a path: say
+  // once what the root was expected to hold. The run goes on as before.
+  if (const std::string catalogue = *root + "/system/eng/comptab.msg"; !pathAccess(catalogue, Access::Exists))
+    tellTerminal(
+        strprintf("KDXROOT=%s names no suite root: %s, the message catalogue, is missing; the folder "
+                  "must hold system/eng/comptab.msg and system/kordata.rsc, as the suite/ folder of the "
+                  "source tree or PREFIX/share/comptab/suite does (docs/suite-root.md)",
+                  root->c_str(), catalogue.c_str()));
   // Memory that runs out anywhere (a huge design, a low limit) ends the run
   // with a numbered error and the error file written, not an abort.
   std::optional<App> app;

@@ -67,6 +67,9 @@ class App : public AppState {
   // stop (reported).
   struct Carried;
   int collectTable(const RunPlan& plan, size_t i, RecordTable& table, Carried& carried);
+  // Tells the names the keys ask for that no component of the table has
+  // (notes, or errors when strict is on); 0 when the run must stop.
+  int checkNames();
   int writeTable(const TableWriter& writer, const std::string* item, bool append, const RecordTable& table);
   std::vector<const std::string*> outputItems() const;
   // Column titles from the property display names, when they are open.
@@ -101,6 +104,8 @@ class App : public AppState {
   // -p:boards N adds the quantity for N boards.
   std::optional<TableFormat> formatOption;
   int boards = 0;
+  bool strictOption = false;         // -p:strict
+  bool byteOrderMarkOption = false;  // -p:bom
   std::unique_ptr<RunRows> rows_;
   std::unique_ptr<HtmlPage> page_;
   // The components of sheets of comptab's own formats, as the walk of the
@@ -111,6 +116,11 @@ class App : public AppState {
   std::string_view pageSheet(const Placement& where);
   void noteBlock(const Placement& where, const ComponentRef& component) override;
 };
+
+// A line for a person at the terminal that quotes words from outside (the
+// command line, the resource file): escaped like every reason line, so that
+// a stray control character cannot play tricks with the terminal.
+void tellTerminal(const std::string& line);
 
 // The whole program: checks the environment, constructs the App and runs
 // it. Returns the exit status (negative when the error file had no name).
