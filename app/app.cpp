@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/bom_page.h"
 #include "app/run_rows.h"
 #include "output/html_page.h"
 #include "extract/extract_component.h"
@@ -58,7 +59,7 @@ int comptabMain(int argc, const char* const* argv) {
   // without the suite: a KiCad user has no KDXROOT and no resource file.
   if (argc >= 4 && std::string_view(argv[1]) == "sch" && std::string_view(argv[2]) == "export" &&
       std::string_view(argv[3]) == "bom")
-    return runBomExport(std::vector<std::string>(argv + 4, argv + argc));
+    return runBomExport(std::vector<std::string>(argv + 4, argv + argc), writeBomPage);
   if (argc == 2 && (endsWith(argv[1], ".kicad_pro") || endsWith(argv[1], ".kicad_sch")))
     return runProjectBom(argv[1]);
   // An empty root would turn every suite path into a relative one.
