@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/bom_page.h"
 #include "app/run_rows.h"
 #include "output/html_page.h"
 #include "extract/extract_component.h"
@@ -14,6 +15,7 @@
 #include "platform/support/memory_guard.h"
 #include "platform/support/path.h"
 #include "platform/support/text.h"
+#include "platform/support/output_stream.h"
 #include "settings/message_codes.h"
 
 namespace comptab {
@@ -50,11 +52,14 @@ bool endsWith(std::string_view text, std::string_view suffix) {
 }  // namespace
 
 int comptabMain(int argc, const char* const* argv) {
+  // Messages go to standard error before any output is opened; a closed
+  // pipe there must not end the run with half an error file.
+  ignoreBrokenPipes();
   // KiCad's own command line, and a KiCad project named alone, are served
   // without the suite: a KiCad user has no KDXROOT and no resource file.
   if (argc >= 4 && std::string_view(argv[1]) == "sch" && std::string_view(argv[2]) == "export" &&
       std::string_view(argv[3]) == "bom")
-    return runBomExport(std::vector<std::string>(argv + 4, argv + argc));
+    return runBomExport(std::vector<std::string>(argv + 4, argv + argc), writeBomPage);
   if (argc == 2 && (endsWith(argv[1], ".kicad_pro") || endsWith(argv[1], ".kicad_sch")))
     return runProjectBom(argv[1]);
   // An empty root would turn every suite path into a relative one.

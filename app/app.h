@@ -13,6 +13,7 @@
 #include "output/html_page.h"
 #include "output/html_sheets.h"
 #include "output/table_writer.h"
+#include "platform/support/output_stream.h"
 
 namespace comptab {
 
@@ -59,6 +60,7 @@ class App : public AppState {
   void showUsage();
   void setTarget(const std::string& word);
   bool loadResource();
+  bool csvSettingsSound();
   void mergeSettings(bool eolGiven);
   struct RunPlan;
   RunPlan planRun() const;
@@ -70,7 +72,8 @@ class App : public AppState {
   // Tells the names the keys ask for that no component of the table has
   // (notes, or errors when strict is on); 0 when the run must stop.
   int checkNames();
-  int writeTable(const TableWriter& writer, const std::string* item, bool append, const RecordTable& table);
+    int writeTable(const TableWriter& writer, const std::string* item, bool append, bool last,
+                 const RecordTable& table);
   std::vector<const std::string*> outputItems() const;
   // Column titles from the property display names, when they are open.
   DisplayNameHook displayNameHook() const;
@@ -115,6 +118,9 @@ class App : public AppState {
   void recordPlace(const Placement& where, const ComponentRef& component);
   std::string_view pageSheet(const Placement& where);
   void noteBlock(const Placement& where, const ComponentRef& component) override;
+  // Where the tables go; kept open from one table to the next that shares
+  // its file.
+  OutputStream output_;
 };
 
 // A line for a person at the terminal that quotes words from outside (the

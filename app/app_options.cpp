@@ -287,7 +287,9 @@ bool App::refuseParameter(std::string_view name, std::string_view value, std::st
 
 void App::setTarget(const std::string& word) {
   const std::string path = expandPath(word);
-  if (pathKind(path) == PathKind::Directory) {
+  // A folder named like a KiCad file is taken for one, so that its reader
+  // says it is a folder, rather than for a circuit folder without a net list.
+  if (pathKind(path) == PathKind::Directory && !KicadProject::isTarget(path)) {
     designFile.clear();
     designDir = path;
     RunMode |= mode::kCircuit;
@@ -305,7 +307,7 @@ bool App::loadResource() {
   // A misspelt key may be the reason a required one is missing, so these
   // come before the error.
   for (const std::string& note : outcome.notes) tellTerminal("note: " + note);
-  if (settings) return true;
+  if (settings) return csvSettingsSound();
   // When the file did not parse, the place the parser stopped is the one
   // thing to mend; every key after it only seems missing. A file that could
   // not be read at all says why after the report, as every input file does.
@@ -317,6 +319,20 @@ bool App::loadResource() {
     writeNote(outcome.parseError);
   else if (outcome.parseError.empty() && !outcome.keyReason.empty())
     writeNote(outcome.keyReason);
+  return false;
+}
+
+// Checked once the format is known, since -p:format may ask for CSV where
+// the file does not: a CSV table that could not be read back is refused
+// like a key of the wrong form.
+bool App::csvSettingsSound() {
+  if (formatOption.value_or(settings->tableFormat) != TableFormat::Csv) return true;
+  std::string key;
+  const std::string fault = csvSettingsFault(*settings, &key);
+  if (fault.empty()) return true;
+  reportError(ReportKind::InputFile, resourceFile, 1, msg::kResourceBadContent);
+  writeError(msg::kDetail, {key});
+  writeNote(resourceFile + ": " + fault);
   return false;
 }
 

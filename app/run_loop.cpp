@@ -85,10 +85,29 @@ std::vector<NameId> App::propertiesReadAfterPackaging() const {
 // refused like the one file when it exists and overwriting is not asked
 // for, before any table is written.
 bool App::outputFilesFree(const std::vector<const std::string*>& items) {
+  if (outputPath && namesFilePerDestination(*outputPath)) {
+    // Destination names come from the design's side files: none may steer a
+    // table out of the output folder or onto another table's file.
+    std::vector<std::string> paths;
+    for (const std::string* item : items) {
+      const std::string& name = item != nullptr ? *item : std::string(kBoardDestination);
+      paths.push_back(tableOutputPath(*outputPath, name));
+      std::string reason;
+      if (!destinationFitsPath(name, &reason)) {
+        reportOutputFailure(&paths.back(), "destination \"" + name + "\": " + reason);
+        return false;
+      }
+    }
+    if (const size_t shared = firstSharedPath(paths); shared < paths.size()) {
+      reportOutputFailure(&paths[shared], "two destinations' tables would both be written to this file, and only the "
+                                          "last would remain; give each destination a name of its own");
+      return false;
+    }
+  }
   if (!outputPath || (RunMode & mode::kForce)) return true;
   for (const std::string* item : items) {
     const std::string path = tableOutputPath(*outputPath, item != nullptr ? *item : kBoardDestination);
-    if (path != *outputPath && pathAccess(path, Access::Exists)) {
+    if (path != *outputPath && pathAccess(path, Access::Exists) && !isDeviceOutput(path)) {
       reportError(ReportKind::OutputFile, path, 1, msg::kOutputExists);
       return false;
     }
@@ -137,7 +156,7 @@ const RecordTable& App::groupRows(const RunPlan& plan, RecordTable& table, Recor
   if (!byPartName && !byPackage) {
     if (boards == 0) return table;
     if (!plan.packaging) {
-      setBuildQuantity(table, boards);
+      setBuildQuantity(table, boards, false);
       return table;
     }
     // Packaged rows share their lists with the rows the next table uses.
@@ -160,7 +179,7 @@ const RecordTable& App::groupRows(const RunPlan& plan, RecordTable& table, Recor
   }
   if (settings->referenceRanges && (byPartName || byPackage))
     writeReferenceRanges(grouped, settings->token, settings->rangeChar);
-  if (boards > 0) setBuildQuantity(grouped, boards);
+  if (boards > 0) setBuildQuantity(grouped, boards, byPartName || byPackage);
   return grouped;
 }
 
@@ -240,17 +259,34 @@ int App::checkNames() {
   return refused ? 0 : 1;
 }
 
-int App::writeTable(const TableWriter& writer, const std::string* item, bool append, const RecordTable& table) {
-  OutputStream out;
+int App::writeTable(const TableWriter& writer, const std::string* item, bool append, bool last,
+                    const RecordTable& table) {
+  OutputStream& out = output_;
   std::string reason;
   const std::string path = outputPath ? tableOutputPath(*outputPath, item != nullptr ? *item : kBoardDestination) : "";
-  if (outputPath) {
-    // A table with a file of its own starts it afresh.
-    if (!out.open(path, append && path == *outputPath, &reason, !outputInDesign)) {
+  // Tables that share one file go to it through one stream, which stays
+  // open (a temporary file) until the last is in; a table with a file of
+  // its own starts it afresh.
+  const bool sharedFile = outputPath && path == *outputPath;
+  if (outputPath && !(append && sharedFile && out.isOpen())) {
+    // O_NOFOLLOW guards only the last step: a folder of the design may be
+    // a link planted to lead the table elsewhere.
+    // A path the resource file itself leads out ("$CIR/../bom.txt") is
+    // taken as written.
+    const std::string folder = directoryPart(path);
+    const std::string written = expandPath(folder);
+    const std::string design = expandPath(designDir);
+    const bool inside = written == design || written.starts_with(design == "/" ? design : design + "/");
+    if (outputInDesign && inside && realPath(folder) && !staysInside(folder, designDir)) {
+      reportOutputFailure(&path, "a folder on the way is a symbolic link that leads out of the design's folder; "
+                                 "remove it or name the output file without $CIR");
+      return 0;
+    }
+    if (!out.open(path, append && sharedFile, &reason, !outputInDesign)) {
       reportOutputFailure(&path, reason);
       return 0;
     }
-  } else {
+  } else if (!outputPath) {
     out = OutputStream::standardOutput();
   }
   // A spreadsheet takes a file for UTF-8 (µ, Ω) only when it begins with
@@ -287,6 +323,14 @@ int App::writeTable(const TableWriter& writer, const std::string* item, bool app
     out.write(eol);
   }
   // A full disk or a closed pipe must not pass for a written table.
+  if (sharedFile && !last) {
+    if (!out.flush()) {
+      out.close(&reason);
+      reportOutputFailure(&path, reason);
+      return 0;
+    }
+    return 1;
+  }
   if (!out.close(&reason)) {
     reportOutputFailure(outputPath ? &path : nullptr, reason);
     return 0;
@@ -328,7 +372,7 @@ int App::run() {
       if (pageRun)
         written = addPageTable(writer, plan.items[i], folded);
       else
-        written = writeTable(writer, plan.items[i], i > 0, folded);
+        written = writeTable(writer, plan.items[i], i > 0, i + 1 == plan.items.size(), folded);
     }
     if (written == 0) {
       packed.setCount(0);

@@ -55,7 +55,10 @@ int settleOutput(AppState& app) {
   // "-" is the usual shell spelling of standard output; a file of that name
   // is what nobody means.
   if (outputPath && *outputPath == kStandardOutputMark) outputPath.reset();
-  if (outputPath && pathAccess(*outputPath, Access::Exists) && !(app.RunMode & mode::kForce)) {
+  // A device (-output /dev/null) is written to, not replaced: there is no
+  // file to keep from being overwritten.
+  if (outputPath && pathAccess(*outputPath, Access::Exists) && !(app.RunMode & mode::kForce) &&
+      !isDeviceOutput(*outputPath)) {
     app.reportError(ReportKind::OutputFile, *outputPath, 1, msg::kOutputExists);
     return 0;
   }

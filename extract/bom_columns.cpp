@@ -77,13 +77,14 @@ void writeReferenceRanges(RecordTable& table, std::string_view token, std::strin
   }
 }
 
-void setBuildQuantity(RecordTable& table, int boards) {
+void setBuildQuantity(RecordTable& table, int boards, bool folded) {
   const NameId countName = internName("_REFCOUNT");
   const NameId quantityName = internName("_QTY");
   for (int r = 0; r < table.count(); ++r) {
     ComponentRecord& row = table.at(r);
     int count = 1;
-    if (const PropertyText text = row.value(countName)) parseInt(*text, count);
+    if (folded)
+      if (const PropertyText text = row.value(countName)) parseInt(*text, count);
     row.setProperty(quantityName, decimalText(static_cast<long long>(count) * boards));
   }
 }

@@ -15,8 +15,9 @@ class RecordTable;
 // is not a header and a plain number (U1A, R01) is never in a range.
 void writeReferenceRanges(RecordTable& table, std::string_view token, std::string_view rangeChar);
 
-// Sets "_QTY" of each row to `boards` times its "_REFCOUNT" (a row that was
-// not folded counts one).
-void setBuildQuantity(RecordTable& table, int boards);
+// Sets "_QTY" of each row to `boards` times its "_REFCOUNT" when the rows
+// were `folded`, else to `boards`: a row that was not folded stands for one
+// component, whatever "_REFCOUNT" property the design gave it.
+void setBuildQuantity(RecordTable& table, int boards, bool folded);
 
 }  // namespace comptab

@@ -52,15 +52,17 @@ TEST(BomColumns, BuildQuantityAndCountsOfRanges) {
   test::fillTable(table, {"reference=R1 value=1", "reference=R2 value=1", "reference=R3 value=1", "reference=R9 value=2"});
   referenceCountRows(app, table, "value");
   writeReferenceRanges(table, ",", "-");
-  setBuildQuantity(table, 25);
+  setBuildQuantity(table, 25, true);
   // The count is of references, not of ranges.
   EXPECT_EQ(test::describe(table[0]), "reference=R1-R3 value=1 _REFCOUNT=3 _QTY=75");
   EXPECT_EQ(test::describe(table[1]), "reference=R9 value=2 _REFCOUNT=1 _QTY=25");
 
   RecordTable plain;
-  test::fillTable(plain, {"reference=C1"});
-  setBuildQuantity(plain, 4);
+  test::fillTable(plain, {"reference=C1", "reference=C2 _REFCOUNT=1000"});
+  setBuildQuantity(plain, 4, false);
   EXPECT_EQ(test::describe(plain[0]), "reference=C1 _QTY=4");
+  // A design's own property of that name is no count of folded references.
+  EXPECT_EQ(test::describe(plain[1]), "reference=C2 _REFCOUNT=1000 _QTY=4");
 }
 
 }  // namespace

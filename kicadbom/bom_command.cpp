@@ -98,7 +98,8 @@ std::string projectFileShown(const std::string& input, const KicadDesign& design
   return folder == "." ? name : joinPath(folder, name);
 }
 
-bool writeFile(const std::string& path, const std::string& text, std::string* reason) {
+template <typename Write>
+bool writeFile(const std::string& path, Write write, std::string* reason) {
   const std::string folder = directoryPart(path);
   if (folder != "." && !makeDirectories(folder, reason)) {
     *reason = folder + ": cannot create the folder: " + *reason;
@@ -109,7 +110,7 @@ bool writeFile(const std::string& path, const std::string& text, std::string* re
     *reason = path + ": cannot write: " + *reason;
     return false;
   }
-  out.write(text);
+  write(out);
   if (!out.close(reason)) {
     *reason = path + ": writing failed: " + *reason;
     return false;
@@ -118,6 +119,17 @@ bool writeFile(const std::string& path, const std::string& text, std::string* re
 }
 
 }  // namespace
+
+bool isBomPagePath(std::string_view path) {
+  static constexpr std::string_view kSuffix = ".html";
+  if (path.size() < kSuffix.size()) return false;
+  const std::string_view end = path.substr(path.size() - kSuffix.size());
+  for (size_t i = 0; i < kSuffix.size(); ++i) {
+    const char c = end[i] >= 'A' && end[i] <= 'Z' ? static_cast<char>(end[i] + 32) : end[i];
+    if (c != kSuffix[i]) return false;
+  }
+  return true;
+}
 
 std::optional<std::vector<std::string>> bomFieldsRead(const KicadBomPreset& preset) {
   std::vector<std::string> names = {"Reference", preset.sortField};
@@ -176,7 +188,7 @@ std::vector<BomUnit> bomUnits(const KicadDesign& design, const std::string& vari
   return units;
 }
 
-int runBomExport(const std::vector<std::string>& words) {
+int runBomExport(const std::vector<std::string>& words, BomPageWriter writePage) {
   BomOptions options;
   std::string why;
   if (!parseBomOptions(words, options, &why)) return refuse(why);
@@ -220,14 +232,30 @@ int runBomExport(const std::vector<std::string>& words) {
   // Only a generated column of its own reads where a unit lies.
   const std::vector<BomSheet> sheets = keep ? std::vector<BomSheet>() : bomSheets(*design);
   const BomVariables variables = bomVariables(*design);
+  const bool page = isBomPagePath(configured);
+  if (page && !writePage) return refuse(configured + ": this build writes no page; give a .csv output");
+  // A page without ${VARIANT} shows every variant given, each in a tab; a
+  // CSV holds the first one only, as KiCad writes it.
+  if (page && !perVariant && options.variants.size() > 1) variants = options.variants;
+  const std::string title = baseName(options.input);
+  std::vector<std::pair<std::string, BomPage>> pages;
   std::vector<std::pair<std::string, std::string>> files;
   for (const std::string& variant : variants) {
     const std::vector<BomUnit> units = bomUnits(*design, variant, keep ? &*keep : nullptr, keep ? nullptr : &sheets);
-    files.emplace_back(replaceAll(configured, kVariantPlaceholder, variant),
-                       buildBom(units, preset, format, variables));
+    const std::string path = replaceAll(configured, kVariantPlaceholder, variant);
+    if (!page) {
+      files.emplace_back(path, buildBom(units, preset, format, variables));
+      continue;
+    }
+    if (pages.empty() || perVariant) pages.emplace_back(path, BomPage{title, design.get(), &format, {}});
+    pages.back().second.tables.push_back(
+        {variant.empty() ? rootSheetName(options.input) : variant, buildBomRows(units, preset, format, variables)});
   }
   for (const auto& [path, text] : files)
-    if (!writeFile(path, text, &why)) return refuse(why);
+    if (!writeFile(path, [&text = text](OutputStream& out) { out.write(text); }, &why)) return refuse(why);
+  for (const auto& [path, content] : pages)
+    if (!writeFile(path, [&content = content, writePage](OutputStream& out) { writePage(content, out); }, &why))
+      return refuse(why);
   return 0;
 }
 
@@ -262,7 +290,9 @@ void printBomUsage() {
       "Writes the bill of materials of a KiCad schematic as KiCad 10's kicad-cli sch export bom does.\n"
       "INPUT: the root .kicad_sch of a project, or its .kicad_pro\n"
       "  -o, --output FILE              the file to write (default: the root sheet's name with .csv,\n"
-      "                                 in the current folder); ${VARIANT} stands for the variant\n"
+      "                                 in the current folder); ${VARIANT} stands for the variant;\n"
+      "                                 a name ending in .html gets the interactive page of the table\n"
+      "                                 beside the schematic instead (a tab per --variant without ${VARIANT})\n"
       "  --variant NAME                 a design variant of the project; repeat it with ${VARIANT}\n"
       "                                 in the output for one file per variant\n"
       "  --preset NAME                  a BOM preset of the project or of KiCad (\"Grouped By Value\", ...);\n"

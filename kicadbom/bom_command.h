@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "kicadbom/bom_table.h"
@@ -13,10 +14,31 @@
 namespace comptab {
 
 class KicadDesign;
+class OutputStream;
+
+// What an output file ending in ".html" gets instead of the CSV: the
+// interactive page of the tables (one per variant, by its name; the root
+// sheet's name when none is given) beside the design's drawing. The page
+// belongs to a layer above this one, so the caller hands in its writer.
+struct BomPageTable {
+  std::string name;
+  BomRows rows;
+};
+struct BomPage {
+  std::string title;  // the input file's name
+  const KicadDesign* design = nullptr;
+  const KicadBomFormat* format = nullptr;
+  std::vector<BomPageTable> tables;
+};
+using BomPageWriter = void (*)(const BomPage& page, OutputStream& out);
 
 // Runs the command on the words after "sch export bom"; the exit status
 // (0 written, 1 a usage or input error, told on standard error in one line).
-int runBomExport(const std::vector<std::string>& words);
+// Without `writePage`, a ".html" output is refused.
+int runBomExport(const std::vector<std::string>& words, BomPageWriter writePage = nullptr);
+
+// Whether the output file is a page: its name ends in ".html", in any case.
+bool isBomPagePath(std::string_view path);
 
 // Writes to standard output the BOM the project's saved BOM settings
 // describe (KiCad's command-line defaults where it saved none). The exit

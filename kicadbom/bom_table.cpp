@@ -71,12 +71,12 @@ class BomBuilder {
              const BomVariables& variables)
       : units_(units), preset_(preset), format_(format), variables_(variables) {}
 
-  std::string build() {
+  BomRows build() {
     setColumns();
     listUnits();
     formRows();
     sortRows();
-    return write();
+    return table();
   }
 
  private:
@@ -302,60 +302,34 @@ class BomBuilder {
     });
   }
 
-  void field(std::string& out, std::string_view text, bool last) const {
-    const std::string& quote = format_.stringDelimiter;
-    out += quote;
-    size_t i = 0;
-    while (i < text.size()) {
-      const char c = text[i];
-      if ((c == '\r' || c == '\n') && !format_.keepLineBreaks) {
-        ++i;
-        continue;
-      }
-      if (c == '\t' && !format_.keepTabs) {
-        ++i;
-        continue;
-      }
-      if (!quote.empty() && text.compare(i, quote.size(), quote) == 0) {
-        out += quote;
-        out += quote;
-        i += quote.size();
-        continue;
-      }
-      out += c;
-      ++i;
-    }
-    out += quote;
-    out += last ? std::string_view("\n") : std::string_view(format_.fieldDelimiter);
-  }
-
-  std::string write() const {
-    std::string out;
-    size_t lastShown = SIZE_MAX;
+  BomRows table() const {
+    BomRows out;
+    std::vector<size_t> shown;
     for (size_t i = 0; i < columns_.size(); ++i)
-      if (columns_[i].show) lastShown = i;
-    if (lastShown == SIZE_MAX) return out;
-    for (size_t i = 0; i < columns_.size(); ++i)
-      if (columns_[i].show) field(out, columns_[i].label, i == lastShown);
+      if (columns_[i].show) shown.push_back(i);
+    if (shown.empty()) return out;
+    for (size_t i : shown) out.labels.push_back(columns_[i].label);
+    out.rows.resize(order_.size());
     std::vector<const SplitReference*> refs;
     for (size_t r = 0; r < order_.size(); ++r) {
       const Row& row = rows_[order_[r]];
-      for (size_t i = 0; i < columns_.size(); ++i) {
+      BomRows::Row& line = out.rows[r];
+      for (uint32_t k = row.begin; k < row.end; ++k)
+        if (shown_[k]) line.references.push_back(listed_[members_[k]].fullRef);
+      line.cells.reserve(shown.size());
+      for (size_t i : shown) {
         const Column& column = columns_[i];
-        if (!column.show) continue;
-        std::string text;
         switch (column.kind) {
           case ColumnKind::Reference:
             refs.clear();
             for (uint32_t k = row.begin; k < row.end; ++k)
               if (shown_[k]) refs.push_back(&listed_[members_[k]].split);
-            text = referenceRanges(refs, format_.refDelimiter, format_.refRangeDelimiter);
+            line.cells.push_back(referenceRanges(refs, format_.refDelimiter, format_.refRangeDelimiter));
             break;
-          case ColumnKind::Quantity: text = std::to_string(row.shownCount); break;
-          case ColumnKind::ItemNumber: text = std::to_string(r + 1); break;
-          default: text = joinedValues(row, column); break;
+          case ColumnKind::Quantity: line.cells.push_back(std::to_string(row.shownCount)); break;
+          case ColumnKind::ItemNumber: line.cells.push_back(std::to_string(r + 1)); break;
+          default: line.cells.push_back(joinedValues(row, column)); break;
         }
-        field(out, text, i == lastShown);
       }
     }
     return out;
@@ -390,6 +364,36 @@ class BomBuilder {
   std::vector<uint32_t> order_;    // rows in the order written
 };
 
+// One field as the file holds it: between string delimiters (doubled
+// within), tabs and line breaks dropped unless kept, then the field
+// delimiter or the end of the line.
+void appendField(std::string& out, std::string_view text, bool last, const KicadBomFormat& format) {
+  const std::string& quote = format.stringDelimiter;
+  out += quote;
+  size_t i = 0;
+  while (i < text.size()) {
+    const char c = text[i];
+    if ((c == '\r' || c == '\n') && !format.keepLineBreaks) {
+      ++i;
+      continue;
+    }
+    if (c == '\t' && !format.keepTabs) {
+      ++i;
+      continue;
+    }
+    if (!quote.empty() && text.compare(i, quote.size(), quote) == 0) {
+      out += quote;
+      out += quote;
+      i += quote.size();
+      continue;
+    }
+    out += c;
+    ++i;
+  }
+  out += quote;
+  out += last ? std::string_view("\n") : std::string_view(format.fieldDelimiter);
+}
+
 }  // namespace
 
 bool isGeneratedField(std::string_view name) {
@@ -399,9 +403,32 @@ bool isGeneratedField(std::string_view name) {
   return true;
 }
 
-std::string buildBom(const std::vector<BomUnit>& units, const KicadBomPreset& preset, const KicadBomFormat& format,
+BomRows buildBomRows(const std::vector<BomUnit>& units, const KicadBomPreset& preset, const KicadBomFormat& format,
                      const BomVariables& variables) {
   return BomBuilder(units, preset, format, variables).build();
+}
+
+std::string bomText(const BomRows& rows, const KicadBomFormat& format) {
+  std::string out;
+  if (rows.labels.empty()) return out;
+  const size_t last = rows.labels.size() - 1;
+  for (size_t i = 0; i <= last; ++i) appendField(out, rows.labels[i], i == last, format);
+  for (const BomRows::Row& row : rows.rows)
+    for (size_t i = 0; i <= last; ++i) appendField(out, row.cells[i], i == last, format);
+  return out;
+}
+
+std::string bomCellText(std::string_view text, const KicadBomFormat& format) {
+  std::string out;
+  out.reserve(text.size());
+  for (const char c : text)
+    if (!(((c == '\r' || c == '\n') && !format.keepLineBreaks) || (c == '\t' && !format.keepTabs))) out += c;
+  return out;
+}
+
+std::string buildBom(const std::vector<BomUnit>& units, const KicadBomPreset& preset, const KicadBomFormat& format,
+                     const BomVariables& variables) {
+  return bomText(buildBomRows(units, preset, format, variables), format);
 }
 
 }  // namespace comptab

@@ -48,8 +48,31 @@ struct BomVariables {
   std::string rootFile;  // the root sheet's file name
 };
 
-// The file's text: a header of the shown fields' labels, then a line per
-// row; empty when no field is shown.
+// The bill of materials as a table: the shown fields' labels, then the
+// rows in the file's order, each with its cells as KiCad makes them (before
+// the format drops tabs and line breaks and quotes them) and the references
+// of its parts ("R1", "R2", ...: no ranges, no unit letters). No labels and
+// no rows when no field is shown.
+struct BomRows {
+  struct Row {
+    std::vector<std::string> cells;
+    std::vector<std::string> references;
+  };
+  std::vector<std::string> labels;
+  std::vector<Row> rows;
+};
+BomRows buildBomRows(const std::vector<BomUnit>& units, const KicadBomPreset& preset, const KicadBomFormat& format,
+                     const BomVariables& variables = {});
+
+// The file's text of `rows`: a header of the labels, then a line per row;
+// empty when no field is shown.
+std::string bomText(const BomRows& rows, const KicadBomFormat& format);
+
+// A cell as the file holds it once unquoted: tabs and line breaks dropped
+// unless the format keeps them.
+std::string bomCellText(std::string_view text, const KicadBomFormat& format);
+
+// bomText of buildBomRows.
 std::string buildBom(const std::vector<BomUnit>& units, const KicadBomPreset& preset, const KicadBomFormat& format,
                      const BomVariables& variables = {});
 

@@ -195,3 +195,48 @@ TEST(BomTable, SymbolAndSheetVariables) {
 
 }  // namespace
 }  // namespace comptab
+
+namespace comptab {
+namespace {
+
+// The rows a page shows: each line's references are the parts its cell
+// names, ranges opened and each part once, whatever delimiters the cell uses.
+TEST(BomTable, RowsNameTheReferencesOfEachLine) {
+  BomOptions options;
+  options.groupBy = "Value";
+  options.refDelimiter = " ";
+  options.refRangeDelimiter = "..";
+  KicadBomPreset preset;
+  KicadBomFormat format;
+  std::string why;
+  ASSERT_TRUE(chooseBomPreset(options, {}, bomModelColumns({}), preset, &why)) << why;
+  ASSERT_TRUE(chooseBomFormat(options, {}, format, &why)) << why;
+  const std::vector<BomUnit> units = board();
+  const BomRows rows = buildBomRows(units, preset, format);
+  ASSERT_EQ(rows.labels, (std::vector<std::string>{"Refs", "Value", "Footprint", "Qty", "DNP"}));
+  std::vector<std::pair<std::string, std::vector<std::string>>> got;
+  for (const BomRows::Row& row : rows.rows) got.emplace_back(row.cells[0], row.references);
+  const std::vector<std::pair<std::string, std::vector<std::string>>> expected = {
+      {"C1", {"C1"}},
+      {"c4", {"c4"}},
+      {"R1..R4", {"R1", "R2", "R3", "R4"}},
+      {"R8", {"R8"}},
+      {"R10", {"R10"}},
+      {"R? R?", {"R?", "R?"}},
+      {"U1 U2", {"U1", "U2"}},
+  };
+  EXPECT_EQ(got, expected);
+  // The file is the rows written out.
+  EXPECT_EQ(bomText(rows, format), buildBom(units, preset, format));
+}
+
+TEST(BomTable, CellTextDropsWhatTheFormatDrops) {
+  KicadBomFormat format;
+  EXPECT_EQ(bomCellText("a\tb\r\nc\"d", format), "abc\"d");
+  format.keepTabs = true;
+  format.keepLineBreaks = true;
+  EXPECT_EQ(bomCellText("a\tb\r\nc", format), "a\tb\r\nc");
+}
+
+}  // namespace
+}  // namespace comptab

@@ -259,6 +259,17 @@ void TableWriter::writeDelimitedLine(OutputStream& stream, CellText cellText) co
 }
 
 void TableWriter::writeDelimitedCell(OutputStream& stream, std::string_view text) const {
+  // A spreadsheet runs a cell that starts so as a formula (=HYPERLINK(...)
+  // from a design's value); after a ' it shows the text.
+  if (settings_.guardFormulas != 0 && !text.empty() && std::string_view("=+-@\t\r").find(text.front()) != std::string_view::npos) {
+    const std::string guarded = "'" + std::string(text);
+    writeDelimitedText(stream, guarded);
+    return;
+  }
+  writeDelimitedText(stream, text);
+}
+
+void TableWriter::writeDelimitedText(OutputStream& stream, std::string_view text) const {
   if (format_ == TableFormat::Tsv) {
     // A tab or a line break would start a new cell or row: each becomes a
     // blank, a CR LF pair one blank.

@@ -79,6 +79,7 @@ class TableWriter {
   void writeDelimitedCell(OutputStream& stream, std::string_view text) const;
   // One object of a JSON table: a member per column, keyed by its title.
   void writeJsonRow(OutputStream& stream, const ComponentRecord& row) const;
+  void writeDelimitedText(OutputStream& stream, std::string_view text) const;
 
   const Settings& settings_;
   TableFormat format_;

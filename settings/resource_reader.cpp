@@ -67,7 +67,7 @@ constexpr KeyForm kKeyForms[] = {
     {"endOfLineStyle", "a string, \"lf\" or \"crlf\"", nullptr},
     // comptab's own keys
     {"tableFormat", "the text \"text\", \"csv\", \"tsv\", \"json\" or \"html\"", nullptr},
-    {"fieldSeparator", "a text of exactly one character, such as \",\" or \";\"", nullptr},
+    {"fieldSeparator", "one ASCII character other than a line break, such as \",\" or \";\"", nullptr},
     {"keepTableTexts", kSwitchForm, nullptr},
     {"referenceRanges", kSwitchForm, nullptr},
     {"rangeChar", "a text that is not empty, such as \"-\"", nullptr},
@@ -77,6 +77,7 @@ constexpr KeyForm kKeyForms[] = {
     {"useTermTable", kSwitchForm, nullptr},
     {"byteOrderMark", kSwitchForm, nullptr},
     {"valueMeaning", "a list of property names, such as [\"Value\"]", nullptr},
+    {"guardFormulas", kSwitchForm, nullptr},
 };
 
 const KeyForm* keyForm(std::string_view key) {
@@ -176,6 +177,12 @@ bool plainText(const RscValue& value, std::string& field) {
 bool shortText(const RscValue& value, std::string& field) { return plainText(value, field) && field.size() <= 1; }
 
 bool singleChar(const RscValue& value, std::string& field) { return plainText(value, field) && field.size() == 1; }
+
+// A byte a CSV reader takes for a field separator: one ASCII character, and
+// never a line break, which ends the record whatever the separator is.
+bool fieldSeparatorChar(const RscValue& value, std::string& field) {
+  return singleChar(value, field) && static_cast<unsigned char>(field[0]) < 0x80 && field != "\r" && field != "\n";
+}
 
 bool textKind(const RscValue& value, std::string& field) {
   if (value.kind() != RscValue::Text) return false;
@@ -350,6 +357,14 @@ class KeyReader {
     return false;
   }
 
+  // Refuses `key`, which was read, for a reason its form does not give
+  // (a clash with another key); false.
+  bool refuse(const char* key, const std::string& why) {
+    currentKey_ = key;
+    reason_ = strprintf("%s:%u: %s %s", path_.c_str(), file_.keyLine(key), key, why.c_str());
+    return false;
+  }
+
   // Every key looked up so far, in order.
   const std::vector<std::string>& asked() const { return asked_; }
 
@@ -368,13 +383,23 @@ bool readOwnKeys(KeyReader& keys, Settings& s) {
     return [checker, &field](const RscValue& value) { return checker(value, field); };
   };
   const auto read = [&](const char* key, auto rule) { return keys.read(key, Need::Optional, rule); };
-  return read("tableFormat", into(tableFormat, s.tableFormat)) &&
-         read("fieldSeparator", into(singleChar, s.fieldSeparator)) &&
-         read("keepTableTexts", into(flag, s.keepTableTexts)) &&
-         read("referenceRanges", into(flag, s.referenceRanges)) && read("rangeChar", into(nonEmptyText, s.rangeChar)) &&
-         read("sortDescending", into(list, s.sortDescending)) && read("sortByValue", into(list, s.sortByValue)) &&
-         read("strict", into(flag, s.strict)) && read("useTermTable", into(flag, s.useTermTable)) &&
-         read("byteOrderMark", into(flag, s.byteOrderMark)) && read("valueMeaning", into(textList, s.valueMeaning));
+  bool rangeGiven = false;
+  if (!(read("tableFormat", into(tableFormat, s.tableFormat)) &&
+        read("fieldSeparator", into(fieldSeparatorChar, s.fieldSeparator)) &&
+        read("keepTableTexts", into(flag, s.keepTableTexts)) &&
+        read("referenceRanges", into(flag, s.referenceRanges)) &&
+        keys.read("rangeChar", Need::Optional, into(nonEmptyText, s.rangeChar), &rangeGiven) &&
+        read("sortDescending", into(list, s.sortDescending)) && read("sortByValue", into(list, s.sortByValue)) &&
+        read("guardFormulas", into(flag, s.guardFormulas)) && read("strict", into(flag, s.strict)) &&
+        read("useTermTable", into(flag, s.useTermTable)) && read("byteOrderMark", into(flag, s.byteOrderMark)) &&
+        read("valueMeaning", into(textList, s.valueMeaning))))
+    return false;
+  // The references of a row are split at the token again by whoever reads
+  // them: R1,R4 would read as two references, not a range.
+  if (s.referenceRanges != 0 && rangeGiven && !s.token.empty() && s.rangeChar.find(s.token) != std::string::npos)
+    return keys.refuse("rangeChar", strprintf("must not hold the token \"%s\", which separates the references; "
+                                              "found the text \"%s\"", s.token.c_str(), s.rangeChar.c_str()));
+  return true;
 }
 
 bool readKeys(KeyReader& keys, Settings& s) {
@@ -524,6 +549,20 @@ ResourceOutcome readResource(Settings& settings, std::string& resourcePath) {
   lines.headerAlias = file.keyLine("headerAlias");
   lines.termTable = file.keyLine("termTable");
   return outcome;
+}
+
+std::string csvSettingsFault(const Settings& s, std::string* key) {
+  const auto isLineBreak = [](const std::string& c) { return c == "\r" || c == "\n"; };
+  if (isLineBreak(s.quoteChar)) {
+    *key = "quoteChar";
+    return "a CSV table cannot quote with a line break; choose another quoteChar, such as the double quote";
+  }
+  if (s.quoteChar == s.fieldSeparator) {
+    *key = "fieldSeparator";
+    return strprintf("fieldSeparator and quoteChar are both \"%s\", so a CSV table could not be read back; "
+                     "make them two different characters", s.quoteChar.c_str());
+  }
+  return "";
 }
 
 std::unique_ptr<Settings> loadSettings(std::string& resourcePath, ResourceOutcome& outcome) {

@@ -44,6 +44,11 @@ struct ResourceOutcome {
 // personal and then the system resource file; it ends naming the file used.
 ResourceOutcome readResource(Settings& settings, std::string& resourcePath);
 
+// Why a CSV table written with `settings` could not be read back (the
+// separator and the quote character are one, or the quote is a line
+// break), with the key to mend in `key`; empty when nothing is wrong.
+std::string csvSettingsFault(const Settings& settings, std::string* key);
+
 // A new record with the defaults, filled by readResource; null on failure,
 // with `outcome` saying why.
 std::unique_ptr<Settings> loadSettings(std::string& resourcePath, ResourceOutcome& outcome);

@@ -72,6 +72,9 @@ struct Settings {
   std::vector<std::string> packageAlso;
   int referenceRanges = 0;                  // folded references R1,R2,R3 written R1-R3
   std::string rangeChar = "-";
+  // A CSV or TSV cell that a spreadsheet would take for a formula (it
+  // starts with = + - @, a tab or a carriage return) is written after a '.
+  int guardFormulas = 0;
   std::vector<std::string> sortDescending;  // sort keys ordered from the greatest down
   std::vector<std::string> sortByValue;     // sort keys ordered by electrical value
   int strict = 0;                           // a property name no component has is an error

@@ -29,6 +29,8 @@
 #                    that a file without read or write permission stops the
 #                    run as it stops any user but root; a root runner uses
 #                    setpriv (util-linux), any other runner runs as itself
+#   stderr-broken-pipe  optional, empty: the run's standard error is a pipe
+#                    whose reader has gone (expected.stderr is then empty)
 #   ulimit-v         optional: a limit in KiB on the run's address space
 #                    (ulimit -v), for running out of memory; such a case is
 #                    skipped when E2E_SANITIZED is set, since the sanitizers
@@ -100,7 +102,15 @@ fi
 run_comptab() {
   if [ -n "$limit" ]; then (ulimit -v "$limit" && exec "$@"); else "$@"; fi
 }
-if [ -f stdout-closed ]; then
+if [ -f stderr-broken-pipe ]; then
+  : > "$work/.actual.stderr"
+  # Python restores SIGPIPE's default action in the child, as a shell does.
+  run_comptab "${as[@]}" python3 -c 'import os, subprocess, sys
+r, w = os.pipe()
+os.close(r)
+status = subprocess.run(sys.argv[1:], stderr=w).returncode
+sys.exit(status if status >= 0 else 128 - status)' "$comptab" "${args[@]}" > "$work/.actual.out"
+elif [ -f stdout-closed ]; then
   : > "$work/.actual.out"
   run_comptab "${as[@]}" "$comptab" "${args[@]}" >&- 2> "$work/.actual.stderr"
 else

@@ -55,7 +55,7 @@ bool KicadFileTree::load(const std::string& projectDir, const std::string& rootK
   why_ = &why;
   failure = Failure::None;
   const std::string path = joinPath(projectDir_, rootKey);
-  auto root = KicadSchematic::read(path, &why);
+  auto root = KicadSchematic::read(path, &why, true);
   if (!root) return fail(Failure::Sheet, path, why);
   File& file = files_.emplace_back();
   file.schematic = std::move(root);
@@ -119,7 +119,7 @@ bool KicadFileTree::visit(uint32_t index, int depth) {
     if (found == byKey_.end()) {
       const std::string path = joinPath(projectDir_, key);
       std::string why;
-      auto read = KicadSchematic::read(path, &why);
+      auto read = KicadSchematic::read(path, &why, true);
       if (!read) return fail(Failure::Sheet, path, blockReason("which cannot be read") + "; " + why);
       child = static_cast<uint32_t>(files_.size());
       File& added = files_.emplace_back();

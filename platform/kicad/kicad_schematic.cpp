@@ -10,7 +10,10 @@ namespace comptab {
 
 namespace {
 
-constexpr size_t kMaxFileBytes = size_t{1} << 30;
+// Well beyond any sheet KiCad writes; with the reader's bound on nodes a
+// file costs at most about 1.5 times its size plus 256 MiB (plus what its
+// nodes briefly take when their array grows).
+constexpr size_t kMaxFileBytes = size_t{256} << 20;
 
 struct Paper {
   std::string_view name;
@@ -44,7 +47,7 @@ std::string_view trimSheetPath(std::string_view path) {
   return path;
 }
 
-std::unique_ptr<KicadSchematic> KicadSchematic::read(const std::string& path, std::string* reason) {
+std::unique_ptr<KicadSchematic> KicadSchematic::read(const std::string& path, std::string* reason, bool sheetOnly) {
   std::unique_ptr<KicadSchematic> file(new KicadSchematic());
   file->path_ = path;
   std::string why;
@@ -54,7 +57,7 @@ std::unique_ptr<KicadSchematic> KicadSchematic::read(const std::string& path, st
     why = path + ":" + why;
     ok = false;
   }
-  if (ok) ok = file->load(why);
+  if (ok) ok = file->load(why, sheetOnly);
   if (ok) return file;
   if (reason) *reason = why;
   return nullptr;
@@ -107,14 +110,14 @@ bool KicadSchematic::integer(SexprView list, size_t i, int& out, std::string& wh
   return true;
 }
 
-bool KicadSchematic::load(std::string& why) {
+bool KicadSchematic::load(std::string& why, bool sheetOnly) {
   static constexpr std::string_view kTitleNames[] = {"TITLE",    "ISSUE_DATE", "REVISION", "COMPANY",  "COMMENT1",
                                                      "COMMENT2", "COMMENT3",   "COMMENT4", "COMMENT5", "COMMENT6",
                                                      "COMMENT7", "COMMENT8",   "COMMENT9"};
   for (const std::string_view name : kTitleNames) titleBlock_.emplace_back(name, std::string_view());
   const SexprView top = doc_.root();
   // A symbol library holds library symbols where a schematic places them.
-  const bool library = top.head() == "kicad_symbol_lib";
+  const bool library = top.head() == "kicad_symbol_lib" && !sheetOnly;
   if (top.head() != "kicad_sch" && !library)
     return fail(top.offset(), "not a KiCad schematic: the file starts with (" + std::string(top.head()) + " ...)", why);
   int order = 0;

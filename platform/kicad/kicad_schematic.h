@@ -114,8 +114,10 @@ class KicadSchematic {
   // Reads and checks the file. Null, with `reason` (when given) one line
   // that starts with "<path>:<line>:<column>: " where there is a place,
   // when it cannot be read or is not a KiCad schematic. A symbol library (.kicad_sym)
-  // reads as a schematic of library symbols only.
-  static std::unique_ptr<KicadSchematic> read(const std::string& path, std::string* reason = nullptr);
+  // reads as a schematic of library symbols only, unless `sheetOnly`: a
+  // sheet of the hierarchy must be a schematic.
+  static std::unique_ptr<KicadSchematic> read(const std::string& path, std::string* reason = nullptr,
+                                              bool sheetOnly = false);
 
   const std::string& path() const { return path_; }
   std::string_view uuid() const { return uuid_; }
@@ -147,7 +149,7 @@ class KicadSchematic {
   SexprView document() const { return doc_.root(); }
 
  private:
-  bool load(std::string& why);
+  bool load(std::string& why, bool sheetOnly);
   bool fail(uint32_t offset, const std::string& what, std::string& why) const;
   bool readPaper(SexprView paper, std::string& why);
   bool readLibSymbol(SexprView list, std::string& why);

@@ -1,5 +1,7 @@
 #include "platform/kicad/sexpr.h"
 
+#include <algorithm>
+
 #include "platform/support/text.h"
 
 namespace comptab {
@@ -152,6 +154,10 @@ std::string SexprDocument::place(uint32_t offset) const {
   return strprintf("%zu:%zu", line, column);
 }
 
+std::string SexprDocument::tooManyNodes() {
+  return strprintf("more than %zu lists, words and strings in one file", kMaxNodes);
+}
+
 bool SexprDocument::fail(size_t offset, const std::string& what, std::string* reason) const {
   if (reason) *reason = place(static_cast<uint32_t>(offset)) + ": " + what;
   return false;
@@ -159,6 +165,7 @@ bool SexprDocument::fail(size_t offset, const std::string& what, std::string* re
 
 uint32_t SexprDocument::add(Node node, std::vector<uint32_t>& open, std::vector<uint32_t>& last) {
   const auto index = static_cast<uint32_t>(nodes_.size());
+  if (index > kMaxNodes) return 0;
   nodes_.push_back(node);
   if (!open.empty()) {
     if (last.back() != 0)
@@ -175,7 +182,7 @@ bool SexprDocument::parse(std::string_view text, std::string* reason) {
   nodes_.clear();
   unescaped_.clear();
   nodes_.emplace_back();
-  nodes_.reserve(text.size() / 6 + 2);
+  nodes_.reserve(std::min(text.size() / 6, kMaxNodes) + 2);
   std::vector<uint32_t> open;  // the lists not yet closed, outermost first
   std::vector<uint32_t> last;  // the last element of each of them so far
   bool closed = false;         // the top-level list is complete
@@ -195,6 +202,7 @@ bool SexprDocument::parse(std::string_view text, std::string* reason) {
       node.offset = static_cast<uint32_t>(i);
       node.list = true;
       const uint32_t index = add(node, open, last);
+      if (index == 0) return fail(i, tooManyNodes(), reason);
       open.push_back(index);
       last.push_back(0);
       ++i;
@@ -225,6 +233,10 @@ bool SexprDocument::parse(std::string_view text, std::string* reason) {
       if (j >= n) return fail(start, "this string is not closed (is the file cut short?)", reason);
       const std::string_view raw = text.substr(i + 1, j - i - 1);
       if (raw.size() > kMaxTokenBytes) return fail(start, "a string longer than 16 MiB", reason);
+      // Refused as the escaped forms are: a raw NUL would cut the text short
+      // wherever it becomes a C string.
+      if (const size_t nul = raw.find('\0'); nul != std::string_view::npos)
+        return fail(i + 1 + nul, "a NUL character in a string", reason);
       node.text = raw;
       if (escaped) {
         std::string out;
@@ -283,7 +295,7 @@ bool SexprDocument::parse(std::string_view text, std::string* reason) {
         return fail(i + bad, "a word that is not UTF-8 text", reason);
       i = j;
     }
-    add(node, open, last);
+    if (add(node, open, last) == 0) return fail(start, tooManyNodes(), reason);
   }
   if (!open.empty()) {
     // The innermost open list is the one a cut-short file was writing.

@@ -4,9 +4,10 @@
 //
 // The whole text becomes a flat array of nodes in one pass. Nothing is
 // guessed: an unclosed list, a stray ')', text after the top-level list, a
-// byte that is not UTF-8, a list nested deeper than kMaxDepth or a token
-// longer than kMaxTokenBytes stops the read with one line that says where
-// ("L:C: ", line and column counting characters from 1) and what was wrong.
+// byte that is not UTF-8, a NUL in a string, a list nested deeper than
+// kMaxDepth, a token longer than kMaxTokenBytes or more than kMaxNodes
+// nodes stops the read with one line that says where ("L:C: ", line and
+// column counting characters from 1) and what was wrong.
 #pragma once
 
 #include <cstddef>
@@ -69,6 +70,10 @@ class SexprDocument {
  public:
   static constexpr size_t kMaxDepth = 256;
   static constexpr size_t kMaxTokenBytes = size_t{16} << 20;
+  // A node takes 32 bytes, and "()" makes one of two bytes of text: this
+  // bounds a file's nodes at 256 MiB of memory, where KiCad's largest demo
+  // sheet (320 KB) makes some 54 000.
+  static constexpr size_t kMaxNodes = size_t{8} << 20;
 
   // Parses `text`, which must stay alive and unchanged as long as the
   // document is used (atoms are views into it). False, with `reason`, when
@@ -93,6 +98,7 @@ class SexprDocument {
   };
   void position(uint32_t offset, size_t& line, size_t& column) const;
   bool fail(size_t offset, const std::string& what, std::string* reason) const;
+  static std::string tooManyNodes();
   uint32_t add(Node node, std::vector<uint32_t>& open, std::vector<uint32_t>& last);
 
   std::string_view text_;

@@ -55,6 +55,8 @@ TEST(SexprTest, RefusesBrokenTextsSayingWhere) {
       {"open string", "(a \"bc)", "1:4: this string is not closed (is the file cut short?)"},
       {"bad escape", "(a \"b\\qc\")", "1:6: an unknown escape '\\q' in a string"},
       {"nul escape", "(a \"b\\0c\")", "1:6: a NUL character in a string"},
+      {"raw nul", std::string("(a \"b\0c\")", 9), "1:6: a NUL character in a string"},
+      {"raw nul among escapes", std::string("(a \"\\n\0\")", 9), "1:7: a NUL character in a string"},
       {"latin-1 string", "(a\n (b \"caf\xE9\"))", "2:9: a string that is not UTF-8 text"},
       {"latin-1 word", "(a caf\xE9)", "1:7: a word that is not UTF-8 text"},
       {"overlong", "(a \"\xC0\xAF\")", "1:5: a string that is not UTF-8 text"},
@@ -70,6 +72,17 @@ TEST(SexprTest, RefusesBrokenTextsSayingWhere) {
     EXPECT_FALSE(doc.parse(c.text, &why)) << c.name;
     EXPECT_EQ(why, c.why) << c.name;
   }
+}
+
+TEST(SexprTest, StopsAtTheNodeLimit) {
+  // Lists of nothing make the most nodes a byte of text can.
+  std::string empties = "(";
+  for (size_t i = 1; i < SexprDocument::kMaxNodes; ++i) empties += "()";
+  SexprDocument doc;
+  std::string why;
+  EXPECT_TRUE(doc.parse(empties + ")", &why)) << why;
+  EXPECT_FALSE(doc.parse(empties + "())", &why));
+  EXPECT_EQ(why, "1:16777216: more than 8388608 lists, words and strings in one file");
 }
 
 TEST(SexprTest, StopsAtTheDepthLimitWithoutRecursing) {

@@ -130,7 +130,7 @@ TEST_F(KicadXmlTest, OlderAndEmptyNetListsAreRead) {
   ASSERT_TRUE(older.isValid()) << reason;
   EXPECT_EQ(listing(older).size(), 10u);
   // As many attributes as a tag may have, and '=' signs in many tags.
-  const DesignDb wide = open(netList("<comp ref=\"R1\"" + manyAttributes(255) + "/>" + [] {
+  const DesignDb wide = open(netList("<!-- = > ' -->\n<comp ref=\"R1\" x=\"=>=\"" + manyAttributes(254) + "/>" + [] {
     std::string comps;
     for (int i = 0; i < 200; ++i) comps += "<comp ref=\"C" + std::to_string(i) + "\"><value>a=b</value></comp>";
     return comps;
@@ -181,7 +181,9 @@ TEST_F(KicadXmlTest, BrokenAndHostileFilesAreRefusedWithTheirReason) {
       {netList("<comp ref=\"R1\"><value>\xff\xfe</value></comp>"), "line 5, column 23: not valid XML:"},
       {deep, "line 1, column 221: elements nest deeper than 64 levels"},
       // The parser's cost grows with the square of a tag's attributes.
-      {netList("<comp ref=\"R1\"" + manyAttributes(300) + "/>"), "offset 2327: more than 256 '=' with no '>' among"},
+      {netList("<comp ref=\"R1\"" + manyAttributes(300) + "/>"), "offset 2327: a start tag of more than 256 attri"},
+      // A '>' or '=' inside a value neither ends the tag nor counts.
+      {netList("<comp ref=\"R1\" x='a=\">'" + manyAttributes(256) + "/>"), "offset 2327: a start tag of more than 256"},
       // An entity from outside the file, and one that doubles ten times:
       // neither is ever declared.
       {"<?xml version=\"1.0\"?>\n<!DOCTYPE export [<!ENTITY x SYSTEM \"file:///etc/passwd\">]>\n" +

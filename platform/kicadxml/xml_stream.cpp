@@ -41,6 +41,9 @@ struct Session {
   std::vector<XmlAttribute> attributes;
   std::string failure;  // with its place
   bool stopped = false;
+  // What the library said outside the parser's own errors (a conversion
+  // from the file's encoding that failed), first line only.
+  std::string libraryError;
 
   std::string place() const {
     const long line = parser ? xmlSAX2GetLineNumber(parser) : 0;
@@ -107,6 +110,33 @@ void onError(void* data, xmlError* error) {
   s.stopped = true;
 }
 
+// Errors raised where no parser is at hand (the conversion from a
+// declared encoding) go to the library's global handlers, which print to
+// standard error; while a file is read they are kept for its reason.
+void onLibraryError(void* data, xmlError* error) {
+  Session& s = sessionOf(data);
+  if (error == nullptr || error->level < XML_ERR_ERROR || !s.libraryError.empty()) return;
+  std::string message = error->message ? error->message : "unknown error";
+  message = message.substr(0, message.find('\n'));
+  s.libraryError = message.empty() ? "unknown error" : message;
+}
+
+void ignoreGenericError(void*, const char*, ...) {}
+
+class LibraryErrorsCaught {
+ public:
+  explicit LibraryErrorsCaught(Session& session) {
+    xmlSetStructuredErrorFunc(&session, onLibraryError);
+    xmlSetGenericErrorFunc(nullptr, ignoreGenericError);
+  }
+  ~LibraryErrorsCaught() {
+    xmlSetStructuredErrorFunc(nullptr, nullptr);
+    xmlSetGenericErrorFunc(nullptr, nullptr);
+  }
+  LibraryErrorsCaught(const LibraryErrorsCaught&) = delete;
+  LibraryErrorsCaught& operator=(const LibraryErrorsCaught&) = delete;
+};
+
 xmlSAXHandler saxHandler() {
   xmlSAXHandler sax;
   std::memset(&sax, 0, sizeof sax);
@@ -123,33 +153,74 @@ xmlSAXHandler saxHandler() {
 
 // The parser checks each attribute of a start tag against every one
 // before it, so one tag of a million attributes would take hours. No net
-// list needs more than a handful; a run of more '=' signs than
-// kMaxXmlAttributes with no '>' among them can only be such a tag (or text
-// no one writes), and is refused before the parser sees it.
+// list needs more than a handful; a start tag of more than
+// kMaxXmlAttributes is refused before the parser sees it. The '=' signs
+// of a start tag are counted outside its quoted values, which may hold
+// '=' and '>' alike; text, end tags, comments, declarations and
+// instructions count nothing. The state carries from one chunk to the next.
 class AttributeGuard {
  public:
-  // False at the first '=' too many, with its place in the file in `at`.
+  // False at the attribute too many, with its place in the file in `at`.
   bool scan(std::string_view chunk, size_t chunkOffset, size_t& at) {
-    size_t start = 0;
-    while (start < chunk.size()) {
-      const void* found = std::memchr(chunk.data() + start, '>', chunk.size() - start);
-      const size_t end = found ? static_cast<size_t>(static_cast<const char*>(found) - chunk.data()) : chunk.size();
-      const auto count = static_cast<size_t>(std::count(chunk.begin() + static_cast<std::ptrdiff_t>(start),
-                                                        chunk.begin() + static_cast<std::ptrdiff_t>(end), '='));
-      if (equals_ + count > kMaxXmlAttributes) {
-        for (size_t i = start; i < end; ++i)
-          if (chunk[i] == '=' && ++equals_ > kMaxXmlAttributes) {
-            at = chunkOffset + i;
-            return false;
+    const char* const begin = chunk.data();
+    const char* const end = begin + chunk.size();
+    const char* p = begin;
+    while (p < end) {
+      switch (state_) {
+        case State::Text:
+          p = skipTo(p, end, '<');
+          if (p < end) {
+            state_ = State::TagOpen;
+            ++p;
           }
+          break;
+        case State::Other:
+          p = skipTo(p, end, '>');
+          if (p < end) {
+            state_ = State::Text;
+            ++p;
+          }
+          break;
+        case State::Quoted:
+          p = skipTo(p, end, quote_);
+          if (p < end) {
+            state_ = State::Tag;
+            ++p;
+          }
+          break;
+        case State::TagOpen:
+          // "<!--", "<![CDATA[", "<!DOCTYPE", "<?xml" and "</name" hold no
+          // attributes.
+          state_ = *p == '!' || *p == '?' || *p == '/' ? State::Other : State::Tag;
+          equals_ = 0;
+          if (state_ == State::Other) ++p;
+          break;
+        case State::Tag:
+          for (; p < end && state_ == State::Tag; ++p) {
+            if (*p == '"' || *p == '\'') {
+              quote_ = *p;
+              state_ = State::Quoted;
+            } else if (*p == '>') {
+              state_ = State::Text;
+            } else if (*p == '=' && ++equals_ > kMaxXmlAttributes) {
+              at = chunkOffset + static_cast<size_t>(p - begin);
+              return false;
+            }
+          }
+          break;
       }
-      equals_ = found ? 0 : equals_ + count;
-      start = end + 1;
     }
     return true;
   }
 
  private:
+  enum class State { Text, TagOpen, Tag, Quoted, Other };
+  static const char* skipTo(const char* p, const char* end, char c) {
+    const void* found = std::memchr(p, c, static_cast<size_t>(end - p));
+    return found ? static_cast<const char*>(found) : end;
+  }
+  State state_ = State::Text;
+  char quote_ = '"';
   size_t equals_ = 0;
 };
 
@@ -197,6 +268,7 @@ bool readXml(const std::string& path, size_t maxBytes, XmlHandler& handler, std:
 
   xmlSAXHandler sax = saxHandler();
   Session session(handler);
+  const LibraryErrorsCaught caught(session);
   std::unique_ptr<xmlParserCtxt, ParserFree> parser(xmlCreatePushParserCtxt(&sax, &session, nullptr, 0, path.c_str()));
   if (!parser) {
     why = "the XML parser cannot be started";
@@ -210,6 +282,7 @@ bool readXml(const std::string& path, size_t maxBytes, XmlHandler& handler, std:
   std::unique_ptr<char[]> chunk(new char[kChunkBytes]);
   size_t total = 0;
   AttributeGuard guard;
+  int status = 0;
   for (;;) {
     const ssize_t got = ::read(file.get(), chunk.get(), kChunkBytes);
     if (got < 0) {
@@ -226,14 +299,11 @@ bool readXml(const std::string& path, size_t maxBytes, XmlHandler& handler, std:
     if (total == static_cast<size_t>(got) && !startsLikeXml({chunk.get(), total}, why)) return false;
     size_t at = 0;
     if (!guard.scan({chunk.get(), static_cast<size_t>(got)}, total - static_cast<size_t>(got), at)) {
-      why = strprintf(
-          "offset %zu: more than %zu '=' with no '>' among them: a start tag with so many attributes is "
-          "refused",
-          at, kMaxXmlAttributes);
+      why = strprintf("offset %zu: a start tag of more than %zu attributes is refused", at, kMaxXmlAttributes);
       return false;
     }
     const int end = got == 0 ? 1 : 0;
-    const int status = xmlParseChunk(parser.get(), chunk.get(), static_cast<int>(got), end);
+    status = xmlParseChunk(parser.get(), chunk.get(), static_cast<int>(got), end);
     if (session.stopped || status != 0) break;
     if (end) break;
   }
@@ -243,6 +313,14 @@ bool readXml(const std::string& path, size_t maxBytes, XmlHandler& handler, std:
                                         error->message ? error->message : "unknown error")
                             : "not valid XML";
     while (!session.failure.empty() && session.failure.back() == '\n') session.failure.pop_back();
+    session.stopped = true;
+  }
+  // A conversion that failed halts the parser without an error of its own
+  // and leaves the document well-formed as far as it got: the rest of the
+  // file would be lost without a word.
+  if (!session.stopped && (status != 0 || !session.libraryError.empty())) {
+    session.failure = session.place() + "not valid XML: the bytes do not fit the file's encoding (" +
+                      (session.libraryError.empty() ? std::string("the parser stopped") : session.libraryError) + ")";
     session.stopped = true;
   }
   if (session.stopped) {

@@ -37,8 +37,8 @@ class XmlHandler {
 };
 
 inline constexpr size_t kMaxXmlDepth = 64;
-// At most this many '=' signs between two '>': the parser's cost grows with
-// the square of a start tag's attributes.
+// At most this many attributes in a start tag: the parser's cost grows with
+// their square.
 inline constexpr size_t kMaxXmlAttributes = 256;
 
 // True when the whole file was read and is well-formed XML within the

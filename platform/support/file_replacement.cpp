@@ -93,14 +93,14 @@ void FileReplacement::removeLeftovers(const std::string& target) {
     if (isLeftover(entry->d_name) && !ownerAlive(entry->d_name)) ::unlink(joinPath(dir, entry->d_name).c_str());
 }
 
-bool FileReplacement::commit(std::string* reason) {
+bool FileReplacement::commit(std::string* reason, bool durable) {
   if (temp_.empty()) return fail(reason, target_ + ": nothing to put in place");
-  if (!syncPath(temp_, O_RDONLY, reason)) return false;
+  if (durable && !syncPath(temp_, O_RDONLY, reason)) return false;
   if (::rename(temp_.c_str(), target_.c_str()) != 0) {
     return fail(reason, target_ + ": cannot put the new file in place: " + errnoText(errno));
   }
   temp_.clear();
-  return syncPath(directoryPart(target_), O_RDONLY | O_DIRECTORY, reason);
+  return !durable || syncPath(directoryPart(target_), O_RDONLY | O_DIRECTORY, reason);
 }
 
 }  // namespace comptab

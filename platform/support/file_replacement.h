@@ -23,8 +23,9 @@ class FileReplacement {
   bool begin(const std::string& target, std::string* reason = nullptr);
   const std::string& tempPath() const { return temp_; }
   // Syncs the temporary file to disk, renames it to the target and syncs
-  // the directory, so the new name survives a power cut.
-  bool commit(std::string* reason = nullptr);
+  // the directory, so the new name survives a power cut; without `durable`
+  // only renames, which is enough against a kill or a signal.
+  bool commit(std::string* reason = nullptr, bool durable = true);
 
   // Removes the temporary files of `target` that runs killed before their
   // rename left behind: those whose process no longer exists. Only for a

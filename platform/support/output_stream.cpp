@@ -1,16 +1,20 @@
 #include "platform/support/output_stream.h"
 
-#include <csignal>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
+#include <climits>
+#include <csignal>
 #include <cstring>
 #include <system_error>
 #include <utility>
 
 #include "platform/support/file_handle.h"
+#include "platform/support/file_replacement.h"
+#include "platform/support/path.h"
 
 namespace comptab {
-
-namespace {
 
 // A reader that goes away (a pipe into a pager that was quit) must show up
 // as a failed write that the run reports, not end the process unseen.
@@ -19,9 +23,50 @@ void ignoreBrokenPipes() {
   (void)ignored;
 }
 
+namespace {
+
 constexpr size_t kPendingLimit = size_t{64} << 10;
 
 std::string systemText(int code) { return code != 0 ? std::generic_category().message(code) : std::string(); }
+
+// The temporary file a table is being written to, for a signal that ends
+// the run to remove: a handler may only read what is already in place.
+char pendingTemp[PATH_MAX];
+volatile std::sig_atomic_t pendingTempSet = 0;
+
+extern "C" void removePendingTempAndEnd(int signal) {
+  if (pendingTempSet != 0) ::unlink(pendingTemp);
+  std::signal(signal, SIG_DFL);
+  std::raise(signal);
+}
+
+// Only signals whose default ends the process are taken over; one the
+// caller ignores stays ignored.
+void catchEndingSignals() {
+  static const bool caught = [] {
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+      struct sigaction current {};
+      if (::sigaction(signal, nullptr, &current) == 0 && current.sa_handler == SIG_DFL)
+        std::signal(signal, removePendingTempAndEnd);
+    }
+    return true;
+  }();
+  (void)caught;
+}
+
+void watchTemp(const std::string& path) {
+  if (path.size() >= sizeof pendingTemp) return;
+  catchEndingSignals();
+  pendingTempSet = 0;
+  path.copy(pendingTemp, path.size());
+  pendingTemp[path.size()] = '\0';
+  pendingTempSet = 1;
+}
+
+// Only the file this stream watches: another stream's may be watched now.
+void forgetTemp(const std::string& path) {
+  if (pendingTempSet != 0 && path == pendingTemp) pendingTempSet = 0;
+}
 
 }  // namespace
 
@@ -33,7 +78,8 @@ OutputStream OutputStream::standardOutput() {
 }
 
 OutputStream::OutputStream(OutputStream&& other) noexcept
-    : owned_(std::move(other.owned_)),
+    : replacement_(std::move(other.replacement_)),
+      owned_(std::move(other.owned_)),
       file_(std::exchange(other.file_, nullptr)),
       failed_(std::exchange(other.failed_, false)),
       reason_(std::move(other.reason_)),
@@ -41,7 +87,11 @@ OutputStream::OutputStream(OutputStream&& other) noexcept
       used_(std::exchange(other.used_, 0)),
       room_(std::exchange(other.room_, 0)) {}
 
-OutputStream::~OutputStream() { drain(); }
+OutputStream::~OutputStream() {
+  drain();
+  // Not committed: the temporary file goes with the replacement.
+  if (replacement_) forgetTemp(replacement_->tempPath());
+}
 
 OutputStream& OutputStream::operator=(OutputStream&& other) noexcept {
   if (this != &other) {
@@ -49,6 +99,9 @@ OutputStream& OutputStream::operator=(OutputStream&& other) noexcept {
     block_ = std::move(other.block_);
     used_ = std::exchange(other.used_, 0);
     room_ = std::exchange(other.room_, 0);
+    if (replacement_) forgetTemp(replacement_->tempPath());
+    owned_.reset();
+    replacement_ = std::move(other.replacement_);
     owned_ = std::move(other.owned_);
     file_ = std::exchange(other.file_, nullptr);
     failed_ = std::exchange(other.failed_, false);
@@ -70,6 +123,13 @@ bool OutputStream::open(const std::string& path, bool append, std::string* reaso
     if (reason != nullptr) *reason = reason_;
     return false;
   }
+  if (!append && openReplacement(path, followLinks)) {
+    file_ = owned_.get();
+    settleRoom();
+    return true;
+  }
+  // Through /dev/stdout a shell's ">>" must not be cut short.
+  if (isDeviceOutput(path)) append = true;
   if (followLinks) {
     owned_.reset(std::fopen(path.c_str(), append ? "ab" : "wb"));
     if (!owned_) reason_ = systemText(errno);
@@ -87,6 +147,40 @@ bool OutputStream::open(const std::string& path, bool append, std::string* reaso
   settleRoom();
   if (!isOpen() && reason != nullptr) *reason = reason_;
   return isOpen();
+}
+
+bool OutputStream::openReplacement(const std::string& path, bool followLinks) {
+  // Anything but a regular file we may write, and a link that leads
+  // nowhere, is opened as it is, so that it gives the reasons it always
+  // gave; a device is written to, not replaced.
+  if (isDeviceOutput(path)) return false;
+  std::string target = path;
+  struct stat info {};
+  const bool exists = (followLinks ? ::stat(path.c_str(), &info) : ::lstat(path.c_str(), &info)) == 0;
+  if (exists) {
+    if (!S_ISREG(info.st_mode) || ::access(path.c_str(), W_OK) != 0) return false;
+    // A link the user named is followed, as writing through it would.
+    if (followLinks && isSymlink(path)) {
+      const std::optional<std::string> real = realPath(path);
+      if (!real) return false;
+      target = *real;
+    }
+  } else if (errno != ENOENT || isSymlink(path)) {
+    return false;
+  }
+  auto replacement = std::make_unique<FileReplacement>();
+  if (!replacement->begin(target)) return false;
+  // The new file keeps the permissions of the one it replaces.
+  if (exists && ::chmod(replacement->tempPath().c_str(), info.st_mode & 07777) != 0) return false;
+  FileHandle handle;
+  std::string why;
+  if (!openOutputFile(replacement->tempPath(), false, false, handle, &why)) return false;
+  owned_.reset(::fdopen(handle.get(), "wb"));
+  if (!owned_) return false;
+  static_cast<void>(handle.release());
+  replacement_ = std::move(replacement);
+  watchTemp(replacement_->tempPath());
+  return true;
 }
 
 void OutputStream::writeBeyondRoom(std::string_view text) {
@@ -148,6 +242,16 @@ bool OutputStream::close(std::string* reason) {
   if (std::fflush(file_) != 0 || std::ferror(file_)) fail();
   if (owned_ && std::fclose(owned_.release()) != 0) fail();
   file_ = nullptr;
+  if (replacement_) {
+    const std::string temp = replacement_->tempPath();  // the commit forgets it
+    std::string why;
+    if (ok() && !replacement_->commit(&why, false)) {
+      failed_ = true;
+      reason_ = why;
+    }
+    forgetTemp(temp);
+    replacement_.reset();
+  }
   settleRoom();
   if (!ok() && reason != nullptr) *reason = reason_;
   return ok();

@@ -10,7 +10,14 @@
 #include <string>
 #include <string_view>
 
+#include "platform/support/file_replacement.h"
+
 namespace comptab {
+
+// From here on a write to a pipe nobody reads fails with EPIPE instead of
+// ending the process: standard error closed under us must not cost the
+// error file or the table.
+void ignoreBrokenPipes();
 
 class OutputStream {
  public:
@@ -28,6 +35,11 @@ class OutputStream {
   // design, a side file), or, unless `followLinks`, when it is a symlink or
   // not a regular file; then `reason`, when given, says why. A file already
   // open is closed first, and the record of failures starts afresh.
+  // Without `append`, a regular file (new or one we may write) is written
+  // as a temporary file beside it that close() renames over it once all
+  // went well: a kill or a failed write leaves the old file whole, and
+  // SIGINT, SIGTERM and SIGHUP remove the temporary file on their way. A
+  // device (/dev/null, /dev/stdout) is written to directly.
   bool open(const std::string& path, bool append, std::string* reason = nullptr, bool followLinks = true);
   bool isOpen() const { return file_ != nullptr; }
 
@@ -47,9 +59,9 @@ class OutputStream {
 
   bool flush();
   // Closes a file this stream opened, or flushes standard output, which
-  // stays open. True when nothing written through the stream has failed;
-  // else `reason`, when given, holds what the system said of the first
-  // failure (empty when it said nothing).
+  // stays open, and puts a replacement in place. True when nothing written
+  // through the stream has failed; else `reason`, when given, holds what
+  // the system said of the first failure (empty when it said nothing).
   bool close(std::string* reason = nullptr);
   bool ok() const { return !failed_; }
 
@@ -68,7 +80,12 @@ class OutputStream {
   void settleRoom();
   // Records a failure and, the first time, errno's reason.
   void fail();
+  // Sets owned_ to a temporary file that replaces `path`; false when the
+  // path is no regular file we may write or no temporary file can be made
+  // beside it, and the file is then opened as it is.
+  bool openReplacement(const std::string& path, bool followLinks);
 
+  std::unique_ptr<FileReplacement> replacement_;
   std::unique_ptr<std::FILE, FileCloser> owned_;
   std::FILE* file_ = nullptr;  // owned_ or standard output
   bool failed_ = false;

@@ -1,11 +1,15 @@
 #include "platform/support/output_stream.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+
+#include "platform/support/path.h"
+#include "platform/support/scratch_dir.h"
 
 namespace comptab {
 namespace {
@@ -78,6 +82,63 @@ TEST(OutputStreamTest, FailuresAreRemembered) {
   std::string reason;
   EXPECT_FALSE(pipeOut.close(&reason));
   EXPECT_EQ(reason, "Broken pipe");
+}
+
+// A file is replaced only when the stream closes with everything written:
+// until then, and after a stream that is dropped unclosed, readers find
+// the old file, and no temporary file stays beside it.
+TEST(OutputStreamTest, ReplacesTheFileWhenComplete) {
+  const ScratchDir dir;
+  const std::string file = dir.write("table.txt", "old table\n");
+  ::chmod(file.c_str(), 0640);
+  const auto others = [&dir] {
+    int count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+      count += entry.path().filename() != "table.txt" ? 1 : 0;
+    return count;
+  };
+  {
+    OutputStream out;
+    ASSERT_TRUE(out.open(file, false));
+    out.write(std::string(200000, 'n'));
+    ASSERT_TRUE(out.flush());
+    EXPECT_EQ(contents(file), "old table\n");
+    EXPECT_EQ(others(), 1);  // the temporary file
+  }  // dropped without close(): nothing is put in place
+  EXPECT_EQ(contents(file), "old table\n");
+  EXPECT_EQ(others(), 0);
+
+  OutputStream out;
+  ASSERT_TRUE(out.open(file, false));
+  out.write("new table\n");
+  EXPECT_TRUE(out.close());
+  EXPECT_EQ(contents(file), "new table\n");
+  EXPECT_EQ(others(), 0);
+  struct stat info {};
+  ASSERT_EQ(::stat(file.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0640u);  // the replaced file's permissions
+
+  // A link the caller names is followed: its target is replaced, the link
+  // stays a link.
+  const std::string link = dir.file("link.txt");
+  ASSERT_EQ(::symlink("table.txt", link.c_str()), 0);
+  ASSERT_TRUE(out.open(link, false));
+  out.write("through the link\n");
+  EXPECT_TRUE(out.close());
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_EQ(contents(file), "through the link\n");
+}
+
+TEST(OutputStreamTest, DevicesAreWrittenAsTheyAre) {
+  EXPECT_TRUE(isDeviceOutput("/dev/null"));
+  EXPECT_TRUE(isDeviceOutput("/dev/stdout"));
+  EXPECT_TRUE(isDeviceOutput("/dev/fd/7"));
+  EXPECT_FALSE(isDeviceOutput("/tmp"));
+  EXPECT_FALSE(isDeviceOutput("table.txt"));
+  OutputStream out;
+  ASSERT_TRUE(out.open("/dev/null", false));
+  out.write("gone");
+  EXPECT_TRUE(out.close());
 }
 
 }  // namespace

@@ -25,6 +25,14 @@ PathKind pathKind(const std::string& path) {
   return S_ISDIR(info.st_mode) ? PathKind::Directory : PathKind::File;
 }
 
+bool isDeviceOutput(const std::string& path) {
+  if (path == "/dev/stdout" || path == "/dev/stderr" || path.starts_with("/dev/fd/") ||
+      path.starts_with("/proc/self/fd/"))
+    return true;
+  struct stat info {};
+  return !path.empty() && ::stat(path.c_str(), &info) == 0 && S_ISCHR(info.st_mode);
+}
+
 bool readableFile(const std::string& path) {
   // A FIFO or a device may let us open it but gives no file to read.
   struct stat info {};

@@ -52,6 +52,13 @@ struct FileStamp {
 };
 std::optional<FileStamp> fileStamp(const std::string& path);
 
+// True when `path` names (through links) a character device such as
+// /dev/null, or is one of the names of an open descriptor (/dev/stdout,
+// /dev/stderr, /dev/fd/N, /proc/self/fd/N), whatever that is open on: an
+// output that is written to, never replaced, and never refused as a file
+// that exists.
+bool isDeviceOutput(const std::string& path);
+
 // True when the last component of `path` is a symlink.
 bool isSymlink(const std::string& path);
 

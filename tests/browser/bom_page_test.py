@@ -416,8 +416,107 @@ def case_circuit(comptab, source, suite, work, web):
     common_checks(web)
 
 
+def dropin_csv(comptab, suite, folder, options, csv_name, input_name="board.kicad_sch"):
+    """Runs the drop-in with `options` into a CSV; its rows."""
+    run_comptab(comptab, suite, folder, ["sch", "export", "bom"] + options + ["-o", csv_name, input_name])
+    with open(os.path.join(folder, csv_name), encoding="utf-8", newline="") as f:
+        return csv_rows(f.read())
+
+
+def expand_references(cell, delimiter, range_delimiter):
+    """The references a drop-in cell stands for, its ranges opened up."""
+    refs = []
+    for item in cell.split(delimiter) if cell else []:
+        if range_delimiter and range_delimiter in item:
+            first, last = item.split(range_delimiter)
+            prefix = first.rstrip("0123456789")
+            digits = first[len(prefix):]
+            for n in range(int(digits), int(last[len(prefix):]) + 1):
+                refs.append(prefix + str(n).zfill(len(digits)))
+        else:
+            refs.append(item)
+    return refs
+
+
+def check_dropin_highlight(web, what, csv, column, delimiter, range_delimiter):
+    """Selecting each line marks exactly the drawn parts of the references
+    its cell names, on the sheet it brings into view."""
+    lines = web.execute_script("return document.querySelectorAll('#bomtable tbody tr.line').length")
+    check(lines == len(csv) - 1, "%s: %d lines for %d rows" % (what, lines, len(csv) - 1))
+    for index, row in enumerate(csv[1:]):
+        refs = set(expand_references(row[column], delimiter, range_delimiter))
+        web.execute_script("document.querySelectorAll('#bomtable tbody tr.line')[%d].click()" % index)
+        marked, on_sheet, selected = web.execute_script("""
+            const svg = document.querySelector('#view svg');
+            return [Array.from(svg.querySelectorAll('g.part.hl')).map(g => g.getAttribute('data-ref')),
+                    Array.from(svg.querySelectorAll('g.part')).map(g => g.getAttribute('data-ref')),
+                    Array.from(document.querySelectorAll('#bomtable tbody tr.selected')).map(tr => tr.dataset.line)];""")
+        expected = sorted(r for r in on_sheet if r in refs)
+        check(sorted(marked) == expected, "%s, line %s: marked %r, expected %r" % (what, row[column], sorted(marked),
+                                                                                   expected))
+        check(len(expected) > 0, "%s, line %s: the sheet shown holds none of its parts" % (what, row[column]))
+        check(selected == [str(index)], "%s, line %s: selected rows %r" % (what, row[column], selected))
+
+
+def case_dropin(comptab, source, suite, work, web):
+    """The drop-in's page (sch export bom -o X.html): its table is the CSV
+    of the same options, variants make tabs or pages, and each line marks
+    exactly the parts its references name."""
+    folder = os.path.join(work, "semantics")
+    shutil.copytree(os.path.join(source, "tests/inputs/kicad/semantics"), folder)
+    option_sets = [
+        ("default", [], ",", "-"),
+        ("grouped", ["--group-by", "Value,Footprint", "--ref-delimiter", " ", "--ref-range-delimiter", ".."], " ",
+         ".."),
+        ("fields", ["--fields", "Value,Reference,${QUANTITY},MPN,Note", "--labels", "V,R,Q,M,N", "--sort-field",
+                    "Value", "--sort-asc", "false", "--group-by", "Value"], ",", "-"),
+        ("variant", ["--variant", "V1", "--group-by", "Value,Footprint"], ",", "-"),
+    ]
+    for name, options, delimiter, range_delimiter in option_sets:
+        expected = dropin_csv(comptab, suite, folder, options, name + ".csv")
+        run_comptab(comptab, suite, folder, ["sch", "export", "bom"] + options + ["-o", name + ".html",
+                                                                                  "board.kicad_sch"])
+        open_page(web, os.path.join(folder, name + ".html"))
+        check(table_rows(web) == expected, "%s: the page's table differs from the CSV" % name)
+        column = expected[0].index("R" if name == "fields" else "Refs")
+        check_dropin_highlight(web, name, expected, column, delimiter, range_delimiter)
+    # Two variants into one page: a tab each, each its variant's CSV; with
+    # ${VARIANT}, a page each.
+    expected = [dropin_csv(comptab, suite, folder, ["--variant", v, "--group-by", "Value"], v + ".csv")
+                for v in ("V1", "V2")]
+    check(expected[0] != expected[1], "the two variants do not make two tables")
+    run_comptab(comptab, suite, folder, ["sch", "export", "bom", "--variant", "V1", "--variant", "V2", "--group-by",
+                                         "Value", "-o", "both.html", "board.kicad_sch"])
+    open_page(web, os.path.join(folder, "both.html"))
+    names = web.execute_script("return Array.from(document.querySelectorAll('#tabs button')).map(b => b.textContent)")
+    check(names == ["V1", "V2"], "the variant tabs are %r" % names)
+    for i in range(2):
+        web.execute_script("document.querySelectorAll('#tabs button')[%d].click()" % i)
+        check(table_rows(web) == expected[i], "the tab %s differs from its CSV" % names[i:i + 1])
+    run_comptab(comptab, suite, folder, ["sch", "export", "bom", "--variant", "V1", "--variant", "V2", "--group-by",
+                                         "Value", "-o", "each-${VARIANT}.html", "board.kicad_sch"])
+    for i, v in enumerate(("V1", "V2")):
+        open_page(web, os.path.join(folder, "each-%s.html" % v))
+        check(table_rows(web) == expected[i], "the page of %s differs from its CSV" % v)
+    common_checks(web)
+    # A demo's hierarchy, where references run in ranges.
+    if os.path.isdir(DEMOS):
+        demo = os.path.join(work, "complex_hierarchy")
+        shutil.copytree(os.path.join(DEMOS, "complex_hierarchy"), demo)
+        options = ["--group-by", "Value,Footprint", "--ref-range-delimiter", "~"]
+        expected = dropin_csv(comptab, suite, demo, options, "demo.csv",
+                              input_name="complex_hierarchy.kicad_pro")
+        check(any("~" in row[0] for row in expected[1:]), "the demo's CSV has no range")
+        run_comptab(comptab, suite, demo, ["sch", "export", "bom"] + options + ["-o", "demo.html",
+                                                                                "complex_hierarchy.kicad_pro"])
+        open_page(web, os.path.join(demo, "demo.html"))
+        check(table_rows(web) == expected, "the demo's page differs from its CSV")
+        check_dropin_highlight(web, "demo", expected, 0, ",", "~")
+        common_checks(web)
+
+
 CASES = {"circuit": case_circuit, "positions": case_positions, "table": case_table, "sort-filter": case_sort_filter, "highlight": case_highlight, "checks": case_checks,
-         "hostile": case_hostile}
+         "hostile": case_hostile, "dropin": case_dropin}
 
 
 def main():

@@ -1,0 +1,5 @@
+separator = "|"
+emptyCell = "-"
+token = ","
+quoteChar = "\r"
+formatTable = [["reference", 4], ["value", 5]]

@@ -1,0 +1,1 @@
+unitsPerUserUnit = 100
