@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "fuzz/fuzz_input.h"
-#include "platform/circuit/instance_db.h"
+#include "platform/circuit/circuit_hierarchy.h"
 #include "platform/kicad/kicad_project.h"
 #include "platform/sheet/sheet_cache.h"
 
@@ -67,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!project) return 0;
   comptab::SheetCache cache;
   project->shareSheets(cache);
-  const auto db = project->instanceDb(cache, &why);
+  const auto db = project->takeHierarchy(&why);
   if (db) {
     for (comptab::SheetInfo* sheet : db->topSheets())
       for (const comptab::BlockInstance* block : sheet->blocks())
