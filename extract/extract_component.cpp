@@ -221,7 +221,7 @@ int extractComponent(AppState& app, const Placement& where, const ComponentRef& 
   const bool toBoard = destinationName != nullptr && *destinationName == kBoardDestination;
   if (toBoard) dest = nullptr;
   copyProperties(app, component, row, variant, dest, toBoard, wanted);
-  row.virtualGateFlag = equalsNoCase(row.value(n.kIsvGate).value_or(""), "YES") ? 1 : 0;
+  row.flags.virtualGate = equalsNoCase(row.value(n.kIsvGate).value_or(""), "YES") ? 1 : 0;
 
   setPlacementIds(where, component, row, wanted);
 
@@ -238,9 +238,9 @@ int extractComponent(AppState& app, const Placement& where, const ComponentRef& 
   }
   const uint16_t type = component.typeCode();
   if (wanted(n.kComponentType)) row.setProperty(n.kComponentType, CompType::name(type));
-  row.gateFlag = CompType::isGate(type) ? 1 : 0;
-  row.partsFlag = CompType::isParts(type) ? 1 : 0;
-  row.powerBoxFlag = CompType::isPowerBox(type) ? 1 : 0;
+  row.flags.gate = CompType::isGate(type) ? 1 : 0;
+  row.flags.parts = CompType::isParts(type) ? 1 : 0;
+  row.flags.powerBox = CompType::isPowerBox(type) ? 1 : 0;
   if (wanted(n.kSymbolName)) row.setProperty(n.kSymbolName, component.symbolName());
   if (wanted(n.kPathNumber)) setNumber(row, n.kPathNumber, component.pathNumber());
   if (variant != nullptr && destinationName != nullptr && wanted(n.kDEST)) row.setProperty(n.kDEST, *destinationName);

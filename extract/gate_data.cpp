@@ -46,7 +46,7 @@ void addGateData(KcdbCache& kcdb, const ComponentRef& component, ComponentRecord
     break;
   }
 
-  if (row.partsFlag == 0) return;
+  if (row.flags.parts == 0) return;
   for (const PinRef pin : component.pins()) {
     if (!pin.isValid()) continue;
     const PropertyRef io = pin.property("io");

@@ -42,7 +42,7 @@ class Grouper {
     // Empty until a second row joins: most groups of a fine key hold one.
     std::vector<Value> values;
     uint32_t names = 0;
-    int32_t flags[5] = {};
+    RowFlags flags;
   };
 
   bool kept(NameId name) const { return keep_.empty() || (name < keep_.size() && keep_[name]); }
@@ -128,11 +128,7 @@ void Grouper::add(int r) {
     const int g = static_cast<int>(groups_.size());
     Group& group = groups_.emplace_back();
     group.head = r;
-    group.flags[0] = row.packagedFlag;
-    group.flags[1] = row.gateFlag;
-    group.flags[2] = row.partsFlag;
-    group.flags[3] = row.powerBoxFlag;
-    group.flags[4] = row.virtualGateFlag;
+    group.flags = row.flags;
     keys_.insert(keys_.end(), rowKey_.begin(), rowKey_.end());
     index_.open(g, hash);
     return;
@@ -194,9 +190,7 @@ void Grouper::merge(Group& group, const ComponentRecord& row) {
   }
   for (Value& value : group.values)
     if (value.present && value.seen != stamp_) step(group, value, std::nullopt, {});
-  const int32_t flags[5] = {row.packagedFlag, row.gateFlag, row.partsFlag, row.powerBoxFlag, row.virtualGateFlag};
-  for (size_t f = 0; f < 5; ++f)
-    if (flags[f] != 0) group.flags[f] = flags[f];
+  group.flags.takeSet(row.flags);
 }
 
 void Grouper::step(const Group& group, Value& value, PropertyText text, std::span<const uint32_t> joins) {
@@ -303,11 +297,7 @@ void Grouper::write(RecordTable& grouped) {
     const ComponentRecord& head = rows_[group.head];
     ComponentRecord& out = grouped.at(grouped.count());
     out.assign(head);
-    out.packagedFlag = group.flags[0];
-    out.gateFlag = group.flags[1];
-    out.partsFlag = group.flags[2];
-    out.powerBoxFlag = group.flags[3];
-    out.virtualGateFlag = group.flags[4];
+    out.flags = group.flags;
     PropertyList& list = out.freshProperties();
     if (group.values.empty()) {
       const PropertyList& own = head.properties();

@@ -60,8 +60,8 @@ Join joinOutcome(const ComponentRecord& head, const ComponentRecord& row, const 
   const Names& n = names();
   if (!sameValue(head.value(n.cdbName), row.value(n.cdbName)) || !sameValue(head.value(n.partName), row.value(n.partName)))
     return Join::Refused;
-  if (head.virtualGateFlag != 0 && row.virtualGateFlag != 0) return Join::Unlabelled;
-  if ((head.gateFlag != 0 && row.partsFlag != 0) || (head.partsFlag != 0 && (row.gateFlag != 0 || row.partsFlag != 0)))
+  if (head.flags.virtualGate != 0 && row.flags.virtualGate != 0) return Join::Unlabelled;
+  if ((head.flags.gate != 0 && row.flags.parts != 0) || (head.flags.parts != 0 && (row.flags.gate != 0 || row.flags.parts != 0)))
     return Join::Refused;
   // A whole-part symbol with power pins of its own has no power box.
   if (hasPower(head) || hasPower(row)) return Join::Refused;
@@ -97,7 +97,7 @@ class Packager {
   }
   int appendHandled(const ComponentRecord& row) {
     const int at = append(row);
-    packed_.at(at).packagedFlag = 1;
+    packed_.at(at).flags.packaged = 1;
     return at;
   }
   // A row that the KCDB or its gate number keeps out of every package;
@@ -140,12 +140,12 @@ int Packager::take(const ComponentRecord& row) {
   if (device == nullptr) return appendUnpackable(row, msg::kKcdbEntryMissing, report, reference);
   const std::string componentName(row.value(names().componentName).value_or(""));
   // A virtual gate stands for no symbol of the library.
-  if (kcdb_.component(device, componentName) == nullptr && row.virtualGateFlag == 0)
+  if (kcdb_.component(device, componentName) == nullptr && row.flags.virtualGate == 0)
     return appendUnpackable(row, msg::kKcdbEntryMissing, report, reference);
   if (app_.RunMode & mode::kCheckKcdbProp) propertyCheck_.check(app_, row, *device, report);
 
   std::string label;
-  if (row.virtualGateFlag == 0) {
+  if (row.flags.virtualGate == 0) {
     const PropertyText gate = row.value(names().gateNumber);
     if (isEmptyValue(gate) || *gate == "0") return appendUnpackable(row, msg::kGateNumberMissing, report, reference);
     label = componentName + ":" + std::string(*gate);
@@ -177,7 +177,7 @@ int Packager::take(const ComponentRecord& row) {
   }
   // Merging may give the package a destination text it lacked (an absent
   // "_DEST" meeting an empty one): later rows must see it as it is now.
-  if (package.packagedFlag != 0)
+  if (package.flags.packaged != 0)
     packages_.close(head);
   else if (!hadDestination && package.properties().find(names().dest) != PropertyList::npos)
     packages_.open(head, PackageKey(package).hash());

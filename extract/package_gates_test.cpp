@@ -59,7 +59,7 @@ class PackageGatesTest : public ::testing::Test {
       const ComponentRecord& row = rows[i];
       std::string line(row.value("id").value_or("?"));
       for (size_t s = 0; s < row.strings.size(); ++s) line += (s == 0 ? " " : "+") + row.strings[s];
-      if (row.packagedFlag) line += " handled";
+      if (row.flags.packaged) line += " handled";
       if (const PropertyText left = row.value("_NILR_")) line += " left out of " + std::string(*left);
       out.push_back(line);
     }

@@ -55,13 +55,13 @@ TEST(RecordMergeTest, RepeatedMergesGrowTheSameValue) {
 
 TEST(RecordMergeTest, NonZeroFlagsOfTheOtherRowWin) {
   ComponentRecord a = makeRow("reference=U1");
-  a.gateFlag = 1;
-  a.partsFlag = 1;
+  a.flags.gate = 1;
+  a.flags.parts = 1;
   ComponentRecord b = makeRow("reference=U1");
-  b.powerBoxFlag = 2;
+  b.flags.powerBox = 2;
   ASSERT_TRUE(a.merge("reference", b, "-", ","));
-  EXPECT_EQ(a.partsFlag, 1);
-  EXPECT_EQ(a.powerBoxFlag, 2);
+  EXPECT_EQ(a.flags.parts, 1);
+  EXPECT_EQ(a.flags.powerBox, 2);
 }
 
 // A row whose property P is `parts` merged one row after another, as
