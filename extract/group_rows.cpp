@@ -276,15 +276,7 @@ void Grouper::writeValue(PropertyList& list, NameId name, std::string_view text,
 // The parts in scratch_, tidied as normalise would, written as one value.
 void Grouper::writeParts(PropertyList& list, NameId name) {
   tidyParts(scratch_, nameText(name), settings_.emptyCell, settings_.mergedProp);
-  joined_.clear();
-  joins_.clear();
-  for (size_t p = 0; p < scratch_.size(); ++p) {
-    if (p > 0) {
-      joins_.push_back(static_cast<uint32_t>(joined_.size()));
-      joined_.append(settings_.token);
-    }
-    joined_.append(scratch_[p]);
-  }
+  joinParts(scratch_, settings_.token, joined_, joins_);
   writeValue(list, name, joined_, joins_);
 }
 

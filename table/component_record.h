@@ -155,4 +155,9 @@ void tidyParts(std::vector<std::string_view>& parts, std::string_view name, std:
 void splitAtJoins(std::string_view text, std::span<const uint32_t> joins, size_t delimiterSize,
                   std::vector<std::string_view>& parts);
 
+// The reverse: `parts` joined by `delimiter` into `joined`, with where each
+// delimiter begins in `joins`; both are emptied first.
+void joinParts(std::span<const std::string_view> parts, std::string_view delimiter, std::string& joined,
+               std::vector<uint32_t>& joins);
+
 }  // namespace comptab

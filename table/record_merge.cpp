@@ -22,6 +22,19 @@ void splitAtJoins(std::string_view text, std::span<const uint32_t> joins, size_t
   parts.push_back(text.substr(std::min(start, text.size())));
 }
 
+void joinParts(std::span<const std::string_view> parts, std::string_view delimiter, std::string& joined,
+               std::vector<uint32_t>& joins) {
+  joined.clear();
+  joins.clear();
+  for (size_t p = 0; p < parts.size(); ++p) {
+    if (p > 0) {
+      joins.push_back(static_cast<uint32_t>(joined.size()));
+      joined.append(delimiter);
+    }
+    joined.append(parts[p]);
+  }
+}
+
 // A group of many rows has thousands of parts, most of them repeats (a
 // zone, a part name), so a hash of them beats sorting them all.
 void dropRepeatedParts(std::vector<std::string_view>& parts) {
@@ -125,16 +138,7 @@ void ComponentRecord::normalise(std::string_view emptyText, std::string_view del
     parts.clear();
     splitAtJoins(*value, valueJoins, delimiter.size(), parts);
     tidyParts(parts, list.name(i), emptyText, mixedText);
-
-    joined.clear();
-    joins.clear();
-    for (size_t p = 0; p < parts.size(); ++p) {
-      if (p > 0) {
-        joins.push_back(static_cast<uint32_t>(joined.size()));
-        joined.append(delimiter);
-      }
-      joined.append(parts[p]);
-    }
+    joinParts(parts, delimiter, joined, joins);
     list.setJoined(i, joined, joins);
   }
 }

@@ -140,6 +140,40 @@ TEST(RecordMergeTest, ManyPartsTidyAsFewDo) {
   EXPECT_EQ(mixed, std::vector<std::string_view>{"*"});
 }
 
+// The empty-cell text of each call comes first, whatever an earlier call
+// with another empty-cell text left behind.
+TEST(RecordMergeTest, TheEmptyCellTextOfEachCallComesFirst) {
+  struct Case {
+    const char* emptyText;
+    std::vector<std::string_view> expected;
+  };
+  const Case cases[] = {
+      {"n/a", {"n/a", "-", "a", "b"}},
+      {"-", {"-", "a", "b", "n/a"}},
+      {"b", {"b", "-", "a", "n/a"}},
+      {"n/a", {"n/a", "-", "a", "b"}},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string_view> parts{"b", "n/a", "a", "-", "b"};
+    tidyParts(parts, "value", c.emptyText, "");
+    EXPECT_EQ(parts, c.expected) << c.emptyText;
+  }
+}
+
+// Joining the parts a value splits into gives the value back, the joins
+// where they were.
+TEST(RecordMergeTest, JoinPartsUndoesSplitAtJoins) {
+  const std::vector<std::vector<std::string_view>> cases = {{"a"}, {"", ""}, {"R1", "", "R3, x"}};
+  for (const std::vector<std::string_view>& parts : cases) {
+    std::string joined;
+    std::vector<uint32_t> joins{7};
+    joinParts(parts, ", ", joined, joins);
+    std::vector<std::string_view> split;
+    splitAtJoins(joined, joins, 2, split);
+    EXPECT_EQ(split, parts) << joined;
+  }
+}
+
 // Groups of groups (part names, then a property) split at the joins of
 // both steps, also after the row dropped the properties nobody reads.
 TEST(RecordMergeTest, JoinsSurviveNormaliseAndLaterMerges) {
