@@ -26,8 +26,8 @@ struct RowFlags {
 
   // Takes each flag that `other` has set.
   void takeSet(const RowFlags& other) {
-    for (auto field : {&RowFlags::packaged, &RowFlags::gate, &RowFlags::parts, &RowFlags::powerBox,
-                       &RowFlags::virtualGate})
+    for (auto field :
+         {&RowFlags::packaged, &RowFlags::gate, &RowFlags::parts, &RowFlags::powerBox, &RowFlags::virtualGate})
       if (other.*field != 0) this->*field = other.*field;
   }
 };
