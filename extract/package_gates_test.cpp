@@ -132,6 +132,28 @@ TEST_F(PackageGatesTest, RowsAndTheirWarnings) {
   }
 }
 
+// A gate already in the package is refused, whether its labels are few
+// enough to be searched in place or so many that they are kept in a set.
+TEST_F(PackageGatesTest, TheSameGateTwiceIsRefusedAtAnyPackageSize) {
+  for (const int gates : {4, 16, 17, 18, 30}) {
+    SCOPED_TRACE(gates);
+    app.logTo(dir.path());
+    Lines rows;
+    std::string ids;
+    std::string labels;
+    for (int g = 1; g <= gates; ++g) {
+      rows.push_back(gate(g, "U1", std::to_string(g).c_str()));
+      ids += (g == 1 ? "cmp" : ",cmp") + std::to_string(g);
+      labels += (g == 1 ? "QUAD:" : "+QUAD:") + std::to_string(g);
+    }
+    const std::string repeated = std::to_string(gates - 1);
+    rows.push_back(gate(gates + 1, "U1", repeated.c_str()));
+    const std::string last = "cmp" + std::to_string(gates + 1);
+    EXPECT_EQ(package(rows), (Lines{ids + " " + labels, last + " handled"}));
+    EXPECT_EQ(app.messages(), Lines{"38674: U1 (" + last + "), U1, "});
+  }
+}
+
 TEST_F(PackageGatesTest, UnpackableRowsRememberTheirReference) {
   package({gate(1, "U1", "0"), gate(2, "U2", "1", "cdbName=NONE"), "componentType=connector id=cmp3 reference=U3"});
   EXPECT_EQ(table[0].value("_NILR_"), "U1");
