@@ -3,11 +3,17 @@
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "app/run_rows.h"
+#include "output/html_page.h"
 #include "extract/extract_component.h"
+#include "kicadbom/bom_command.h"
 #include "platform/support/environment.h"
 #include "platform/support/memory_guard.h"
+#include "platform/support/path.h"
+#include "platform/support/text.h"
 #include "settings/message_codes.h"
 
 namespace comptab {
@@ -31,10 +37,26 @@ RunRows* rowsLeftToExit = nullptr;
 int App::extractComponent(const Placement& where, const ComponentRef& component, TablePass& pass,
                           const VariantComponent* variant, const Destination* dest,
                           const std::string* destinationName) {
+  if (recordingPlaces_) recordPlace(where, component);
   return comptab::extractComponent(*this, where, component, pass, variant, dest, destinationName);
 }
 
+namespace {
+
+bool endsWith(std::string_view text, std::string_view suffix) {
+  return text.size() > suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
+}
+
+}  // namespace
+
 int comptabMain(int argc, const char* const* argv) {
+  // KiCad's own command line, and a KiCad project named alone, are served
+  // without the suite: a KiCad user has no KDXROOT and no resource file.
+  if (argc >= 4 && std::string_view(argv[1]) == "sch" && std::string_view(argv[2]) == "export" &&
+      std::string_view(argv[3]) == "bom")
+    return runBomExport(std::vector<std::string>(argv + 4, argv + argc));
+  if (argc == 2 && (endsWith(argv[1], ".kicad_pro") || endsWith(argv[1], ".kicad_sch")))
+    return runProjectBom(argv[1]);
   // An empty root would turn every suite path into a relative one.
   const auto root = lookupEnv("KDXROOT");
   if (!root || root->empty()) {
@@ -47,6 +69,14 @@ int comptabMain(int argc, const char* const* argv) {
     return 1;
   }
   setEnv("KSYSROOT", *root);
+  // Without the catalogue every message is a bare number and a path: say
+  // once what the root was expected to hold. The run goes on as before.
+  if (const std::string catalogue = *root + "/system/eng/comptab.msg"; !pathAccess(catalogue, Access::Exists))
+    tellTerminal(
+        strprintf("KDXROOT=%s names no suite root: %s, the message catalogue, is missing; the folder "
+                  "must hold system/eng/comptab.msg and system/kordata.rsc, as the suite/ folder of the "
+                  "source tree or PREFIX/share/comptab/suite does (docs/suite-root.md)",
+                  root->c_str(), catalogue.c_str()));
   // Memory that runs out anywhere (a huge design, a low limit) ends the run
   // with a numbered error and the error file written, not an abort.
   std::optional<App> app;

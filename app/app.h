@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "design/app_state.h"
+#include "output/html_page.h"
+#include "output/html_sheets.h"
 #include "output/table_writer.h"
 
 namespace comptab {
@@ -65,6 +67,9 @@ class App : public AppState {
   // stop (reported).
   struct Carried;
   int collectTable(const RunPlan& plan, size_t i, RecordTable& table, Carried& carried);
+  // Tells the names the keys ask for that no component of the table has
+  // (notes, or errors when strict is on); 0 when the run must stop.
+  int checkNames();
   int writeTable(const TableWriter& writer, const std::string* item, bool append, const RecordTable& table);
   std::vector<const std::string*> outputItems() const;
   // Column titles from the property display names, when they are open.
@@ -88,12 +93,34 @@ class App : public AppState {
   const RecordTable& foldTable(const RunPlan& plan, size_t i, RecordTable& table, PackagedRows& packages,
                                RecordTable& packed, RecordTable& grouped);
 
+  // The interactive page (-p:format html): every table goes into it, and
+  // it is written once at the end with the design's drawing. 0 when the
+  // run must stop (reported).
+  bool writesPage() const;
+  int addPageTable(const TableWriter& writer, const std::string* item, const RecordTable& table);
+  int writePage();
+
   // comptab's own parameters: -p:format wins over tableFormat, and
   // -p:boards N adds the quantity for N boards.
   std::optional<TableFormat> formatOption;
   int boards = 0;
+  bool strictOption = false;         // -p:strict
+  bool byteOrderMarkOption = false;  // -p:bom
   std::unique_ptr<RunRows> rows_;
+  std::unique_ptr<HtmlPage> page_;
+  // The components of sheets of comptab's own formats, as the walk of the
+  // first table meets them, for the page's drawing.
+  std::unique_ptr<PagePlaces> places_;
+  bool recordingPlaces_ = false;
+  void recordPlace(const Placement& where, const ComponentRef& component);
+  std::string_view pageSheet(const Placement& where);
+  void noteBlock(const Placement& where, const ComponentRef& component) override;
 };
+
+// A line for a person at the terminal that quotes words from outside (the
+// command line, the resource file): escaped like every reason line, so that
+// a stray control character cannot play tricks with the terminal.
+void tellTerminal(const std::string& line);
 
 // The whole program: checks the environment, constructs the App and runs
 // it. Returns the exit status (negative when the error file had no name).

@@ -1,5 +1,6 @@
 // Construction of the App: options, version, usage, error file, resource
 // file, and the merge of the settings into the run mode.
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 
@@ -64,14 +65,6 @@ int leadingInt(std::string_view text) {
   return ec == std::errc() ? value : 0;
 }
 
-// A line for a person at the terminal that quotes words from outside (the
-// command line, the resource file): escaped like every reason line, so that
-// a stray control character cannot play tricks with the terminal.
-void tellTerminal(const std::string& line) {
-  constexpr size_t kMaxLineBytes = 4096;
-  std::fprintf(stderr, "comptab: %s\n", printableLine(line, kMaxLineBytes).c_str());
-}
-
 bool isHelpWord(std::string_view word) { return word == "-h" || word == "-help" || word == "--help"; }
 
 constexpr const char* kUsageLines[] = {
@@ -104,7 +97,58 @@ constexpr const char* kUsageLines[] = {
     "file_name: Target_File_Name (.sht or .cir)\n",
 };
 
+// What comptab adds to the usage above, on the terminal only: the error
+// file keeps the usage as the suite's other tools expect it.
+constexpr const char* kOwnUsageLines[] = {
+    "comptab's own options:\n",
+    "  [-p:format text|csv|tsv|json|html] --- Table format (over the resource file's tableFormat)\n",
+    "  [-p:boards N] --- Add _QTY, the quantity for a build of N boards\n",
+    "  [-p:strict] --- A property name that no component has is an error (status 1)\n",
+    "  [-p:bom] --- Begin CSV, TSV and JSON output with a UTF-8 byte-order mark\n",
+    "  [-output -] --- Write to standard output (also over the resource file's output)\n",
+    "targets:\n",
+    "  a sheet file (.sht), a circuit directory (.cir), a KiCad project (.kicad_pro)\n",
+    "  or schematic (.kicad_sch), a KiCad XML net list (.xml)\n",
+    "  example: comptab -p:resource examples/kicad-project-bom.rsc board.kicad_pro\n",
+    "KiCad's own BOM export, the same options and the same bytes as kicad-cli:\n",
+    "  comptab sch export bom [OPTIONS] INPUT (see comptab sch export bom --help)\n",
+    "  comptab board.kicad_pro --- the BOM the project's saved BOM settings describe\n",
+};
+
+// The -p: names comptab reads, long and short, for "did you mean".
+constexpr const char* kParameterNames[] = {"resource", "destination", "execute", "level", "package",
+                                           "format",   "boards",      "strict",  "bom"};
+// Every other option word.
+constexpr const char* kOptionWords[] = {"-output", "-mode", "-V", "-h", "-help", "--help"};
+
+// The known word closest to `word` ignoring case, when it is near enough
+// to be a slip: at most two edits, and fewer than half the word's length,
+// so that "-x" is not taken for "-V".
+template <typename Words, typename Text>
+std::string closestWord(std::string_view word, const Words& words, Text text) {
+  std::string best;
+  size_t bestDistance = std::min<size_t>(3, word.size() / 2);
+  for (const auto& entry : words) {
+    const std::string_view candidate = text(entry);
+    const size_t distance = editDistanceNoCase(word, candidate);
+    if (distance < bestDistance) {
+      bestDistance = distance;
+      best = candidate;
+    }
+  }
+  return best;
+}
+
+std::string didYouMean(const std::string& suggestion) {
+  return suggestion.empty() ? std::string() : strprintf(" (did you mean %s?)", suggestion.c_str());
+}
+
 }  // namespace
+
+void tellTerminal(const std::string& line) {
+  constexpr size_t kMaxLineBytes = 4096;
+  std::fprintf(stderr, "comptab: %s\n", printableLine(line, kMaxLineBytes).c_str());
+}
 
 App::App(int argc, const char* const* argv) {
   setMessageSource("KDXROOT/comptab");
@@ -161,8 +205,13 @@ bool App::parseOptions(const ParameterSet& words, bool& eolGiven) {
         } else {
           std::string reason = strprintf("unknown -mode word \"%s\"", value.c_str());
           // The table formats are a parameter, not a mode: point there.
-          if (equalsNoCase(value, "csv") || equalsNoCase(value, "tsv") || equalsNoCase(value, "text"))
+          if (tableFormatNamed(value)) {
             reason += strprintf(" (a %s table is asked for with -p:format %s)", value.c_str(), value.c_str());
+          } else {
+            std::vector<std::string_view> modeWords = {"crlf", "lf"};
+            for (const ModeWord& known : kModeWords) modeWords.push_back(known.word);
+            reason += didYouMean(closestWord(value, modeWords, [](std::string_view w) { return w; }));
+          }
           return refuseWithUsage(reason);
         }
         break;
@@ -183,25 +232,46 @@ bool App::parseOptions(const ParameterSet& words, bool& eolGiven) {
           packageProperty = value;
         } else if (equalsNoCase(p.name, "format")) {
           formatOption = tableFormatNamed(value);
-          if (!formatOption) return refuseParameter("format", value, "text, csv or tsv");
+          if (!formatOption) return refuseParameter("format", value, "text, csv, tsv, json or html");
+        } else if (equalsNoCase(p.name, "strict")) {
+          strictOption = true;
+        } else if (equalsNoCase(p.name, "bom")) {
+          byteOrderMarkOption = true;
         } else if (equalsNoCase(p.name, "boards")) {
           if (!parseInt(value, boards) || boards < 1)
             return refuseParameter("boards", value, "a whole number of boards from 1 up, as in -p:boards 25");
         } else {
-          return refuseWithUsage(strprintf("unknown parameter \"-p:%s\"", p.name.c_str()));
+          const std::string near =
+              closestWord(p.name, kParameterNames, [](const char* w) { return std::string_view(w); });
+          return refuseWithUsage(strprintf("unknown parameter \"-p:%s\"", p.name.c_str()) +
+                                 didYouMean(near.empty() ? near : "-p:" + near));
         }
         break;
-      case Parameter::Surplus:
-        return refuseWithUsage(
-            strprintf("a second target \"%s\" (name one sheet file or circuit, after the options)", p.name.c_str()));
+      case Parameter::Surplus: {
+        std::string reason =
+            strprintf("a second target \"%s\" (name one sheet file or circuit, after the options)", p.name.c_str());
+        // The resource file given as the first target: -p:resource forgotten.
+        if (const std::optional<std::string>& first = words.target();
+            first && first->size() > 4 && equalsNoCase(first->substr(first->size() - 4), ".rsc"))
+          reason += strprintf("; \"%s\" is a resource file: give it as -p:resource %s", first->c_str(), first->c_str());
+        return refuseWithUsage(reason);
+      }
       default:
         if (isHelpWord(p.name)) {
           // Someone asking for help is at a terminal: the usage goes there
           // as well as into the error file.
           for (const char* line : kUsageLines) std::fputs(line, stdout);
+          for (const char* line : kOwnUsageLines) std::fputs(line, stdout);
           return refuseWithUsage("");
         }
-        return refuseWithUsage(strprintf("unknown option \"%s\"", p.name.c_str()));
+        std::string near = closestWord(p.name, kOptionWords, [](const char* w) { return std::string_view(w); });
+        // "-format csv" for "-p:format csv".
+        if (near.empty() && p.name.size() > 1)
+          if (const std::string named = closestWord(std::string_view(p.name).substr(p.name[1] == '-' ? 2 : 1),
+                                                    kParameterNames, [](const char* w) { return std::string_view(w); });
+              !named.empty())
+            near = "-p:" + named;
+        return refuseWithUsage(strprintf("unknown option \"%s\"", p.name.c_str()) + didYouMean(near));
     }
   }
   return true;
@@ -262,6 +332,8 @@ void App::mergeSettings(bool eolGiven) {
   };
   for (const auto& [flag, bit] : flags)
     if (flag == 1) addModeBit(RunMode, bit);
+  // comptab's own switch: the search terms filter as -mode search makes them.
+  if (s.useTermTable == 1) RunMode |= mode::kSearch;
   if (hierarchyLevel == -1) hierarchyLevel = s.hierarchyLevel;
   if (!eolGiven && !s.endOfLineStyle.empty()) {
     if (equalsNoCase(s.endOfLineStyle, "crlf"))

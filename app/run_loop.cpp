@@ -1,16 +1,20 @@
 // The run loop: one table per output item, each collected, sorted, folded
 // where the modes ask, and written.
+#include <algorithm>
+
 #include "app/app.h"
 #include "app/run_rows.h"
 #include "extract/bom_columns.h"
 #include "extract/group_rows.h"
 #include "extract/package_gates.h"
+#include "extract/unmatched_names.h"
 #include "output/table_output_path.h"
 #include "output/table_writer.h"
 #include "platform/rsc/prop_spec.h"
 #include "platform/sheet/variants.h"
 #include "platform/support/output_stream.h"
 #include "platform/support/path.h"
+#include "platform/support/text.h"
 #include "settings/message_codes.h"
 #include "settings/run_mode.h"
 #include "table/record_table.h"
@@ -150,7 +154,8 @@ const RecordTable& App::groupRows(const RunPlan& plan, RecordTable& table, Recor
   if (byPackage) {
     RecordTable again;
     RecordTable& into = rows == &grouped ? again : grouped;
-    groupRowsInto(*this, *rows, into, GroupKeys{packageProperty, settings->packageAlso, &plan.readLater});
+    groupRowsInto(*this, *rows, into,
+                  GroupKeys{packageProperty, settings->packageAlso, &plan.readLater, settings->valueMeaning});
     if (rows == &grouped) grouped.replaceWith(again);
   }
   if (settings->referenceRanges && (byPartName || byPackage))
@@ -197,14 +202,42 @@ int App::collectTable(const RunPlan& plan, size_t i, RecordTable& table, Carried
                  .variantRowsOnly = plan.keepRows && i > 0,
                  .keptProperties = keeps,
                  .extractedNames = (RunMode & mode::kSearch) ? nullptr : keeps,
-                 .variantComponents = plan.keepRows ? &carried.variantComponents : nullptr};
+                 .variantComponents = plan.keepRows ? &carried.variantComponents : nullptr,
+                 .census = &rows_->census};
+  rows_->census.clear();
   const int walked = (RunMode & mode::kCircuit) ? walkCircuit(pass) : walkSheets(pass);
   if (walked == 0) return 0;
+  // A later table that keeps the rows before it walks only the components
+  // with variants: its census is not the table's, and the first told all.
+  if ((!plan.keepRows || i == 0) && checkNames() == 0) return 0;
   if (merging)
     order.merge(table, kept);
   else
     order.sort(table);
   return 1;
+}
+
+int App::checkNames() {
+  const bool strict = strictOption || settings->strict != 0;
+  const NameUse use{.packageProperty = &packageProperty,
+                    .packageFromOption = packageProperty != settings->package,
+                    .termsFilter = (RunMode & mode::kSearch) != 0};
+  bool refused = false;
+  for (const UnmatchedName& unmatched : unmatchedNames(*settings, use, rows_->census)) {
+    const std::string text = unmatched.text(resourceFile);
+    std::vector<std::string>& told = rows_->namesTold;
+    if (std::find(told.begin(), told.end(), text) != told.end()) continue;
+    told.push_back(text);
+    if (!strict) {
+      tellTerminal("note: " + text);
+      continue;
+    }
+    writeError(msg::kDetail, {unmatched.key});
+    writeNote(text + " (strict is on)");
+    refused = true;
+  }
+  if (refused) exitState = 1;
+  return refused ? 0 : 1;
 }
 
 int App::writeTable(const TableWriter& writer, const std::string* item, bool append, const RecordTable& table) {
@@ -220,6 +253,11 @@ int App::writeTable(const TableWriter& writer, const std::string* item, bool app
   } else {
     out = OutputStream::standardOutput();
   }
+  // A spreadsheet takes a file for UTF-8 (µ, Ω) only when it begins with
+  // the byte-order mark: written where a file or standard output starts.
+  const bool fresh = outputPath ? !(append && path == *outputPath) : !append;
+  if (fresh && writer.format() != TableFormat::Text && (byteOrderMarkOption || settings->byteOrderMark != 0))
+    out.write("\xEF\xBB\xBF");
   // CSV and TSV files hold the table alone unless keepTableTexts asks.
   const bool texts = writer.writesTableTexts();
   if (!settings->beginString.empty() && texts) {
@@ -232,6 +270,7 @@ int App::writeTable(const TableWriter& writer, const std::string* item, bool app
     out.write(eol);
   }
   if (!(RunMode & mode::kNoHeader)) writer.writeHeader(out);
+  writer.beginTable(out);
   // How far ahead of the row being written its successors' lists and then
   // their values are asked for (ComponentRecord::prefetchList).
   constexpr int kListsAhead = 16;
@@ -242,6 +281,7 @@ int App::writeTable(const TableWriter& writer, const std::string* item, bool app
     if (r + kValuesAhead < rows) table[r + kValuesAhead].prefetchValues();
     writer.writeRow(out, table[r]);
   }
+  writer.endTable(out);
   if (!settings->endString.empty() && texts) {
     out.write(settings->endString);
     out.write(eol);
@@ -255,10 +295,20 @@ int App::writeTable(const TableWriter& writer, const std::string* item, bool app
 }
 
 int App::run() {
+  const bool pageRun = writesPage();
+  keepKicadFiles = pageRun;
   if (openDesign() == 0) return finalStatus();
   const RunPlan plan = planRun();
   if (!outputFilesFree(plan.items)) return finalStatus();
   const TableWriter writer(*settings, RunMode, eol, displayNameHook(), formatOption);
+  // A file named for a spreadsheet that gets padded text reads as one
+  // column there; the table is written as asked all the same.
+  if (outputPath && writer.format() == TableFormat::Text && outputPath->size() > 4 &&
+      equalsNoCase(std::string_view(*outputPath).substr(outputPath->size() - 4), ".csv"))
+    tellTerminal(
+        strprintf("note: %s is written as a text table (padded cells), not as CSV; add -p:format csv "
+                  "(or tableFormat = \"csv\" in the resource file) for comma-separated values",
+                  outputPath->c_str()));
   rows_ = std::make_unique<RunRows>();
   RecordTable& table = rows_->table;
   RecordTable& packed = rows_->packed;
@@ -266,8 +316,21 @@ int App::run() {
   PackagedRows& packages = rows_->packages;
   Carried carried{TableOrder(settings->sortKey, SortKeyOrder{settings->sortDescending, settings->sortByValue}), {}};
   for (size_t i = 0; i < plan.items.size(); ++i) {
-    if (collectTable(plan, i, table, carried) == 0 ||
-        writeTable(writer, plan.items[i], i > 0, foldTable(plan, i, table, packages, packed, grouped)) == 0) {
+    // The page's drawing of sheets of comptab's own formats comes from the
+    // walk of the first table.
+    recordingPlaces_ = pageRun && i == 0 && kicadProject() == nullptr;
+    if (recordingPlaces_) places_ = std::make_unique<PagePlaces>();
+    const bool collected = collectTable(plan, i, table, carried) != 0;
+    recordingPlaces_ = false;
+    int written = 0;
+    if (collected) {
+      const RecordTable& folded = foldTable(plan, i, table, packages, packed, grouped);
+      if (pageRun)
+        written = addPageTable(writer, plan.items[i], folded);
+      else
+        written = writeTable(writer, plan.items[i], i > 0, folded);
+    }
+    if (written == 0) {
       packed.setCount(0);
       grouped.setCount(0);
       table.clearRows();
@@ -279,6 +342,7 @@ int App::run() {
     grouped.setCount(0);
     if (!plan.keepRows) table.clearRows();
   }
+  if (pageRun && writePage() == 0) return finalStatus();
   if ((RunMode & mode::kExecute) && !executeProgram.empty() && execute() == 0) return finalStatus();
   if (warningWritten() && exitState == 0) exitState = 2;
   return finalStatus();

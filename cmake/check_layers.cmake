@@ -13,6 +13,7 @@
 #   design             platform settings table
 #   extract            platform settings table design
 #   output             platform settings table
+#   kicadbom           platform
 #   app                everything
 set(allowed_platform/support "platform/support")
 set(allowed_platform/rsc "platform/support;platform/rsc")
@@ -27,10 +28,11 @@ set(allowed_table "${platform_all};table")
 set(allowed_design "${platform_all};settings;table;design")
 set(allowed_extract "${platform_all};settings;table;design;extract")
 set(allowed_output "${platform_all};settings;table;output")
+set(allowed_kicadbom "${platform_all};kicadbom")
 
 set(failed 0)
 foreach(layer platform/support platform/rsc platform/sheet platform/circuit platform/kcdb platform/kicad platform/kicadxml
-              settings table design extract output)
+              settings table design extract output kicadbom)
   file(GLOB sources ${ROOT}/${layer}/*.h ${ROOT}/${layer}/*.cpp)
   foreach(source ${sources})
     file(STRINGS ${source} includes REGEX "^#include \"")

@@ -88,6 +88,13 @@ class AppState : public BatchLog {
                                const VariantComponent* variant, const Destination* dest,
                                const std::string* destinationName) = 0;
 
+  // A block of a circuit that the walk goes into rather than lists: the
+  // interactive page draws it. Does nothing unless the App asks.
+  virtual void noteBlock(const Placement& where, const ComponentRef& component) {
+    (void)where;
+    (void)component;
+  }
+
   // Search terms are compiled once a run, whatever the number of rows.
   PatternCache& patterns() { return caches_.patterns; }
 
@@ -116,6 +123,10 @@ class AppState : public BatchLog {
   std::unique_ptr<CompKindTable> compKindTable;  // only in the compkind mode, and when it reads
   std::unique_ptr<PropSpecFile> propSpecFile;    // only in the propspec mode, and when it reads
   std::unique_ptr<KcdbCache> kcdbCache;          // only in the packaging modes, and when the KCDB opens
+  // A KiCad project keeps its files read for a page that draws them.
+  bool keepKicadFiles = false;
+  // The KiCad project of the run, once opened; null for other designs.
+  const KicadProject* kicadProject() const { return caches_.kicadProject.get(); }
 
  private:
   // What the run keeps from one table to the next, so that no table reads a

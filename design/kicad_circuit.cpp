@@ -23,7 +23,7 @@ int AppState::openKicadProject() {
   const std::string sysPath = SystemFile::fileName("vmsys", SystemKind::Resource);
   variantSysSpec = VariantSysSpec::open(sysPath, 2);
   const char separator = variantSysSpec ? variantSysSpec->separator() : '@';
-  project = KicadProject::open(designFile, failure, failedFile, &why, std::string_view(&separator, 1));
+  project = KicadProject::open(designFile, failure, failedFile, &why, std::string_view(&separator, 1), keepKicadFiles);
   if (!project) {
     const int code = failure == KicadProject::Failure::ProjectFile ? msg::kKicadProjectOpen
                      : failure == KicadProject::Failure::TooLarge  ? msg::kInstanceDbCreate

@@ -3,6 +3,7 @@
 // data the walks and the extraction read.
 #include "design/app_state.h"
 #include "design/kcdb_cache.h"
+#include "platform/kicad/kicad_file_kinds.h"
 #include "platform/kicad/kicad_project.h"
 #include "platform/kicadxml/kicad_xml.h"
 #include "platform/rsc/comp_kind.h"
@@ -149,6 +150,13 @@ void openKcdb(AppState& app) {
 int AppState::openDesign() {
   if (initializeLibraries(*this) == 0 || checkTarget(*this) == 0) return 0;
   setUpErrorFile(designDir);
+  // A KiCad board or library is refused before the side files it would
+  // never need are looked for (and warned about).
+  if (isKicadNonSchematic(designFile)) {
+    reportError(ReportKind::InputFile, designFile, 1, msg::kSheetOpen);
+    writeNote(unsupportedKicadFileHint(designFile));
+    return 0;
+  }
   if (settings->resourceGiven == 0) writeWarning(msg::kDefaultFileUsed, {resourceFile});
   if (settleOutput(*this) == 0 || settleExecute(*this) == 0 || settleDestinations(*this) == 0) return 0;
   if (packageProperty.empty()) packageProperty = settings->package;

@@ -12,6 +12,7 @@
 
 namespace comptab {
 
+class NameCensus;
 class RecordTable;
 
 struct TablePass {
@@ -39,6 +40,9 @@ struct TablePass {
   // which make rows only for those, pass the others over without reading
   // their variant data again.
   std::vector<bool>* variantComponents = nullptr;
+  // When set, every property name of every component reached is counted
+  // here, whether the row keeps it or not.
+  NameCensus* census = nullptr;
   // Counts the components the walk reaches, in walk order: each row's
   // sequence, the sort's last tie-break.
   uint32_t walkSequence = 0;

@@ -132,7 +132,10 @@ int AppState::walkTopSheet(const SheetInfo& sheetInfo, SheetRef sheet, ZoneRef z
   const Placement where{sheet, zone, &texts};
   for (const ComponentRef component : sheet.components()) {
     if (!component.isValid()) continue;
-    if (CompType::isBlock(component.typeCode()) && descends(hierarchyLevel, 0)) continue;
+    if (CompType::isBlock(component.typeCode()) && descends(hierarchyLevel, 0)) {
+      noteBlock(where, component);
+      continue;
+    }
     if (listComponent(where, component, pass) == 0) return 0;
   }
   return descendBlocks(sheetInfo, nullptr, pass);
@@ -154,7 +157,10 @@ int AppState::walkNestedSheet(SheetInfo& sheetInfo, SheetRef sheet, ZoneRef zone
     // A component the sheet file no longer has is passed over.
     const ComponentRef component = sheet.component(instance->number());
     if (!component.isValid()) continue;
-    if (CompType::isBlock(component.typeCode()) && descends(hierarchyLevel, depth)) continue;
+    if (CompType::isBlock(component.typeCode()) && descends(hierarchyLevel, depth)) {
+      noteBlock(Placement{sheet, zone, &texts}, component);
+      continue;
+    }
     // This opening of the sheet is let go after the walk of it: a component
     // that makes no row needs none of the instance's values.
     if (!pass.passesOverNext()) instance->overwrite(component);

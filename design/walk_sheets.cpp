@@ -5,6 +5,7 @@
 
 #include "design/app_state.h"
 #include "design/placement.h"
+#include "platform/kicad/kicad_file_kinds.h"
 #include "platform/kicadxml/kicad_xml.h"
 #include "platform/sheet/comp_type.h"
 #include "platform/sheet/variants.h"
@@ -21,7 +22,9 @@ int AppState::openSheet(const std::string& path, DesignDb& db, SheetRef& sheet, 
                             : DesignDb::open(dataResource.get(), path, 2, &reason, shared ? &caches_.sheets : nullptr);
   if (!db.isValid()) {
     reportError(ReportKind::InputFile, path, 1, msg::kSheetOpen);
-    writeNote(reason);
+    // A KiCad board or an old schematic is no broken sheet: say what it is.
+    const std::string hint = unsupportedKicadFileHint(path);
+    writeNote(hint.empty() ? reason : hint);
     return 0;
   }
   sheet = SheetRef(db.lookup(DesignDb::kSheetType, "Sheet"));

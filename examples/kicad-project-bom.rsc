@@ -1,9 +1,24 @@
-# A bill of materials of a KiCad project (docs/kicad.md): supply symbols left out.
+# A bill of materials of a KiCad project or schematic (docs/kicad.md), for
+# the shell:
+#
+#   comptab -p:resource examples/kicad-project-bom.rsc board.kicad_pro
+#
+# One line per value, footprint and DNP mark, with its quantity and its
+# references as ranges ("R1-R4"); the units of one part count once.
+# Left out: power and ground symbols, and parts marked "exclude from BOM".
+# Parts marked "do not populate" get lines of their own, with DNP YES.
 tableFormat = "csv"   # cells quoted where they hold a comma ("4,7K"), no texts around the table
 separator = ","
-emptyCell = "-"
+emptyCell = ""
 token = " "
+mergedProp = "*"
 endOfLineStyle = "lf"
 excludeType = ["power", "ground"]
+termTable = [["in_bom", "^YES$"]]
+searchMode = "a"
+useTermTable = "YES"
+package = ["Value", "Footprint", "dnp"]
+referenceRanges = "YES"   # R1 R2 R3 R4 written R1-R4
 sortKey = ["reference"]
-formatTable = [["reference", 0], ["partName", 0], ["Footprint", 0], ["componentType", 0], ["_GCOUNT", 0], ["_GATENO", 0], ["sheetPath", 0], ["_ZONE", 0]]
+formatTable = [["_REFCOUNT", 0], ["Value", 0], ["Footprint", 0], ["reference", 0], ["dnp", 0]]
+headerAlias = [["_REFCOUNT", "Qty"], ["reference", "References"], ["dnp", "DNP"]]

@@ -18,6 +18,7 @@
 #include "platform/support/path.h"
 #include "platform/support/text.h"
 #include "table/component_record.h"
+#include "table/name_census.h"
 
 namespace comptab {
 
@@ -106,13 +107,16 @@ const Wanted& wantedFor(const std::vector<NameId>* asked) {
 // properties ("value@PRO") stand for nothing more; without one they are
 // left out, as they are not properties of the board itself.
 void copyProperties(const AppState& app, const ComponentRef& component, ComponentRecord& row,
-                    const VariantComponent* variant, const Destination* dest, bool toBoard, const Wanted& wanted) {
+                    const VariantComponent* variant, const Destination* dest, bool toBoard, const Wanted& wanted,
+                    NameCensus* census) {
   const bool variantPath = variant != nullptr && (toBoard || dest != nullptr);
   const char separator = app.variantSysSpec ? app.variantSysSpec->separator() : '\0';
   std::string value;
+  size_t place = 0;
   for (const PropertyRef property : component.properties()) {
     if (!property.isValid()) continue;
     const std::string_view name = property.name();
+    if (census != nullptr) census->add(place++, name);
     if (variantPath) {
       const size_t cut = app.variantSysSpec ? name.find(separator) : std::string_view::npos;
       const std::string_view base = name.substr(0, cut);
@@ -188,7 +192,7 @@ int extractComponent(AppState& app, const Placement& where, const ComponentRef& 
   row.restart();
   const bool toBoard = destinationName != nullptr && *destinationName == kBoardDestination;
   if (toBoard) dest = nullptr;
-  copyProperties(app, component, row, variant, dest, toBoard, wanted);
+  copyProperties(app, component, row, variant, dest, toBoard, wanted, pass.census);
   row.flags.virtualGate = equalsNoCase(row.value(n.isvGate).value_or(""), "YES") ? 1 : 0;
 
   setPlacementIds(where, component, row, wanted);

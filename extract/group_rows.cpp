@@ -1,11 +1,13 @@
 #include "extract/group_rows.h"
 
 #include <algorithm>
+#include <deque>
 
 #include "design/app_state.h"
 #include "extract/first_row_index.h"
 #include "platform/support/text.h"
 #include "table/record_table.h"
+#include "table/value_order.h"
 
 namespace comptab {
 
@@ -46,6 +48,10 @@ class Grouper {
   };
 
   bool kept(NameId name) const { return keep_.empty() || (name < keep_.size() && keep_[name]); }
+  bool byMeaning(NameId name) const { return name < meaning_.size() && meaning_[name]; }
+  // The row's key text for key `k`: its own text, or for a key folded by
+  // meaning and a text that is a value, a text that stands for the value.
+  std::string_view keyText(size_t k, std::string_view text);
   Value& valueOf(Group& group, NameId name);
   void startValues(Group& group);
   void merge(Group& group, const ComponentRecord& row);
@@ -69,6 +75,9 @@ class Grouper {
   const RecordTable& rows_;
   std::vector<NameId> keyNames_;
   std::vector<bool> keep_;
+  std::vector<bool> meaning_;         // by name: a key folded by meaning
+  std::vector<bool> meaningKey_;      // by key place
+  std::deque<std::string> meanings_;  // the texts keyText made; keys_ views them
   std::vector<Group> groups_;
   // The key of each group, keyNames_.size() texts a group: a row's own
   // texts, or the empty-cell text once merging has put it there.
@@ -96,6 +105,14 @@ Grouper::Grouper(const Settings& settings, const RecordTable& rows, const GroupK
       if (name >= keep_.size()) keep_.resize(name + 1, false);
       keep_[name] = true;
     }
+  meaningKey_.assign(keyNames_.size(), false);
+  for (const std::string& name : keys.byMeaning) {
+    const NameId id = internName(name);
+    if (id >= meaning_.size()) meaning_.resize(id + 1, false);
+    meaning_[id] = true;
+    for (size_t k = 0; k < keyNames_.size(); ++k)
+      if (keyNames_[k] == id) meaningKey_[k] = true;
+  }
   rowKey_.resize(keyNames_.size());
   hadKey_.resize(keyNames_.size());
   for (int r = 0; r < rows.count(); ++r) {
@@ -119,9 +136,19 @@ bool Grouper::sameKey(int group, std::span<const std::string_view> key) const {
   return std::equal(key.begin(), key.end(), keys_.begin() + static_cast<ptrdiff_t>(static_cast<size_t>(group) * width));
 }
 
+std::string_view Grouper::keyText(size_t k, std::string_view text) {
+  if (!meaningKey_[k]) return text;
+  const std::optional<double> meaning = valueMeaning(text);
+  if (!meaning) return text;
+  // A control character first: no property text of a design is taken for
+  // a value's; the hexadecimal form is exact, so equal values, equal texts.
+  meanings_.push_back(strprintf("\x1f%a", *meaning));
+  return meanings_.back();
+}
+
 void Grouper::add(int r) {
   const ComponentRecord& row = rows_[r];
-  for (size_t k = 0; k < keyNames_.size(); ++k) rowKey_[k] = row.value(keyNames_[k]).value_or("");
+  for (size_t k = 0; k < keyNames_.size(); ++k) rowKey_[k] = keyText(k, row.value(keyNames_[k]).value_or(""));
   const uint64_t hash = hashOf(rowKey_);
   const int target = index_.first(hash, [&](int g) { return sameKey(g, rowKey_); });
   if (target < 0) {
@@ -183,13 +210,18 @@ void Grouper::merge(Group& group, const ComponentRecord& row) {
     if (!kept(list.nameId(i))) continue;
     Value& value = valueOf(group, list.nameId(i));
     value.seen = stamp_;
+    // The row's spelling of a value folded by meaning means what the
+    // group's first one does: the first stays.
+    if (byMeaning(list.nameId(i))) continue;
     if (value.present)
       step(group, value, list.text(i), list.joins(i));
     else
       addName(group, value, list.text(i), list.joins(i));
   }
   for (Value& value : group.values)
-    if (value.present && value.seen != stamp_) step(group, value, std::nullopt, {});
+    if (value.present && value.seen != stamp_ &&
+        !byMeaning(slotNames_[static_cast<size_t>(&value - group.values.data())]))
+      step(group, value, std::nullopt, {});
   group.flags.takeSet(row.flags);
 }
 

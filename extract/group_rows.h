@@ -25,6 +25,9 @@ struct GroupKeys {
   std::string_view keyName;
   std::span<const std::string> alsoKeys = {};
   const std::vector<NameId>* kept = nullptr;
+  // Key properties whose values fold by what they mean (valueMeaning):
+  // 10K and 10000 are one key, and the folded row shows the first spelling.
+  std::span<const std::string> byMeaning = {};
 };
 
 // Appends to `grouped` one row per key value of `rows`, in the order the

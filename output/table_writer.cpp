@@ -5,6 +5,7 @@
 
 #include "platform/support/display_width.h"
 #include "platform/support/output_stream.h"
+#include "platform/support/text.h"
 #include "settings/run_mode.h"
 #include "table/component_record.h"
 
@@ -67,6 +68,9 @@ TableWriter::TableWriter(const Settings& settings, uint32_t runMode, std::string
     // column leaves the line ending in a separator.
     column.notLast = i + 1 < format.size();
   }
+  if (format_ != TableFormat::Json) return;
+  for (const Column& column : columns_)
+    titles_.push_back(column.kind == Column::Kind::Property ? headerTitle(column.text) : std::string(column.text));
 }
 
 void TableWriter::writeCell(OutputStream& stream, std::string_view text, int width, bool notLast,
@@ -110,7 +114,72 @@ void TableWriter::writeCell(OutputStream& stream, std::string_view text, int wid
   if (alignSeparator_) stream.write(trailing);
 }
 
+namespace {
+
+// A JSON string: the quote, the backslash and the control characters
+// escaped; every other byte as written.
+void writeJsonString(OutputStream& stream, std::string_view text) {
+  stream.write("\"");
+  size_t start = 0;
+  for (size_t at = 0; at < text.size(); ++at) {
+    const auto byte = static_cast<unsigned char>(text[at]);
+    if (byte >= 0x20 && byte != '"' && byte != '\\') continue;
+    stream.write(text.substr(start, at - start));
+    if (byte == '"' || byte == '\\') {
+      stream.write("\\");
+      stream.write(text.substr(at, 1));
+    } else {
+      stream.write(strprintf("\\u%04x", byte));
+    }
+    start = at + 1;
+  }
+  stream.write(text.substr(start));
+  stream.write("\"");
+}
+
+}  // namespace
+
+void TableWriter::beginTable(OutputStream& stream) const {
+  if (format_ != TableFormat::Json) return;
+  firstRow_ = true;
+  stream.write("[");
+}
+
+void TableWriter::endTable(OutputStream& stream) const {
+  if (format_ != TableFormat::Json) return;
+  if (!firstRow_) stream.write(eol_);
+  stream.write("]");
+  stream.write(eol_);
+}
+
+void TableWriter::writeJsonRow(OutputStream& stream, const ComponentRecord& row) const {
+  stream.write(firstRow_ ? "" : ",");
+  stream.write(eol_);
+  firstRow_ = false;
+  stream.write("{");
+  bool first = true;
+  for (size_t i = 0; i < columns_.size(); ++i) {
+    const Column& column = columns_[i];
+    if (column.kind == Column::Kind::LeftOut) continue;
+    if (!first) stream.write(", ");
+    first = false;
+    writeJsonString(stream, titles_[i]);
+    stream.write(": ");
+    if (column.kind == Column::Kind::FixedText) {
+      writeJsonString(stream, column.text);
+      continue;
+    }
+    const PropertyText value = row.value(column.name);
+    writeJsonString(stream, isEmptyValue(value) ? std::string_view(settings_.emptyCell) : *value);
+  }
+  stream.write("}");
+}
+
 void TableWriter::writeRow(OutputStream& stream, const ComponentRecord& row) const {
+  if (format_ == TableFormat::Json) {
+    writeJsonRow(stream, row);
+    return;
+  }
   if (format_ != TableFormat::Text) {
     writeDelimitedLine(stream, [&](const Column& column) {
       if (column.kind == Column::Kind::FixedText) return column.text;
@@ -132,6 +201,7 @@ void TableWriter::writeRow(OutputStream& stream, const ComponentRecord& row) con
 }
 
 void TableWriter::writeHeader(OutputStream& stream) const {
+  if (format_ == TableFormat::Json) return;
   if (format_ != TableFormat::Text) {
     std::string title;
     writeDelimitedLine(stream, [&](const Column& column) {
@@ -151,6 +221,27 @@ void TableWriter::writeHeader(OutputStream& stream) const {
     }
   }
   stream.write(eol_);
+}
+
+void TableWriter::cellTexts(const ComponentRecord& row, std::vector<std::string_view>& out) const {
+  out.clear();
+  for (const Column& column : columns_) {
+    if (column.kind == Column::Kind::LeftOut) continue;
+    if (column.kind == Column::Kind::FixedText) {
+      out.push_back(column.text);
+      continue;
+    }
+    const PropertyText value = row.value(column.name);
+    out.push_back(isEmptyValue(value) ? std::string_view(settings_.emptyCell) : *value);
+  }
+}
+
+void TableWriter::titles(std::vector<std::string>& out) const {
+  out.clear();
+  for (const Column& column : columns_) {
+    if (column.kind == Column::Kind::LeftOut) continue;
+    out.push_back(column.kind == Column::Kind::FixedText ? std::string(column.text) : headerTitle(column.text));
+  }
 }
 
 template <class CellText>

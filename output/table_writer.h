@@ -33,7 +33,15 @@ class TableWriter {
   // False for CSV and TSV tables unless keepTableTexts asks for them: a
   // reader of those expects the header and the rows alone, not the begin
   // and end texts or the destination line.
-  bool writesTableTexts() const { return format_ == TableFormat::Text || settings_.keepTableTexts != 0; }
+  bool writesTableTexts() const {
+    return format_ == TableFormat::Text || (format_ != TableFormat::Json && settings_.keepTableTexts != 0);
+  }
+  TableFormat format() const { return format_; }
+
+  // What comes before the first row and after the last: a JSON table is
+  // one array, a document of its own; the other formats have nothing there.
+  void beginTable(OutputStream& stream) const;
+  void endTable(OutputStream& stream) const;
 
   // One cell: the text, quoted when asked, padded with blanks to `width`
   // or cut to fit, and followed by the separator unless it is the last
@@ -43,8 +51,13 @@ class TableWriter {
   // One line: a cell per column of the format table, then the line end.
   // A property the row lacks or holds empty shows as the empty-cell text.
   void writeRow(OutputStream& stream, const ComponentRecord& row) const;
-  // The titles line, cut and padded like the rows.
+  // The titles line, cut and padded like the rows; nothing for JSON, whose
+  // rows carry the titles as their keys.
   void writeHeader(OutputStream& stream) const;
+  // The cells of a row and the titles as a CSV table holds them, before
+  // any quoting: for a page that shows the same table.
+  void cellTexts(const ComponentRecord& row, std::vector<std::string_view>& out) const;
+  void titles(std::vector<std::string>& out) const;
 
  private:
   struct Column {
@@ -65,6 +78,8 @@ class TableWriter {
   template <class CellText>
   void writeDelimitedLine(OutputStream& stream, CellText cellText) const;
   void writeDelimitedCell(OutputStream& stream, std::string_view text) const;
+  // One object of a JSON table: a member per column, keyed by its title.
+  void writeJsonRow(OutputStream& stream, const ComponentRecord& row) const;
 
   const Settings& settings_;
   TableFormat format_;
@@ -73,6 +88,8 @@ class TableWriter {
   std::string eol_;
   DisplayNameHook displayName_;
   std::vector<Column> columns_;
+  std::vector<std::string> titles_;  // JSON: each column's key, made once
+  mutable bool firstRow_ = true;     // JSON: no comma before the first object
 };
 
 }  // namespace comptab

@@ -174,5 +174,54 @@ TEST(TableWriterTest, DelimitedLines) {
   EXPECT_TRUE(TableWriter(settings, 0, "\n").writesTableTexts());
 }
 
+// A JSON table is one array, an object a row keyed by the titles; texts
+// escaped where JSON needs it and nowhere else.
+TEST(TableWriterTest, JsonTables) {
+  Settings settings = baseSettings();
+  settings.formatProperty = {"reference", "value", "%0", "%5"};
+  settings.fixedString = {"pcs"};
+  settings.aliasProperty = {"value"};
+  settings.aliasText = {"Value \"nominal\""};
+  settings.keepTableTexts = 1;
+  const TableWriter writer(settings, 0, "\n", {}, TableFormat::Json);
+  EXPECT_FALSE(writer.writesTableTexts());  // keepTableTexts plays no part
+  const std::string values[] = {"10k", "back\\slash", "tab\tand\nline", std::string("nul\0", 4), "\x1f", "10µF Ω", ""};
+  // Rows follow one another with a comma; the header writes nothing.
+  const std::string table = captured([&](OutputStream& out) {
+    writer.writeHeader(out);
+    writer.beginTable(out);
+    writer.writeRow(out, test::makeRow("reference=R1"));
+    writer.writeRow(out, test::makeRow("reference=R2"));
+    writer.endTable(out);
+  });
+  EXPECT_EQ(table,
+            "[\n{\"reference\": \"R1\", \"Value \\\"nominal\\\"\": \"-\", \"pcs\": \"pcs\"},\n"
+            "{\"reference\": \"R2\", \"Value \\\"nominal\\\"\": \"-\", \"pcs\": \"pcs\"}\n]\n");
+  const std::string empty = captured([&](OutputStream& out) {
+    writer.beginTable(out);
+    writer.endTable(out);
+  });
+  EXPECT_EQ(empty, "[]\n");
+  std::string rows;
+  for (const std::string& value : values) {
+    ComponentRecord row;
+    row.setProperty("reference", "R1");
+    row.setProperty("value", value);
+    rows += captured([&](OutputStream& out) {
+      writer.beginTable(out);
+      writer.writeRow(out, row);
+      writer.endTable(out);
+    });
+  }
+  EXPECT_EQ(rows,
+            "[\n{\"reference\": \"R1\", \"Value \\\"nominal\\\"\": \"10k\", \"pcs\": \"pcs\"}\n]\n"
+            "[\n{\"reference\": \"R1\", \"Value \\\"nominal\\\"\": \"back\\\\slash\", \"pcs\": \"pcs\"}\n]\n"
+            "[\n{\"reference\": \"R1\", \"Value \\\"nominal\\\"\": \"tab\\u0009and\\u000aline\", \"pcs\": \"pcs\"}\n]\n"
+            "[\n{\"reference\": \"R1\", \"Value \\\"nominal\\\"\": \"nul\\u0000\", \"pcs\": \"pcs\"}\n]\n"
+            "[\n{\"reference\": \"R1\", \"Value \\\"nominal\\\"\": \"\\u001f\", \"pcs\": \"pcs\"}\n]\n"
+            "[\n{\"reference\": \"R1\", \"Value \\\"nominal\\\"\": \"10µF Ω\", \"pcs\": \"pcs\"}\n]\n"
+            "[\n{\"reference\": \"R1\", \"Value \\\"nominal\\\"\": \"-\", \"pcs\": \"pcs\"}\n]\n");
+}
+
 }  // namespace
 }  // namespace comptab

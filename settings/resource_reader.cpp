@@ -60,18 +60,23 @@ constexpr KeyForm kKeyForms[] = {
     {"referencePackage", kSwitchForm, nullptr},
     {"partNamePackage", kSwitchForm, nullptr},
     {"noHeader", kSwitchForm, nullptr},
-    {"package", "a text (a property name) or a list of property names, such as [\"value\", \"footprint\"]", nullptr},
-    {"packageAlso", "a list of property names, such as [\"footprint\"]", nullptr},
+    {"package", "a text (a property name) or a list of texts (property names), such as [\"value\", \"footprint\"]",
+     nullptr},
+    {"packageAlso", "a list of texts (property names), such as [\"footprint\"]", nullptr},
     {"headerAlias", "a list of two-element lists [property, title]", nullptr},
     {"endOfLineStyle", "a string, \"lf\" or \"crlf\"", nullptr},
     // comptab's own keys
-    {"tableFormat", "the text \"text\", \"csv\" or \"tsv\"", nullptr},
+    {"tableFormat", "the text \"text\", \"csv\", \"tsv\", \"json\" or \"html\"", nullptr},
     {"fieldSeparator", "a text of exactly one character, such as \",\" or \";\"", nullptr},
     {"keepTableTexts", kSwitchForm, nullptr},
     {"referenceRanges", kSwitchForm, nullptr},
     {"rangeChar", "a text that is not empty, such as \"-\"", nullptr},
     {"sortDescending", "a list of property names, such as [\"value\"]", nullptr},
     {"sortByValue", "a list of property names, such as [\"value\"]", nullptr},
+    {"strict", kSwitchForm, nullptr},
+    {"useTermTable", kSwitchForm, nullptr},
+    {"byteOrderMark", kSwitchForm, nullptr},
+    {"valueMeaning", "a list of property names, such as [\"Value\"]", nullptr},
 };
 
 const KeyForm* keyForm(std::string_view key) {
@@ -212,6 +217,19 @@ bool list(const RscValue& value, std::vector<std::string>& field) {
   return true;
 }
 
+// A list whose every entry is a text: a number where a property name
+// belongs is a slip, not a name.
+bool textList(const RscValue& value, std::vector<std::string>& field) {
+  const RscTable* table = tableOf(value, 1, 1);
+  if (table == nullptr) return false;
+  for (size_t row = 0; row < table->rowCount(); ++row) {
+    const RscValue* cell = table->cell(row, 0);
+    if (cell == nullptr || cell->kind() != RscValue::Text) return false;
+    field.push_back(textOf(*cell));
+  }
+  return true;
+}
+
 bool pairTable(const RscValue& value, std::vector<std::string>& first, std::vector<std::string>& second) {
   const RscTable* table = tableOf(value, 2, 2);
   if (table == nullptr) return false;
@@ -295,7 +313,7 @@ bool tableFormat(const RscValue& value, TableFormat& field) {
 bool packageNames(const RscValue& value, Settings& s) {
   if (value.kind() != RscValue::Table) return plainText(value, s.package);
   std::vector<std::string> names;
-  if (!list(value, names)) return false;
+  if (!textList(value, names)) return false;
   s.package = names.front();
   s.packageAlso.assign(names.begin() + 1, names.end());
   return true;
@@ -353,9 +371,10 @@ bool readOwnKeys(KeyReader& keys, Settings& s) {
   return read("tableFormat", into(tableFormat, s.tableFormat)) &&
          read("fieldSeparator", into(singleChar, s.fieldSeparator)) &&
          read("keepTableTexts", into(flag, s.keepTableTexts)) &&
-         read("referenceRanges", into(flag, s.referenceRanges)) &&
-         read("rangeChar", into(nonEmptyText, s.rangeChar)) &&
-         read("sortDescending", into(list, s.sortDescending)) && read("sortByValue", into(list, s.sortByValue));
+         read("referenceRanges", into(flag, s.referenceRanges)) && read("rangeChar", into(nonEmptyText, s.rangeChar)) &&
+         read("sortDescending", into(list, s.sortDescending)) && read("sortByValue", into(list, s.sortByValue)) &&
+         read("strict", into(flag, s.strict)) && read("useTermTable", into(flag, s.useTermTable)) &&
+         read("byteOrderMark", into(flag, s.byteOrderMark)) && read("valueMeaning", into(textList, s.valueMeaning));
 }
 
 bool readKeys(KeyReader& keys, Settings& s) {
@@ -406,7 +425,7 @@ bool readKeys(KeyReader& keys, Settings& s) {
   if (!keys.read("partNamePackage", N::Optional, asFlag(s.partNamePackage))) return false;
   if (!keys.read("noHeader", N::Optional, asFlag(s.noHeader))) return false;
   if (!keys.read("package", N::Optional, into(packageNames, s))) return false;
-  if (!keys.read("packageAlso", N::Optional, into(list, s.packageAlso))) return false;
+  if (!keys.read("packageAlso", N::Optional, into(textList, s.packageAlso))) return false;
   const auto aliases = [&s](const RscValue& value) { return pairTable(value, s.aliasProperty, s.aliasText); };
   if (!keys.read("headerAlias", N::Optional, aliases)) return false;
   if (!keys.read("endOfLineStyle", N::Optional, into(lineEndStyle, s.endOfLineStyle))) return false;
@@ -462,6 +481,8 @@ std::optional<TableFormat> tableFormatNamed(std::string_view name) {
   if (equalsNoCase(name, "text")) return TableFormat::Text;
   if (equalsNoCase(name, "csv")) return TableFormat::Csv;
   if (equalsNoCase(name, "tsv")) return TableFormat::Tsv;
+  if (equalsNoCase(name, "json")) return TableFormat::Json;
+  if (equalsNoCase(name, "html")) return TableFormat::Html;
   return std::nullopt;
 }
 
@@ -495,6 +516,13 @@ ResourceOutcome readResource(Settings& settings, std::string& resourcePath) {
     return outcome;
   }
   noteExcludedTypes(file, resourcePath, settings, outcome.notes);
+  NameKeyLines& lines = settings.keyLines;
+  lines.package = file.keyLine("package");
+  lines.packageAlso = file.keyLine("packageAlso");
+  lines.sortKey = file.keyLine("sortKey");
+  lines.formatTable = file.keyLine("formatTable");
+  lines.headerAlias = file.keyLine("headerAlias");
+  lines.termTable = file.keyLine("termTable");
   return outcome;
 }
 

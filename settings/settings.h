@@ -9,7 +9,18 @@ namespace comptab {
 
 // How a table is written: padded text cells, or RFC 4180 comma-separated
 // values, or tab-separated values.
-enum class TableFormat { Text, Csv, Tsv };
+enum class TableFormat { Text, Csv, Tsv, Json, Html };
+
+// The lines of the resource file's keys that name properties (0: absent),
+// for the notes on names no component has.
+struct NameKeyLines {
+  unsigned package = 0;
+  unsigned packageAlso = 0;
+  unsigned sortKey = 0;
+  unsigned formatTable = 0;
+  unsigned headerAlias = 0;
+  unsigned termTable = 0;
+};
 
 struct Settings {
   int resourceGiven = 0;  // 1 when named on the command line, 0 when found by the search
@@ -63,6 +74,11 @@ struct Settings {
   std::string rangeChar = "-";
   std::vector<std::string> sortDescending;  // sort keys ordered from the greatest down
   std::vector<std::string> sortByValue;     // sort keys ordered by electrical value
+  int strict = 0;                           // a property name no component has is an error
+  int useTermTable = 0;                     // the termTable filters rows without -mode search
+  int byteOrderMark = 0;                    // CSV/TSV files begin with the UTF-8 byte-order mark
+  std::vector<std::string> valueMeaning;    // package properties compared by the value they stand for
+  NameKeyLines keyLines;
 };
 
 }  // namespace comptab

@@ -87,6 +87,20 @@ std::optional<double> electricalValue(std::string_view text) {
   return value;
 }
 
+std::optional<double> valueMeaning(std::string_view text) {
+  const size_t comma = text.find(',');
+  if (comma == std::string_view::npos) return electricalValue(text);
+  // One comma between digits is a decimal comma; any other comma makes a
+  // text that is not one value ("1,2,3", "10k,").
+  if (comma == 0 || comma + 1 >= text.size() || !isDigit(text[comma - 1]) || !isDigit(text[comma + 1]) ||
+      text.find_first_of(",.", comma + 1) != std::string_view::npos ||
+      text.substr(0, comma).find('.') != std::string_view::npos)
+    return std::nullopt;
+  std::string pointed(text);
+  pointed[comma] = '.';
+  return electricalValue(pointed);
+}
+
 int compareElectrical(std::string_view a, std::optional<double> aValue, std::string_view b,
                       std::optional<double> bValue) {
   if (aValue && bValue) {

@@ -12,6 +12,11 @@ namespace comptab {
 // none when the text is not one.
 std::optional<double> electricalValue(std::string_view text);
 
+// What a value means, for folding rows whose values are spelt differently
+// (10K, 10k, 10000, 10 kΩ): electricalValue, with a decimal comma read as
+// the point ("4,7K"); none for a text that is not a value.
+std::optional<double> valueMeaning(std::string_view text);
+
 // Values by magnitude, before every text that is not a value; equal
 // magnitudes (10k, 10K) and texts that are not values in natural order.
 // Negative, 0 or positive; 0 only for identical texts.

@@ -129,5 +129,58 @@ TEST(ValueOrder, AgreesWithMagnitudeAndIsTotal) {
   }
 }
 
+TEST(ValueMeaning, SpellingsOfOneValueMeanTheSame) {
+  const std::vector<std::vector<const char*>> same = {
+      {"10K", "10k", "10000", "10 kΩ", "10kΩ", "10.0k", "10K0"},
+      {"4K7", "4.7k", "4,7K", "4700", "4k7Ω", "4,7 k"},
+      {"100n", "0.1u", "0,1µ", "100nF", "0.1uF", "100000p"},
+      {"0R1", "0.1", "0,1R", "100m"},
+  };
+  for (const auto& group : same)
+    for (const char* text : group) {
+      ASSERT_TRUE(valueMeaning(text)) << text;
+      EXPECT_EQ(*valueMeaning(text), *valueMeaning(group.front())) << text << " vs " << group.front();
+    }
+  for (size_t a = 0; a < same.size(); ++a)
+    for (size_t b = a + 1; b < same.size(); ++b) EXPECT_NE(*valueMeaning(same[a][0]), *valueMeaning(same[b][0]));
+  // Not values: they fold only with their own spelling.
+  for (const char* text : {"LM358", "1N4148", "10k 1%", "1,2,3", "1,2.3", "1.2,3", ",5", "5,", "10k,", "DNP", ""})
+    EXPECT_FALSE(valueMeaning(text)) << text;
+}
+
+// Folding by meaning agrees with the value order: two generated spellings
+// fold exactly when their magnitudes are equal, which is when the order
+// puts them side by side as equal magnitudes; a decimal comma means what
+// the point does.
+TEST(ValueMeaning, AgreesWithTheValueOrder) {
+  std::mt19937 random(20261207);
+  std::vector<Written> values;
+  for (int i = 0; i < 3000; ++i) values.push_back(randomValue(random));
+  for (size_t i = 0; i < values.size(); ++i) {
+    const Written& a = values[i];
+    const Written& b = values[(i * 7919 + 13) % values.size()];
+    const bool sameMagnitude = exactCompare(a.mantissa, a.exponent, b.mantissa, b.exponent) == 0;
+    ASSERT_EQ(*valueMeaning(a.text) == *valueMeaning(b.text), sameMagnitude) << a.text << " vs " << b.text;
+    ASSERT_EQ(*valueMeaning(a.text) == *valueMeaning(b.text), *electricalValue(a.text) == *electricalValue(b.text))
+        << a.text << " vs " << b.text;
+    std::string comma = a.text;
+    if (const size_t point = comma.find('.'); point != std::string::npos && point > 0) {
+      comma[point] = ',';
+      ASSERT_TRUE(valueMeaning(comma)) << comma;
+      ASSERT_EQ(*valueMeaning(comma), *valueMeaning(a.text)) << comma;
+    }
+  }
+  // Sorted by the value order, the texts of one meaning stand together.
+  std::vector<std::string> texts;
+  for (size_t i = 0; i < 400; ++i) texts.push_back(values[i].text);
+  for (const char* extra : {"10k", "10K", "10000", "4k7", "4700", "100n", "0.1u"}) texts.emplace_back(extra);
+  std::sort(texts.begin(), texts.end(),
+            [](const std::string& a, const std::string& b) { return compareElectrical(a, b) < 0; });
+  for (size_t i = 0; i + 2 < texts.size(); ++i)
+    if (*valueMeaning(texts[i]) == *valueMeaning(texts[i + 2])) {
+      ASSERT_EQ(*valueMeaning(texts[i]), *valueMeaning(texts[i + 1])) << texts[i] << " .. " << texts[i + 2];
+    }
+}
+
 }  // namespace
 }  // namespace comptab

@@ -48,6 +48,15 @@ grep -q '^U1,' "$work/examples/out/list.txt" || { echo "examples/out/list.txt la
 grep -q '^_TOBOARD' "$work/.out" || { echo "the circuit was not listed on standard output"; failed=1; }
 [ -e "$work/-" ] && { echo "-output - wrote a file named -"; failed=1; }
 
+# The KiCad bill of materials, on a copy in the scratch folder rather than
+# /tmp, when kicad-demos is installed: no message, and the lines shown.
+if [ -d /usr/share/kicad/demos/complex_hierarchy ]; then
+  run "KiCad BOM" "export KDXROOT=$work/suite; $(block '## Using it' 2 | sed "s|/tmp/|$work/tmp/|g; s|^cp |mkdir -p $work/tmp \&\& cp |")"
+  block '## Using it' 3 | grep -v '^\.\.\.$' | while IFS= read -r line; do
+    grep -qxF -- "$line" "$work/.out" || { echo "the KiCad BOM lacks the README's line: $line"; exit 1; }
+  done || failed=1
+fi
+
 # Every document the README links to is there.
 for doc in $(grep -o '(docs/[a-z-]*\.md)' "$readme" | tr -d '()'); do
   [ -f "$source/$doc" ] || { echo "the README links to $doc, which does not exist"; failed=1; }

@@ -182,15 +182,16 @@ bool KicadProject::isTarget(std::string_view path) {
 }
 
 std::unique_ptr<KicadProject> KicadProject::open(const std::string& target, Failure& failure, std::string& failedFile,
-                                                 std::string* reason, std::string_view variantSeparator) {
+                                                 std::string* reason, std::string_view variantSeparator,
+                                                 bool keepDesign) {
   std::string why;
-  std::unique_ptr<KicadProject> project = load(target, failure, failedFile, why, variantSeparator);
+  std::unique_ptr<KicadProject> project = load(target, failure, failedFile, why, variantSeparator, keepDesign);
   if (!project && reason) *reason = why;
   return project;
 }
 
 std::unique_ptr<KicadProject> KicadProject::load(const std::string& target, Failure& failure, std::string& failedFile,
-                                                 std::string& why, std::string_view separator) {
+                                                 std::string& why, std::string_view separator, bool keepDesign) {
   std::unique_ptr<KicadProject> project(new KicadProject());
   project->projectDir_ = directoryPart(expandPath(target));
   project->rootFile_ = target;
@@ -199,7 +200,7 @@ std::unique_ptr<KicadProject> KicadProject::load(const std::string& target, Fail
   KicadDesign::Failure designFailure = KicadDesign::Failure::None;
   // The listing takes the files' own texts; only the units a variant or a
   // text variable changes are resolved, so their copies are not kept.
-  const std::unique_ptr<KicadDesign> design = KicadDesign::open(target, designFailure, failedFile, &why, false);
+  std::unique_ptr<KicadDesign> design = KicadDesign::open(target, designFailure, failedFile, &why, false);
   if (!design) {
     failure = designFailure == KicadDesign::Failure::ProjectFile ? Failure::ProjectFile
               : designFailure == KicadDesign::Failure::TooLarge  ? Failure::TooLarge
@@ -213,6 +214,7 @@ std::unique_ptr<KicadProject> KicadProject::load(const std::string& target, Fail
   std::vector<NetSheet> top;
   top.push_back(std::move(*project->top_));
   project->netList_ = NetList::fromSheets(project->projectDir_, std::move(top));
+  if (keepDesign) project->design_ = std::move(design);
   failure = Failure::None;
   return project;
 }

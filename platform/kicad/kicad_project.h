@@ -17,6 +17,7 @@
 namespace comptab {
 
 class InstanceDb;
+class KicadDesign;
 class KicadSchematic;
 class NetList;
 class SheetCache;
@@ -42,8 +43,11 @@ class KicadProject {
   // the file, the line and column where there is one, and what was wrong.
   // What a KiCad design variant V changes on a symbol becomes properties
   // "<name><variantSeparator>V", as the destinations of docs/variants.md.
+  // With `keepDesign`, the design model (and the files it read) stays for
+  // design().
   static std::unique_ptr<KicadProject> open(const std::string& target, Failure& failure, std::string& failedFile,
-                                            std::string* reason = nullptr, std::string_view variantSeparator = "@");
+                                            std::string* reason = nullptr, std::string_view variantSeparator = "@",
+                                            bool keepDesign = false);
 
   ~KicadProject();
   KicadProject(const KicadProject&) = delete;
@@ -54,6 +58,9 @@ class KicadProject {
   const std::string& rootFile() const { return rootFile_; }
   // The project's design variants, in the project file's order.
   const std::vector<std::string>& variants() const { return variants_; }
+  // The design model the project was read through; null unless the project
+  // was opened to keep it.
+  const KicadDesign* design() const { return design_.get(); }
 
   // Puts every schematic's sheet data into the run's cache, to stay there
   // for the run: the walk opens the sheets through it.
@@ -75,7 +82,7 @@ class KicadProject {
   KicadProject();
   class Loader;
   static std::unique_ptr<KicadProject> load(const std::string& target, Failure& failure, std::string& failedFile,
-                                            std::string& why, std::string_view separator);
+                                            std::string& why, std::string_view separator, bool keepDesign);
 
   std::string projectDir_;
   std::string rootFile_;
@@ -85,6 +92,7 @@ class KicadProject {
   std::unique_ptr<NetList> netList_;
   std::string kcdbSql_;
   std::vector<std::string> variants_;
+  std::unique_ptr<const KicadDesign> design_;
 };
 
 }  // namespace comptab

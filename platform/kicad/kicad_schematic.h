@@ -142,6 +142,9 @@ class KicadSchematic {
   size_t byteCount() const { return bytes_.text().size(); }
   // "<path>:<line>:<column>" of a place in the file.
   std::string where(uint32_t offset) const;
+  // The whole file as read, for a reader of what the listing leaves aside
+  // (the drawing).
+  SexprView document() const { return doc_.root(); }
 
  private:
   bool load(std::string& why);

@@ -43,6 +43,8 @@ ParameterSet::ParameterSet(int argc, const char* const* argv) {
     } else if (startsWithNoCase(word, "-p:")) {
       p.kind = Parameter::Named;
       p.name = std::string(word.substr(3));
+      // comptab's own switches stand alone: the word after them is the target.
+      takesValue = !equalsNoCase(p.name, "strict") && !equalsNoCase(p.name, "bom");
     } else {
       p.kind = word[1] == '-' ? Parameter::LongOption : Parameter::UnknownSwitch;
       takesValue = false;

@@ -107,4 +107,12 @@ bool isSymlink(const std::string& path) {
   return !path.empty() && ::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
 }
 
+bool makeDirectories(const std::string& path, std::string* reason) {
+  std::error_code ec;
+  std::filesystem::create_directories(path, ec);
+  if (std::filesystem::is_directory(path, ec)) return true;
+  if (reason) *reason = ec ? ec.message() : "not a folder";
+  return false;
+}
+
 }  // namespace comptab

@@ -55,4 +55,8 @@ std::optional<FileStamp> fileStamp(const std::string& path);
 // True when the last component of `path` is a symlink.
 bool isSymlink(const std::string& path);
 
+// Creates the folder `path` and any missing folders above it; true when it
+// exists afterwards, else `reason` says what the system said.
+bool makeDirectories(const std::string& path, std::string* reason);
+
 }  // namespace comptab

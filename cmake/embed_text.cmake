@@ -1,0 +1,22 @@
+# Writes a C++ file that holds text files as byte arrays, each behind a
+# function returning a std::string_view. Run as
+#   cmake -DOUTPUT=<file.cpp> -DHEADER=<include> -DENTRIES="function=path|..." -P embed_text.cmake
+set(text "// Made by cmake/embed_text.cmake from the files named below; edit those.\n")
+string(APPEND text "#include \"${HEADER}\"\n\nnamespace comptab {\n\nnamespace {\n\n")
+set(functions "")
+string(REPLACE "|" ";" entries "${ENTRIES}")
+foreach(entry ${entries})
+  string(REGEX REPLACE "=.*" "" function "${entry}")
+  string(REGEX REPLACE "^[^=]*=" "" path "${entry}")
+  file(READ "${path}" hex HEX)
+  string(LENGTH "${hex}" digits)
+  math(EXPR size "${digits} / 2")
+  string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
+  get_filename_component(name "${path}" NAME)
+  string(APPEND text "// ${name}\nconstexpr unsigned char k_${function}[] = {${bytes}0x00};\n\n")
+  string(APPEND functions "std::string_view ${function}() {\n  return {reinterpret_cast<const char*>(k_${function}), ${size}};\n}\n\n")
+endforeach()
+string(APPEND text "}  // namespace\n\n${functions}}  // namespace comptab\n")
+file(WRITE "${OUTPUT}.tmp" "${text}")
+file(COPY_FILE "${OUTPUT}.tmp" "${OUTPUT}" ONLY_IF_DIFFERENT)
+file(REMOVE "${OUTPUT}.tmp")

@@ -1,0 +1,407 @@
+#include "kicadbom/bom_table.h"
+
+#include <algorithm>
+#include <memory>
+#include <set>
+#include <string_view>
+#include <unordered_map>
+
+#include "kicadbom/bom_text.h"
+#include "platform/support/pattern.h"
+
+namespace comptab {
+
+namespace {
+
+// What KiCad shows where the rows of a group differ, when it sorts by it.
+constexpr std::string_view kMixedValues = "-- mixed values --";
+
+enum class ColumnKind { Reference, Quantity, ItemNumber, Dnp, ExcludeFromBom, ExcludeFromBoard, ExcludeFromSim, Field };
+
+struct Column {
+  std::string name;
+  std::string label;
+  bool show = false;
+  bool group = false;
+  ColumnKind kind = ColumnKind::Field;
+};
+
+ColumnKind kindOf(std::string_view name) {
+  if (name == "Reference") return ColumnKind::Reference;
+  if (name == "${QUANTITY}") return ColumnKind::Quantity;
+  if (name == "${ITEM_NUMBER}") return ColumnKind::ItemNumber;
+  if (name == "${DNP}") return ColumnKind::Dnp;
+  if (name == "${EXCLUDE_FROM_BOM}") return ColumnKind::ExcludeFromBom;
+  if (name == "${EXCLUDE_FROM_BOARD}") return ColumnKind::ExcludeFromBoard;
+  if (name == "${EXCLUDE_FROM_SIM}") return ColumnKind::ExcludeFromSim;
+  return ColumnKind::Field;
+}
+
+bool isAttribute(ColumnKind kind) {
+  return kind == ColumnKind::Dnp || kind == ColumnKind::ExcludeFromBom || kind == ColumnKind::ExcludeFromBoard ||
+         kind == ColumnKind::ExcludeFromSim;
+}
+
+std::string upperAscii(std::string_view text) {
+  std::string out(text);
+  for (char& c : out)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+  return out;
+}
+
+// A unit that is listed, with its reference split once.
+struct Listed {
+  const BomUnit* unit;
+  SplitReference split;
+  std::string fullRef;  // prefix and number, no unit letter: "R12", "R?"
+};
+
+// A row is a run of members_: the listed units that share it, sorted by
+// reference; `shown` marks the first unit of each part among them, which
+// the references and the quantity count once.
+struct Row {
+  uint32_t begin = 0;
+  uint32_t end = 0;
+  uint32_t shownCount = 0;
+};
+
+class BomBuilder {
+ public:
+  BomBuilder(const std::vector<BomUnit>& units, const KicadBomPreset& preset, const KicadBomFormat& format,
+             const BomVariables& variables)
+      : units_(units), preset_(preset), format_(format), variables_(variables) {}
+
+  std::string build() {
+    setColumns();
+    listUnits();
+    formRows();
+    sortRows();
+    return write();
+  }
+
+ private:
+  void setColumns() {
+    std::set<std::string, std::less<>> seen;
+    for (const KicadBomField& field : preset_.fields) {
+      if (field.name.empty() || !seen.insert(field.name).second) continue;
+      columns_.push_back({field.name, field.label, field.show, field.groupBy, kindOf(field.name)});
+    }
+    for (size_t i = 0; i < columns_.size(); ++i)
+      if (columns_[i].group) grouped_.push_back(i);
+    // A sort field that is not among the preset's fields still sorts when
+    // it is a column KiCad knows (its own fields, the generated ones, or a
+    // field some symbol has); otherwise the reference sorts.
+    sortColumn_.name = preset_.sortField;
+    sortColumn_.kind = kindOf(preset_.sortField);
+    if (sortColumn_.kind == ColumnKind::Field && !seen.count(preset_.sortField) && !knownField(preset_.sortField))
+      sortColumn_ = {"Reference", "", false, false, ColumnKind::Reference};
+  }
+
+  bool knownField(std::string_view name) const {
+    static constexpr std::string_view kMandatory[] = {"Value", "Footprint", "Datasheet", "Description"};
+    for (std::string_view m : kMandatory)
+      if (name == m) return true;
+    for (const BomUnit& unit : units_)
+      for (const KicadNamedValue& field : unit.fields)
+        if (field.name == name) return true;
+    return false;
+  }
+
+  void listUnits() {
+    const std::string filter = lowerAscii(preset_.filter);
+    std::unique_ptr<Pattern> regex;
+    if (!filter.empty()) {
+      std::string explicitRegex;
+      bool hasRegex = false;
+      if (filter.size() >= 2 && filter.front() == '^' && filter.back() == '$') {
+        explicitRegex = filter;
+        hasRegex = true;
+      } else if (filter.front() == '/') {
+        explicitRegex = filter.substr(1);
+        if (!explicitRegex.empty() && explicitRegex.back() == '/') explicitRegex.pop_back();
+        hasRegex = true;
+      }
+      if (hasRegex) {
+        regex = std::make_unique<Pattern>(explicitRegex);
+        if (!regex->ok()) regex.reset();
+      }
+    }
+    listed_.reserve(units_.size());
+    for (const BomUnit& unit : units_) {
+      if (!filter.empty()) {
+        const std::string candidate =
+            lowerAscii(unit.reference + (unit.multiUnit ? unitLetter(unit.unit) : std::string()));
+        if (!wildcardFound(filter, candidate) && !(regex && regex->matches(candidate))) continue;
+      }
+      if (preset_.excludeDnp && unit.attributes.dnp) continue;
+      if (!preset_.includeExcludedFromBom && !unit.attributes.inBom) continue;
+      Listed listed{&unit, splitReference(unit.reference), {}};
+      listed.fullRef = listed.split.prefix + listed.split.digits;
+      listed_.push_back(std::move(listed));
+    }
+  }
+
+  // The text a unit gives a column, as KiCad writes it into the file.
+  std::string cell(const BomUnit& unit, const Column& column) const {
+    switch (column.kind) {
+      case ColumnKind::Dnp: return unit.attributes.dnp ? "DNP" : "";
+      case ColumnKind::ExcludeFromBom: return unit.attributes.inBom ? "" : "Excluded from BOM";
+      case ColumnKind::ExcludeFromBoard: return unit.attributes.onBoard ? "" : "Excluded from board";
+      case ColumnKind::ExcludeFromSim: return unit.attributes.excludeFromSim ? "Excluded from simulation" : "";
+      default: break;
+    }
+    for (const KicadNamedValue& field : unit.fields)
+      if (field.name == column.name) return field.value;
+    if (isGeneratedField(column.name)) return resolveVariable(unit, column.name);
+    return {};
+  }
+
+  std::string resolveVariable(const BomUnit& unit, const std::string& name) const {
+    const std::string_view token = std::string_view(name).substr(2, name.size() - 3);
+    if (token == "REFERENCE") return unit.reference + (unit.multiUnit ? unitLetter(unit.unit) : std::string());
+    if (token == "UNIT") return unitLetter(unit.unit);
+    if (token == "#" || token == "##") return {};
+    const size_t colon = unit.libId.find(':');
+    if (token == "SYMBOL_NAME" && !unit.libId.empty())
+      return std::string(colon == std::string_view::npos ? unit.libId : unit.libId.substr(colon + 1));
+    if (token == "SYMBOL_LIBRARY" && !unit.libId.empty())
+      return std::string(colon == std::string_view::npos ? std::string_view() : unit.libId.substr(0, colon));
+    if (unit.sheet) {
+      if (token == "SHEETNAME") return unit.sheet->name;
+      if (token == "SHEETPATH") return unit.sheet->path;
+      if (token == "SHEETFILE") return unit.sheet->file;
+    }
+    if (token == "FILENAME" && !variables_.rootFile.empty()) return variables_.rootFile;
+    if (token == "PROJECTNAME" && !variables_.projectName.empty()) return variables_.projectName;
+    for (const KicadNamedValue& field : unit.fields)
+      if (upperAscii(field.name) == token) return field.value;
+    if (variables_.project)
+      for (const KicadNamedValue& variable : *variables_.project)
+        if (variable.name == token) return variable.value;
+    return name;
+  }
+
+  std::string groupKey(const Listed& listed) const {
+    std::string key;
+    for (size_t i : grouped_) {
+      const Column& column = columns_[i];
+      const std::string value =
+          column.kind == ColumnKind::Reference ? listed.split.prefix : cell(*listed.unit, column);
+      key += std::to_string(value.size());
+      key += ':';
+      key += value;
+    }
+    return key;
+  }
+
+  void formRows() {
+    const bool grouping = preset_.groupSymbols;
+    const bool groupMatches = grouping && !grouped_.empty();
+    std::unordered_map<std::string_view, uint32_t> byPart;
+    std::unordered_map<std::string, uint32_t> byGroup;
+    std::vector<uint32_t> rowOf(listed_.size());
+    std::vector<uint32_t> sizes;
+    for (uint32_t i = 0; i < listed_.size(); ++i) {
+      const Listed& listed = listed_[i];
+      const bool annotated = listed.split.digits != "?";
+      std::string key = groupMatches ? groupKey(listed) : std::string();
+      // KiCad puts a unit into the first row whose first unit is the same
+      // part or, when grouping, has the same group-by fields.
+      uint32_t target = UINT32_MAX;
+      if (grouping || listed.unit->multiUnit) {
+        if (annotated) {
+          const auto part = byPart.find(listed.fullRef);
+          if (part != byPart.end()) target = part->second;
+        }
+        if (groupMatches) {
+          const auto group = byGroup.find(key);
+          if (group != byGroup.end()) target = std::min(target, group->second);
+        }
+      }
+      if (target == UINT32_MAX) {
+        target = static_cast<uint32_t>(sizes.size());
+        sizes.push_back(0);
+        byPart.emplace(listed.fullRef, target);
+        if (groupMatches) byGroup.emplace(std::move(key), target);
+      }
+      rowOf[i] = target;
+      ++sizes[target];
+    }
+    rows_.resize(sizes.size());
+    uint32_t at = 0;
+    for (size_t r = 0; r < rows_.size(); ++r) {
+      rows_[r].begin = rows_[r].end = at;
+      at += sizes[r];
+    }
+    members_.resize(listed_.size());
+    for (uint32_t i = 0; i < listed_.size(); ++i) members_[rows_[rowOf[i]].end++] = i;
+  }
+
+  // The value a row sorts by: the column's one value, or KiCad's words for
+  // differing ones; attributes sort by 1 and 0.
+  std::string sortValue(const Row& row) const {
+    switch (sortColumn_.kind) {
+      case ColumnKind::Quantity: return std::to_string(row.shownCount);
+      case ColumnKind::ItemNumber: return "0";
+      default: break;
+    }
+    std::string first;
+    for (uint32_t k = row.begin; k < row.end; ++k) {
+      const BomUnit& unit = *listed_[members_[k]].unit;
+      std::string value = cell(unit, sortColumn_);
+      if (isAttribute(sortColumn_.kind)) value = value.empty() ? "0" : "1";
+      if (k == row.begin)
+        first = std::move(value);
+      else if (value != first)
+        return std::string(kMixedValues);
+    }
+    return first;
+  }
+
+  void sortRows() {
+    auto refLess = [this](uint32_t a, uint32_t b) {
+      return naturalCompare(listed_[a].fullRef, listed_[b].fullRef, true) < 0;
+    };
+    shown_.assign(members_.size(), 0);
+    for (Row& row : rows_) {
+      std::sort(members_.begin() + row.begin, members_.begin() + row.end, refLess);
+      // The units of one part count once; unannotated ones cannot be told
+      // apart, so each stays.
+      uint32_t last = row.begin;
+      for (uint32_t k = row.begin; k < row.end; ++k) {
+        const Listed& kept = listed_[members_[last]];
+        if (k == row.begin || kept.split.digits == "?" || kept.fullRef != listed_[members_[k]].fullRef) {
+          shown_[k] = 1;
+          ++row.shownCount;
+          last = k;
+        }
+      }
+    }
+    const bool byReference = sortColumn_.kind == ColumnKind::Reference;
+    std::vector<std::string> texts;
+    std::vector<ValueKey> keys;
+    if (!byReference) {
+      texts.reserve(rows_.size());
+      keys.reserve(rows_.size());
+      for (const Row& row : rows_) {
+        texts.emplace_back(trimBlanks(sortValue(row)));
+        keys.push_back(valueKey(texts.back()));
+      }
+    }
+    order_.resize(rows_.size());
+    for (uint32_t r = 0; r < order_.size(); ++r) order_[r] = r;
+    const bool ascending = preset_.sortAsc;
+    std::sort(order_.begin(), order_.end(), [&](uint32_t l, uint32_t r) {
+      int c;
+      if (byReference || texts[l] == texts[r])
+        c = naturalCompare(listed_[members_[rows_[l].begin]].fullRef, listed_[members_[rows_[r].begin]].fullRef,
+                           true);
+      else
+        c = compareValueKeys(keys[l], keys[r]);
+      return ascending ? c < 0 : c > 0;
+    });
+  }
+
+  void field(std::string& out, std::string_view text, bool last) const {
+    const std::string& quote = format_.stringDelimiter;
+    out += quote;
+    size_t i = 0;
+    while (i < text.size()) {
+      const char c = text[i];
+      if ((c == '\r' || c == '\n') && !format_.keepLineBreaks) {
+        ++i;
+        continue;
+      }
+      if (c == '\t' && !format_.keepTabs) {
+        ++i;
+        continue;
+      }
+      if (!quote.empty() && text.compare(i, quote.size(), quote) == 0) {
+        out += quote;
+        out += quote;
+        i += quote.size();
+        continue;
+      }
+      out += c;
+      ++i;
+    }
+    out += quote;
+    out += last ? std::string_view("\n") : std::string_view(format_.fieldDelimiter);
+  }
+
+  std::string write() const {
+    std::string out;
+    size_t lastShown = SIZE_MAX;
+    for (size_t i = 0; i < columns_.size(); ++i)
+      if (columns_[i].show) lastShown = i;
+    if (lastShown == SIZE_MAX) return out;
+    for (size_t i = 0; i < columns_.size(); ++i)
+      if (columns_[i].show) field(out, columns_[i].label, i == lastShown);
+    std::vector<const SplitReference*> refs;
+    for (size_t r = 0; r < order_.size(); ++r) {
+      const Row& row = rows_[order_[r]];
+      for (size_t i = 0; i < columns_.size(); ++i) {
+        const Column& column = columns_[i];
+        if (!column.show) continue;
+        std::string text;
+        switch (column.kind) {
+          case ColumnKind::Reference:
+            refs.clear();
+            for (uint32_t k = row.begin; k < row.end; ++k)
+              if (shown_[k]) refs.push_back(&listed_[members_[k]].split);
+            text = referenceRanges(refs, format_.refDelimiter, format_.refRangeDelimiter);
+            break;
+          case ColumnKind::Quantity: text = std::to_string(row.shownCount); break;
+          case ColumnKind::ItemNumber: text = std::to_string(r + 1); break;
+          default: text = joinedValues(row, column); break;
+        }
+        field(out, text, i == lastShown);
+      }
+    }
+    return out;
+  }
+
+  // Every different value of the row's units, in order, empty ones left
+  // out, joined by commas: how KiCad writes a column the rows differ in.
+  std::string joinedValues(const Row& row, const Column& column) const {
+    if (row.end - row.begin == 1) return cell(*listed_[members_[row.begin]].unit, column);
+    std::set<std::string> values;
+    for (uint32_t k = row.begin; k < row.end; ++k) values.insert(cell(*listed_[members_[k]].unit, column));
+    std::string out;
+    for (const std::string& value : values) {
+      if (value.empty()) continue;
+      if (!out.empty()) out += ',';
+      out += value;
+    }
+    return out;
+  }
+
+  const std::vector<BomUnit>& units_;
+  const KicadBomPreset& preset_;
+  const KicadBomFormat& format_;
+  const BomVariables& variables_;
+  std::vector<Column> columns_;
+  std::vector<size_t> grouped_;
+  Column sortColumn_;
+  std::vector<Listed> listed_;
+  std::vector<Row> rows_;
+  std::vector<uint32_t> members_;  // listed units, row after row
+  std::vector<uint8_t> shown_;     // per member: the first of its part in the row
+  std::vector<uint32_t> order_;    // rows in the order written
+};
+
+}  // namespace
+
+bool isGeneratedField(std::string_view name) {
+  if (name.size() < 3 || name.substr(0, 2) != "${" || name.back() != '}') return false;
+  for (char c : name.substr(2, name.size() - 3))
+    if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_')) return false;
+  return true;
+}
+
+std::string buildBom(const std::vector<BomUnit>& units, const KicadBomPreset& preset, const KicadBomFormat& format,
+                     const BomVariables& variables) {
+  return BomBuilder(units, preset, format, variables).build();
+}
+
+}  // namespace comptab

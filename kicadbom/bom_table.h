@@ -1,0 +1,60 @@
+// KiCad's bill of materials from a list of placed symbol units: which units
+// it lists, how it folds them into rows (the units of one part always, equal
+// group-by fields when the preset groups), the order of the rows, and the
+// text of the file. Given the same units, fields and settings it writes the
+// bytes KiCad 10's BOM export writes.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/kicad/kicad_bom_settings.h"
+#include "platform/kicad/kicad_design.h"
+
+namespace comptab {
+
+// Where a unit lies, for the sheet variables of a generated column.
+struct BomSheet {
+  std::string name;  // the sheet block's name; the project's for the root
+  std::string path;  // "/" for the root, "/<name>/.../" below
+  std::string file;  // the sheet's file name
+};
+
+// One placed unit as one variant sees it.
+struct BomUnit {
+  std::string reference;  // as the instance gives it: "R1", "R?", "U3"
+  int unit = 1;
+  bool multiUnit = false;  // the symbol has more than one unit
+  // Reference, Value, Footprint, Datasheet, Description, then the others;
+  // text variables already expanded.
+  std::vector<KicadNamedValue> fields;
+  KicadAttributes attributes;
+  // For generated columns only (null and empty when none asks).
+  const BomSheet* sheet = nullptr;
+  std::string_view libId;  // "Device:R"
+};
+
+// What a generated field "${NAME}" that is not one of KiCad's own (QUANTITY,
+// ITEM_NUMBER, DNP, EXCLUDE_FROM_*) reads as, as KiCad resolves it against
+// the symbol: REFERENCE (with the unit letter of a part of several units),
+// UNIT, SYMBOL_NAME, SYMBOL_LIBRARY, SHEETNAME, SHEETPATH, SHEETFILE,
+// FILENAME, PROJECTNAME, "#" and "##" (empty: no page is printed), the
+// unit's fields by their upper-cased names, then the project's text
+// variables; anything else stays as written.
+struct BomVariables {
+  const std::vector<KicadNamedValue>* project = nullptr;
+  std::string projectName;
+  std::string rootFile;  // the root sheet's file name
+};
+
+// The file's text: a header of the shown fields' labels, then a line per
+// row; empty when no field is shown.
+std::string buildBom(const std::vector<BomUnit>& units, const KicadBomPreset& preset, const KicadBomFormat& format,
+                     const BomVariables& variables = {});
+
+// Whether a field name is one KiCad generates ("${QUANTITY}", "${DNP}", ...):
+// "${" + a word + "}".
+bool isGeneratedField(std::string_view name);
+
+}  // namespace comptab

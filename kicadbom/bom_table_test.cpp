@@ -1,0 +1,197 @@
+#include "kicadbom/bom_table.h"
+
+#include <gtest/gtest.h>
+
+#include "kicadbom/bom_options.h"
+
+namespace comptab {
+namespace {
+
+BomUnit unit(const char* ref, const char* value, const char* footprint = "R_0603", int unitNo = 1,
+             bool multi = false) {
+  BomUnit u;
+  u.reference = ref;
+  u.unit = unitNo;
+  u.multiUnit = multi;
+  u.fields = {{"Reference", ref}, {"Value", value}, {"Footprint", footprint}, {"Datasheet", ""},
+              {"Description", ""}};
+  return u;
+}
+
+BomUnit with(BomUnit u, const char* name, const char* value) {
+  u.fields.push_back({name, value});
+  return u;
+}
+
+// A small board in the manner of the hand-written fixture whose KiCad
+// outputs are committed under tests/inputs/kicad/bom-mix.
+std::vector<BomUnit> board() {
+  std::vector<BomUnit> units = {
+      with(unit("R1", "10k"), "MPN", "RC0603-10K"), with(unit("R2", "10k"), "MPN", "RC0603-10K"),
+      with(unit("R3", "10k"), "MPN", "RC0603-10K-B"), unit("R4", "10k"), unit("R10", "10K"), unit("R?", "22R"),
+      unit("R?", "22R"), unit("R8", "100R"), unit("R9", "100R"), unit("C1", "100n", "C_0603"),
+      unit("c4", "1u", "C_0603"), unit("U1", "NAND2", "SOIC-14", 1, true), unit("U1", "NAND2", "SOIC-14", 2, true),
+      unit("U2", "NAND2", "SOIC-14", 2, true),
+  };
+  units[7].attributes.dnp = true;
+  units[8].attributes.inBom = false;
+  return units;
+}
+
+std::string run(const std::vector<BomUnit>& units, const BomOptions& options, const KicadBomSettings& project = {}) {
+  std::vector<std::string> user;
+  for (const BomUnit& u : units)
+    for (size_t i = 5; i < u.fields.size(); ++i) user.push_back(u.fields[i].name);
+  KicadBomPreset preset;
+  KicadBomFormat format;
+  std::string why;
+  EXPECT_TRUE(chooseBomPreset(options, project, bomModelColumns(user), preset, &why)) << why;
+  EXPECT_TRUE(chooseBomFormat(options, project, format, &why)) << why;
+  return buildBom(units, preset, format);
+}
+
+TEST(BomTable, WritesWhatKicadWrites) {
+  struct Case {
+    const char* what;
+    BomOptions options;
+    const char* expected;
+  };
+  auto opts = [](auto&& set) {
+    BomOptions o;
+    o.input = "x.kicad_sch";
+    set(o);
+    return o;
+  };
+  const Case cases[] = {
+      {"defaults: a row per part, units merged, excluded left out, DNP marked", opts([](BomOptions&) {}),
+       "\"Refs\",\"Value\",\"Footprint\",\"Qty\",\"DNP\"\n"
+       "\"C1\",\"100n\",\"C_0603\",\"1\",\"\"\n"
+       "\"c4\",\"1u\",\"C_0603\",\"1\",\"\"\n"
+       "\"R1\",\"10k\",\"R_0603\",\"1\",\"\"\n"
+       "\"R2\",\"10k\",\"R_0603\",\"1\",\"\"\n"
+       "\"R3\",\"10k\",\"R_0603\",\"1\",\"\"\n"
+       "\"R4\",\"10k\",\"R_0603\",\"1\",\"\"\n"
+       "\"R8\",\"100R\",\"R_0603\",\"1\",\"DNP\"\n"
+       "\"R10\",\"10K\",\"R_0603\",\"1\",\"\"\n"
+       "\"R?\",\"22R\",\"R_0603\",\"1\",\"\"\n"
+       "\"R?\",\"22R\",\"R_0603\",\"1\",\"\"\n"
+       "\"U1\",\"NAND2\",\"SOIC-14\",\"1\",\"\"\n"
+       "\"U2\",\"NAND2\",\"SOIC-14\",\"1\",\"\"\n"},
+      {"grouped by value: ranges, differing values joined, unannotated kept apart in the count",
+       opts([](BomOptions& o) {
+         o.fields = "Reference,Value,MPN,${QUANTITY}";
+         o.groupBy = "Value";
+       }),
+       "\"Reference\",\"Value\",\"MPN\",\"QUANTITY\"\n"
+       "\"C1\",\"100n\",\"\",\"1\"\n"
+       "\"c4\",\"1u\",\"\",\"1\"\n"
+       "\"R1-R4\",\"10k\",\"RC0603-10K,RC0603-10K-B\",\"4\"\n"
+       "\"R8\",\"100R\",\"\",\"1\"\n"
+       "\"R10\",\"10K\",\"\",\"1\"\n"
+       "\"R?,R?\",\"22R\",\"\",\"2\"\n"
+       "\"U1,U2\",\"NAND2\",\"\",\"2\"\n"},
+      {"a group-by field that is not an output field groups nothing",
+       opts([](BomOptions& o) {
+         o.fields = "Reference,QUANTITY";
+         o.groupBy = "Value";
+         o.filter = "u";
+       }),
+       "\"Reference\",\"QUANTITY\"\n\"U1\",\"1\"\n\"U2\",\"1\"\n"},
+      {"sorted by value, descending, DNP left out, other delimiters",
+       opts([](BomOptions& o) {
+         o.fields = "Value,Reference";
+         o.labels = "V,R";
+         o.groupBy = "Value";
+         o.sortField = "Value";
+         o.sortAsc = false;
+         o.excludeDnp = true;
+         o.fieldDelimiter = ";";
+         o.stringDelimiter = "";
+         o.refDelimiter = " ";
+         o.refRangeDelimiter = "..";
+       }),
+       "V;R\nNAND2;U1 U2\n10k;R1..R4\n10K;R10\n22R;R? R?\n1u;c4\n100n;C1\n"},
+      {"no field shown: nothing at all", opts([](BomOptions& o) { o.fields = ""; }), ""},
+      {"filter by wildcard over the reference with its unit letter",
+       opts([](BomOptions& o) {
+         o.fields = "Reference";
+         o.filter = "u?b";
+       }),
+       "\"Reference\"\n\"U1\"\n\"U2\"\n"},
+      {"item numbers follow the sorted rows; hidden fields still group",
+       opts([](BomOptions& o) {
+         o.fields = "ITEM_NUMBER,Reference,__Footprint";
+         o.groupBy = "Footprint";
+       }),
+       "\"ITEM_NUMBER\",\"Reference\"\n\"1\",\"C1,c4\"\n\"2\",\"R1-R4,R8,R10,R?,R?\"\n\"3\",\"U1,U2\"\n"},
+  };
+  const std::vector<BomUnit> units = board();
+  for (const Case& c : cases) EXPECT_EQ(run(units, c.options), c.expected) << c.what;
+}
+
+TEST(BomTable, QuotesAndStripsLikeKicad) {
+  std::vector<BomUnit> units = {with(unit("R12", "5k \"A\""), "Note", "tab\there\nline\r")};
+  BomOptions o;
+  o.fields = "Reference,Value,Note";
+  EXPECT_EQ(run(units, o), "\"Reference\",\"Value\",\"Note\"\n\"R12\",\"5k \"\"A\"\"\",\"tabhereline\"\n");
+  o.keepTabs = true;
+  o.keepLineBreaks = true;
+  o.stringDelimiter = "'";
+  EXPECT_EQ(run(units, o), "'Reference','Value','Note'\n'R12','5k \"A\"','tab\there\nline\r'\n");
+}
+
+TEST(BomTable, EmptyDesignGivesTheHeaderAlone) {
+  BomOptions o;
+  EXPECT_EQ(run({}, o), "\"Refs\",\"Value\",\"Footprint\",\"Qty\",\"DNP\"\n");
+}
+
+TEST(BomTable, GeneratedFieldsAndAttributes) {
+  std::vector<BomUnit> units = {unit("R11", "2.2k"), unit("R9", "1k")};
+  units[0].attributes.onBoard = false;
+  units[0].attributes.excludeFromSim = true;
+  units[1].attributes.inBom = false;
+  BomOptions o;
+  o.fields = "Reference,EXCLUDE_FROM_BOARD,${EXCLUDE_FROM_SIM},EXCLUDE_FROM_BOM,${FOO},${VALUE}";
+  const std::vector<KicadNamedValue> vars = {{"FOO", "bar"}};
+  KicadBomPreset preset;
+  KicadBomFormat format;
+  ASSERT_TRUE(chooseBomPreset(o, {}, bomModelColumns({}), preset, nullptr));
+  const std::string header =
+      "\"Reference\",\"EXCLUDE_FROM_BOARD\",\"EXCLUDE_FROM_SIM\",\"EXCLUDE_FROM_BOM\",\"FOO\",\"VALUE\"\n";
+  BomVariables variables;
+  variables.project = &vars;
+  EXPECT_EQ(buildBom(units, preset, format, variables),
+            header + "\"R11\",\"Excluded from board\",\"Excluded from simulation\",\"\",\"bar\",\"2.2k\"\n");
+  preset.includeExcludedFromBom = true;
+  EXPECT_EQ(buildBom(units, preset, format),
+            header + "\"R9\",\"\",\"\",\"Excluded from BOM\",\"${FOO}\",\"1k\"\n" +
+                "\"R11\",\"Excluded from board\",\"Excluded from simulation\",\"\",\"${FOO}\",\"2.2k\"\n");
+}
+
+// As kicad-cli 10.0.7 printed them for the fixture's U1 (two units placed)
+// on its sheet chan_a.
+TEST(BomTable, SymbolAndSheetVariables) {
+  const BomSheet sheet{"chan_a", "/chan_a/", "chan.kicad_sch"};
+  std::vector<BomUnit> units = {unit("U1", "NAND2", "SOIC-14", 1, true), unit("U1", "NAND2", "SOIC-14", 2, true),
+                                with(unit("R7", "1M"), "MPN", "X")};
+  for (BomUnit& u : units) u.sheet = &sheet;
+  units[0].libId = units[1].libId = "Logic:NAND2";
+  units[2].libId = "Device:R";
+  BomOptions o;
+  o.fields = "Reference,${REFERENCE},${UNIT},${SYMBOL_NAME},${SYMBOL_LIBRARY},${SHEETNAME},${SHEETPATH},${SHEETFILE},"
+             "${FILENAME},${PROJECTNAME},${#},${MPN},${NOPE}";
+  KicadBomPreset preset;
+  KicadBomFormat format;
+  format.stringDelimiter = "";
+  ASSERT_TRUE(chooseBomPreset(o, {}, {}, preset, nullptr));
+  BomVariables variables;
+  variables.projectName = "mix";
+  variables.rootFile = "mix.kicad_sch";
+  const std::string out = buildBom(units, preset, format, variables);
+  EXPECT_EQ(out.substr(out.find('\n') + 1),
+            "R7,R7,A,R,Device,chan_a,/chan_a/,chan.kicad_sch,mix.kicad_sch,mix,,X,${NOPE}\n"
+            "U1,U1A,U1B,A,B,NAND2,Logic,chan_a,/chan_a/,chan.kicad_sch,mix.kicad_sch,mix,,${MPN},${NOPE}\n");
+}
+
+}  // namespace
+}  // namespace comptab

@@ -1,0 +1,5 @@
+separator = ","
+emptyCell = ""
+token = " "
+formatTable = [["reference", 0]]
+package = [1]

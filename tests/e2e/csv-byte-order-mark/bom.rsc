@@ -1,0 +1,5 @@
+separator = ","
+emptyCell = ""
+token = " "
+tableFormat = "csv"
+formatTable = [["reference", 0], ["value", 0]]

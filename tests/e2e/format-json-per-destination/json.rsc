@@ -1,0 +1,9 @@
+separator = ","
+emptyCell = ""
+token = " "
+tableFormat = "json"
+package = ["value"]
+sortKey = ["reference"]
+formatTable = [["reference", 0], ["value", 0], ["_REFCOUNT", 0], ["%0", 0]]
+fixedString = ["fitted"]
+headerAlias = [["_REFCOUNT", "Qty"]]

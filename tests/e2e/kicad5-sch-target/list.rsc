@@ -1,0 +1,4 @@
+separator = ","
+emptyCell = "-"
+token = " "
+formatTable = [["reference", 0]]

@@ -1,0 +1,9 @@
+separator = ","
+emptyCell = ""
+token = " "
+tableFormat = "csv"
+endOfLineStyle = "lf"
+strict = "YES"
+package = ["Value", "Footprint"]
+sortKey = ["reference"]
+formatTable = [["_REFCOUNT", 0], ["Value", 0], ["Footprint", 0], ["reference", 0], ["Partnumber", 0]]

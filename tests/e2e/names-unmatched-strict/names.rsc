@@ -1,0 +1,9 @@
+separator = ","
+emptyCell = ""
+token = " "
+tableFormat = "csv"
+endOfLineStyle = "lf"
+package = ["value", "footprint"]
+sortKey = ["refrence"]
+formatTable = [["_REFCOUNT", 0], ["value", 0], ["Footprint", 0], ["reference", 0], ["DNP", 0], ["Manufacturer", 0]]
+headerAlias = [["_REFCOUNT", "Qty"], ["dnp", "DNP"]]

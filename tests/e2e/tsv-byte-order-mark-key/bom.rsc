@@ -1,0 +1,6 @@
+separator = ","
+emptyCell = ""
+token = " "
+tableFormat = "tsv"
+byteOrderMark = "YES"
+formatTable = [["reference", 0], ["value", 0]]

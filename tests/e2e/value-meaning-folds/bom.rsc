@@ -1,0 +1,9 @@
+separator = ","
+emptyCell = ""
+token = " "
+mergedProp = "*"
+tableFormat = "csv"
+endOfLineStyle = "lf"
+sortKey = ["reference"]
+valueMeaning = ["value"]
+formatTable = [["_REFCOUNT", 0], ["value", 0], ["reference", 0]]

@@ -1,0 +1,2 @@
+formatVersion = 1
+unitsPerUserUnit = 10
