@@ -185,7 +185,7 @@ bool App::parseOptions(const ParameterSet& words, bool& eolGiven) {
       case Parameter::Version: {
         VersionBanner banner;
         banner.setProgramName("comptab.exe");
-        banner.setVersion("V7.010");
+        banner.setVersion(strprintf("V%d.%03d", COMPTAB_VERSION_MAJOR, COMPTAB_VERSION_MINOR));
         banner.setDate("2003/02/28");
         banner.print();
         exitState = 3;

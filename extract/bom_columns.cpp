@@ -39,6 +39,7 @@ bool follows(const Reference& before, const Reference& after) {
 
 void writeReferenceRanges(RecordTable& table, std::string_view token, std::string_view rangeChar) {
   const NameId referenceName = internName("reference");
+  std::vector<std::string_view> parts;
   std::vector<Reference> refs;
   std::string written;
   for (int r = 0; r < table.count(); ++r) {
@@ -50,13 +51,10 @@ void writeReferenceRanges(RecordTable& table, std::string_view token, std::strin
     if (joins.size() < 2) continue;  // fewer than three references
     const std::string_view value = *list.text(at);
 
+    parts.clear();
+    splitAtJoins(value, joins, token.size(), parts);
     refs.clear();
-    size_t start = 0;
-    for (const uint32_t join : joins) {
-      refs.push_back(parseReference(value.substr(start, join - start)));
-      start = join + token.size();
-    }
-    refs.push_back(parseReference(value.substr(std::min(start, value.size()))));
+    for (const std::string_view part : parts) refs.push_back(parseReference(part));
 
     written.clear();
     for (size_t i = 0; i < refs.size();) {

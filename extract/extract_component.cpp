@@ -7,6 +7,7 @@
 #include "design/placement.h"
 #include "extract/accept_row.h"
 #include "extract/gate_data.h"
+#include "extract/row_names.h"
 #include "extract/split_reference.h"
 #include "platform/circuit/instance_db.h"
 #include "platform/rsc/comp_kind.h"
@@ -25,40 +26,6 @@ namespace {
 
 constexpr double kDegreesPerRadian = 57.29577951308232;
 
-// Every name the extraction sets, interned once.
-struct Names {
-  NameId kBitCount = internName("bitCount");
-  NameId kPathNumber = internName("pathNumber");
-  NameId kColor = internName("color");
-  NameId kDEST = internName("_DEST");
-  NameId kGCOUNT = internName("_GCOUNT");
-  NameId kHID = internName("_HID");
-  NameId kHLEV = internName("_HLEV");
-  NameId kREFH = internName("_REFH");
-  NameId kREFN = internName("_REFN");
-  NameId kTOBOARD = internName("_TOBOARD");
-  NameId kZONE = internName("_ZONE");
-  NameId kAngle = internName("angle");
-  NameId kComponentKind = internName("componentKind");
-  NameId kComponentType = internName("componentType");
-  NameId kDispContents = internName("dispContents");
-  NameId kId = internName("id");
-  NameId kIsvGate = internName("isvGate");
-  NameId kMirror = internName("mirror");
-  NameId kPositionX = internName("positionX");
-  NameId kPositionY = internName("positionY");
-  NameId kReference = internName("reference");
-  NameId kScale = internName("scale");
-  NameId kSheetId = internName("sheetId");
-  NameId kSheetNumber = internName("sheetNumber");
-  NameId kSymbolName = internName("symbolName");
-};
-
-const Names& names() {
-  static const Names interned;
-  return interned;
-}
-
 // The properties a pass asks for, and the ones the extraction reads back
 // itself (isvGate for the flag, reference for its split); every property
 // when the pass does not say. A row's property names are matched against
@@ -67,8 +34,8 @@ class Wanted {
  public:
   explicit Wanted(const std::vector<NameId>* asked) : all_(asked == nullptr) {
     if (all_) return;
-    add(names().kIsvGate);
-    add(names().kReference);
+    add(rowNames().isvGate);
+    add(rowNames().reference);
     for (const NameId name : *asked) add(name);
   }
   bool operator()(NameId name) const {
@@ -176,93 +143,95 @@ void setNumber(ComponentRecord& row, NameId name, long long number) { row.setPro
 // name stands for the sheet number.
 void setPlacementIds(const Placement& where, const ComponentRef& component, ComponentRecord& row,
                      const Wanted& wanted) {
-  const Names& n = names();
+  const RowNames& n = rowNames();
   const SheetTexts& texts = *where.texts;
   if (!texts.inCircuit) {
-    if (wanted(n.kId)) row.setProperty(n.kId, "cmp" + decimalText(component.number()));
-    if (wanted(n.kSheetNumber)) row.setProperty(n.kSheetNumber, texts.sheetNumber);
+    if (wanted(n.id)) row.setProperty(n.id, "cmp" + decimalText(component.number()));
+    if (wanted(n.sheetNumber)) row.setProperty(n.sheetNumber, texts.sheetNumber);
     return;
   }
-  if (wanted(n.kHLEV)) row.setProperty(n.kHLEV, texts.level);
-  if (wanted(n.kHID)) row.setProperty(n.kHID, texts.hierarchicalIdPrefix + decimalText(component.number()));
-  if (wanted(n.kId)) row.setProperty(n.kId, texts.idPrefix + decimalText(component.number()));
-  if (wanted(n.kSheetId)) row.setProperty(n.kSheetId, texts.sheetId);
-  if (wanted(n.kSheetNumber)) row.setProperty(n.kSheetNumber, texts.sheetNumber);
+  if (wanted(n.level)) row.setProperty(n.level, texts.level);
+  if (wanted(n.hierarchicalId))
+    row.setProperty(n.hierarchicalId, texts.hierarchicalIdPrefix + decimalText(component.number()));
+  if (wanted(n.id)) row.setProperty(n.id, texts.idPrefix + decimalText(component.number()));
+  if (wanted(n.sheetId)) row.setProperty(n.sheetId, texts.sheetId);
+  if (wanted(n.sheetNumber)) row.setProperty(n.sheetNumber, texts.sheetNumber);
 }
 
 // Where the component stands: nowhere for a net list, which knows no
 // positions ("0.000" would claim one).
 void setGeometry(const AppState& app, const Placement& where, const ComponentRef& component, ComponentRecord& row,
                  const Wanted& wanted) {
-  const Names& n = names();
+  const RowNames& n = rowNames();
   const bool placed = where.sheet.isPlaced();
   const Point position = placed ? component.position() : Point();
-  if (wanted(n.kPositionX))
-    row.setProperty(n.kPositionX, placed ? fixedText(app.dataResource->decode(position.x), 3) : "");
-  if (wanted(n.kPositionY))
-    row.setProperty(n.kPositionY, placed ? fixedText(app.dataResource->decode(position.y), 3) : "");
-  if (wanted(n.kZONE)) {
+  if (wanted(n.positionX))
+    row.setProperty(n.positionX, placed ? fixedText(app.dataResource->decode(position.x), 3) : "");
+  if (wanted(n.positionY))
+    row.setProperty(n.positionY, placed ? fixedText(app.dataResource->decode(position.y), 3) : "");
+  if (wanted(n.zone)) {
     if (placed) {
       const ZoneGrid grid{where.zone.offset(), where.zone.pitch(), where.zone.origin(),
                           where.zone.charX(),  where.zone.charY(), where.zone.rowFirst()};
-      row.setProperty(n.kZONE, zoneLabel(grid, position, where.sheet.region()));
+      row.setProperty(n.zone, zoneLabel(grid, position, where.sheet.region()));
     } else {
-      row.setProperty(n.kZONE, "");
+      row.setProperty(n.zone, "");
     }
   }
-  if (wanted(n.kAngle)) row.setProperty(n.kAngle, fixedText(component.angle() * kDegreesPerRadian, 2));
-  if (wanted(n.kScale)) row.setProperty(n.kScale, fixedText(component.scale(), 2));
+  if (wanted(n.angle)) row.setProperty(n.angle, fixedText(component.angle() * kDegreesPerRadian, 2));
+  if (wanted(n.scale)) row.setProperty(n.scale, fixedText(component.scale(), 2));
 }
 
 }  // namespace
 
 int extractComponent(AppState& app, const Placement& where, const ComponentRef& component, TablePass& pass,
                      const VariantComponent* variant, const Destination* dest, const std::string* destinationName) {
-  const Names& n = names();
+  const RowNames& n = rowNames();
   const Wanted& wanted = wantedFor(pass.extractedNames);
   ComponentRecord& row = pass.scratchRow;
   row.restart();
   const bool toBoard = destinationName != nullptr && *destinationName == kBoardDestination;
   if (toBoard) dest = nullptr;
   copyProperties(app, component, row, variant, dest, toBoard, wanted, pass.census);
-  row.virtualGateFlag = equalsNoCase(row.value(n.kIsvGate).value_or(""), "YES") ? 1 : 0;
+  row.flags.virtualGate = equalsNoCase(row.value(n.isvGate).value_or(""), "YES") ? 1 : 0;
 
   setPlacementIds(where, component, row, wanted);
 
   row.perDestination = variant != nullptr;
-  if (variant != nullptr && wanted(n.kTOBOARD)) row.setProperty(n.kTOBOARD, variant->toBoard().value());
-  if (wanted(n.kBitCount)) setNumber(row, n.kBitCount, component.bitCount());
+  if (variant != nullptr && wanted(n.toBoard)) row.setProperty(n.toBoard, variant->toBoard().value());
+  if (wanted(n.bitCount)) setNumber(row, n.bitCount, component.bitCount());
   const uint16_t kind = component.kindCode();
   const CompKind* kindRecord = app.compKindTable ? app.compKindTable->compKind(kind) : nullptr;
-  if (wanted(n.kComponentKind)) {
+  if (wanted(n.componentKind)) {
     if (kindRecord != nullptr)
-      row.setProperty(n.kComponentKind, kindRecord->name);
+      row.setProperty(n.componentKind, kindRecord->name);
     else
-      setNumber(row, n.kComponentKind, kind);
+      setNumber(row, n.componentKind, kind);
   }
   const uint16_t type = component.typeCode();
-  if (wanted(n.kComponentType)) row.setProperty(n.kComponentType, CompType::name(type));
-  row.gateFlag = CompType::isGate(type) ? 1 : 0;
-  row.partsFlag = CompType::isParts(type) ? 1 : 0;
-  row.powerBoxFlag = CompType::isPowerBox(type) ? 1 : 0;
-  if (wanted(n.kSymbolName)) row.setProperty(n.kSymbolName, component.symbolName());
-  if (wanted(n.kPathNumber)) setNumber(row, n.kPathNumber, component.pathNumber());
-  if (variant != nullptr && destinationName != nullptr && wanted(n.kDEST)) row.setProperty(n.kDEST, *destinationName);
+  if (wanted(n.componentType)) row.setProperty(n.componentType, CompType::name(type));
+  row.flags.gate = CompType::isGate(type) ? 1 : 0;
+  row.flags.parts = CompType::isParts(type) ? 1 : 0;
+  row.flags.powerBox = CompType::isPowerBox(type) ? 1 : 0;
+  if (wanted(n.symbolName)) row.setProperty(n.symbolName, component.symbolName());
+  if (wanted(n.pathNumber)) setNumber(row, n.pathNumber, component.pathNumber());
+  if (variant != nullptr && destinationName != nullptr && wanted(n.destination))
+    row.setProperty(n.destination, *destinationName);
 
-  if (const auto reference = row.value(n.kReference);
-      reference && !reference->empty() && (wanted(n.kREFH) || wanted(n.kREFN))) {
+  if (const auto reference = row.value(n.reference);
+      reference && !reference->empty() && (wanted(n.referenceHeader) || wanted(n.referenceNumber))) {
     std::string header;
     std::string number;
     splitReference(app.compKindTable.get(), kind, CompType::isBlock(type), *reference, header, number);
-    if (wanted(n.kREFH)) row.setProperty(n.kREFH, header);
-    if (wanted(n.kREFN)) row.setProperty(n.kREFN, number);
+    if (wanted(n.referenceHeader)) row.setProperty(n.referenceHeader, header);
+    if (wanted(n.referenceNumber)) row.setProperty(n.referenceNumber, number);
   }
 
   setGeometry(app, where, component, row, wanted);
-  if (wanted(n.kColor)) setNumber(row, n.kColor, component.color());
-  if (wanted(n.kMirror)) row.setProperty(n.kMirror, component.isMirrored() ? "ON" : "OFF");
-  if (wanted(n.kDispContents)) row.setProperty(n.kDispContents, component.displaysContents() ? "ON" : "OFF");
-  if (app.kcdbCache) addGateData(*app.kcdbCache, component, row, wanted(n.kGCOUNT));
+  if (wanted(n.color)) setNumber(row, n.color, component.color());
+  if (wanted(n.mirror)) row.setProperty(n.mirror, component.isMirrored() ? "ON" : "OFF");
+  if (wanted(n.dispContents)) row.setProperty(n.dispContents, component.displaysContents() ? "ON" : "OFF");
+  if (app.kcdbCache) addGateData(*app.kcdbCache, component, row, wanted(n.gateCount));
   return acceptRow(app, pass, row);
 }
 

@@ -16,7 +16,7 @@ struct TablePass;
 
 // Builds the row and hands it to the search filter, which appends it to
 // `pass.table`; 0 when the run must stop. With a variant, the row shows the component as it is for `dest`
-// (the board itself when `destinationName` is "_TOBOARD").
+// (the board itself when `destinationName` is kBoardDestination).
 int extractComponent(AppState& app, const Placement& where, const ComponentRef& component, TablePass& pass,
                      const VariantComponent* variant, const Destination* dest, const std::string* destinationName);
 

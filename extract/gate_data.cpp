@@ -1,6 +1,7 @@
 #include "extract/gate_data.h"
 
 #include "design/kcdb_cache.h"
+#include "extract/row_names.h"
 #include "platform/sheet/design_db.h"
 #include "platform/support/text.h"
 #include "table/component_record.h"
@@ -16,24 +17,10 @@ bool isCommonTerminal(const PinRef& pin) {
   return common.isValid() && equalsNoCase(common.value(), "YES");
 }
 
-// Interned once: a design of many gates asks for these on every row.
-struct GateNames {
-  NameId cdbName = internName("cdbName");
-  NameId componentName = internName("componentName");
-  NameId gateCount = internName("_GCOUNT");
-  NameId gateNumber = internName("_GATENO");
-  NameId hasPower = internName("_HASPOWER");
-};
-
-const GateNames& gateNames() {
-  static const GateNames interned;
-  return interned;
-}
-
 }  // namespace
 
 void addGateData(KcdbCache& kcdb, const ComponentRef& component, ComponentRecord& row, bool gateCount) {
-  const GateNames& n = gateNames();
+  const RowNames& n = rowNames();
   const KcdbComponent* found = kcdb.lookup(row.value(n.cdbName).value_or(""), row.value(n.componentName).value_or(""));
   if (found == nullptr) return;
   if (gateCount) row.setProperty(n.gateCount, decimalText(found->gateCount()));
@@ -46,7 +33,7 @@ void addGateData(KcdbCache& kcdb, const ComponentRef& component, ComponentRecord
     break;
   }
 
-  if (row.partsFlag == 0) return;
+  if (row.flags.parts == 0) return;
   for (const PinRef pin : component.pins()) {
     if (!pin.isValid()) continue;
     const PropertyRef io = pin.property("io");

@@ -44,7 +44,7 @@ class Grouper {
     // Empty until a second row joins: most groups of a fine key hold one.
     std::vector<Value> values;
     uint32_t names = 0;
-    int32_t flags[5] = {};
+    RowFlags flags;
   };
 
   bool kept(NameId name) const { return keep_.empty() || (name < keep_.size() && keep_[name]); }
@@ -155,11 +155,7 @@ void Grouper::add(int r) {
     const int g = static_cast<int>(groups_.size());
     Group& group = groups_.emplace_back();
     group.head = r;
-    group.flags[0] = row.packagedFlag;
-    group.flags[1] = row.gateFlag;
-    group.flags[2] = row.partsFlag;
-    group.flags[3] = row.powerBoxFlag;
-    group.flags[4] = row.virtualGateFlag;
+    group.flags = row.flags;
     keys_.insert(keys_.end(), rowKey_.begin(), rowKey_.end());
     index_.open(g, hash);
     return;
@@ -226,9 +222,7 @@ void Grouper::merge(Group& group, const ComponentRecord& row) {
     if (value.present && value.seen != stamp_ &&
         !byMeaning(slotNames_[static_cast<size_t>(&value - group.values.data())]))
       step(group, value, std::nullopt, {});
-  const int32_t flags[5] = {row.packagedFlag, row.gateFlag, row.partsFlag, row.powerBoxFlag, row.virtualGateFlag};
-  for (size_t f = 0; f < 5; ++f)
-    if (flags[f] != 0) group.flags[f] = flags[f];
+  group.flags.takeSet(row.flags);
 }
 
 void Grouper::step(const Group& group, Value& value, PropertyText text, std::span<const uint32_t> joins) {
@@ -314,15 +308,7 @@ void Grouper::writeValue(PropertyList& list, NameId name, std::string_view text,
 // The parts in scratch_, tidied as normalise would, written as one value.
 void Grouper::writeParts(PropertyList& list, NameId name) {
   tidyParts(scratch_, nameText(name), settings_.emptyCell, settings_.mergedProp);
-  joined_.clear();
-  joins_.clear();
-  for (size_t p = 0; p < scratch_.size(); ++p) {
-    if (p > 0) {
-      joins_.push_back(static_cast<uint32_t>(joined_.size()));
-      joined_.append(settings_.token);
-    }
-    joined_.append(scratch_[p]);
-  }
+  joinParts(scratch_, settings_.token, joined_, joins_);
   writeValue(list, name, joined_, joins_);
 }
 
@@ -335,11 +321,7 @@ void Grouper::write(RecordTable& grouped) {
     const ComponentRecord& head = rows_[group.head];
     ComponentRecord& out = grouped.at(grouped.count());
     out.assign(head);
-    out.packagedFlag = group.flags[0];
-    out.gateFlag = group.flags[1];
-    out.partsFlag = group.flags[2];
-    out.powerBoxFlag = group.flags[3];
-    out.virtualGateFlag = group.flags[4];
+    out.flags = group.flags;
     PropertyList& list = out.freshProperties();
     if (group.values.empty()) {
       const PropertyList& own = head.properties();

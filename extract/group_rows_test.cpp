@@ -70,11 +70,11 @@ TEST(GroupRows, FlagsAndLabelsOfPackagedRowsSurvive) {
   RecordTable table;
   test::fillTable(table, {"reference=U1 partName=Q", "reference=U2 partName=Q"});
   table.at(0).strings = {"G:1", "G:2"};
-  table.at(1).packagedFlag = 1;
+  table.at(1).flags.packaged = 1;
   referenceCountRows(app, table, "partName");
   ASSERT_EQ(table.count(), 1);
   EXPECT_EQ(table[0].strings, (std::vector<std::string>{"G:1", "G:2"}));
-  EXPECT_EQ(table[0].packagedFlag, 1);
+  EXPECT_EQ(table[0].flags.packaged, 1);
 }
 
 // Rows fold only when every key property is equal, and values that would
@@ -128,7 +128,7 @@ TEST(GroupRows, AsMergingRowByRowWould) {
       set("value", keys[pick(std::size(keys))]);
       set("P", values[pick(std::size(values))]);
       if (pick(2) == 0) set("Q", values[pick(std::size(values))]);
-      row.gateFlag = pick(5) == 0 ? 1 : 0;
+      row.flags.gate = pick(5) == 0 ? 1 : 0;
       rows.at(rows.count()).assign(row);
     }
     const Lines before = rowsOf(rows);
@@ -158,7 +158,7 @@ TEST(GroupRows, AsMergingRowByRowWould) {
     EXPECT_EQ(rowsOf(grouped), rowsOf(expected));
     EXPECT_EQ(rowsOf(rows), before);  // the rows serve the next table
     for (int g = 0; g < std::min(grouped.count(), expected.count()); ++g)
-      EXPECT_EQ(grouped[g].gateFlag, expected[g].gateFlag);
+      EXPECT_EQ(grouped[g].flags.gate, expected[g].flags.gate);
 
     RecordTable again;
     groupRowsInto(app, grouped, again, GroupKeys{.keyName = "P"});

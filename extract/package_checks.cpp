@@ -53,10 +53,10 @@ void checkOpenGates(AppState& app, const RecordTable& table, int firstItem, cons
 
   for (int i = 0; i < table.count(); ++i) {
     const ComponentRecord& package = table[i];
-    const bool gate = package.gateFlag != 0;
-    const bool parts = package.partsFlag != 0;
-    if (package.packagedFlag != 0 || package.virtualGateFlag != 0) continue;
-    if (!gate && !parts && package.powerBoxFlag == 0) continue;
+    const bool gate = package.flags.gate != 0;
+    const bool parts = package.flags.parts != 0;
+    if (package.flags.packaged != 0 || package.flags.virtualGate != 0) continue;
+    if (!gate && !parts && package.flags.powerBox == 0) continue;
 
     const RowReport report = rowReport(package, firstItem, words);
     const std::string reference = package.text("reference");

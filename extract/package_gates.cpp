@@ -7,34 +7,18 @@
 
 #include "design/app_state.h"
 #include "design/kcdb_cache.h"
-#include "settings/message_codes.h"
 #include "extract/first_row_index.h"
 #include "extract/package_checks.h"
 #include "extract/package_report.h"
+#include "extract/row_names.h"
 #include "platform/sheet/comp_type.h"
+#include "settings/message_codes.h"
 #include "settings/run_mode.h"
 #include "table/record_table.h"
 
 namespace comptab {
 
 namespace {
-
-struct Names {
-  NameId reference = internName("reference");
-  NameId dest = internName("_DEST");
-  NameId componentType = internName("componentType");
-  NameId hasPower = internName("_HASPOWER");
-  NameId cdbName = internName("cdbName");
-  NameId partName = internName("partName");
-  NameId componentName = internName("componentName");
-  NameId gateNumber = internName("_GATENO");
-  NameId leftOut = internName("_NILR_");
-};
-
-const Names& names() {
-  static const Names interned;
-  return interned;
-}
 
 // Rows join a package of the same reference and destination (an absent
 // destination is an empty one).
@@ -43,12 +27,13 @@ struct PackageKey {
   std::string_view destination;
 
   explicit PackageKey(const ComponentRecord& row)
-      : reference(row.value(names().reference).value_or("")), destination(row.value(names().dest).value_or("")) {}
+      : reference(row.value(rowNames().reference).value_or("")),
+        destination(row.value(rowNames().destination).value_or("")) {}
   uint64_t hash() const { return KeyHash().add(reference).add(destination).value(); }
   bool operator==(const PackageKey&) const = default;
 };
 
-bool hasPower(const ComponentRecord& row) { return !isEmptyValue(row.value(names().hasPower)); }
+bool hasPower(const ComponentRecord& row) { return !isEmptyValue(row.value(rowNames().hasPower)); }
 
 enum class Join { Labelled, Unlabelled, Refused };
 
@@ -57,11 +42,12 @@ enum class Join { Labelled, Unlabelled, Refused };
 // texts of its symbols ("gate,powerBox") but keeps every flag set.
 Join joinOutcome(const ComponentRecord& head, const ComponentRecord& row, const std::string& label,
                  const std::unordered_set<std::string>* manyLabels) {
-  const Names& n = names();
+  const RowNames& n = rowNames();
   if (!sameValue(head.value(n.cdbName), row.value(n.cdbName)) || !sameValue(head.value(n.partName), row.value(n.partName)))
     return Join::Refused;
-  if (head.virtualGateFlag != 0 && row.virtualGateFlag != 0) return Join::Unlabelled;
-  if ((head.gateFlag != 0 && row.partsFlag != 0) || (head.partsFlag != 0 && (row.gateFlag != 0 || row.partsFlag != 0)))
+  if (head.flags.virtualGate != 0 && row.flags.virtualGate != 0) return Join::Unlabelled;
+  if ((head.flags.gate != 0 && row.flags.parts != 0) ||
+      (head.flags.parts != 0 && (row.flags.gate != 0 || row.flags.parts != 0)))
     return Join::Refused;
   // A whole-part symbol with power pins of its own has no power box.
   if (hasPower(head) || hasPower(row)) return Join::Refused;
@@ -97,7 +83,7 @@ class Packager {
   }
   int appendHandled(const ComponentRecord& row) {
     const int at = append(row);
-    packed_.at(at).packagedFlag = 1;
+    packed_.at(at).flags.packaged = 1;
     return at;
   }
   // A row that the KCDB or its gate number keeps out of every package;
@@ -106,7 +92,7 @@ class Packager {
     if (report.on) app_.writeWarning(code, {componentInWarning(row), report.destinationText});
     const int at = appendHandled(row);
     packed_.at(at).ownProperties();
-    packed_.at(at).setProperty(names().leftOut, reference);
+    packed_.at(at).setProperty(rowNames().leftOut, reference);
     return at;
   }
   int openPackage(const ComponentRecord& row, std::string label);
@@ -130,23 +116,23 @@ class Packager {
 constexpr size_t kLabelsSearchedInPlace = 16;
 
 int Packager::take(const ComponentRecord& row) {
-  const std::string_view type = row.value(names().componentType).value_or("");
+  const std::string_view type = row.value(rowNames().componentType).value_or("");
   if (!CompType::isGate(type) && !CompType::isParts(type) && !CompType::isPowerBox(type)) return appendHandled(row);
-  const std::string reference(row.value(names().reference).value_or(""));
+  const std::string reference(row.value(rowNames().reference).value_or(""));
   if (reference.empty()) return appendHandled(row);
 
   const RowReport report = rowReport(row, firstItem_, words_);
-  const KcdbDevice* device = kcdb_.device(row.value(names().cdbName).value_or(""));
+  const KcdbDevice* device = kcdb_.device(row.value(rowNames().cdbName).value_or(""));
   if (device == nullptr) return appendUnpackable(row, msg::kKcdbEntryMissing, report, reference);
-  const std::string componentName(row.value(names().componentName).value_or(""));
+  const std::string componentName(row.value(rowNames().componentName).value_or(""));
   // A virtual gate stands for no symbol of the library.
-  if (kcdb_.component(device, componentName) == nullptr && row.virtualGateFlag == 0)
+  if (kcdb_.component(device, componentName) == nullptr && row.flags.virtualGate == 0)
     return appendUnpackable(row, msg::kKcdbEntryMissing, report, reference);
   if (app_.RunMode & mode::kCheckKcdbProp) propertyCheck_.check(app_, row, *device, report);
 
   std::string label;
-  if (row.virtualGateFlag == 0) {
-    const PropertyText gate = row.value(names().gateNumber);
+  if (row.flags.virtualGate == 0) {
+    const PropertyText gate = row.value(rowNames().gateNumber);
     if (isEmptyValue(gate) || *gate == "0") return appendUnpackable(row, msg::kGateNumberMissing, report, reference);
     label = componentName + ":" + std::string(*gate);
   }
@@ -162,7 +148,7 @@ int Packager::take(const ComponentRecord& row) {
     if (report.on) app_.writeWarning(msg::kPackageConflict, {componentInWarning(row), reference, report.destinationText});
     return appendHandled(row);
   }
-  const bool hadDestination = package.properties().find(names().dest) != PropertyList::npos;
+  const bool hadDestination = package.properties().find(rowNames().destination) != PropertyList::npos;
   package.ownProperties();
   package.merge("reference", row, settings_.emptyCell, settings_.token);
   if (join == Join::Labelled) {
@@ -177,9 +163,9 @@ int Packager::take(const ComponentRecord& row) {
   }
   // Merging may give the package a destination text it lacked (an absent
   // "_DEST" meeting an empty one): later rows must see it as it is now.
-  if (package.packagedFlag != 0)
+  if (package.flags.packaged != 0)
     packages_.close(head);
-  else if (!hadDestination && package.properties().find(names().dest) != PropertyList::npos)
+  else if (!hadDestination && package.properties().find(rowNames().destination) != PropertyList::npos)
     packages_.open(head, PackageKey(package).hash());
   return -1;
 }
@@ -216,7 +202,7 @@ void Packager::finish() {
 bool sharedRowsStandApart(const RecordTable& rows) {
   for (int r = 0; r < rows.count(); ++r) {
     const ComponentRecord& row = rows[r];
-    const size_t at = row.properties().find(names().dest);
+    const size_t at = row.properties().find(rowNames().destination);
     if (row.perDestination ? (at == PropertyList::npos || isEmptyValue(row.properties().text(at)))
                            : at != PropertyList::npos)
       return false;

@@ -59,7 +59,7 @@ class PackageGatesTest : public ::testing::Test {
       const ComponentRecord& row = rows[i];
       std::string line(row.value("id").value_or("?"));
       for (size_t s = 0; s < row.strings.size(); ++s) line += (s == 0 ? " " : "+") + row.strings[s];
-      if (row.packagedFlag) line += " handled";
+      if (row.flags.packaged) line += " handled";
       if (const PropertyText left = row.value("_NILR_")) line += " left out of " + std::string(*left);
       out.push_back(line);
     }
@@ -129,6 +129,28 @@ TEST_F(PackageGatesTest, RowsAndTheirWarnings) {
     app.logTo(dir.path());  // a fresh error file
     EXPECT_EQ(package(c.rows), c.table);
     EXPECT_EQ(app.messages(), c.warnings);
+  }
+}
+
+// A gate already in the package is refused, whether its labels are few
+// enough to be searched in place or so many that they are kept in a set.
+TEST_F(PackageGatesTest, TheSameGateTwiceIsRefusedAtAnyPackageSize) {
+  for (const int gates : {4, 16, 17, 18, 30}) {
+    SCOPED_TRACE(gates);
+    app.logTo(dir.path());
+    Lines rows;
+    std::string ids;
+    std::string labels;
+    for (int g = 1; g <= gates; ++g) {
+      rows.push_back(gate(g, "U1", std::to_string(g).c_str()));
+      ids += (g == 1 ? "cmp" : ",cmp") + std::to_string(g);
+      labels += (g == 1 ? "QUAD:" : "+QUAD:") + std::to_string(g);
+    }
+    const std::string repeated = std::to_string(gates - 1);
+    rows.push_back(gate(gates + 1, "U1", repeated.c_str()));
+    const std::string last = "cmp" + std::to_string(gates + 1);
+    EXPECT_EQ(package(rows), (Lines{ids + " " + labels, last + " handled"}));
+    EXPECT_EQ(app.messages(), Lines{"38674: U1 (" + last + "), U1, "});
   }
 }
 

@@ -48,10 +48,10 @@ struct TestState : AppState {
 inline ComponentRecord extractedRow(std::string_view text) {
   ComponentRecord row = makeRow(text);
   const std::string type(row.value("componentType").value_or(""));
-  row.gateFlag = CompType::isGate(type) ? 1 : 0;
-  row.partsFlag = CompType::isParts(type) ? 1 : 0;
-  row.powerBoxFlag = CompType::isPowerBox(type) ? 1 : 0;
-  row.virtualGateFlag = equalsNoCase(row.value("isvGate").value_or(""), "YES") ? 1 : 0;
+  row.flags.gate = CompType::isGate(type) ? 1 : 0;
+  row.flags.parts = CompType::isParts(type) ? 1 : 0;
+  row.flags.powerBox = CompType::isPowerBox(type) ? 1 : 0;
+  row.flags.virtualGate = equalsNoCase(row.value("isvGate").value_or(""), "YES") ? 1 : 0;
   return row;
 }
 

@@ -1,5 +1,6 @@
-// Writes the header and the rows of a table as lines of cells, each padded,
-// truncated, quoted and aligned as its column asks.
+// Writes the header and the rows of a table as lines of cells: in a padded
+// table each cell is padded, cut, quoted and aligned as its column asks; a
+// CSV or TSV line only separates and quotes them.
 #pragma once
 
 #include <cstdint>

@@ -27,11 +27,7 @@ bool ComponentRecord::matchProperty(std::string_view name, std::string_view patt
 
 void ComponentRecord::clearFields() {
   strings.clear();
-  packagedFlag = 0;
-  gateFlag = 0;
-  partsFlag = 0;
-  powerBoxFlag = 0;
-  virtualGateFlag = 0;
+  flags = {};
   sequence = 0;
   perDestination = false;
 }

@@ -15,6 +15,23 @@ namespace comptab {
 
 class PatternCache;
 
+// What the walk and packaging mark on a row; 0 is unset. A merged or
+// grouped row has each flag that any of its rows set, the last one's value.
+struct RowFlags {
+  int32_t packaged = 0;     // gate packaging has handled the row
+  int32_t gate = 0;         // component type: a gate
+  int32_t parts = 0;        // component type: parts
+  int32_t powerBox = 0;     // component type: a power box
+  int32_t virtualGate = 0;  // isvGate YES: a gate that needs no component
+
+  // Takes each flag that `other` has set.
+  void takeSet(const RowFlags& other) {
+    for (auto field :
+         {&RowFlags::packaged, &RowFlags::gate, &RowFlags::parts, &RowFlags::powerBox, &RowFlags::virtualGate})
+      if (other.*field != 0) this->*field = other.*field;
+  }
+};
+
 // Copying a record (assign, or the copy operations, which are the same)
 // shares its property list: rows move between tables by copying, and a
 // change made through one holder is seen through every other. Only clear()
@@ -109,11 +126,7 @@ class ComponentRecord {
   }
 
   std::vector<std::string> strings;
-  int32_t packagedFlag = 0;
-  int32_t gateFlag = 0;
-  int32_t partsFlag = 0;
-  int32_t powerBoxFlag = 0;
-  int32_t virtualGateFlag = 0;
+  RowFlags flags;
   // The place of the row's component in the walk that made it: rows that
   // sort alike keep this order.
   uint32_t sequence = 0;
@@ -141,5 +154,10 @@ void tidyParts(std::vector<std::string_view>& parts, std::string_view name, std:
 // `delimiterSize` bytes beginning at one of `joins`; appended to `parts`.
 void splitAtJoins(std::string_view text, std::span<const uint32_t> joins, size_t delimiterSize,
                   std::vector<std::string_view>& parts);
+
+// The reverse: `parts` joined by `delimiter` into `joined`, with where each
+// delimiter begins in `joins`; both are emptied first.
+void joinParts(std::span<const std::string_view> parts, std::string_view delimiter, std::string& joined,
+               std::vector<uint32_t>& joins);
 
 }  // namespace comptab

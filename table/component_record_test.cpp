@@ -47,16 +47,16 @@ TEST(ComponentRecordTest, LongRowsAndChangingValuesKeepEveryProperty) {
 TEST(ComponentRecordTest, CopiesShareTheirPropertyList) {
   ComponentRecord a = makeRow("reference=R1");
   a.strings = {"QUAD:1"};
-  a.gateFlag = 1;
+  a.flags.gate = 1;
   ComponentRecord b;
   b.assign(a);
   b.setProperty("reference", "R9");  // replaced through one holder
   b.setProperty("value", "10k");     // appended through one holder
   EXPECT_EQ(describe(a), "reference=R9 value=10k");
   b.strings.push_back("QUAD:2");     // strings and flags are the holder's own
-  b.gateFlag = 0;
+  b.flags.gate = 0;
   EXPECT_EQ(a.strings.size(), 1u);
-  EXPECT_EQ(a.gateFlag, 1);
+  EXPECT_EQ(a.flags.gate, 1);
 
   // Clearing one holder empties the list for both; afterwards the cleared
   // row builds a list of its own.

@@ -22,6 +22,19 @@ void splitAtJoins(std::string_view text, std::span<const uint32_t> joins, size_t
   parts.push_back(text.substr(std::min(start, text.size())));
 }
 
+void joinParts(std::span<const std::string_view> parts, std::string_view delimiter, std::string& joined,
+               std::vector<uint32_t>& joins) {
+  joined.clear();
+  joins.clear();
+  for (size_t p = 0; p < parts.size(); ++p) {
+    if (p > 0) {
+      joins.push_back(static_cast<uint32_t>(joined.size()));
+      joined.append(delimiter);
+    }
+    joined.append(parts[p]);
+  }
+}
+
 // A group of many rows has thousands of parts, most of them repeats (a
 // zone, a part name), so a hash of them beats sorting them all.
 void dropRepeatedParts(std::vector<std::string_view>& parts) {
@@ -47,15 +60,12 @@ void dropRepeatedParts(std::vector<std::string_view>& parts) {
 
 void tidyParts(std::vector<std::string_view>& parts, std::string_view name, std::string_view emptyText,
                std::string_view mixedText) {
-  std::optional<std::string>& partEmpty = sortState().partEmptyText;
-  if (!partEmpty || *partEmpty != emptyText) partEmpty = std::string(emptyText);
-  const auto before = [](std::string_view a, std::string_view b) { return compareParts(a, b) < 0; };
   const bool mixed = !mixedText.empty() && name != "reference";
   // Rows sorted by reference bring their references in order already, and
   // parts in strict order hold no repeats (the part order is total: only
   // identical names compare equal, and the empty-cell text is first once).
   // The check runs over every part of a big group, so the empty-cell rule
-  // is applied here once a part rather than through compareParts.
+  // is applied here once a part rather than through PartOrder.
   bool ordered = true;
   for (size_t i = 1; i < parts.size() && ordered; ++i)
     ordered = parts[i] != emptyText && ((i == 1 && parts[0] == emptyText) || compareNames(parts[i - 1], parts[i]) < 0);
@@ -70,7 +80,7 @@ void tidyParts(std::vector<std::string_view>& parts, std::string_view name, std:
     return;
   }
   // Without repeats the parts come out in one order however they went in.
-  std::sort(parts.begin(), parts.end(), before);
+  std::sort(parts.begin(), parts.end(), PartOrder{emptyText});
 }
 
 bool ComponentRecord::merge(std::string_view keyName, const ComponentRecord& other,
@@ -105,11 +115,7 @@ bool ComponentRecord::merge(std::string_view keyName, const ComponentRecord& oth
     }
   }
 
-  if (other.packagedFlag) packagedFlag = other.packagedFlag;
-  if (other.gateFlag) gateFlag = other.gateFlag;
-  if (other.partsFlag) partsFlag = other.partsFlag;
-  if (other.powerBoxFlag) powerBoxFlag = other.powerBoxFlag;
-  if (other.virtualGateFlag) virtualGateFlag = other.virtualGateFlag;
+  flags.takeSet(other.flags);
   return true;
 }
 
@@ -132,16 +138,7 @@ void ComponentRecord::normalise(std::string_view emptyText, std::string_view del
     parts.clear();
     splitAtJoins(*value, valueJoins, delimiter.size(), parts);
     tidyParts(parts, list.name(i), emptyText, mixedText);
-
-    joined.clear();
-    joins.clear();
-    for (size_t p = 0; p < parts.size(); ++p) {
-      if (p > 0) {
-        joins.push_back(static_cast<uint32_t>(joined.size()));
-        joined.append(delimiter);
-      }
-      joined.append(parts[p]);
-    }
+    joinParts(parts, delimiter, joined, joins);
     list.setJoined(i, joined, joins);
   }
 }

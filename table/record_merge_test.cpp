@@ -55,13 +55,13 @@ TEST(RecordMergeTest, RepeatedMergesGrowTheSameValue) {
 
 TEST(RecordMergeTest, NonZeroFlagsOfTheOtherRowWin) {
   ComponentRecord a = makeRow("reference=U1");
-  a.gateFlag = 1;
-  a.partsFlag = 1;
+  a.flags.gate = 1;
+  a.flags.parts = 1;
   ComponentRecord b = makeRow("reference=U1");
-  b.powerBoxFlag = 2;
+  b.flags.powerBox = 2;
   ASSERT_TRUE(a.merge("reference", b, "-", ","));
-  EXPECT_EQ(a.partsFlag, 1);
-  EXPECT_EQ(a.powerBoxFlag, 2);
+  EXPECT_EQ(a.flags.parts, 1);
+  EXPECT_EQ(a.flags.powerBox, 2);
 }
 
 // A row whose property P is `parts` merged one row after another, as
@@ -138,6 +138,40 @@ TEST(RecordMergeTest, ManyPartsTidyAsFewDo) {
   std::vector<std::string_view> mixed(texts.begin(), texts.end());
   tidyParts(mixed, "value", "-", "*");
   EXPECT_EQ(mixed, std::vector<std::string_view>{"*"});
+}
+
+// The empty-cell text of each call comes first, whatever an earlier call
+// with another empty-cell text left behind.
+TEST(RecordMergeTest, TheEmptyCellTextOfEachCallComesFirst) {
+  struct Case {
+    const char* emptyText;
+    std::vector<std::string_view> expected;
+  };
+  const Case cases[] = {
+      {"n/a", {"n/a", "-", "a", "b"}},
+      {"-", {"-", "a", "b", "n/a"}},
+      {"b", {"b", "-", "a", "n/a"}},
+      {"n/a", {"n/a", "-", "a", "b"}},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string_view> parts{"b", "n/a", "a", "-", "b"};
+    tidyParts(parts, "value", c.emptyText, "");
+    EXPECT_EQ(parts, c.expected) << c.emptyText;
+  }
+}
+
+// Joining the parts a value splits into gives the value back, the joins
+// where they were.
+TEST(RecordMergeTest, JoinPartsUndoesSplitAtJoins) {
+  const std::vector<std::vector<std::string_view>> cases = {{"a"}, {"", ""}, {"R1", "", "R3, x"}};
+  for (const std::vector<std::string_view>& parts : cases) {
+    std::string joined;
+    std::vector<uint32_t> joins{7};
+    joinParts(parts, ", ", joined, joins);
+    std::vector<std::string_view> split;
+    splitAtJoins(joined, joins, 2, split);
+    EXPECT_EQ(split, parts) << joined;
+  }
 }
 
 // Groups of groups (part names, then a property) split at the joins of

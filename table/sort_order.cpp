@@ -20,18 +20,10 @@ bool listed(const std::vector<std::string>& names, const std::string& name) {
 
 }  // namespace
 
-SortState& sortState() {
-  static SortState state;
-  return state;
-}
-
-int compareParts(std::string_view a, std::string_view b) {
-  const std::optional<std::string>& emptyText = sortState().partEmptyText;
-  if (emptyText) {
-    if (b == *emptyText) return 1;
-    if (a == *emptyText) return -1;
-  }
-  return compareNames(a, b);
+bool PartOrder::operator()(std::string_view a, std::string_view b) const {
+  if (b == emptyText) return false;
+  if (a == emptyText) return true;
+  return compareNames(a, b) < 0;
 }
 
 // The key order means a sort pass per key, from the first key to the last,

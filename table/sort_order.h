@@ -1,11 +1,7 @@
-// The order of rows in a table and of the parts of a merged value. The
-// parts' order reads a program-wide state: the comparator is called deep
-// inside the normalisation of a merged value, which has no other way to
-// hand it the empty-cell text; so only one normalisation may run at a time.
+// The order of rows in a table and of the parts of a merged value.
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,17 +11,13 @@
 
 namespace comptab {
 
-struct SortState {
-  // The empty-cell text while the parts of a merged value are ordered;
-  // absent until the first normalisation sets it.
-  std::optional<std::string> partEmptyText;
+// The order of the parts of a merged value: name order, except that the
+// part equal to the empty-cell text comes first.
+struct PartOrder {
+  std::string_view emptyText;
+  // True when part `a` comes before part `b`.
+  bool operator()(std::string_view a, std::string_view b) const;
 };
-
-SortState& sortState();
-
-// Parts by name order, except that the part equal to partEmptyText comes
-// first. Negative, 0 or positive.
-int compareParts(std::string_view a, std::string_view b);
 
 // How the values of some sort keys compare, by comptab's own keys: sort
 // keys ordered from the greatest down, and sort keys whose values compare

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -134,6 +135,41 @@ TEST_F(InstanceDbTest, SaveWritesTheWholeFileAtOnceAndItOpensAgain) {
   std::string expected = kExpected;
   expected.replace(expected.find("99"), 2, "98");
   EXPECT_EQ(describe(*fresh), expected);
+}
+
+// A saved database is stale only once a file it was built from changes its
+// size or its modification time: an unchanged circuit keeps its database.
+TEST_F(InstanceDbTest, StaleOnlyWhenASourceChangesItsSizeOrTime) {
+  {
+    const auto db = create();
+    ASSERT_NE(db, nullptr);
+    std::string reason;
+    ASSERT_TRUE(db->save(&reason)) << reason;
+  }
+  std::string reason;
+  auto saved = open(reason);
+  ASSERT_NE(saved, nullptr) << reason;
+  EXPECT_FALSE(saved->isStale(&reason)) << reason;
+  EXPECT_FALSE(saved->isStale(&reason)) << reason;
+
+  // The same bytes written again at another time.
+  const std::string netList = circuit() + "/netlist.json";
+  const auto then = std::filesystem::last_write_time(netList);
+  std::filesystem::last_write_time(netList, then - std::chrono::hours(1));
+  reason.clear();
+  EXPECT_TRUE(saved->isStale(&reason));
+  EXPECT_NE(reason.find("netlist.json has changed"), std::string::npos) << reason;
+  std::filesystem::last_write_time(netList, then);
+  EXPECT_FALSE(saved->isStale());
+
+  // A sheet inside a block grown, at the same time as before.
+  const std::string leaf = circuit() + "/leaf.sht";
+  const auto leafTime = std::filesystem::last_write_time(leaf);
+  dir.file("c.cir/leaf.sht", testSheet({{1, "parts", "R?"}, {2, "parts", "C?"}, {3, "parts", "L?"}}));
+  std::filesystem::last_write_time(leaf, leafTime);
+  reason.clear();
+  EXPECT_TRUE(saved->isStale(&reason));
+  EXPECT_NE(reason.find("leaf.sht has changed"), std::string::npos) << reason;
 }
 
 TEST_F(InstanceDbTest, SavingWhereNoFileCanBeMadeFails) {

@@ -52,6 +52,110 @@ int hexValue(char c) {
   return -1;
 }
 
+// Where a read stops and why, for SexprDocument::fail.
+struct Failure {
+  size_t offset = 0;
+  std::string what;
+};
+
+bool failAt(size_t offset, std::string what, Failure& failure) {
+  failure = {offset, std::move(what)};
+  return false;
+}
+
+// String unescaping: `raw` is a string's text between its quotes, which
+// begin at `quote`. KiCad writes the C escapes; the text they make must be
+// UTF-8 and hold no NUL.
+bool unescape(std::string_view raw, size_t quote, std::string& out, Failure& failure) {
+  out.clear();
+  out.reserve(raw.size());
+  for (size_t k = 0; k < raw.size(); ++k) {
+    if (raw[k] != '\\') {
+      out += raw[k];
+      continue;
+    }
+    const size_t at = quote + 1 + k;
+    const char e = raw[++k];
+    char plain = 0;
+    if (simpleEscape(e, plain)) {
+      out += plain;
+    } else if (e == 'x' && k + 1 < raw.size() && hexValue(raw[k + 1]) >= 0) {
+      int value = hexValue(raw[++k]);
+      if (k + 1 < raw.size() && hexValue(raw[k + 1]) >= 0) value = value * 16 + hexValue(raw[++k]);
+      // Texts end up in C strings (SQL, messages): no NUL inside.
+      if (value == 0) return failAt(at, "a NUL character in a string", failure);
+      out += static_cast<char>(value);
+    } else if (e >= '0' && e <= '7') {
+      int value = e - '0';
+      for (int digits = 1; digits < 3 && k + 1 < raw.size() && raw[k + 1] >= '0' && raw[k + 1] <= '7'; ++digits)
+        value = value * 8 + (raw[++k] - '0');
+      if (value > 0xFF) return failAt(at, "an octal escape beyond \\377", failure);
+      if (value == 0) return failAt(at, "a NUL character in a string", failure);
+      out += static_cast<char>(value);
+    } else {
+      return failAt(at, std::string("an unknown escape '\\") + e + "' in a string", failure);
+    }
+  }
+  if (invalidUtf8At(out) != out.size())
+    return failAt(quote, "the escapes of this string make text that is not UTF-8", failure);
+  return true;
+}
+
+// The tokenizer's part for atoms: the atom that begins at `start` (a
+// quoted string, a |data| block or a bare word), its text in `atom` and the
+// offset after it in `end`. A string with escapes is unescaped into
+// `unescaped`, and `escaped` is set.
+bool readAtom(std::string_view text, size_t start, std::string_view& atom, size_t& end, bool& escaped,
+              std::string& unescaped, Failure& failure) {
+  const size_t n = text.size();
+  const size_t i = start;
+  escaped = false;
+  if (text[i] == '"') {
+    size_t j = i + 1;
+    while (j < n && text[j] != '"') {
+      if (text[j] == '\\') {
+        escaped = true;
+        ++j;
+      }
+      ++j;
+    }
+    if (j >= n) return failAt(i, "this string is not closed (is the file cut short?)", failure);
+    const std::string_view raw = text.substr(i + 1, j - i - 1);
+    if (raw.size() > SexprDocument::kMaxTokenBytes) return failAt(i, "a string longer than 16 MiB", failure);
+    // Refused as the escaped forms are: a raw NUL would cut the text short
+    // wherever it becomes a C string.
+    if (const size_t nul = raw.find('\0'); nul != std::string_view::npos)
+      return failAt(i + 1 + nul, "a NUL character in a string", failure);
+    atom = raw;
+    if (escaped && !unescape(raw, i, unescaped, failure)) return false;
+    if (const size_t bad = invalidUtf8At(raw); bad != raw.size())
+      return failAt(i + 1 + bad, "a string that is not UTF-8 text", failure);
+    end = j + 1;
+    return true;
+  }
+  if (text[i] == '|') {
+    // Embedded data (fonts, files) is written between bars.
+    const size_t close = text.find('|', i + 1);
+    if (close == std::string_view::npos) return failAt(i, "this |data| block is not closed", failure);
+    if (close - i - 1 > SexprDocument::kMaxTokenBytes) return failAt(i, "a data block longer than 16 MiB", failure);
+    atom = text.substr(i + 1, close - i - 1);
+    end = close + 1;
+    return true;
+  }
+  size_t j = i;
+  while (j < n && !endsAtom(text[j])) {
+    if (static_cast<unsigned char>(text[j]) < 0x20 || text[j] == 0x7F)
+      return failAt(j, strprintf("a control character (0x%02X)", static_cast<unsigned>(text[j])), failure);
+    ++j;
+  }
+  if (j - i > SexprDocument::kMaxTokenBytes) return failAt(i, "a word longer than 16 MiB", failure);
+  atom = text.substr(i, j - i);
+  if (const size_t bad = invalidUtf8At(atom); bad != atom.size())
+    return failAt(i + bad, "a word that is not UTF-8 text", failure);
+  end = j;
+  return true;
+}
+
 }  // namespace
 
 size_t invalidUtf8At(std::string_view text) {
@@ -177,6 +281,8 @@ uint32_t SexprDocument::add(Node node, std::vector<uint32_t>& open, std::vector<
   return index;
 }
 
+// Tree building: the tokens in turn, '(' opening a list, ')' closing the
+// innermost open one, and an atom added to it.
 bool SexprDocument::parse(std::string_view text, std::string* reason) {
   text_ = text;
   nodes_.clear();
@@ -186,6 +292,8 @@ bool SexprDocument::parse(std::string_view text, std::string* reason) {
   std::vector<uint32_t> open;  // the lists not yet closed, outermost first
   std::vector<uint32_t> last;  // the last element of each of them so far
   bool closed = false;         // the top-level list is complete
+  std::string unescaped;
+  Failure failure;
   const size_t n = text.size();
   size_t i = 0;
   while (i < n) {
@@ -217,85 +325,13 @@ bool SexprDocument::parse(std::string_view text, std::string* reason) {
     }
     if (open.empty()) return fail(i, "expected '(' to open the top-level list", reason);
 
-    const size_t start = i;
     Node node;
-    node.offset = static_cast<uint32_t>(start);
-    if (c == '"') {
-      size_t j = i + 1;
-      bool escaped = false;
-      while (j < n && text[j] != '"') {
-        if (text[j] == '\\') {
-          escaped = true;
-          ++j;
-        }
-        ++j;
-      }
-      if (j >= n) return fail(start, "this string is not closed (is the file cut short?)", reason);
-      const std::string_view raw = text.substr(i + 1, j - i - 1);
-      if (raw.size() > kMaxTokenBytes) return fail(start, "a string longer than 16 MiB", reason);
-      // Refused as the escaped forms are: a raw NUL would cut the text short
-      // wherever it becomes a C string.
-      if (const size_t nul = raw.find('\0'); nul != std::string_view::npos)
-        return fail(i + 1 + nul, "a NUL character in a string", reason);
-      node.text = raw;
-      if (escaped) {
-        std::string out;
-        out.reserve(raw.size());
-        for (size_t k = 0; k < raw.size(); ++k) {
-          if (raw[k] != '\\') {
-            out += raw[k];
-            continue;
-          }
-          const size_t at = i + 1 + k;
-          const char e = raw[++k];
-          char plain = 0;
-          if (simpleEscape(e, plain)) {
-            out += plain;
-          } else if (e == 'x' && k + 1 < raw.size() && hexValue(raw[k + 1]) >= 0) {
-            int value = hexValue(raw[++k]);
-            if (k + 1 < raw.size() && hexValue(raw[k + 1]) >= 0) value = value * 16 + hexValue(raw[++k]);
-            // Texts end up in C strings (SQL, messages): no NUL inside.
-            if (value == 0) return fail(at, "a NUL character in a string", reason);
-            out += static_cast<char>(value);
-          } else if (e >= '0' && e <= '7') {
-            int value = e - '0';
-            for (int digits = 1; digits < 3 && k + 1 < raw.size() && raw[k + 1] >= '0' && raw[k + 1] <= '7'; ++digits)
-              value = value * 8 + (raw[++k] - '0');
-            if (value > 0xFF) return fail(at, "an octal escape beyond \\377", reason);
-            if (value == 0) return fail(at, "a NUL character in a string", reason);
-            out += static_cast<char>(value);
-          } else {
-            return fail(at, std::string("an unknown escape '\\") + e + "' in a string", reason);
-          }
-        }
-        if (const size_t bad = invalidUtf8At(out); bad != out.size())
-          return fail(start, "the escapes of this string make text that is not UTF-8", reason);
-        node.text = unescaped_.emplace_back(std::move(out));
-      }
-      if (const size_t bad = invalidUtf8At(raw); bad != raw.size())
-        return fail(i + 1 + bad, "a string that is not UTF-8 text", reason);
-      i = j + 1;
-    } else if (c == '|') {
-      // Embedded data (fonts, files) is written between bars.
-      const size_t close = text.find('|', i + 1);
-      if (close == std::string_view::npos) return fail(start, "this |data| block is not closed", reason);
-      if (close - i - 1 > kMaxTokenBytes) return fail(start, "a data block longer than 16 MiB", reason);
-      node.text = text.substr(i + 1, close - i - 1);
-      i = close + 1;
-    } else {
-      size_t j = i;
-      while (j < n && !endsAtom(text[j])) {
-        if (static_cast<unsigned char>(text[j]) < 0x20 || text[j] == 0x7F)
-          return fail(j, strprintf("a control character (0x%02X)", static_cast<unsigned>(text[j])), reason);
-        ++j;
-      }
-      if (j - i > kMaxTokenBytes) return fail(start, "a word longer than 16 MiB", reason);
-      node.text = text.substr(i, j - i);
-      if (const size_t bad = invalidUtf8At(node.text); bad != node.text.size())
-        return fail(i + bad, "a word that is not UTF-8 text", reason);
-      i = j;
-    }
-    if (add(node, open, last) == 0) return fail(start, tooManyNodes(), reason);
+    node.offset = static_cast<uint32_t>(i);
+    bool escaped = false;
+    if (!readAtom(text, i, node.text, i, escaped, unescaped, failure))
+      return fail(failure.offset, failure.what, reason);
+    if (escaped) node.text = unescaped_.emplace_back(std::move(unescaped));
+    if (add(node, open, last) == 0) return fail(node.offset, tooManyNodes(), reason);
   }
   if (!open.empty()) {
     // The innermost open list is the one a cut-short file was writing.
