@@ -8,9 +8,7 @@
 #include <string_view>
 
 #include "fuzz/fuzz_input.h"
-#include "platform/circuit/circuit_hierarchy.h"
-#include "platform/kicad/kicad_project.h"
-#include "platform/sheet/sheet_cache.h"
+#include "fuzz/kicad_walk.h"
 
 namespace {
 
@@ -60,18 +58,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (n == 0) root = path;
   }
   if (root.empty()) return 0;
-  comptab::KicadProject::Failure failure = comptab::KicadProject::Failure::None;
-  std::string failedFile;
-  std::string why;
-  const auto project = comptab::KicadProject::open(root, failure, failedFile, &why);
-  if (!project) return 0;
-  comptab::SheetCache cache;
-  project->shareSheets(cache);
-  const auto db = project->takeHierarchy(&why);
-  if (db) {
-    for (comptab::SheetInfo* sheet : db->topSheets())
-      for (const comptab::BlockInstance* block : sheet->blocks())
-        for (comptab::SheetInfo* child : block->childSheets()) (void)child->load(&why);
-  }
+  comptab::fuzz::walkKicadProject(root);
   return 0;
 }

@@ -59,16 +59,16 @@ void store(BomOptions& options, std::string_view name, std::string value) {
   else if (name == "--group-by") options.groupBy = std::move(value);
   else if (name == "--sort-field") options.sortField = std::move(value);
   else if (name == "--filter") options.filter = std::move(value);
-  else if (name == "--field-delimiter") options.fieldDelimiter = std::move(value);
-  else if (name == "--string-delimiter") options.stringDelimiter = std::move(value);
-  else if (name == "--ref-delimiter") options.refDelimiter = std::move(value);
-  else if (name == "--ref-range-delimiter") options.refRangeDelimiter = std::move(value);
+  else if (name == "--field-delimiter") options.format.fieldDelimiter = std::move(value);
+  else if (name == "--string-delimiter") options.format.stringDelimiter = std::move(value);
+  else if (name == "--ref-delimiter") options.format.refDelimiter = std::move(value);
+  else if (name == "--ref-range-delimiter") options.format.refRangeDelimiter = std::move(value);
 }
 
 void setFlag(BomOptions& options, std::string_view name) {
   if (name == "--exclude-dnp") options.excludeDnp = true;
-  else if (name == "--keep-tabs") options.keepTabs = true;
-  else if (name == "--keep-line-breaks") options.keepLineBreaks = true;
+  else if (name == "--keep-tabs") options.format.keepTabs = true;
+  else if (name == "--keep-line-breaks") options.format.keepLineBreaks = true;
   else if (name == "--help") options.help = true;
   // --include-excluded-from-bom is accepted and, as in KiCad 10, changes nothing.
 }
@@ -295,8 +295,7 @@ bool chooseBomFormat(const BomOptions& options, const KicadBomSettings& project,
     format = *found;
     return true;
   }
-  format = {"", options.fieldDelimiter, options.stringDelimiter, options.refDelimiter, options.refRangeDelimiter,
-            options.keepTabs, options.keepLineBreaks};
+  format = options.format;
   return true;
 }
 

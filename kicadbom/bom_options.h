@@ -24,12 +24,7 @@ struct BomOptions {
   bool sortAsc = true;
   std::string filter;
   bool excludeDnp = false;
-  std::string fieldDelimiter = ",";
-  std::string stringDelimiter = "\"";
-  std::string refDelimiter = ",";
-  std::string refRangeDelimiter = "-";
-  bool keepTabs = false;
-  bool keepLineBreaks = false;
+  KicadBomFormat format;  // the delimiter and keep options, unnamed
   bool help = false;
 };
 

@@ -20,8 +20,8 @@ TEST(BomOptions, ParsesKicadsCommandLine) {
   EXPECT_FALSE(o.labels);
   EXPECT_FALSE(o.sortAsc);
   EXPECT_TRUE(o.excludeDnp);
-  EXPECT_EQ(o.refRangeDelimiter, "");
-  EXPECT_TRUE(o.keepTabs);
+  EXPECT_EQ(o.format.refRangeDelimiter, "");
+  EXPECT_TRUE(o.format.keepTabs);
   EXPECT_EQ(o.input, "board.kicad_sch");
 
   BomOptions plain;

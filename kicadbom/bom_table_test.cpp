@@ -105,10 +105,10 @@ TEST(BomTable, WritesWhatKicadWrites) {
          o.sortField = "Value";
          o.sortAsc = false;
          o.excludeDnp = true;
-         o.fieldDelimiter = ";";
-         o.stringDelimiter = "";
-         o.refDelimiter = " ";
-         o.refRangeDelimiter = "..";
+         o.format.fieldDelimiter = ";";
+         o.format.stringDelimiter = "";
+         o.format.refDelimiter = " ";
+         o.format.refRangeDelimiter = "..";
        }),
        "V;R\nNAND2;U1 U2\n10k;R1..R4\n10K;R10\n22R;R? R?\n1u;c4\n100n;C1\n"},
       {"no field shown: nothing at all", opts([](BomOptions& o) { o.fields = ""; }), ""},
@@ -134,9 +134,9 @@ TEST(BomTable, QuotesAndStripsLikeKicad) {
   BomOptions o;
   o.fields = "Reference,Value,Note";
   EXPECT_EQ(run(units, o), "\"Reference\",\"Value\",\"Note\"\n\"R12\",\"5k \"\"A\"\"\",\"tabhereline\"\n");
-  o.keepTabs = true;
-  o.keepLineBreaks = true;
-  o.stringDelimiter = "'";
+  o.format.keepTabs = true;
+  o.format.keepLineBreaks = true;
+  o.format.stringDelimiter = "'";
   EXPECT_EQ(run(units, o), "'Reference','Value','Note'\n'R12','5k \"A\"','tab\there\nline\r'\n");
 }
 
@@ -204,8 +204,8 @@ namespace {
 TEST(BomTable, RowsNameTheReferencesOfEachLine) {
   BomOptions options;
   options.groupBy = "Value";
-  options.refDelimiter = " ";
-  options.refRangeDelimiter = "..";
+  options.format.refDelimiter = " ";
+  options.format.refRangeDelimiter = "..";
   KicadBomPreset preset;
   KicadBomFormat format;
   std::string why;
