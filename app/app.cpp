@@ -8,14 +8,15 @@
 
 #include "app/bom_page.h"
 #include "app/run_rows.h"
-#include "output/html_page.h"
 #include "extract/extract_component.h"
 #include "kicadbom/bom_command.h"
+#include "output/html_page.h"
+#include "platform/kicad/kicad_project.h"
 #include "platform/support/environment.h"
 #include "platform/support/memory_guard.h"
+#include "platform/support/output_stream.h"
 #include "platform/support/path.h"
 #include "platform/support/text.h"
-#include "platform/support/output_stream.h"
 #include "settings/message_codes.h"
 
 namespace comptab {
@@ -43,14 +44,6 @@ int App::extractComponent(const Placement& where, const ComponentRef& component,
   return comptab::extractComponent(*this, where, component, pass, variant, dest, destinationName);
 }
 
-namespace {
-
-bool endsWith(std::string_view text, std::string_view suffix) {
-  return text.size() > suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
-}
-
-}  // namespace
-
 int comptabMain(int argc, const char* const* argv) {
   // Messages go to standard error before any output is opened; a closed
   // pipe there must not end the run with half an error file.
@@ -60,7 +53,7 @@ int comptabMain(int argc, const char* const* argv) {
   if (argc >= 4 && std::string_view(argv[1]) == "sch" && std::string_view(argv[2]) == "export" &&
       std::string_view(argv[3]) == "bom")
     return runBomExport(std::vector<std::string>(argv + 4, argv + argc), writeBomPage);
-  if (argc == 2 && (endsWith(argv[1], ".kicad_pro") || endsWith(argv[1], ".kicad_sch")))
+  if (argc == 2 && KicadProject::isTarget(argv[1]))
     return runProjectBom(argv[1]);
   // An empty root would turn every suite path into a relative one.
   const auto root = lookupEnv("KDXROOT");
