@@ -338,18 +338,23 @@ bool App::csvSettingsSound() {
 
 void App::mergeSettings(bool eolGiven) {
   const Settings& s = *settings;
-  const std::pair<int, uint32_t> flags[] = {
-      {s.forceOverwrite, mode::kForce},        {s.alignSeparator, mode::kAlignSep},
-      {s.noAdjust, mode::kNoAdjust},           {s.useCompKind, mode::kCompKind},
-      {s.usePropSpec, mode::kPropSpec},        {s.checkKCDBProperty, mode::kCheckKcdbProp},
-      {s.checkOpenGate, mode::kCheckOpenGate}, {s.noHeader, mode::kNoHeader},
-      {s.destinationOutputMode, mode::kCompDest}, {s.referencePackage, mode::kPackage},
+  const std::pair<bool, uint32_t> flags[] = {
+      {s.forceOverwrite, mode::kForce},
+      {s.alignSeparator, mode::kAlignSep},
+      {s.noAdjust, mode::kNoAdjust},
+      {s.useCompKind, mode::kCompKind},
+      {s.usePropSpec, mode::kPropSpec},
+      {s.checkKCDBProperty, mode::kCheckKcdbProp},
+      {s.checkOpenGate, mode::kCheckOpenGate},
+      {s.noHeader, mode::kNoHeader},
+      {s.destinationOutputMode == DestinationOutput::Component, mode::kCompDest},
+      {s.referencePackage, mode::kPackage},
       {s.partNamePackage, mode::kPnPackage},
   };
-  for (const auto& [flag, bit] : flags)
-    if (flag == 1) addModeBit(RunMode, bit);
+  for (const auto& [on, bit] : flags)
+    if (on) addModeBit(RunMode, bit);
   // comptab's own switch: the search terms filter as -mode search makes them.
-  if (s.useTermTable == 1) RunMode |= mode::kSearch;
+  if (s.useTermTable) RunMode |= mode::kSearch;
   if (hierarchyLevel == -1) hierarchyLevel = s.hierarchyLevel;
   if (!eolGiven && !s.endOfLineStyle.empty()) {
     if (equalsNoCase(s.endOfLineStyle, "crlf"))

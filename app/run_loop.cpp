@@ -71,7 +71,7 @@ void App::reportOutputFailure(const std::string* path, const std::string& system
 // The columns, the sort keys, and what grouping counts by.
 std::vector<NameId> App::propertiesReadAfterPackaging() const {
   std::vector<NameId> names;
-  for (const std::string& name : settings->formatProperty) names.push_back(internName(name));
+  for (const FormatColumn& column : settings->format) names.push_back(internName(column.property));
   for (const std::string& name : settings->sortKey) names.push_back(internName(name));
   names.push_back(internName("reference"));
   names.push_back(internName("partName"));
@@ -237,7 +237,7 @@ int App::collectTable(const RunPlan& plan, size_t i, RecordTable& table, Carried
 }
 
 int App::checkNames() {
-  const bool strict = strictOption || settings->strict != 0;
+  const bool strict = strictOption || settings->strict;
   const NameUse use{.packageProperty = &packageProperty,
                     .packageFromOption = packageProperty != settings->package,
                     .termsFilter = (RunMode & mode::kSearch) != 0};
@@ -292,7 +292,7 @@ int App::writeTable(const TableWriter& writer, const std::string* item, bool app
   // A spreadsheet takes a file for UTF-8 (µ, Ω) only when it begins with
   // the byte-order mark: written where a file or standard output starts.
   const bool fresh = outputPath ? !(append && path == *outputPath) : !append;
-  if (fresh && writer.format() != TableFormat::Text && (byteOrderMarkOption || settings->byteOrderMark != 0))
+  if (fresh && writer.format() != TableFormat::Text && (byteOrderMarkOption || settings->byteOrderMark))
     out.write("\xEF\xBB\xBF");
   // CSV and TSV files hold the table alone unless keepTableTexts asks.
   const bool texts = writer.writesTableTexts();

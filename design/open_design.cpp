@@ -160,7 +160,7 @@ int AppState::openDesign() {
     writeNote(unsupportedKicadFileHint(designFile));
     return 0;
   }
-  if (settings->resourceGiven == 0) writeWarning(msg::kDefaultFileUsed, {resourceFile});
+  if (!settings->resourceGiven) writeWarning(msg::kDefaultFileUsed, {resourceFile});
   if (settleOutput(*this) == 0 || settleExecute(*this) == 0 || settleDestinations(*this) == 0) return 0;
   if (packageProperty.empty()) packageProperty = settings->package;
   if (openDataResource() == 0) return 0;

@@ -16,8 +16,8 @@ bool passes(AppState& app, const ComponentRecord& row) {
   const Settings& s = *app.settings;
   const bool any = s.searchMode == "o";
   if (!any && s.searchMode != "a") return true;
-  for (size_t i = 0; i < s.termProperty.size(); ++i) {
-    const bool match = row.matchProperty(s.termProperty[i], s.termValue[i], app.patterns());
+  for (const SearchTerm& term : s.terms) {
+    const bool match = row.matchProperty(term.property, term.expression, app.patterns());
     if (any && match) return true;
     if (!any && !match) return false;
   }
@@ -36,7 +36,7 @@ bool holdsOnly(const ComponentRecord& row, const std::vector<NameId>& kept) {
 
 int acceptRow(AppState& app, TablePass& pass, ComponentRecord& row) {
   if (app.RunMode & mode::kSearch) {
-    if (app.settings->termProperty.empty()) {
+    if (app.settings->terms.empty()) {
       row.clear();
       app.reportError(ReportKind::General, "", 1, msg::kNoSearchTerms);
       return 0;

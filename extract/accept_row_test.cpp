@@ -12,10 +12,7 @@ namespace {
 struct Fixture {
   Fixture(const char* searchMode, std::vector<std::pair<std::string, std::string>> terms) {
     app.settings->searchMode = searchMode;
-    for (auto& [property, value] : terms) {
-      app.settings->termProperty.push_back(property);
-      app.settings->termValue.push_back(value);
-    }
+    for (auto& [property, value] : terms) app.settings->terms.push_back({property, value});
     app.RunMode = mode::kSearch;
   }
   // Feeds a row R1 with VALUE 10k and an empty NOTE; true when it entered the table.
