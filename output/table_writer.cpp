@@ -257,7 +257,8 @@ void TableWriter::writeDelimitedLine(OutputStream& stream, CellText cellText) co
 void TableWriter::writeDelimitedCell(OutputStream& stream, std::string_view text) const {
   // A spreadsheet runs a cell that starts so as a formula (=HYPERLINK(...)
   // from a design's value); after a ' it shows the text.
-  if (settings_.guardFormulas && !text.empty() && std::string_view("=+-@\t\r").find(text.front()) != std::string_view::npos) {
+  if (settings_.guardFormulas && !text.empty() &&
+      std::string_view("=+-@\t\r").find(text.front()) != std::string_view::npos) {
     const std::string guarded = "'" + std::string(text);
     writeDelimitedText(stream, guarded);
     return;

@@ -145,8 +145,7 @@ TEST(TableWriterTest, DelimitedLines) {
     settings.tableFormat = c.format;
     settings.fieldSeparator = c.separator;
     settings.quoteChar = c.quote;
-    settings.format = {
-        {"reference", 2, true, Alignment::Right}, {"value", 3, true}, {"%0", 0, true}, {"%5", 4, true}};
+    settings.format = {{"reference", 2, true, Alignment::Right}, {"value", 3, true}, {"%0", 0, true}, {"%5", 4, true}};
     settings.fixedString = {"pcs"};
     ComponentRecord row;
     row.setProperty("reference", "R1");

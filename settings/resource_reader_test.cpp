@@ -165,9 +165,9 @@ TEST_F(ResourceReaderTest, EachFlagSetsOnlyItsOwnFieldAndOnlyByTheWordYes) {
   const char* keys[] = {"forceOverwrite",    "alignSeparator", "noAdjust",         "useCompKind",     "usePropSpec",
                         "checkKCDBProperty", "checkOpenGate",  "referencePackage", "partNamePackage", "noHeader"};
   bool Settings::*fields[] = {&Settings::forceOverwrite, &Settings::alignSeparator,   &Settings::noAdjust,
-                             &Settings::useCompKind,    &Settings::usePropSpec,      &Settings::checkKCDBProperty,
-                             &Settings::checkOpenGate,  &Settings::referencePackage, &Settings::partNamePackage,
-                             &Settings::noHeader};
+                              &Settings::useCompKind,    &Settings::usePropSpec,      &Settings::checkKCDBProperty,
+                              &Settings::checkOpenGate,  &Settings::referencePackage, &Settings::partNamePackage,
+                              &Settings::noHeader};
   for (size_t i = 0; i < std::size(keys); ++i) {
     const Outcome out = read({{keys[i], R"("yEs")"}});
     for (size_t j = 0; j < std::size(fields); ++j) EXPECT_EQ(out.settings.*fields[j], i == j) << keys[i];

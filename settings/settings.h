@@ -88,20 +88,20 @@ struct Settings {
   // keys above make it.
   TableFormat tableFormat = TableFormat::Text;
   std::string fieldSeparator = ",";         // between the cells of a CSV table
-  bool keepTableTexts = false;               // CSV/TSV: still write the texts around the table
+  bool keepTableTexts = false;              // CSV/TSV: still write the texts around the table
   // Further properties rows must share, beside the package property, to
   // fold: the names after the first of a `package` list, then packageAlso.
   std::vector<std::string> packageAlso;
-  bool referenceRanges = false;              // folded references R1,R2,R3 written R1-R3
+  bool referenceRanges = false;  // folded references R1,R2,R3 written R1-R3
   std::string rangeChar = "-";
   // A CSV or TSV cell that a spreadsheet would take for a formula (it
   // starts with = + - @, a tab or a carriage return) is written after a '.
   bool guardFormulas = false;
   std::vector<std::string> sortDescending;  // sort keys ordered from the greatest down
   std::vector<std::string> sortByValue;     // sort keys ordered by electrical value
-  bool strict = false;                       // a property name no component has is an error
-  bool useTermTable = false;                 // the termTable filters rows without -mode search
-  bool byteOrderMark = false;                // CSV/TSV files begin with the UTF-8 byte-order mark
+  bool strict = false;                      // a property name no component has is an error
+  bool useTermTable = false;                // the termTable filters rows without -mode search
+  bool byteOrderMark = false;               // CSV/TSV files begin with the UTF-8 byte-order mark
   std::vector<std::string> valueMeaning;    // package properties compared by the value they stand for
   NameKeyLines keyLines;
 };
