@@ -282,6 +282,11 @@ std::vector<KicadNamedValue> KicadDesign::Impl::buildFields(const KicadPlacedUni
 // KiCad rewrites legacy simulation fields when it loads a file, after the
 // instance data has set Value (kicad_sim_fields.h).
 void KicadDesign::Impl::migrateSimFields(const KicadPlacedUnit& unit, std::vector<KicadNamedValue>& fields) const {
+  // Most symbols have no simulation field: spare them the pin list.
+  bool simulated = false;
+  for (size_t f = std::size(kMandatory); f < fields.size() && !simulated; ++f)
+    simulated = fields[f].name.starts_with("Sim") || fields[f].name.starts_with("Spice");
+  if (!simulated) return;
   const KicadSymbol& symbol = unit.file->symbols()[unit.symbol];
   KicadSimSymbol sim;
   sim.reference = fields[0].value;
