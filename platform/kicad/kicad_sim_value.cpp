@@ -1,5 +1,6 @@
 #include "platform/kicad/kicad_sim_value.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cmath>
@@ -10,6 +11,8 @@
 namespace comptab {
 
 namespace {
+
+constexpr int kMaxExponent = 100000;
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 bool isAlpha(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
@@ -60,7 +63,9 @@ std::optional<SpiceNumber> readSpiceNumber(std::string_view text) {
     const char* first = text.data() + at + 1;
     if (*first == '+') ++first;
     if (std::from_chars(first, text.data() + p + n, exponent).ec != std::errc()) return std::nullopt;
-    out.exponent = exponent;
+    // Past a few hundred the value is inf or 0 anyway; the bound keeps the
+    // prefix's power from overflowing the sum.
+    out.exponent = std::clamp(exponent, -kMaxExponent, kMaxExponent);
     at = p + n;
   }
   static constexpr struct {
