@@ -1,8 +1,9 @@
 // Reading KiCad projects: the KiCad 6 instance tables of the root file
 // (stale references in a sheet used twice, localised sheet field names,
-// pages that are not numbers), the library symbols as components and pins,
-// and a table of broken projects with the reason each is refused for.
-// KiCad 7 and later files are listed end to end too (tests/e2e/kicad-*).
+// pages that are not numbers), a KiCad 7+ instance's own value and
+// footprint, the library symbols as components and pins, and a table of
+// broken projects with the reason each is refused for. KiCad 7 and later
+// files are listed end to end too (tests/e2e/kicad-*).
 #include "platform/kicad/kicad_project.h"
 
 #include <gtest/gtest.h>
