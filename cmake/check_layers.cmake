@@ -7,8 +7,8 @@
 #   platform/sheet     support rsc
 #   platform/circuit   support rsc sheet
 #   platform/kcdb      support
-#   platform/kicad     support rsc sheet circuit kcdb
-#   platform/kicadxml  support rsc sheet
+#   platform/kicad     support sheet circuit kcdb
+#   platform/kicadxml  support sheet
 #   settings, table    platform
 #   design             platform settings table
 #   extract            platform settings table design
@@ -20,8 +20,8 @@ set(allowed_platform/rsc "platform/support;platform/rsc")
 set(allowed_platform/sheet "platform/support;platform/rsc;platform/sheet")
 set(allowed_platform/circuit "platform/support;platform/rsc;platform/sheet;platform/circuit")
 set(allowed_platform/kcdb "platform/support;platform/kcdb")
-set(allowed_platform/kicad "platform/support;platform/rsc;platform/sheet;platform/circuit;platform/kcdb;platform/kicad")
-set(allowed_platform/kicadxml "platform/support;platform/rsc;platform/sheet;platform/kicadxml")
+set(allowed_platform/kicad "platform/support;platform/sheet;platform/circuit;platform/kcdb;platform/kicad")
+set(allowed_platform/kicadxml "platform/support;platform/sheet;platform/kicadxml")
 set(platform_all "platform/support;platform/rsc;platform/sheet;platform/circuit;platform/kcdb;platform/kicad;platform/kicadxml")
 set(allowed_settings "${platform_all};settings")
 set(allowed_table "${platform_all};table")

@@ -68,24 +68,16 @@ bool NetListParser::document(dom::element root, std::vector<NetSheet>& sheets, s
 
 bool NetListParser::sheetList(dom::element value, int depth, std::vector<NetSheet>& out) {
   dom::array items;
-  if (value.get(items) != simdjson::SUCCESS) return wrongType("an array of sheets", value);
+  if (!array(value, "an array of sheets", items)) return false;
   out.resize(items.size());
-  size_t i = 0;
-  for (dom::element item : items) {
-    const Enter step(*this, i);
-    if (!sheet(item, depth, out[i])) return false;
-    ++i;
-  }
-  return true;
+  return eachItem(items, [&](size_t i, dom::element item) { return sheet(item, depth, out[i]); });
 }
 
 bool NetListParser::sheet(dom::element value, int depth, NetSheet& out) {
   if (depth > NetList::kMaxDepth)
     return fail(strprintf("blocks nest deeper than the %d levels a circuit may have", NetList::kMaxDepth));
-  dom::object record;
-  if (value.get(record) != simdjson::SUCCESS) return wrongType("an object", value);
   static constexpr std::string_view names[] = {"file", "id", "number", "components", "blocks"};
-  return fields(record, names, 0b111, [&](size_t i, dom::element field) {
+  return record(value, names, 0b111, [&](size_t i, dom::element field) {
     switch (i) {
       case 0:
         return sheetFile(field, out.file);
@@ -128,96 +120,68 @@ bool NetListParser::sheetFile(dom::element value, std::string& out) {
 
 bool NetListParser::blocks(dom::element value, int depth, std::vector<NetBlock>& out) {
   dom::array items;
-  if (value.get(items) != simdjson::SUCCESS) return wrongType("an array of blocks", value);
+  if (!array(value, "an array of blocks", items)) return false;
   out.resize(items.size());
   static constexpr std::string_view names[] = {"component", "sheets"};
-  size_t i = 0;
-  for (dom::element item : items) {
-    const Enter step(*this, i);
-    dom::object record;
-    if (item.get(record) != simdjson::SUCCESS) return wrongType("an object", item);
+  const bool read = eachItem(items, [&](size_t i, dom::element item) {
     NetBlock& block = out[i];
-    if (!fields(record, names, 0b11, [&](size_t j, dom::element field) {
-          return j == 0 ? integer(field, block.component) : sheetList(field, depth + 1, block.sheets);
-        }))
-      return false;
-    ++i;
-  }
+    return record(item, names, 0b11, [&](size_t j, dom::element field) {
+      return j == 0 ? integer(field, block.component) : sheetList(field, depth + 1, block.sheets);
+    });
+  });
+  if (!read) return false;
   return uniqueNumbers(
       out, [](const NetBlock& b) { return b.component; }, "block component");
 }
 
 bool NetListParser::components(dom::element value, std::vector<NetComponent>& out) {
   dom::array items;
-  if (value.get(items) != simdjson::SUCCESS) return wrongType("an array of components", value);
+  if (!array(value, "an array of components", items)) return false;
   out.resize(items.size());
-  size_t i = 0;
-  for (dom::element item : items) {
-    const Enter step(*this, i);
-    if (!component(item, out[i])) return false;
-    ++i;
-  }
+  if (!eachItem(items, [&](size_t i, dom::element item) { return component(item, out[i]); })) return false;
   return uniqueNumbers(
       out, [](const NetComponent& c) { return c.number; }, "component");
 }
 
 bool NetListParser::component(dom::element value, NetComponent& out) {
-  dom::object record;
-  if (value.get(record) != simdjson::SUCCESS) return wrongType("an object", value);
   static constexpr std::string_view names[] = {"number", "properties"};
-  return fields(record, names, 0b01, [&](size_t i, dom::element field) {
+  return record(value, names, 0b01, [&](size_t i, dom::element field) {
     return i == 0 ? integer(field, out.number) : values(field, out.values);
   });
 }
 
 bool NetListParser::values(dom::element value, std::vector<NetValue>& out) {
   dom::array items;
-  if (value.get(items) != simdjson::SUCCESS) return wrongType("an array of [name, value] pairs", value);
+  if (!array(value, "an array of [name, value] pairs", items)) return false;
   out.reserve(items.size());
   std::unordered_set<std::string_view> seen;
-  size_t i = 0;
-  for (dom::element item : items) {
-    const Enter step(*this, i++);
+  return eachItem(items, [&](size_t, dom::element item) {
     std::string_view texts[2];
     if (!pair(item, texts)) return false;
     if (texts[0].empty()) return fail("a property name may not be empty");
     if (!seen.insert(texts[0]).second) return fail("the property \"" + std::string(texts[0]) + "\" appears twice");
     out.push_back({std::string(texts[0]), std::string(texts[1])});
-  }
-  return true;
+    return true;
+  });
 }
 
 bool NetListParser::pair(dom::element value, std::string_view (&texts)[2]) {
   dom::array parts;
-  if (value.get(parts) != simdjson::SUCCESS) return wrongType("a pair of strings", value);
+  if (!array(value, "a pair of strings", parts)) return false;
   if (parts.size() != 2) return fail(strprintf("expected a pair of strings, found %zu values", parts.size()));
-  size_t j = 0;
-  for (dom::element part : parts) {
-    const Enter inner(*this, j);
-    if (!text(part, texts[j])) return false;
-    ++j;
-  }
-  return true;
+  return eachItem(parts, [&](size_t j, dom::element part) { return text(part, texts[j]); });
 }
 
 bool NetListParser::nets(dom::element value, std::vector<Net>& out) {
   dom::array items;
-  if (value.get(items) != simdjson::SUCCESS) return wrongType("an array of nets", value);
+  if (!array(value, "an array of nets", items)) return false;
   out.resize(items.size());
-  size_t i = 0;
-  for (dom::element item : items) {
-    const Enter step(*this, i);
-    if (!net(item, out[i])) return false;
-    ++i;
-  }
-  return true;
+  return eachItem(items, [&](size_t i, dom::element item) { return net(item, out[i]); });
 }
 
 bool NetListParser::net(dom::element value, Net& out) {
-  dom::object record;
-  if (value.get(record) != simdjson::SUCCESS) return wrongType("an object", value);
   static constexpr std::string_view names[] = {"name", "pins"};
-  return fields(record, names, 0b11, [&](size_t i, dom::element field) {
+  return record(value, names, 0b11, [&](size_t i, dom::element field) {
     if (i == 0) {
       std::string_view name;
       if (!text(field, name)) return false;
@@ -226,16 +190,14 @@ bool NetListParser::net(dom::element value, Net& out) {
       return true;
     }
     dom::array pins;
-    if (field.get(pins) != simdjson::SUCCESS) return wrongType("an array of [component, pin] pairs", field);
+    if (!array(field, "an array of [component, pin] pairs", pins)) return false;
     out.pins.reserve(pins.size());
-    size_t j = 0;
-    for (dom::element pin : pins) {
-      const Enter step(*this, j++);
+    return eachItem(pins, [&](size_t, dom::element pin) {
       std::string_view texts[2];
       if (!pair(pin, texts)) return false;
       out.pins.push_back({std::string(texts[0]), std::string(texts[1])});
-    }
-    return true;
+      return true;
+    });
   });
 }
 

@@ -14,7 +14,6 @@
 #include <vector>
 
 #include "platform/kicad/kicad_schematic.h"
-#include "platform/kicad/kicad_text_vars.h"
 #include "platform/support/scratch_dir.h"
 
 namespace comptab {
@@ -291,19 +290,6 @@ TEST_F(KicadDesignTest, TextVariablesAsKicadCliExpandsThem) {
     ASSERT_NE(placed, nullptr);
     EXPECT_EQ(field(design->resolve(*placed, c.variant), c.field), c.expected);
   }
-}
-
-TEST(KicadTextVars, ExpandsNestedAndLeavesUnknownNames) {
-  const KicadVarLookup lookup = [](std::string_view name, std::string& value) {
-    if (name == "A") value = "${B}!";
-    else if (name == "B") value = "b";
-    else if (name == "SELF") value = "${SELF}${SELF}";
-    else return false;
-    return true;
-  };
-  EXPECT_EQ(expandKicadTextVars("x ${A} ${Q} $ {A} ${A", lookup), "x b! ${Q} $ {A} ${A");
-  EXPECT_EQ(expandKicadTextVars("${}", lookup), "${}");
-  EXPECT_LE(expandKicadTextVars("${SELF}", lookup).size(), size_t{2} << 20);
 }
 
 TEST_F(KicadDesignTest, TheFiveFieldsLoseTheSpaceAroundThemOthersKeepIt) {

@@ -1,8 +1,9 @@
 // Reading KiCad projects: the KiCad 6 instance tables of the root file
 // (stale references in a sheet used twice, localised sheet field names,
-// pages that are not numbers), the library symbols as components and pins,
-// and a table of broken projects with the reason each is refused for.
-// KiCad 7 and later files are listed end to end (tests/e2e/kicad-*).
+// pages that are not numbers), a KiCad 7+ instance's own value and
+// footprint, the library symbols as components and pins, and a table of
+// broken projects with the reason each is refused for. KiCad 7 and later
+// files are listed end to end too (tests/e2e/kicad-*).
 #include "platform/kicad/kicad_project.h"
 
 #include <gtest/gtest.h>
@@ -155,6 +156,45 @@ TEST_F(KicadProjectTest, KiCad6RootTablesGiveEachInstanceItsValues) {
   const KcdbDevice device = library->findDevice("Logic:7400");
   ASSERT_EQ(device.props().size(), 1u);
   EXPECT_EQ(device.props()[0].value, "7400");
+}
+
+// KiCad 7 and later keep each placement's values in the symbol's own
+// (instances ...): a value or footprint given there is the one listed.
+TEST_F(KicadProjectTest, KiCad7InstancesGiveTheirOwnValueAndFootprint) {
+  const std::string fields =
+      " (property \"Reference\" \"R?\" (at 0 0 0)) (property \"Value\" \"10k\" (at 0 0 0))"
+      " (property \"Footprint\" \"R_0603\" (at 0 0 0))";
+  files.file("top.kicad_sch",
+             std::string("(kicad_sch (version 20231120) (uuid \"a0\") (paper \"A4\")") + kLibrary +
+                 "(symbol (lib_id \"Device:R\") (at 1 1 0) (unit 1) (uuid \"r1\")" + fields +
+                 " (instances (project \"top\" (path \"/a0\" (reference \"R1\") (unit 1) (value \"4k7\")"
+                 " (footprint \"R_0805\")))))\n"
+                 "(symbol (lib_id \"Device:R\") (at 2 2 0) (unit 1) (uuid \"r2\")" +
+                 fields +
+                 " (instances (project \"top\" (path \"/a0\" (reference \"R2\") (unit 1)))))\n"
+                 "(sheet_instances (path \"/\" (page \"1\"))))");
+  const auto project = open("top.kicad_sch");
+  ASSERT_TRUE(project) << why;
+  SheetCache cache;
+  project->shareSheets(cache);
+  DesignDb top = DesignDb::open(nullptr, files.file("top.kicad_sch"), 2, nullptr, &cache);
+  const SheetRef sheet(top.lookup(DesignDb::kSheetType, "Sheet"));
+  ASSERT_TRUE(sheet.isValid());
+  struct Case {
+    int number;
+    const char* reference;
+    const char* value;
+    const char* footprint;
+  };
+  const Case cases[] = {{1, "R1", "4k7", "R_0805"}, {2, "R2", "10k", "R_0603"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.reference);
+    const ComponentRef component = sheet.component(c.number);
+    EXPECT_EQ(component.property("reference").value(), c.reference);
+    EXPECT_EQ(component.property("Value").value(), c.value);
+    EXPECT_EQ(component.property("partName").value(), c.value);
+    EXPECT_EQ(component.property("Footprint").value(), c.footprint);
+  }
 }
 
 TEST_F(KicadProjectTest, HierarchyRefusedForASheetLinkedFromOutside) {

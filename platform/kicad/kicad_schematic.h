@@ -1,8 +1,9 @@
-// One KiCad schematic file (.kicad_sch, KiCad 6 to 9) as the listing needs
-// it: the paper, the embedded symbol library, the placed symbols with their
-// fields and instance data, the sheet blocks, and the page and instance
-// tables of a root file. Everything else in the file (wires, labels,
-// graphics) is read for its syntax only.
+// One KiCad schematic file (.kicad_sch, KiCad 6 to 10) as the listing needs
+// it: the paper, the title block, the embedded symbol library, the placed
+// symbols with their fields, flags and instance data (variants included),
+// the sheet blocks, and the page and instance tables of a root file. The
+// rest of the file (wires, labels, graphics) is only checked here; the
+// drawing reads it from document().
 //
 // Texts are views into the file's bytes, which the schematic owns; they
 // stay good while it lives.

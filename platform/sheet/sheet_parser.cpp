@@ -67,10 +67,8 @@ void SheetParser::reserveRoom(dom::object top) {
 }
 
 bool SheetParser::sheetRecord(dom::element value) {
-  dom::object record;
-  if (value.get(record) != simdjson::SUCCESS) return wrongType("an object", value);
   static constexpr std::string_view names[] = {"region"};
-  return fields(record, names, 0b1, [&](size_t, dom::element field) {
+  return record(value, names, 0b1, [&](size_t, dom::element field) {
     int32_t corners[4] = {};
     if (!ints(field, corners, 4)) return false;
     sheet_.region = {corners[0], corners[1], corners[2], corners[3]};
@@ -79,13 +77,11 @@ bool SheetParser::sheetRecord(dom::element value) {
 }
 
 bool SheetParser::zone(dom::element value) {
-  dom::object record;
-  if (value.get(record) != simdjson::SUCCESS) return wrongType("an object", value);
   ZoneData& zone = sheet_.zone;
   zone.firstColumn = "A";
   zone.firstRow = "1";
   static constexpr std::string_view names[] = {"offset", "pitch", "autoset", "origin", "firstColumn", "firstRow"};
-  const bool ok = fields(record, names, 0b10, [&](size_t i, dom::element field) {
+  const bool ok = record(value, names, 0b10, [&](size_t i, dom::element field) {
     std::string_view label;
     int64_t code = 0;
     switch (i) {
@@ -115,15 +111,10 @@ bool SheetParser::zone(dom::element value) {
 
 bool SheetParser::components(dom::element value) {
   dom::array items;
-  if (value.get(items) != simdjson::SUCCESS) return wrongType("an array", value);
+  if (!array(value, "an array", items)) return false;
   // Read already, one by one; a second list would be a second field.
   if (streamed_) return items.size() == 0 || fail("the components were read in pieces");
-  size_t i = 0;
-  for (dom::element item : items) {
-    const Enter step(*this, i++);
-    if (!component(item, sheet_.components.emplace_back())) return false;
-  }
-  return true;
+  return eachItem(items, [&](size_t, dom::element item) { return component(item, sheet_.components.emplace_back()); });
 }
 
 bool SheetParser::componentType(dom::element value, uint16_t& out) {
@@ -153,8 +144,6 @@ bool SheetParser::componentType(dom::element value, uint16_t& out) {
 }
 
 bool SheetParser::component(dom::element value, ComponentData& out) {
-  dom::object record;
-  if (value.get(record) != simdjson::SUCCESS) return wrongType("an object", value);
   static constexpr std::string_view names[] = {
       "number",          "type",     "kind",       "position",   "angle", "scale",      "mirror",
       "displayContents", "bitCount", "symbolName", "pathNumber", "color", "properties", "pins"};
@@ -163,7 +152,7 @@ bool SheetParser::component(dom::element value, ComponentData& out) {
   bool mirror = false;
   bool displayContents = false;
   uint16_t bitCount = 0;
-  const bool ok = fields(record, names, 0b1011, [&](size_t i, dom::element field) {
+  const bool ok = record(value, names, 0b1011, [&](size_t i, dom::element field) {
     std::string_view symbol;
     switch (i) {
       case 0:
@@ -206,7 +195,7 @@ bool SheetParser::component(dom::element value, ComponentData& out) {
 
 bool SheetParser::properties(dom::element value, Block& out) {
   dom::array items;
-  if (value.get(items) != simdjson::SUCCESS) return wrongType("an array of [name, value] pairs", value);
+  if (!array(value, "an array of [name, value] pairs", items)) return false;
   out.first = static_cast<uint32_t>(sheet_.properties.size());
   size_t i = 0;
   for (dom::element item : items) {
@@ -234,16 +223,12 @@ bool SheetParser::properties(dom::element value, Block& out) {
 
 bool SheetParser::checkedPair(dom::element item, std::string_view (&texts)[2]) {
   dom::array pair;
-  if (item.get(pair) != simdjson::SUCCESS) return wrongType("a [name, value] pair", item);
+  if (!array(item, "a [name, value] pair", pair)) return false;
   if (pair.size() != 2) return fail(strprintf("expected a [name, value] pair, found %zu values", pair.size()));
-  size_t j = 0;
-  for (dom::element part : pair) {
-    const Enter inner(*this, j);
+  return eachItem(pair, [&](size_t j, dom::element part) {
     if (!text(part, texts[j])) return false;
-    if (j == 0 && texts[0].empty()) return fail("a property name may not be empty");
-    ++j;
-  }
-  return true;
+    return j != 0 || !texts[0].empty() || fail("a property name may not be empty");
+  });
 }
 
 // Names are interned, so equal names are the same bytes.
@@ -272,23 +257,19 @@ bool SheetParser::uniqueNames(Block block) {
 
 bool SheetParser::pins(dom::element value, Block& out) {
   dom::array items;
-  if (value.get(items) != simdjson::SUCCESS) return wrongType("an array", value);
+  if (!array(value, "an array", items)) return false;
   out.first = static_cast<uint32_t>(sheet_.pins.size());
   sheet_.pins.resize(sheet_.pins.size() + items.size());
   static constexpr std::string_view names[] = {"properties"};
-  size_t i = 0;
-  for (dom::element item : items) {
-    const Enter step(*this, i);
-    dom::object pin;
-    if (item.get(pin) != simdjson::SUCCESS) return wrongType("an object", item);
+  const bool ok = eachItem(items, [&](size_t i, dom::element item) {
     PinData& data = sheet_.pins[out.first + i];
-    if (!fields(pin, names, 0, [&](size_t, dom::element field) { return properties(field, data.properties); }))
+    if (!record(item, names, 0, [&](size_t, dom::element field) { return properties(field, data.properties); }))
       return false;
     sharePinProperties(data.properties);
-    ++i;
-  }
-  out.count = static_cast<uint32_t>(i);
-  return true;
+    return true;
+  });
+  if (ok) out.count = static_cast<uint32_t>(items.size());
+  return ok;
 }
 
 namespace {

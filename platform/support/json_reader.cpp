@@ -155,18 +155,15 @@ bool JsonReader::text(dom::element value, std::string_view& out) {
   return true;
 }
 
+bool JsonReader::array(dom::element value, const char* expected, dom::array& out) {
+  return value.get(out) == simdjson::SUCCESS || wrongType(expected, value);
+}
+
 bool JsonReader::ints(dom::element value, int32_t* out, size_t count) {
   dom::array items;
-  if (value.get(items) != simdjson::SUCCESS)
-    return wrongType(count == 2 ? "an array [x, y]" : "an array [x1, y1, x2, y2]", value);
+  if (!array(value, count == 2 ? "an array [x, y]" : "an array [x1, y1, x2, y2]", items)) return false;
   if (items.size() != count) return fail(strprintf("expected %zu integers, found %zu", count, items.size()));
-  size_t i = 0;
-  for (dom::element item : items) {
-    const Enter step(*this, i);
-    if (!integer(item, out[i])) return false;
-    ++i;
-  }
-  return true;
+  return eachItem(items, [&](size_t i, dom::element item) { return integer(item, out[i]); });
 }
 
 }  // namespace comptab

@@ -74,6 +74,29 @@ class JsonReader {
   // `version`; `kind` names the document when the field is missing.
   bool versionedTop(simdjson::dom::element root, int64_t version, const char* kind, simdjson::dom::object& top);
 
+  // `value` as an array; else a fault that names what was `expected` ("an
+  // array of nets").
+  bool array(simdjson::dom::element value, const char* expected, simdjson::dom::array& out);
+  // Calls read(i, item) for each item of `items`, inside the item's step,
+  // until one fails: the walk every array of records takes.
+  template <typename Read>
+  bool eachItem(simdjson::dom::array items, Read&& read) {
+    size_t i = 0;
+    for (simdjson::dom::element item : items) {
+      const Enter step(*this, i);
+      if (!read(i, item)) return false;
+      ++i;
+    }
+    return true;
+  }
+  // `value` as an object, its fields read by fields().
+  template <size_t N, typename Handle>
+  bool record(simdjson::dom::element value, const std::string_view (&names)[N], uint32_t required, Handle&& handle) {
+    simdjson::dom::object object;
+    if (value.get(object) != simdjson::SUCCESS) return wrongType("an object", value);
+    return fields(object, names, required, handle);
+  }
+
   // Calls handle(i, value) for each field whose name is names[i], inside
   // the field's step. Fields whose names start with '#' are comments.
   // Unknown and repeated fields are faults; so are missing required ones
