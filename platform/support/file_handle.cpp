@@ -7,15 +7,25 @@
 #include <cerrno>
 #include <set>
 #include <system_error>
+#include <tuple>
 #include <utility>
 
 namespace comptab {
 
 namespace {
 
-// The files the run has read, by device and inode. One thread reads them.
-std::set<std::pair<dev_t, ino_t>>& inputFiles() {
-  static std::set<std::pair<dev_t, ino_t>> files;
+// The files the run has read, by device and inode, and the time their inode
+// last changed: an inode freed by a file deleted since (a scratch file) and
+// given to a new one is then not taken for the file that was read. One
+// thread reads them.
+using FileIdentity = std::tuple<dev_t, ino_t, time_t, long>;
+
+FileIdentity identity(const struct stat& info) {
+  return {info.st_dev, info.st_ino, info.st_ctim.tv_sec, info.st_ctim.tv_nsec};
+}
+
+std::set<FileIdentity>& inputFiles() {
+  static std::set<FileIdentity> files;
   return files;
 }
 
@@ -53,7 +63,7 @@ bool checkRegular(FileHandle& file, std::string* reason, uint64_t* size, bool re
     return false;
   }
   if (size) *size = static_cast<uint64_t>(info.st_size);
-  if (reading) inputFiles().emplace(info.st_dev, info.st_ino);
+  if (reading) inputFiles().insert(identity(info));
   return true;
 }
 
@@ -74,7 +84,7 @@ void FileHandle::reset(int fd) {
 bool isInputFile(const std::string& path) {
   struct stat info {};
   if (path.empty() || ::stat(path.c_str(), &info) != 0) return false;
-  return inputFiles().count({info.st_dev, info.st_ino}) > 0;
+  return inputFiles().count(identity(info)) > 0;
 }
 
 std::string systemReason(int code) { return std::generic_category().message(code); }
