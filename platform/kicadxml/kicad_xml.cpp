@@ -48,8 +48,12 @@ class Interner {
     const size_t n = text.size() < 8 ? text.size() : 8;
     std::memcpy(&head, text.data(), n);
     std::memcpy(&tail, text.data() + text.size() - n, n);
-    const uint64_t mixed = (head * 0x9E3779B97F4A7C15ULL) ^ (tail * 0xC2B2AE3D27D4EB4FULL) ^ text.size();
-    return static_cast<size_t>(mixed ^ (mixed >> 29));
+    // Every bit of the result depends on every byte taken (a product
+    // alone carries a byte only into the bits above it).
+    uint64_t mixed = head ^ ((tail << 32) | (tail >> 32)) ^ text.size();
+    mixed = (mixed ^ (mixed >> 33)) * 0xFF51AFD7ED558CCDULL;
+    mixed = (mixed ^ (mixed >> 33)) * 0xC4CEB9FE1A85EC53ULL;
+    return static_cast<size_t>(mixed ^ (mixed >> 33));
   }
   TextStore& texts_;
   std::unique_ptr<std::string_view[]> slots_;
