@@ -1,8 +1,9 @@
 #include "platform/kicadxml/kicad_xml.h"
 
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
-#include <functional>
+#include <memory>
 #include <string>
 #include <unordered_set>
 #include <utility>
@@ -20,62 +21,110 @@ namespace {
 // As in sheet files: no single text of a design is longer.
 constexpr size_t kMaxTextBytes = 65535;
 
+// Texts as TextStore::addName gives them, so that equal texts are one
+// view: a name is then told from another by where it starts, without
+// comparing bytes. A recent text is found in a small table by a cheap hash
+// of its ends before the store's set is asked; the table only ever holds
+// what the store returned, so it changes nothing but the time.
+class Interner {
+ public:
+  explicit Interner(TextStore& texts) : texts_(texts), slots_(new std::string_view[kSlots]) {}
+  std::string_view operator()(std::string_view text) {
+    constexpr size_t kShortText = 64;
+    if (text.empty() || text.size() > kShortText) return texts_.addName(text);
+    std::string_view& slot = slots_[hash(text) & (kSlots - 1)];
+    if (slot.size() != text.size() || slot != text) slot = texts_.addName(text);
+    return slot;
+  }
+
+ private:
+  static constexpr size_t kSlots = 16384;
+  // The first and last eight bytes (fewer when shorter) and the length:
+  // names and values of a net list differ at their ends ("ACME-R-12",
+  // "Net-(R5-Pad2)").
+  static size_t hash(std::string_view text) {
+    uint64_t head = 0;
+    uint64_t tail = 0;
+    const size_t n = text.size() < 8 ? text.size() : 8;
+    std::memcpy(&head, text.data(), n);
+    std::memcpy(&tail, text.data() + text.size() - n, n);
+    // Every bit of the result depends on every byte taken (a product
+    // alone carries a byte only into the bits above it).
+    uint64_t mixed = head ^ ((tail << 32) | (tail >> 32)) ^ text.size();
+    mixed = (mixed ^ (mixed >> 33)) * 0xFF51AFD7ED558CCDULL;
+    mixed = (mixed ^ (mixed >> 33)) * 0xC4CEB9FE1A85EC53ULL;
+    return static_cast<size_t>(mixed ^ (mixed >> 33));
+  }
+  TextStore& texts_;
+  std::unique_ptr<std::string_view[]> slots_;
+};
+
 // One <comp>'s properties in the order the component gets them, each name
 // once: the first one given wins, so the <value> element is "Value" even
 // when a field of that name follows, and a user field named "partName"
-// overrides the default made from "Value".
+// overrides the default made from "Value". Names are interned views
+// (Interner), compared by where they start.
 class CompProperties {
  public:
   void clear() {
     // A fresh set rather than clear(), which costs as many steps as the
     // set has buckets: after one component with a million fields, every
     // later one would pay for them.
-    if (used_ > kLinear) index_ = decltype(index_)();
-    used_ = 0;
+    if (entries_.size() > kLinear) index_ = decltype(index_)();
+    entries_.clear();
   }
   bool has(std::string_view name) const {
-    if (used_ > kLinear) return index_.find(name) != index_.end();
-    for (size_t i = 0; i < used_; ++i)
-      if (entries_[i].first == name) return true;
+    if (entries_.size() > kLinear) return index_.contains(name.data());
+    for (const PropertyData& entry : entries_)
+      if (entry.name().data() == name.data()) return true;
     return false;
   }
-  void add(std::string_view name, std::string_view value) {
+  // Adds the property unless its name is taken; `value` is called for the
+  // stored value only when it is added.
+  template <typename MakeValue>
+  void add(std::string_view name, MakeValue&& value) {
     if (has(name)) return;
-    if (used_ == entries_.size()) entries_.emplace_back();
-    entries_[used_].first.assign(name);
-    entries_[used_].second.assign(value);
-    ++used_;
+    entries_.emplace_back(name, value());
     // Past a few names a component's list is looked up through a set, so
     // that a hostile file with thousands of fields costs no more than
-    // linear time. The set holds copies: the entries' strings move.
-    if (used_ == kLinear + 1)
-      for (size_t i = 0; i < used_; ++i) index_.emplace(entries_[i].first);
-    else if (used_ > kLinear + 1)
-      index_.emplace(name);
+    // linear time.
+    if (entries_.size() == kLinear + 1)
+      for (const PropertyData& entry : entries_) index_.insert(entry.name().data());
+    else if (entries_.size() > kLinear + 1)
+      index_.insert(name.data());
   }
-  size_t size() const { return used_; }
-  const std::pair<std::string, std::string>& operator[](size_t i) const { return entries_[i]; }
+  size_t size() const { return entries_.size(); }
+  const PropertyData& operator[](size_t i) const { return entries_[i]; }
+  const std::vector<PropertyData>& entries() const { return entries_; }
 
  private:
-  static constexpr size_t kLinear = 16;
-  struct Hash {
-    using is_transparent = void;
-    size_t operator()(std::string_view text) const { return std::hash<std::string_view>()(text); }
-  };
-  std::vector<std::pair<std::string, std::string>> entries_;  // reused from one <comp> to the next
-  size_t used_ = 0;
-  std::unordered_set<std::string, Hash, std::equal_to<>> index_;
+  // A KiCad part has some twenty properties; comparing pointers, a scan
+  // of this many costs less than building a set for each part.
+  static constexpr size_t kLinear = 48;
+  std::vector<PropertyData> entries_;  // reused from one <comp> to the next
+  std::unordered_set<const char*> index_;
 };
 
-std::string_view attribute(std::span<const XmlAttribute> attributes, std::string_view name) {
+// The element and attribute names the reader looks at, as indexes into
+// kKnownNames (XmlHandler::knownNames). "value" is an element of <comp> and an
+// attribute of <property> alike.
+enum Name : int {
+  kExport, kVersion, kComponents, kComp, kRef, kValue, kFootprint, kDatasheet, kDescription, kFields, kField,
+  kNameAttribute, kLibsource, kLib, kPart, kSheetpath, kNamesAttribute, kProperty, kNameCount
+};
+constexpr std::string_view kKnownNames[kNameCount] = {
+    "export", "version", "components", "comp",   "ref",  "value",     "footprint", "datasheet", "description",
+    "fields", "field",   "name",       "libsource", "lib", "part",    "sheetpath", "names",     "property"};
+
+std::string_view attribute(std::span<const XmlAttribute> attributes, Name name) {
   for (const XmlAttribute& a : attributes)
-    if (a.name == name) return a.value;
+    if (a.known == name) return a.value;
   return {};
 }
 
-bool hasAttribute(std::span<const XmlAttribute> attributes, std::string_view name) {
+bool hasAttribute(std::span<const XmlAttribute> attributes, Name name) {
   for (const XmlAttribute& a : attributes)
-    if (a.name == name) return true;
+    if (a.known == name) return true;
   return false;
 }
 
@@ -92,26 +141,48 @@ int sheetLevel(std::string_view names) {
 // passed over.
 class NetListReader : public XmlHandler {
  public:
-  explicit NetListReader(SheetData& sheet) : sheet_(sheet) {}
+  explicit NetListReader(SheetData& sheet)
+      : sheet_(sheet),
+        intern_(sheet.texts),
+        reference_(intern_("reference")),
+        value_(intern_("Value")),
+        footprint_(intern_("Footprint")),
+        datasheet_(intern_("Datasheet")),
+        description_(intern_("Description")),
+        dnp_(intern_("dnp")),
+        inBom_(intern_("in_bom")),
+        onBoard_(intern_("on_board")),
+        excludeFromSim_(intern_("exclude_from_sim")),
+        partName_(intern_("partName")),
+        cdbName_(intern_("cdbName")),
+        componentName_(intern_("componentName")),
+        sheetPathName_(intern_("sheetPath")),
+        level_(intern_("_HLEV")),
+        yes_(intern_("YES")),
+        no_(intern_("NO")) {}
 
-  bool startElement(std::string_view name, std::span<const XmlAttribute> attributes) override {
+  std::span<const std::string_view> knownNames() const override { return kKnownNames; }
+
+  bool startElement(std::string_view name, int known, std::span<const XmlAttribute> attributes) override {
     ++depth_;
     switch (depth_) {
       case 1:
-        return root(name, attributes);
+        return root(name, known, attributes);
       case 2:
-        inComponents_ = name == "components";
+        inComponents_ = known == kComponents;
         sawComponents_ = sawComponents_ || inComponents_;
+        // The nets, library parts and design header are parsed, not read.
+        if (!inComponents_) reportDepth = 2;
         return true;
       case 3:
-        return inComponents_ && name == "comp" ? beginComp(attributes) : true;
+        return inComponents_ && known == kComp ? beginComp(attributes) : true;
       case 4:
-        return inComp_ ? compChild(name, attributes) : true;
+        return inComp_ ? compChild(known, attributes) : true;
       case 5:
-        if (inFields_ && name == "field") {
-          const std::string_view fieldName = attribute(attributes, "name");
+        if (inFields_ && known == kField) {
+          const std::string_view fieldName = attribute(attributes, kNameAttribute);
           if (fieldName.empty()) return fail("a <field> without a name");
-          collect(fieldName);
+          collect(intern_(fieldName));
         }
         return true;
       default:
@@ -126,7 +197,10 @@ class NetListReader : public XmlHandler {
       inComp_ = false;
       finishComp();
     }
-    if (depth_ == 2) inComponents_ = false;
+    if (depth_ == 2) {
+      inComponents_ = false;
+      reportDepth = kReportAll;
+    }
     --depth_;
     return true;
   }
@@ -158,11 +232,11 @@ class NetListReader : public XmlHandler {
     return false;
   }
 
-  bool root(std::string_view name, std::span<const XmlAttribute> attributes) {
-    if (name != "export")
+  bool root(std::string_view name, int known, std::span<const XmlAttribute> attributes) {
+    if (known != kExport)
       return fail("the root element is <" + std::string(name) + ">, not <export>: this is not a KiCad XML net list");
-    if (!hasAttribute(attributes, "version")) return fail("<export> has no version: this is not a KiCad XML net list");
-    const std::string_view version = attribute(attributes, "version");
+    if (!hasAttribute(attributes, kVersion)) return fail("<export> has no version: this is not a KiCad XML net list");
+    const std::string_view version = attribute(attributes, kVersion);
     if (version != "D" && version != "E")
       return fail("<export> version \"" + std::string(version) +
                   "\" is not supported; this reader knows versions \"D\" and \"E\"");
@@ -170,14 +244,15 @@ class NetListReader : public XmlHandler {
   }
 
   bool beginComp(std::span<const XmlAttribute> attributes) {
-    const std::string_view ref = attribute(attributes, "ref");
+    const std::string_view ref = attribute(attributes, kRef);
     if (ref.empty()) return fail("a <comp> without a ref (every component needs its reference)");
     inComp_ = true;
     properties_.clear();
-    properties_.add("reference", ref);
-    dnp_ = false;
-    inBom_ = true;
-    onBoard_ = true;
+    // References never repeat: they are not looked up to be shared.
+    properties_.add(reference_, [&] { return sheet_.texts.add(ref); });
+    isDnp_ = false;
+    isInBom_ = true;
+    isOnBoard_ = true;
     excludedFromSim_ = false;
     lib_.clear();
     part_.clear();
@@ -186,25 +261,36 @@ class NetListReader : public XmlHandler {
     return true;
   }
 
-  bool compChild(std::string_view name, std::span<const XmlAttribute> attributes) {
-    if (name == "value") {
-      collect("Value");
-    } else if (name == "footprint") {
-      collect("Footprint");
-    } else if (name == "datasheet") {
-      collect("Datasheet");
-    } else if (name == "description") {
-      collect("Description");
-    } else if (name == "fields") {
-      inFields_ = true;
-    } else if (name == "libsource") {
-      lib_.assign(attribute(attributes, "lib"));
-      part_.assign(attribute(attributes, "part"));
-    } else if (name == "sheetpath") {
-      sheetPath_.assign(attribute(attributes, "names"));
-      hasSheetPath_ = true;
-    } else if (name == "property") {
-      property(attribute(attributes, "name"), attribute(attributes, "value"));
+  bool compChild(int known, std::span<const XmlAttribute> attributes) {
+    switch (known) {
+      case kValue:
+        collect(value_);
+        break;
+      case kFootprint:
+        collect(footprint_);
+        break;
+      case kDatasheet:
+        collect(datasheet_);
+        break;
+      case kDescription:
+        collect(description_);
+        break;
+      case kFields:
+        inFields_ = true;
+        break;
+      case kLibsource:
+        lib_.assign(attribute(attributes, kLib));
+        part_.assign(attribute(attributes, kPart));
+        break;
+      case kSheetpath:
+        sheetPath_.assign(attribute(attributes, kNamesAttribute));
+        hasSheetPath_ = true;
+        break;
+      case kProperty:
+        property(attribute(attributes, kNameAttribute), attribute(attributes, kValue));
+        break;
+      default:
+        break;
     }
     return true;
   }
@@ -212,65 +298,69 @@ class NetListReader : public XmlHandler {
   // KiCad writes its flags as properties without a value: present means set.
   void property(std::string_view name, std::string_view value) {
     if (name == "dnp")
-      dnp_ = true;
+      isDnp_ = true;
     else if (name == "exclude_from_bom")
-      inBom_ = false;
+      isInBom_ = false;
     else if (name == "exclude_from_board")
-      onBoard_ = false;
+      isOnBoard_ = false;
     else if (name == "exclude_from_sim")
       excludedFromSim_ = true;
     else if (!name.empty())
-      properties_.add(name, value);
+      properties_.add(intern_(name), [&] { return intern_(value); });
   }
 
-  // The text of the element just begun becomes the property `name`.
+  // The text of the element just begun becomes the property `name` (an
+  // interned view).
   void collect(std::string_view name) {
     collecting_ = true;
     collectDepth_ = depth_;
-    collectName_.assign(name);
+    collectName_ = name;
     text_.clear();
   }
 
   void storeCollected() {
-    properties_.add(collectName_, text_);
+    properties_.add(collectName_, [&] { return intern_(text_); });
     collecting_ = false;
   }
 
   void finishComp() {
-    static constexpr std::string_view yes = "YES";
-    static constexpr std::string_view no = "NO";
-    properties_.add("dnp", dnp_ ? yes : no);
-    properties_.add("in_bom", inBom_ ? yes : no);
-    properties_.add("on_board", onBoard_ ? yes : no);
-    properties_.add("exclude_from_sim", excludedFromSim_ ? yes : no);
-    for (size_t i = 0; i < properties_.size(); ++i)
-      if (properties_[i].first == "Value") {
-        const std::string value = properties_[i].second;
-        properties_.add("partName", value);
+    properties_.add(dnp_, [&] { return isDnp_ ? yes_ : no_; });
+    properties_.add(inBom_, [&] { return isInBom_ ? yes_ : no_; });
+    properties_.add(onBoard_, [&] { return isOnBoard_ ? yes_ : no_; });
+    properties_.add(excludeFromSim_, [&] { return excludedFromSim_ ? yes_ : no_; });
+    for (const PropertyData& entry : properties_.entries())
+      if (entry.name().data() == value_.data()) {
+        const std::string_view value = entry.value();
+        properties_.add(partName_, [&] { return value; });
         break;
       }
     if (!part_.empty()) {
-      properties_.add("cdbName", lib_.empty() ? part_ : lib_ + ":" + part_);
-      properties_.add("componentName", part_);
+      properties_.add(cdbName_, [&] {
+        if (lib_.empty()) return intern_(part_);
+        scratch_.assign(lib_).append(":").append(part_);
+        return intern_(scratch_);
+      });
+      properties_.add(componentName_, [&] { return intern_(part_); });
     }
-    if (hasSheetPath_) properties_.add("sheetPath", sheetPath_);
-    properties_.add("_HLEV", decimalText(sheetLevel(sheetPath_)));
+    if (hasSheetPath_) properties_.add(sheetPathName_, [&] { return intern_(sheetPath_); });
+    properties_.add(level_, [&] { return intern_(decimalText(sheetLevel(sheetPath_))); });
 
     ComponentData& component = sheet_.components.emplace_back();
     component.number = static_cast<int32_t>(sheet_.components.size());
-    const bool power = properties_[0].second.starts_with('#');
+    const bool power = properties_[0].value().starts_with('#');
     component.typeWord = power ? CompType::Power : CompType::Parts;
     component.properties.first = static_cast<uint32_t>(sheet_.properties.size());
     component.properties.count = static_cast<uint32_t>(properties_.size());
-    TextStore& texts = sheet_.texts;
-    // Values repeat from part to part (footprints, descriptions, flags), so
-    // they are stored once each; references never do.
-    sheet_.properties.push_back({texts.addName(properties_[0].first), texts.add(properties_[0].second)});
-    for (size_t i = 1; i < properties_.size(); ++i)
-      sheet_.properties.push_back({texts.addName(properties_[i].first), texts.addName(properties_[i].second)});
+    sheet_.properties.insert(sheet_.properties.end(), properties_.entries().begin(), properties_.entries().end());
   }
 
   SheetData& sheet_;
+  // Values repeat from part to part (footprints, descriptions, flags), so
+  // they are stored once each; references never do.
+  Interner intern_;
+  // The names this reader gives, interned.
+  const std::string_view reference_, value_, footprint_, datasheet_, description_, dnp_, inBom_, onBoard_,
+      excludeFromSim_, partName_, cdbName_, componentName_, sheetPathName_, level_, yes_, no_;
   size_t depth_ = 0;
   bool inComponents_ = false;
   bool sawComponents_ = false;
@@ -278,16 +368,17 @@ class NetListReader : public XmlHandler {
   bool inFields_ = false;
   bool collecting_ = false;
   size_t collectDepth_ = 0;
-  std::string collectName_;
+  std::string_view collectName_;
   std::string text_;
   CompProperties properties_;
-  bool dnp_ = false;
-  bool inBom_ = true;
-  bool onBoard_ = true;
+  bool isDnp_ = false;
+  bool isInBom_ = true;
+  bool isOnBoard_ = true;
   bool excludedFromSim_ = false;
   std::string lib_;
   std::string part_;
   std::string sheetPath_;
+  std::string scratch_;
   bool hasSheetPath_ = false;
 };
 

@@ -141,6 +141,23 @@ TEST_F(KicadXmlTest, OlderAndEmptyNetListsAreRead) {
   EXPECT_TRUE(SheetRef(empty.lookup(DesignDb::kSheetType, "Sheet")).components().empty());
 }
 
+// Only <comp> elements of <export><components> are components; elements of
+// the same names elsewhere (the library parts, the nets, the design header)
+// are parsed and passed over.
+TEST_F(KicadXmlTest, OnlyTheComponentsListAreRead) {
+  const DesignDb db = open(
+      "<export version=\"E\"><design><comp ref=\"D1\"/></design>\n"
+      "<components><comp ref=\"R1\"><value>1k</value></comp></components>\n"
+      "<libparts><libpart lib=\"Device\" part=\"R\"><comp ref=\"L1\"/><fields><field name=\"Value\">R</field>"
+      "</fields></libpart></libparts>\n<nets><net code=\"1\"><comp ref=\"N1\"/></net></nets>\n"
+      "<components><comp ref=\"R2\"/></components></export>\n");
+  ASSERT_TRUE(db.isValid()) << reason;
+  const SheetRef sheet = db.lookup(DesignDb::kSheetType, "Sheet");
+  ASSERT_EQ(sheet.components().size(), 2u);
+  EXPECT_EQ(sheet.component(1).property("Value").value(), "1k");
+  EXPECT_EQ(sheet.component(2).property("reference").value(), "R2");
+}
+
 // A component with a hundred thousand fields keeps each name once, and the
 // many small components after it cost no more for it (a reader that paid
 // for the big one's lookup table at each later one would not finish).
@@ -180,6 +197,12 @@ TEST_F(KicadXmlTest, BrokenAndHostileFilesAreRefusedWithTheirReason) {
       {netList("<comp ref=\"R1\"><value>&nbsp;</value></comp>"), "line 5, column 29: not valid XML: Entity 'nbsp'"},
       {netList("<comp ref=\"R1\"><value>\xff\xfe</value></comp>"), "line 5, column 23: not valid XML:"},
       {deep, "line 1, column 221: elements nest deeper than 64 levels"},
+      // What the reader passes over is checked all the same.
+      {"<export version=\"E\"><components/><nets>" + deep.substr(32), "line 1, column 228: elements nest deeper"},
+      {"<export version=\"E\"><components/><nets><net></nte></nets></export>",
+       "line 1, column 51: not valid XML: Opening and ending tag mismatch"},
+      {"<export version=\"E\"><components/><nets><node" + manyAttributes(300) + "/></nets></export>",
+       "offset 2243: a start tag of more than 256 attributes"},
       // The parser's cost grows with the square of a tag's attributes.
       {netList("<comp ref=\"R1\"" + manyAttributes(300) + "/>"), "offset 2327: a start tag of more than 256 attri"},
       // A '>' or '=' inside a value neither ends the tag nor counts.

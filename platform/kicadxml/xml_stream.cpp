@@ -6,7 +6,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <system_error>
@@ -31,6 +33,42 @@ std::string_view xmlText(const xmlChar* text) {
   return text ? std::string_view(reinterpret_cast<const char*>(text)) : std::string_view();
 }
 
+// The handler's known names as the parser's dictionary holds them. The
+// parser hands every element and attribute name over as its dictionary
+// entry, one pointer for each distinct name, so a name is found by its
+// pointer in a small table (open addressing) without reading its bytes.
+class KnownNames {
+ public:
+  void load(xmlParserCtxt* parser, std::span<const std::string_view> names) {
+    for (size_t i = 0; i < names.size() && i < kSlots / 2; ++i) {
+      const xmlChar* entry = xmlDictLookup(parser->dict, reinterpret_cast<const xmlChar*>(names[i].data()),
+                                           static_cast<int>(names[i].size()));
+      if (entry == nullptr) continue;
+      size_t slot = place(entry);
+      while (slots_[slot].name != nullptr && slots_[slot].name != entry) slot = (slot + 1) & (kSlots - 1);
+      if (slots_[slot].name == nullptr) slots_[slot] = {entry, static_cast<int>(i)};
+    }
+  }
+  int find(const xmlChar* name) const {
+    for (size_t slot = place(name);; slot = (slot + 1) & (kSlots - 1)) {
+      if (slots_[slot].name == name) return slots_[slot].index;
+      if (slots_[slot].name == nullptr) return -1;
+    }
+  }
+
+ private:
+  static constexpr size_t kSlots = 128;
+  static size_t place(const xmlChar* name) {
+    const auto bits = reinterpret_cast<uintptr_t>(name);
+    return static_cast<size_t>((bits >> 3) ^ (bits >> 10)) & (kSlots - 1);
+  }
+  struct Slot {
+    const xmlChar* name = nullptr;
+    int index = -1;
+  };
+  Slot slots_[kSlots];
+};
+
 // What the callbacks share: the handler, the parser, and the first
 // failure, whoever found it.
 struct Session {
@@ -39,6 +77,7 @@ struct Session {
   xmlParserCtxt* parser = nullptr;
   size_t depth = 0;
   std::vector<XmlAttribute> attributes;
+  KnownNames known;
   std::string failure;  // with its place
   bool stopped = false;
   // What the library said outside the parser's own errors (a conversion
@@ -72,26 +111,28 @@ void onStart(void* data, const xmlChar* localName, const xmlChar*, const xmlChar
     s.stop(strprintf("elements nest deeper than %zu levels", kMaxXmlDepth));
     return;
   }
+  if (s.depth > s.handler.reportDepth) return;
   // Five pointers an attribute: name, prefix, namespace, value, value end.
   s.attributes.clear();
   for (int i = 0; i < attributeCount; ++i) {
     const xmlChar* const* a = attributes + 5 * i;
     s.attributes.push_back(
-        {xmlText(a[0]), std::string_view(reinterpret_cast<const char*>(a[3]), static_cast<size_t>(a[4] - a[3]))});
+        {xmlText(a[0]), std::string_view(reinterpret_cast<const char*>(a[3]), static_cast<size_t>(a[4] - a[3])),
+         s.known.find(a[0])});
   }
-  s.check(s.handler.startElement(xmlText(localName), s.attributes));
+  s.check(s.handler.startElement(xmlText(localName), s.known.find(localName), s.attributes));
 }
 
 void onEnd(void* data, const xmlChar* localName, const xmlChar*, const xmlChar*) {
   Session& s = sessionOf(data);
   if (s.stopped) return;
-  --s.depth;
+  if (s.depth-- > s.handler.reportDepth) return;
   s.check(s.handler.endElement(xmlText(localName)));
 }
 
 void onText(void* data, const xmlChar* text, int length) {
   Session& s = sessionOf(data);
-  if (s.stopped) return;
+  if (s.stopped || s.depth > s.handler.reportDepth) return;
   s.check(s.handler.text(std::string_view(reinterpret_cast<const char*>(text), static_cast<size_t>(length))));
 }
 
@@ -196,17 +237,19 @@ class AttributeGuard {
           if (state_ == State::Other) ++p;
           break;
         case State::Tag:
-          for (; p < end && state_ == State::Tag; ++p) {
-            if (*p == '"' || *p == '\'') {
-              quote_ = *p;
-              state_ = State::Quoted;
-            } else if (*p == '>') {
-              state_ = State::Text;
-            } else if (*p == '=' && ++equals_ > kMaxXmlAttributes) {
-              at = chunkOffset + static_cast<size_t>(p - begin);
-              return false;
-            }
+          // Names and spaces pass through the table without a test each.
+          while (p < end && !kTagStops[static_cast<unsigned char>(*p)]) ++p;
+          if (p == end) break;
+          if (*p == '"' || *p == '\'') {
+            quote_ = *p;
+            state_ = State::Quoted;
+          } else if (*p == '>') {
+            state_ = State::Text;
+          } else if (++equals_ > kMaxXmlAttributes) {
+            at = chunkOffset + static_cast<size_t>(p - begin);
+            return false;
           }
+          ++p;
           break;
       }
     }
@@ -215,6 +258,12 @@ class AttributeGuard {
 
  private:
   enum class State { Text, TagOpen, Tag, Quoted, Other };
+  // The bytes that end a stretch of a start tag: a quote, '>' and '='.
+  static constexpr auto kTagStops = [] {
+    std::array<bool, 256> stops{};
+    stops['"'] = stops['\''] = stops['>'] = stops['='] = true;
+    return stops;
+  }();
   static const char* skipTo(const char* p, const char* end, char c) {
     const void* found = std::memchr(p, c, static_cast<size_t>(end - p));
     return found ? static_cast<const char*>(found) : end;
@@ -275,6 +324,7 @@ bool readXml(const std::string& path, size_t maxBytes, XmlHandler& handler, std:
     return false;
   }
   session.parser = parser.get();
+  session.known.load(parser.get(), handler.knownNames());
   // No network, and neither entity substitution nor DTD loading, which
   // are off unless asked for; the DOCTYPE refusal above makes sure.
   xmlCtxtUseOptions(parser.get(), XML_PARSE_NONET);

@@ -20,6 +20,7 @@ namespace comptab {
 struct XmlAttribute {
   std::string_view name;
   std::string_view value;
+  int known = -1;  // the name's index in XmlHandler::knownNames(), or -1
 };
 
 // What the reader reports, in document order. Returning false stops the
@@ -28,12 +29,23 @@ struct XmlAttribute {
 class XmlHandler {
  public:
   virtual ~XmlHandler() = default;
-  virtual bool startElement(std::string_view name, std::span<const XmlAttribute> attributes) = 0;
+  // The element and attribute names the handler tells apart. The reader
+  // gives each element and attribute the index of its name here, or -1,
+  // found by where the parser keeps the name rather than by its bytes.
+  virtual std::span<const std::string_view> knownNames() const { return {}; }
+  // `known` is the element name's index in knownNames(), or -1.
+  virtual bool startElement(std::string_view name, int known, std::span<const XmlAttribute> attributes) = 0;
   virtual bool endElement(std::string_view name) = 0;
   // Character data, in one or more pieces; references already replaced.
   virtual bool text(std::string_view piece) = 0;
 
   std::string failure;
+  // Elements nested deeper than this (the root is at depth 1), their texts
+  // and their ends are not reported: a handler that has no use for what an
+  // element holds sets it to that element's depth, and back to
+  // kReportAll at its end. The file is parsed and checked all the same.
+  static constexpr size_t kReportAll = ~size_t{0};
+  size_t reportDepth = kReportAll;
 };
 
 inline constexpr size_t kMaxXmlDepth = 64;
