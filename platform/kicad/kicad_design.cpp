@@ -153,7 +153,6 @@ bool KicadDesign::Impl::load(const std::string& target, Failure& failure, std::s
   place.path7 = "/" + std::string(rootSchematic->uuid());
   expand(0, -1, nullptr, place);
   orderUnitsByPage();
-  for (uint32_t i = 0; i < units.size(); ++i) byReference[units[i].reference] = i;
   // KiCad applies a variant the instances name even when the project file
   // does not list it.
   std::unordered_set<std::string> known;
@@ -167,6 +166,15 @@ bool KicadDesign::Impl::load(const std::string& target, Failure& failure, std::s
     for (uint32_t u = sheet.firstUnit; u < sheet.firstUnit + sheet.unitCount; ++u) note(units[u].variants);
   }
   return true;
+}
+
+const std::unordered_map<std::string, uint32_t>& KicadDesign::Impl::referenceIndex() const {
+  if (!byReferenceBuilt) {
+    byReferenceBuilt = true;
+    byReference.reserve(units.size());
+    for (uint32_t i = 0; i < units.size(); ++i) byReference[units[i].reference] = i;
+  }
+  return byReference;
 }
 
 // KiCad's sheet list, which its BOM walks, is sorted by page number
@@ -255,8 +263,12 @@ std::vector<KicadNamedValue> KicadDesign::Impl::buildFields(const KicadPlacedUni
     if (oldEmpty && value == "~") return std::string();
     return std::string(value);
   };
+  // Made at its size: with the fields in full, a unit's are kept all run.
+  size_t extra = 0;
+  for (const KicadField& field : symbol.fields)
+    if (std::find(std::begin(kMandatory), std::end(kMandatory), field.name) == std::end(kMandatory)) ++extra;
   std::vector<KicadNamedValue> fields;
-  fields.reserve(symbol.fields.size() + 5);
+  fields.reserve(std::size(kMandatory) + extra);
   for (const std::string_view name : kMandatory) fields.push_back({std::string(name), std::string()});
   for (const KicadField& field : symbol.fields) {
     size_t m = 0;
@@ -280,6 +292,9 @@ void KicadDesign::Impl::placeSymbols(const KicadFileTree::File& file, uint32_t s
   InstanceIndex& index = instanceIndex[sheetExtra[sheetIndex].fileIndex];
   if (!index.built) {
     index.built = true;
+    size_t entries = 0;
+    for (const KicadSymbol& symbol : schematic.symbols()) entries += symbol.instances.size();
+    index.instances.reserve(entries);
     for (uint32_t i = 0; i < schematic.symbols().size(); ++i) {
       for (const auto& [path, data] : schematic.symbols()[i].instances) {
         const auto id = index.pathIds.emplace(path, static_cast<uint32_t>(index.pathIds.size())).first->second;

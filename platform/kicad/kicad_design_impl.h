@@ -78,8 +78,11 @@ struct KicadDesign::Impl {
   bool hasProjectFile = false;
   bool withFields = true;  // false: units carry no fields or libId (see open())
   std::string rootPath;  // as given, for ${FILEPATH}
-  // A reference's last unit in hierarchy order, for "${R1:VALUE}".
-  std::unordered_map<std::string, uint32_t> byReference;
+  // A reference's last unit in hierarchy order, for "${R1:VALUE}": made at
+  // the first such variable, since most designs name none.
+  const std::unordered_map<std::string, uint32_t>& referenceIndex() const;
+  mutable std::unordered_map<std::string, uint32_t> byReference;
+  mutable bool byReferenceBuilt = false;
 };
 
 }  // namespace comptab

@@ -127,8 +127,9 @@ bool KicadDesign::Impl::lookupVar(const VarContext& context, std::string_view na
     // Another symbol's field, as that symbol shows it without a variant.
     const size_t split = name.find(':');
     const std::string reference(name.substr(0, split));
-    const auto found = byReference.find(reference);
-    if (found == byReference.end()) {
+    const auto& index = referenceIndex();
+    const auto found = index.find(reference);
+    if (found == index.end()) {
       value = "<Unresolved: " + reference + ">";
       return true;
     }
