@@ -26,6 +26,9 @@ constexpr int kEmptyFieldsVersion = 20250318;
 
 std::string_view trimmedKicadField(std::string_view text) {
   constexpr std::string_view kSpace = " \t\r\n\v\f";
+  // Nearly every field has no space around it: two bytes tell.
+  const auto space = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
+  if (text.empty() || (!space(text.front()) && !space(text.back()))) return text;
   const size_t first = text.find_first_not_of(kSpace);
   if (first == std::string_view::npos) return {};
   return text.substr(first, text.find_last_not_of(kSpace) - first + 1);
