@@ -13,7 +13,7 @@
 #   design             platform settings table
 #   extract            platform settings table design
 #   output             platform settings table
-#   kicadbom           platform
+#   kicadbom           platform settings (its message codes)
 #   app                everything
 set(allowed_platform/support "platform/support")
 set(allowed_platform/rsc "platform/support;platform/rsc")
@@ -28,7 +28,7 @@ set(allowed_table "${platform_all};table")
 set(allowed_design "${platform_all};settings;table;design")
 set(allowed_extract "${platform_all};settings;table;design;extract")
 set(allowed_output "${platform_all};settings;table;output")
-set(allowed_kicadbom "${platform_all};kicadbom")
+set(allowed_kicadbom "${platform_all};settings;kicadbom")
 
 set(failed 0)
 foreach(layer platform/support platform/rsc platform/sheet platform/circuit platform/kcdb platform/kicad platform/kicadxml

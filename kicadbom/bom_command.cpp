@@ -11,8 +11,10 @@
 #include "platform/kicad/kicad_design.h"
 #include "platform/kicad/kicad_schematic.h"
 #include "platform/support/output_stream.h"
+#include "platform/support/memory_guard.h"
 #include "platform/support/path.h"
 #include "platform/support/text.h"
+#include "settings/message_codes.h"
 
 namespace comptab {
 
@@ -22,16 +24,29 @@ constexpr std::string_view kVariantPlaceholder = "${VARIANT}";
 
 constexpr size_t kMaxLineBytes = 4096;
 
-// The line quotes words from outside (the command line, the project), so a
-// stray control character in them is shown escaped, never sent to the terminal.
-int refuse(const std::string& line) {
-  std::fprintf(stderr, "comptab sch export bom: %s\n", printableLine(line, kMaxLineBytes).c_str());
+// One numbered line on standard error, the codes a listing uses for the
+// same fault. The line quotes words from outside (the command line, the
+// project), so a stray control character in them is shown escaped, never
+// sent to the terminal.
+int refuseAs(const char* prefix, int code, const std::string& line) {
+  std::fprintf(stderr, "%s: ERROR %d: %s\n", prefix, code, printableLine(line, kMaxLineBytes).c_str());
   return 1;
 }
 
-int refuseProject(const std::string& line) {
-  std::fprintf(stderr, "comptab: %s\n", printableLine(line, kMaxLineBytes).c_str());
-  return 1;
+int refuse(int code, const std::string& line) { return refuseAs("comptab sch export bom", code, line); }
+
+int refuseProject(int code, const std::string& line) { return refuseAs("comptab", code, line); }
+
+// What a project that cannot be read is refused with.
+int openFailureCode(KicadDesign::Failure failure) {
+  switch (failure) {
+    case KicadDesign::Failure::ProjectFile:
+      return msg::kKicadProjectOpen;
+    case KicadDesign::Failure::TooLarge:
+      return msg::kInstanceDbCreate;
+    default:
+      return msg::kSheetOpen;
+  }
 }
 
 bool endsWith(std::string_view text, std::string_view suffix) {
@@ -73,8 +88,8 @@ std::vector<std::string> modelColumns(const BomOptions& options, const KicadDesi
 
 // The design without the units' copies of their fields: the export reads
 // them through resolve() one unit at a time, which halves the memory.
-std::unique_ptr<KicadDesign> openDesign(const std::string& target, std::string* reason) {
-  KicadDesign::Failure failure = KicadDesign::Failure::None;
+std::unique_ptr<KicadDesign> openDesign(const std::string& target, KicadDesign::Failure& failure,
+                                        std::string* reason) {
   std::string failedFile;
   return KicadDesign::open(target, failure, failedFile, reason, false);
 }
@@ -188,20 +203,21 @@ std::vector<BomUnit> bomUnits(const KicadDesign& design, const std::string& vari
   return units;
 }
 
-int runBomExport(const std::vector<std::string>& words, BomPageWriter writePage) {
+static int exportBom(const std::vector<std::string>& words, BomPageWriter writePage) {
   BomOptions options;
   std::string why;
-  if (!parseBomOptions(words, options, &why)) return refuse(why);
+  if (!parseBomOptions(words, options, &why)) return refuse(msg::kDetail, why);
   if (options.help) {
     printBomUsage();
     return 0;
   }
-  if (!checkInput(options.input, &why)) return refuse(why);
-  const std::unique_ptr<KicadDesign> design = openDesign(options.input, &why);
-  if (!design) return refuse(why);
+  if (!checkInput(options.input, &why)) return refuse(msg::kSheetOpen, why);
+  KicadDesign::Failure failure = KicadDesign::Failure::None;
+  const std::unique_ptr<KicadDesign> design = openDesign(options.input, failure, &why);
+  if (!design) return refuse(openFailureCode(failure), why);
   KicadBomSettings settings;
   if (!readKicadBomSettings(design->projectJson(), settings, &why))
-    return refuse(projectFileShown(options.input, *design) + ": " + why);
+    return refuse(msg::kKicadProjectOpen, projectFileShown(options.input, *design) + ": " + why);
   for (const std::string& variant : options.variants) {
     bool known = false;
     std::string names;
@@ -210,7 +226,7 @@ int runBomExport(const std::vector<std::string>& words, BomPageWriter writePage)
       names += (names.empty() ? "\"" : ", \"") + v.name + "\"";
     }
     if (!known)
-      return refuse("the project has no variant \"" + variant + "\"; " +
+      return refuse(msg::kDetail, "the project has no variant \"" + variant + "\"; " +
                     (names.empty() ? std::string("it has no variants: leave --variant out")
                                    : "its variants are " + names));
   }
@@ -224,16 +240,16 @@ int runBomExport(const std::vector<std::string>& words, BomPageWriter writePage)
     variants.push_back(options.variants.empty() ? std::string() : options.variants.front());
   // Everything that can be refused is checked before the first file is written.
   KicadBomFormat format;
-  if (!chooseBomFormat(options, settings, format, &why)) return refuse(why);
+  if (!chooseBomFormat(options, settings, format, &why)) return refuse(msg::kDetail, why);
   KicadBomPreset preset;
   if (!chooseBomPreset(options, settings, modelColumns(options, *design), preset, &why))
-    return refuse(why);
+    return refuse(msg::kDetail, why);
   const std::optional<std::vector<std::string>> keep = bomFieldsRead(preset);
   // Only a generated column of its own reads where a unit lies.
   const std::vector<BomSheet> sheets = keep ? std::vector<BomSheet>() : bomSheets(*design);
   const BomVariables variables = bomVariables(*design);
   const bool page = isBomPagePath(configured);
-  if (page && !writePage) return refuse(configured + ": this build writes no page; give a .csv output");
+  if (page && !writePage) return refuse(msg::kOutputOpen, configured + ": this build writes no page; give a .csv output");
   // A page without ${VARIANT} shows every variant given, each in a tab; a
   // CSV holds the first one only, as KiCad writes it.
   if (page && !perVariant && options.variants.size() > 1) variants = options.variants;
@@ -252,20 +268,22 @@ int runBomExport(const std::vector<std::string>& words, BomPageWriter writePage)
         {variant.empty() ? rootSheetName(options.input) : variant, buildBomRows(units, preset, format, variables)});
   }
   for (const auto& [path, text] : files)
-    if (!writeFile(path, [&text = text](OutputStream& out) { out.write(text); }, &why)) return refuse(why);
+    if (!writeFile(path, [&text = text](OutputStream& out) { out.write(text); }, &why))
+      return refuse(msg::kOutputOpen, why);
   for (const auto& [path, content] : pages)
     if (!writeFile(path, [&content = content, writePage](OutputStream& out) { writePage(content, out); }, &why))
-      return refuse(why);
+      return refuse(msg::kOutputOpen, why);
   return 0;
 }
 
-int runProjectBom(const std::string& target) {
+static int projectBom(const std::string& target) {
   std::string why;
-  const std::unique_ptr<KicadDesign> design = openDesign(target, &why);
-  if (!design) return refuseProject(why);
+  KicadDesign::Failure failure = KicadDesign::Failure::None;
+  const std::unique_ptr<KicadDesign> design = openDesign(target, failure, &why);
+  if (!design) return refuseProject(openFailureCode(failure), why);
   KicadBomSettings settings;
   if (!readKicadBomSettings(design->projectJson(), settings, &why))
-    return refuseProject(projectFileShown(target, *design) + ": " + why);
+    return refuseProject(msg::kKicadProjectOpen, projectFileShown(target, *design) + ": " + why);
   KicadBomPreset preset;
   KicadBomFormat format;
   const BomOptions defaults;
@@ -280,8 +298,24 @@ int runProjectBom(const std::string& target) {
   const BomVariables variables = bomVariables(*design);
   OutputStream out = OutputStream::standardOutput();
   out.write(buildBom(units, preset, format, variables));
-  if (!out.close(&why)) return refuseProject("standard output: " + why);
+  if (!out.close(&why)) return refuseProject(msg::kOutputOpen, "standard output: " + why);
   return 0;
+}
+
+// Memory that runs out (a huge design, a low limit) is a numbered refusal
+// like any other, never an abort.
+int runBomExport(const std::vector<std::string>& words, BomPageWriter writePage) {
+  int status = 1;
+  std::string why;
+  if (runGuarded([&] { status = exportBom(words, writePage); }, &why)) return status;
+  return refuse(msg::kOutOfMemory, "not enough memory to write the BOM" + (why.empty() ? "" : ": " + why));
+}
+
+int runProjectBom(const std::string& target) {
+  int status = 1;
+  std::string why;
+  if (runGuarded([&] { status = projectBom(target); }, &why)) return status;
+  return refuseProject(msg::kOutOfMemory, target + ": not enough memory to write the BOM" + (why.empty() ? "" : ": " + why));
 }
 
 void printBomUsage() {

@@ -33,7 +33,8 @@ struct BomPage {
 using BomPageWriter = void (*)(const BomPage& page, OutputStream& out);
 
 // Runs the command on the words after "sch export bom"; the exit status
-// (0 written, 1 a usage or input error, told on standard error in one line).
+// (0 written, 1 a usage or input error, told on standard error in one line
+// with the message code a listing gives for the same fault).
 // Without `writePage`, a ".html" output is refused.
 int runBomExport(const std::vector<std::string>& words, BomPageWriter writePage = nullptr);
 

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <type_traits>
 #include <utility>
 
 #include "platform/support/text.h"
@@ -40,6 +41,23 @@ bool splitUnitName(std::string_view name, int& unit, int& style) {
   if (before == std::string_view::npos) return false;
   return parseInt(name.substr(before + 1, last - before - 1), unit) && parseInt(name.substr(last + 1), style) &&
          unit >= 0 && style >= 0;
+}
+
+// Calls `visit` on each (path ...) of `list` until it returns false.
+template <typename Visit>
+bool eachPath(SexprView list, const Visit& visit) {
+  for (const SexprView path : list)
+    if (path.isList() && path.head() == "path" && !visit(path)) return false;
+  return true;
+}
+
+// The same over the (path ...) of every project of a KiCad 7+
+// (instances (project "name" (path ...) ...) ...).
+template <typename Visit>
+bool eachInstancePath(SexprView instances, const Visit& visit) {
+  for (const SexprView project : instances)
+    if (project.isList() && project.head() == "project" && !eachPath(project, visit)) return false;
+  return true;
 }
 
 }  // namespace
@@ -92,28 +110,27 @@ bool KicadSchematic::fail(uint32_t offset, const std::string& what, std::string&
   return false;
 }
 
-// The i-th element of `list` as a number; a missing one is reported at the
-// list, which says what it should have held.
-bool KicadSchematic::number(SexprView list, size_t i, double& out, std::string& why) const {
+// The i-th element of `list` as a number, a whole one when `out` is an
+// int; a missing one is reported at the list, which says what it should
+// have held.
+template <typename Number>
+bool KicadSchematic::number(SexprView list, size_t i, Number& out, std::string& why) const {
+  constexpr bool whole = std::is_same_v<Number, int>;
+  const std::string_view kind = whole ? "a whole number" : "a number";  // for a failure only
   const SexprView atom = list.at(i);
   if (!atom.isValid() || atom.isList())
     return fail(atom.isValid() ? atom.offset() : list.offset(),
-                "(" + std::string(list.head()) + " ...) lacks a number", why);
+                "(" + std::string(list.head()) + " ...) lacks " + std::string(kind), why);
   const std::string_view text = atom.text();
-  const char* end = text.data() + text.size();
-  const auto [stop, error] = std::from_chars(text.data(), end, out);
-  if (text.empty() || error != std::errc() || stop != end || !std::isfinite(out))
-    return fail(atom.offset(), "expected a number, found \"" + std::string(text) + "\"", why);
-  return true;
-}
-
-bool KicadSchematic::integer(SexprView list, size_t i, int& out, std::string& why) const {
-  const SexprView atom = list.at(i);
-  if (!atom.isValid() || atom.isList())
-    return fail(atom.isValid() ? atom.offset() : list.offset(),
-                "(" + std::string(list.head()) + " ...) lacks a whole number", why);
-  if (!parseInt(atom.text(), out))
-    return fail(atom.offset(), "expected a whole number, found \"" + std::string(atom.text()) + "\"", why);
+  bool ok = false;
+  if constexpr (whole) {
+    ok = parseInt(text, out);
+  } else {
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, out);
+    ok = !text.empty() && error == std::errc() && stop == end && std::isfinite(out);
+  }
+  if (!ok) return fail(atom.offset(), "expected " + std::string(kind) + ", found \"" + std::string(text) + "\"", why);
   return true;
 }
 
@@ -156,7 +173,7 @@ bool KicadSchematic::checkTop(bool sheetOnly, bool& library, std::string& why) c
 bool KicadSchematic::readItem(SexprView item, bool library, int& order, std::string& why) {
   const std::string_view head = item.head();
   if (head == "version") {
-    if (!integer(item, 1, version_, why)) return false;
+    if (!number(item, 1, version_, why)) return false;
   } else if (head == "uuid") {
     uuid_ = item.textAt(1);
   } else if (head == "paper") {
@@ -185,17 +202,18 @@ bool KicadSchematic::readItem(SexprView item, bool library, int& order, std::str
   } else if (head == "sheet") {
     if (!readSheet(item, ++order, why)) return false;
   } else if (head == "sheet_instances") {
-    for (const SexprView path : item) {
-      if (!path.isList() || path.head() != "path") continue;
+    eachPath(item, [&](SexprView path) {
       pages_[trimSheetPath(path.textAt(1))] = path.find("page").textAt(1);
-    }
+      return true;
+    });
   } else if (head == "symbol_instances") {
-    for (const SexprView path : item) {
-      if (!path.isList() || path.head() != "path") continue;
+    const bool ok = eachPath(item, [&](SexprView path) {
       KicadInstance instance;
       if (!readInstance(path, instance, why)) return false;
       symbolInstances_[path.textAt(1)] = instance;
-    }
+      return true;
+    });
+    if (!ok) return false;
   }
   return true;
 }
@@ -309,7 +327,7 @@ bool KicadSchematic::readInstance(SexprView path, KicadInstance& out, std::strin
     if (head == "reference") {
       out.reference = item.textAt(1);
     } else if (head == "unit") {
-      if (!integer(item, 1, out.unit, why)) return false;
+      if (!number(item, 1, out.unit, why)) return false;
     } else if (head == "value") {
       out.hasValue = true;
       out.value = item.textAt(1);
@@ -344,9 +362,9 @@ bool KicadSchematic::readSymbol(SexprView list, int order, std::string& why) {
     } else if (head == "mirror") {
       symbol.mirror = true;
     } else if (head == "unit") {
-      ok = integer(item, 1, symbol.unit, why);
+      ok = number(item, 1, symbol.unit, why);
     } else if (head == "convert" || head == "body_style") {
-      ok = integer(item, 1, symbol.style, why);
+      ok = number(item, 1, symbol.style, why);
     } else if (head == "in_bom") {
       ok = flag(item, symbol.inBom);
     } else if (head == "on_board") {
@@ -360,15 +378,12 @@ bool KicadSchematic::readSymbol(SexprView list, int order, std::string& why) {
       if (name.empty()) return fail(item.offset(), "a field without a name", why);
       symbol.fields.push_back({name, item.textAt(2)});
     } else if (head == "instances") {
-      for (const SexprView project : item) {
-        if (!project.isList() || project.head() != "project") continue;
-        for (const SexprView path : project) {
-          if (!path.isList() || path.head() != "path") continue;
-          KicadInstance instance;
-          if (!readInstance(path, instance, why)) return false;
-          symbol.instances.emplace_back(trimSheetPath(path.textAt(1)), instance);
-        }
-      }
+      ok = eachInstancePath(item, [&](SexprView path) {
+        KicadInstance instance;
+        if (!readInstance(path, instance, why)) return false;
+        symbol.instances.emplace_back(trimSheetPath(path.textAt(1)), instance);
+        return true;
+      });
     }
     if (!ok) return false;
   }
@@ -411,20 +426,18 @@ bool KicadSchematic::readSheet(SexprView list, int order, std::string& why) {
     } else if (head == "exclude_from_sim") {
       if (!readFlag(item, sheet.excludeFromSim, why)) return false;
     } else if (head == "instances") {
-      for (const SexprView project : item) {
-        if (!project.isList() || project.head() != "project") continue;
-        for (const SexprView path : project) {
-          if (!path.isList() || path.head() != "path") continue;
-          const std::string_view at = trimSheetPath(path.textAt(1));
-          sheet.pages.emplace_back(at, path.find("page").textAt(1));
-          std::vector<KicadVariantData> variants;
-          for (const SexprView variant : path) {
-            if (!variant.isList() || variant.head() != "variant") continue;
-            if (!readVariant(variant, variants.emplace_back(), why)) return false;
-          }
-          if (!variants.empty()) sheet.variants.emplace_back(at, std::move(variants));
+      const bool ok = eachInstancePath(item, [&](SexprView path) {
+        const std::string_view at = trimSheetPath(path.textAt(1));
+        sheet.pages.emplace_back(at, path.find("page").textAt(1));
+        std::vector<KicadVariantData> variants;
+        for (const SexprView variant : path) {
+          if (!variant.isList() || variant.head() != "variant") continue;
+          if (!readVariant(variant, variants.emplace_back(), why)) return false;
         }
-      }
+        if (!variants.empty()) sheet.variants.emplace_back(at, std::move(variants));
+        return true;
+      });
+      if (!ok) return false;
     }
   }
   if (!hasFile || sheet.file.empty()) return fail(list.offset(), "a sheet block that names no sheet file", why);

@@ -162,8 +162,8 @@ class KicadSchematic {
   bool readInstance(SexprView path, KicadInstance& out, std::string& why);
   bool readVariant(SexprView list, KicadVariantData& out, std::string& why);
   bool readFlag(SexprView item, KicadFlag& out, std::string& why) const;
-  bool number(SexprView list, size_t i, double& out, std::string& why) const;
-  bool integer(SexprView list, size_t i, int& out, std::string& why) const;
+  template <typename Number>  // double or int
+  bool number(SexprView list, size_t i, Number& out, std::string& why) const;
 
   std::string path_;
   FileBytes bytes_;
