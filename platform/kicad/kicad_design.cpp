@@ -289,19 +289,39 @@ std::vector<KicadNamedValue> KicadDesign::Impl::buildFields(const KicadPlacedUni
   return fields;
 }
 
+const KicadInstance* KicadDesign::Impl::InstanceIndex::find(uint32_t pathId, uint32_t symbol, size_t symbols) const {
+  if (!table.empty()) return table[pathId * symbols + symbol];
+  const auto found = instances.find((uint64_t{pathId} << 32) | symbol);
+  return found != instances.end() ? found->second : nullptr;
+}
+
 void KicadDesign::Impl::placeSymbols(const KicadFileTree::File& file, uint32_t sheetIndex, const Place& place) {
   const KicadSchematic& schematic = *file.schematic;
   const std::string_view here = trimSheetPath(place.path7);
   InstanceIndex& index = instanceIndex[sheetExtra[sheetIndex].fileIndex];
+  const size_t symbols = schematic.symbols().size();
   if (!index.built) {
     index.built = true;
     size_t entries = 0;
-    for (const KicadSymbol& symbol : schematic.symbols()) entries += symbol.instances.size();
-    index.instances.reserve(entries);
-    for (uint32_t i = 0; i < schematic.symbols().size(); ++i) {
+    for (const KicadSymbol& symbol : schematic.symbols()) {
+      for (const auto& instance : symbol.instances)
+        index.pathIds.emplace(instance.first, static_cast<uint32_t>(index.pathIds.size()));
+      entries += symbol.instances.size();
+      index.libs.push_back(drawnSymbol(schematic, symbol.libId, symbol.libName));
+    }
+    const bool dense = index.pathIds.size() * symbols <= 2 * entries + 64;
+    if (dense)
+      index.table.assign(index.pathIds.size() * symbols, nullptr);
+    else
+      index.instances.reserve(entries);
+    for (uint32_t i = 0; i < symbols; ++i) {
       for (const auto& [path, data] : schematic.symbols()[i].instances) {
-        const auto id = index.pathIds.emplace(path, static_cast<uint32_t>(index.pathIds.size())).first->second;
-        index.instances.emplace((uint64_t{id} << 32) | i, &data);
+        const uint32_t id = index.pathIds.find(path)->second;
+        // A path a symbol gives twice: the first counts, in either form.
+        if (!dense)
+          index.instances.emplace((uint64_t{id} << 32) | i, &data);
+        else if (const KicadInstance*& slot = index.table[id * symbols + i]; slot == nullptr)
+          slot = &data;
       }
     }
   }
@@ -313,15 +333,12 @@ void KicadDesign::Impl::placeSymbols(const KicadFileTree::File& file, uint32_t s
     unit.sheet = sheetIndex;
     unit.file = &schematic;
     unit.symbol = i;
-    unit.lib = drawnSymbol(schematic, symbol.libId, symbol.libName);
+    unit.lib = index.libs[i];
     unit.power = unit.lib != nullptr && unit.lib->power;
     unit.unit = symbol.unit;
 
     const KicadInstance* instance = nullptr;
-    if (pathId != index.pathIds.end()) {
-      const auto found = index.instances.find((uint64_t{pathId->second} << 32) | i);
-      if (found != index.instances.end()) instance = found->second;
-    }
+    if (pathId != index.pathIds.end()) instance = index.find(pathId->second, i, symbols);
     if (instance == nullptr && rootSchematic->hasSymbolInstances() && !symbol.uuid.empty()) {
       key.assign(place.path6).append("/").append(symbol.uuid);
       instance = rootSchematic->symbolInstance(key);

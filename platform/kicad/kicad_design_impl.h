@@ -47,7 +47,13 @@ struct KicadDesign::Impl {
   struct InstanceIndex {
     bool built = false;
     std::unordered_map<std::string_view, uint32_t> pathIds;
-    std::unordered_map<uint64_t, const KicadInstance*> instances;  // path id << 32 | symbol
+    // A file used by many sheets gives nearly every symbol an instance
+    // under nearly every path: then a table by path id and symbol, else a
+    // map by path id << 32 | symbol.
+    std::vector<const KicadInstance*> table;
+    std::unordered_map<uint64_t, const KicadInstance*> instances;
+    std::vector<const KicadLibSymbol*> libs;  // the drawn symbol of each symbol
+    const KicadInstance* find(uint32_t pathId, uint32_t symbol, size_t symbols) const;
   };
 
   bool load(const std::string& target, Failure& failure, std::string& failedFile, std::string& why);
