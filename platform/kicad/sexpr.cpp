@@ -1,6 +1,7 @@
 #include "platform/kicad/sexpr.h"
 
 #include <algorithm>
+#include <array>
 
 #include "platform/support/text.h"
 
@@ -8,7 +9,18 @@ namespace comptab {
 
 namespace {
 
-bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+// What a byte is to the tokenizer, looked up once per byte: white space,
+// a byte that ends a word ('(', ')', '"'), a control character.
+enum : uint8_t { kSpaceByte = 1, kEndsWord = 2, kControlByte = 4 };
+constexpr std::array<uint8_t, 256> kByteKinds = [] {
+  std::array<uint8_t, 256> kinds{};
+  for (size_t c = 0; c < 0x20; ++c) kinds[c] = kControlByte;
+  kinds[0x7F] = kControlByte;
+  for (const char c : {' ', '\t', '\n', '\r'}) kinds[static_cast<unsigned char>(c)] = kSpaceByte;
+  for (const char c : {'(', ')', '"'}) kinds[static_cast<unsigned char>(c)] = kEndsWord;
+  return kinds;
+}();
+uint8_t kindOf(char c) { return kByteKinds[static_cast<unsigned char>(c)]; }
 
 // The character an escape stands for; KiCad writes the C escapes.
 bool simpleEscape(char c, char& out) {
@@ -155,12 +167,12 @@ bool readAtom(std::string_view text, size_t start, std::string_view& atom, size_
   size_t j = i;
   unsigned high = 0;
   while (j < n) {
-    const unsigned char c = static_cast<unsigned char>(s[j]);
-    if (c <= ' ' || c == 0x7F || c == '(' || c == ')' || c == '"') {
-      if (isSpace(static_cast<char>(c)) || c == '(' || c == ')' || c == '"') break;
-      return failAt(j, strprintf("a control character (0x%02X)", static_cast<unsigned>(c)), failure);
+    const uint8_t kind = kindOf(s[j]);
+    if (kind != 0) {
+      if (kind != kControlByte) break;
+      return failAt(j, strprintf("a control character (0x%02X)", static_cast<unsigned char>(s[j])), failure);
     }
-    high |= c;
+    high |= static_cast<unsigned char>(s[j]);
     ++j;
   }
   if (j - i > SexprDocument::kMaxTokenBytes) return failAt(i, "a word longer than 16 MiB", failure);
@@ -328,7 +340,7 @@ bool SexprDocument::run(std::string_view text, const std::function<bool(SexprVie
   size_t i = 0;
   while (i < n) {
     const char c = s[i];
-    if (isSpace(c)) {
+    if (kindOf(c) == kSpaceByte) {
       ++i;
       continue;
     }
