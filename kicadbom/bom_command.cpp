@@ -192,6 +192,8 @@ std::vector<BomUnit> bomUnits(const KicadDesign& design, const std::string& vari
       // Value, Footprint, Datasheet, Description); the others keep their blanks.
       unit.fields.push_back(std::move(field));
     }
+    for (KicadNamedValue& field : resolved.written)
+      if (!keep || std::binary_search(keep->begin(), keep->end(), field.name)) unit.written.push_back(std::move(field));
     unit.attributes = resolved.attributes;
     if (sheets) {
       unit.sheet = &(*sheets)[placed.sheet];

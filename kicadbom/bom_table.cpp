@@ -1,6 +1,7 @@
 #include "kicadbom/bom_table.h"
 
 #include <algorithm>
+#include <cctype>
 #include <memory>
 #include <set>
 #include <string_view>
@@ -181,12 +182,29 @@ class BomBuilder {
     return name;
   }
 
+  // KiCad groups by a field's text as written, unless that text is one
+  // variable alone ("${MPN}"), when it groups by what the variable gives:
+  // two "${SIM.PARAMS}" group whatever they expand to.
+  std::string groupText(const BomUnit& unit, const Column& column) const {
+    if (column.kind == ColumnKind::Field)
+      for (const KicadNamedValue& field : unit.written)
+        if (field.name == column.name && !isOneVariable(field.value)) return field.value;
+    return cell(unit, column);
+  }
+
+  static bool isOneVariable(std::string_view text) {
+    if (text.size() < 3 || !text.starts_with("${") || text.back() != '}') return false;
+    for (const char c : text.substr(2, text.size() - 3))
+      if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_') return false;
+    return true;
+  }
+
   std::string groupKey(const Listed& listed) const {
     std::string key;
     for (size_t i : grouped_) {
       const Column& column = columns_[i];
       const std::string value =
-          column.kind == ColumnKind::Reference ? listed.split.prefix : cell(*listed.unit, column);
+          column.kind == ColumnKind::Reference ? listed.split.prefix : groupText(*listed.unit, column);
       key += std::to_string(value.size());
       key += ':';
       key += value;

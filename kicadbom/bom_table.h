@@ -29,6 +29,8 @@ struct BomUnit {
   // Reference, Value, Footprint, Datasheet, Description, then the others;
   // text variables already expanded.
   std::vector<KicadNamedValue> fields;
+  // Fields whose text held variables, as written: grouping compares these.
+  std::vector<KicadNamedValue> written;
   KicadAttributes attributes;
   // For generated columns only (null and empty when none asks).
   const BomSheet* sheet = nullptr;

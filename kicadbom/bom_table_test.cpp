@@ -168,6 +168,31 @@ TEST(BomTable, GeneratedFieldsAndAttributes) {
                 "\"R11\",\"Excluded from board\",\"Excluded from simulation\",\"\",\"${FOO}\",\"2.2k\"\n");
 }
 
+// Grouping compares a field as written unless the text is one variable
+// alone: kicad-cli 10.0.7 put U1, U3 (Value "${SIM.PARAMS}", shown
+// differently) on one line, and R1 ("${MPN}" showing "a") with R3 ("a"),
+// but not R4 ("a${EMPTY}", showing "a" too).
+TEST(BomTable, GroupsByTheTextAsWritten) {
+  const auto written = [](BomUnit u, const char* text) {
+    u.written.push_back({"Value", text});
+    return u;
+  };
+  const std::vector<BomUnit> units = {
+      written(unit("U1", "dc=0 ampl=1", ""), "${SIM.PARAMS}"), written(unit("R1", "a", ""), "${MPN}"),
+      written(unit("U3", "xyz", ""), "${SIM.PARAMS}"), written(unit("R2", "b", ""), "${MPN}"),
+      unit("R3", "a", ""), written(unit("R4", "a", ""), "a${EMPTY}"),
+  };
+  BomOptions o;
+  o.fields = "Reference,Value,QUANTITY";
+  o.groupBy = "Value";
+  EXPECT_EQ(run(units, o),
+            "\"Reference\",\"Value\",\"QUANTITY\"\n"
+            "\"R1,R3\",\"a\",\"2\"\n"
+            "\"R2\",\"b\",\"1\"\n"
+            "\"R4\",\"a\",\"1\"\n"
+            "\"U1,U3\",\"dc=0 ampl=1,xyz\",\"2\"\n");
+}
+
 // As kicad-cli 10.0.7 printed them for the fixture's U1 (two units placed)
 // on its sheet chan_a.
 TEST(BomTable, SymbolAndSheetVariables) {

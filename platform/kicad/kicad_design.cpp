@@ -9,6 +9,8 @@
 #include "platform/kicad/kicad_project_file.h"
 #include "platform/kicad/kicad_schematic.h"
 #include "platform/kicad/kicad_sheet.h"
+#include "platform/kicad/kicad_sim_fields.h"
+#include "platform/kicad/kicad_spice_library.h"
 #include "platform/support/name_order.h"
 #include "platform/support/path.h"
 
@@ -274,6 +276,8 @@ std::vector<KicadNamedValue> KicadDesign::Impl::buildFields(const KicadPlacedUni
   fields.reserve(std::size(kMandatory) + extra);
   for (const std::string_view name : kMandatory) fields.push_back({std::string(name), std::string()});
   for (const KicadField& field : symbol.fields) {
+    bool simExcluded = false;
+    if (kicadSimEnableField(field.name, field.value, simExcluded)) continue;  // read as a flag
     size_t m = 0;
     while (m < std::size(kMandatory) && kMandatory[m] != field.name) ++m;
     if (m < std::size(kMandatory))
@@ -286,6 +290,7 @@ std::vector<KicadNamedValue> KicadDesign::Impl::buildFields(const KicadPlacedUni
     if (instance->hasValue) fields[1].value = cleaned(trimmedKicadField(instance->value));
     if (instance->hasFootprint) fields[2].value = cleaned(trimmedKicadField(instance->footprint));
   }
+  migrateSimFields(unit, fields);
   return fields;
 }
 
@@ -293,6 +298,27 @@ const KicadInstance* KicadDesign::Impl::InstanceIndex::find(uint32_t pathId, uin
   if (!table.empty()) return table[pathId * symbols + symbol];
   const auto found = instances.find((uint64_t{pathId} << 32) | symbol);
   return found != instances.end() ? found->second : nullptr;
+}
+
+// KiCad rewrites legacy simulation fields when it loads a file, after the
+// instance data has set Value (kicad_sim_fields.h).
+void KicadDesign::Impl::migrateSimFields(const KicadPlacedUnit& unit, std::vector<KicadNamedValue>& fields) const {
+  // Most symbols have no simulation field: spare them the pin list.
+  bool simulated = false;
+  for (size_t f = std::size(kMandatory); f < fields.size() && !simulated; ++f)
+    simulated = fields[f].name.starts_with("Sim") || fields[f].name.starts_with("Spice");
+  if (!simulated) return;
+  const KicadSymbol& symbol = unit.file->symbols()[unit.symbol];
+  KicadSimSymbol sim;
+  sim.reference = fields[0].value;
+  if (unit.lib != nullptr)
+    for (const KicadLibPin& pin : unit.lib->pins)
+      if ((pin.unit == 0 || pin.unit == unit.unit) && (pin.style == 0 || pin.style == symbol.style))
+        sim.pins.push_back(pin.number);
+  migrateKicadSimFields(fields, sim, [this](std::string_view library, std::string_view model) {
+    if (!spiceLibraries) spiceLibraries = std::make_unique<KicadSpiceLibraries>(projectDir);
+    return spiceLibraries->find(library, model);
+  });
 }
 
 void KicadDesign::Impl::placeSymbols(const KicadFileTree::File& file, uint32_t sheetIndex, const Place& place) {
@@ -358,6 +384,7 @@ void KicadDesign::Impl::placeSymbols(const KicadFileTree::File& file, uint32_t s
       if (instance != nullptr && !instance->reference.empty()) unit.reference = std::string(instance->reference);
     }
     KicadAttributes own = ownAttributes(symbol.dnp, symbol.inBom, symbol.onBoard, symbol.excludeFromSim);
+    for (const KicadField& field : symbol.fields) kicadSimEnableField(field.name, field.value, own.excludeFromSim);
     unitOwn.push_back(own);
     unit.attributes = own;
     inherit(unit.attributes, sheets[sheetIndex].attributes);

@@ -85,6 +85,9 @@ struct KicadResolvedUnit {
   const KicadPlacedUnit* placed = nullptr;
   std::vector<KicadNamedValue> fields;
   KicadAttributes attributes;
+  // The fields whose text held variables, as written before expansion
+  // (KiCad's BOM groups by these).
+  std::vector<KicadNamedValue> written;
 };
 
 class KicadDesign {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -15,6 +16,7 @@
 namespace comptab {
 
 struct KicadSheetBlock;
+class KicadSpiceLibraries;
 
 // KiCad keeps the five fields every symbol has without the white space
 // around them (its BOM shows " 10k " as "10k"); other fields as written.
@@ -62,6 +64,7 @@ struct KicadDesign::Impl {
   void orderUnitsByPage();
   // A unit's fields as the header orders them, from its file and instance.
   std::vector<KicadNamedValue> buildFields(const KicadPlacedUnit& unit) const;
+  void migrateSimFields(const KicadPlacedUnit& unit, std::vector<KicadNamedValue>& fields) const;
   // The attributes of `unit` for `variant`, its sheets' flags applied.
   KicadAttributes attributesFor(const KicadPlacedUnit& unit, std::string_view variant) const;
   bool lookupVar(const VarContext& context, std::string_view name, std::string& value) const;
@@ -89,6 +92,8 @@ struct KicadDesign::Impl {
   const std::unordered_map<std::string, uint32_t>& referenceIndex() const;
   mutable std::unordered_map<std::string, uint32_t> byReference;
   mutable bool byReferenceBuilt = false;
+  // The SPICE libraries legacy simulation fields name, read on first use.
+  mutable std::unique_ptr<KicadSpiceLibraries> spiceLibraries;
 };
 
 }  // namespace comptab

@@ -243,8 +243,11 @@ KicadResolvedUnit KicadDesign::resolve(const KicadPlacedUnit& unit, std::string_
   context.fields = &written;
   context.attributes = out.attributes;
   context.variant = variant;
-  for (KicadNamedValue& field : out.fields)
-    if (field.value.find("${") != std::string::npos) field.value = d.expand(context, field.value);
+  for (KicadNamedValue& field : out.fields) {
+    if (field.value.find("${") == std::string::npos) continue;
+    out.written.push_back(field);
+    field.value = d.expand(context, field.value);
+  }
   return out;
 }
 
