@@ -41,7 +41,7 @@ int App::extractComponent(const Placement& where, const ComponentRef& component,
                           const VariantComponent* variant, const Destination* dest,
                           const std::string* destinationName) {
   if (recordingPlaces_) recordPlace(where, component);
-  return comptab::extractComponent(*this, where, component, pass, variant, dest, destinationName);
+  return comptab::extractComponent(options_, data_, reporter_, where, component, pass, variant, dest, destinationName);
 }
 
 int comptabMain(int argc, const char* const* argv) {
@@ -83,7 +83,7 @@ int comptabMain(int argc, const char* const* argv) {
   if (runGuarded(
           [&] {
             app.emplace(argc, argv);
-            status = app->exitState != 0 ? app->exitState : app->run();
+            status = app->reporter().exitState != 0 ? app->reporter().exitState : app->run();
             rowsLeftToExit = app->leaveRowsToExit();
             // The error file and every database close here, as they always do.
             app.reset();
@@ -100,10 +100,10 @@ int comptabMain(int argc, const char* const* argv) {
 }
 
 int App::reportOutOfMemory(const std::string& what) {
-  const std::string& target = designFile.empty() ? designDir : designFile;
-  writeError(msg::kOutOfMemory, {target});
-  if (!what.empty()) writeNote(what);
-  exitState = 1;
+  const std::string& target = options_.designFile.empty() ? options_.designDir : options_.designFile;
+  reporter_.writeError(msg::kOutOfMemory, {target});
+  if (!what.empty()) reporter_.writeNote(what);
+  reporter_.exitState = 1;
   return finalStatus();
 }
 

@@ -1,5 +1,5 @@
-// The application object: the command line, the resource file and the run
-// loop, over the state that the walks and the extraction share.
+// The application object: the command line and the resource file, which
+// fill the run's options, and the run loop over the walks of the Run.
 #pragma once
 
 #include <cstdint>
@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "design/app_state.h"
+#include "design/run.h"
 #include "output/html_page.h"
 #include "output/html_sheets.h"
 #include "output/table_writer.h"
@@ -22,10 +22,10 @@ class PackagedRows;
 class RecordTable;
 struct RunRows;
 
-class App : public AppState {
+class App : public Run {
  public:
   // Parses the options, prints the version or the usage, sets up the error
-  // file and loads the resource file; the outcome is in exitState
+  // file and loads the resource file; the outcome is in the reporter's exitState
   // (0 ready, 1 resource failure, 3 version printed, 5 usage shown).
   App(int argc, const char* const* argv);
   ~App() override;
@@ -83,7 +83,7 @@ class App : public AppState {
   std::vector<NameId> propertiesReadAfterPackaging() const;
   bool outputFilesFree(const std::vector<const std::string*>& items);
   // The final status: exitState, negated when the error file has no name.
-  int finalStatus() const { return logReady != 0 ? exitState : -exitState; }
+  int finalStatus() const { return reporter_.logReady != 0 ? reporter_.exitState : -reporter_.exitState; }
   // A -p: parameter of comptab's own whose value is wrong: reported, with
   // what it wants; false.
   bool refuseParameter(std::string_view name, std::string_view value, std::string_view wanted);

@@ -151,8 +151,8 @@ void tellTerminal(const std::string& line) {
 }
 
 App::App(int argc, const char* const* argv) {
-  setMessageSource("KDXROOT/comptab");
-  setUpErrorFile(std::nullopt);
+  reporter_.setMessageSource("KDXROOT/comptab");
+  reporter_.setUpErrorFile(std::nullopt);
   // The argument table of the suite's entry point holds 127 words; a longer
   // command line is refused rather than cut short.
   if (argc < 2) {
@@ -167,15 +167,15 @@ App::App(int argc, const char* const* argv) {
   bool eolGiven = false;
   if (!parseOptions(words, eolGiven)) return;
   if (!words.target())
-    reportError(ReportKind::General, "", 1, msg::kNoTarget);
+    reporter_.reportError(ReportKind::General, "", 1, msg::kNoTarget);
   else
     setTarget(*words.target());
   if (!loadResource()) {
-    exitState = 1;
+    reporter_.exitState = 1;
     return;
   }
   mergeSettings(eolGiven);
-  exitState = 0;
+  reporter_.exitState = 0;
 }
 
 bool App::parseOptions(const ParameterSet& words, bool& eolGiven) {
@@ -188,18 +188,18 @@ bool App::parseOptions(const ParameterSet& words, bool& eolGiven) {
         banner.setVersion(strprintf("V%d.%03d", COMPTAB_VERSION_MAJOR, COMPTAB_VERSION_MINOR));
         banner.setDate("2003/02/28");
         banner.print();
-        exitState = 3;
+        reporter_.exitState = 3;
         return false;
       }
       case Parameter::Output:
-        outputPath = p.value;
+        options_.outputPath = p.value;
         break;
       case Parameter::Mode:
         if (equalsNoCase(value, "crlf") || equalsNoCase(value, "lf")) {
-          eol = equalsNoCase(value, "crlf") ? "\r\n" : "\n";
+          options_.eol = equalsNoCase(value, "crlf") ? "\r\n" : "\n";
           eolGiven = true;
         } else if (const ModeWord* m = findModeWord(value)) {
-          addModeBit(RunMode, m->bit);
+          addModeBit(options_.runMode, m->bit);
         } else if (!p.value) {
           return refuseWithUsage("-mode without a word after it");
         } else {
@@ -217,19 +217,19 @@ bool App::parseOptions(const ParameterSet& words, bool& eolGiven) {
         break;
       case Parameter::Named:
         if (equalsNoCase(p.name, "resource") || equalsNoCase(p.name, "r")) {
-          resourceFile = value;
+          options_.resourceFile = value;
         } else if (equalsNoCase(p.name, "destination") || equalsNoCase(p.name, "d")) {
-          destinations.push_back(value);
+          options_.destinations.push_back(value);
         } else if (equalsNoCase(p.name, "execute") || equalsNoCase(p.name, "e")) {
-          executeProgram = value;
-          RunMode |= mode::kExecute;
+          options_.executeProgram = value;
+          options_.runMode |= mode::kExecute;
         } else if (equalsNoCase(p.name, "level") || equalsNoCase(p.name, "l")) {
-          hierarchyLevel = p.value ? leadingInt(*p.value) : -1;
+          options_.hierarchyLevel = p.value ? leadingInt(*p.value) : -1;
           if (int whole = 0; p.value && !parseInt(*p.value, whole))
             tellTerminal(strprintf("note: -p:level \"%s\" is not a whole number; level %d is used", p.value->c_str(),
-                                   hierarchyLevel));
+                                   options_.hierarchyLevel));
         } else if (equalsNoCase(p.name, "package") || equalsNoCase(p.name, "p")) {
-          packageProperty = value;
+          options_.packageProperty = value;
         } else if (equalsNoCase(p.name, "format")) {
           formatOption = tableFormatNamed(value);
           if (!formatOption) return refuseParameter("format", value, "text, csv, tsv, json or html");
@@ -279,9 +279,9 @@ bool App::parseOptions(const ParameterSet& words, bool& eolGiven) {
 
 bool App::refuseParameter(std::string_view name, std::string_view value, std::string_view wanted) {
   const std::string given = "-p:" + std::string(name) + " " + std::string(value);
-  writeError(msg::kDetail, {given});
-  writeNote(given + ": wants " + std::string(wanted));
-  exitState = 1;
+  reporter_.writeError(msg::kDetail, {given});
+  reporter_.writeNote(given + ": wants " + std::string(wanted));
+  reporter_.exitState = 1;
   return false;
 }
 
@@ -290,35 +290,38 @@ void App::setTarget(const std::string& word) {
   // A folder named like a KiCad file is taken for one, so that its reader
   // says it is a folder, rather than for a circuit folder without a net list.
   if (pathKind(path) == PathKind::Directory && !KicadProject::isTarget(path)) {
-    designFile.clear();
-    designDir = path;
-    RunMode |= mode::kCircuit;
+    options_.designFile.clear();
+    options_.designDir = path;
+    options_.runMode |= mode::kCircuit;
   } else {
-    designFile = path;
-    designDir = directoryPart(path);
+    options_.designFile = path;
+    options_.designDir = directoryPart(path);
     // A KiCad project is a circuit whose sheets its root schematic names.
-    if (KicadProject::isTarget(path)) RunMode |= mode::kCircuit;
+    if (KicadProject::isTarget(path)) options_.runMode |= mode::kCircuit;
   }
 }
 
 bool App::loadResource() {
   ResourceOutcome outcome;
-  settings = loadSettings(resourceFile, outcome);
+  std::unique_ptr<Settings> settings = loadSettings(options_.resourceFile, outcome);
   // A misspelt key may be the reason a required one is missing, so these
   // come before the error.
   for (const std::string& note : outcome.notes) tellTerminal("note: " + note);
-  if (settings) return csvSettingsSound();
+  if (settings) {
+    options_.settings = std::move(*settings);
+    return csvSettingsSound();
+  }
   // When the file did not parse, the place the parser stopped is the one
   // thing to mend; every key after it only seems missing. A file that could
   // not be read at all says why after the report, as every input file does.
   const bool unreadable = outcome.failure == ReadFailure::NotReadable;
-  if (!outcome.parseError.empty() && !unreadable) writeNote(outcome.parseError);
-  reportError(ReportKind::InputFile, resourceFile, 1, failureCode(outcome.failure));
-  if (!outcome.currentKey.empty()) writeError(msg::kDetail, {outcome.currentKey});
+  if (!outcome.parseError.empty() && !unreadable) reporter_.writeNote(outcome.parseError);
+  reporter_.reportError(ReportKind::InputFile, options_.resourceFile, 1, failureCode(outcome.failure));
+  if (!outcome.currentKey.empty()) reporter_.writeError(msg::kDetail, {outcome.currentKey});
   if (unreadable && !outcome.parseError.empty())
-    writeNote(outcome.parseError);
+    reporter_.writeNote(outcome.parseError);
   else if (outcome.parseError.empty() && !outcome.keyReason.empty())
-    writeNote(outcome.keyReason);
+    reporter_.writeNote(outcome.keyReason);
   return false;
 }
 
@@ -326,46 +329,52 @@ bool App::loadResource() {
 // the file does not: a CSV table that could not be read back is refused
 // like a key of the wrong form.
 bool App::csvSettingsSound() {
-  if (formatOption.value_or(settings->tableFormat) != TableFormat::Csv) return true;
+  if (formatOption.value_or(options_.settings.tableFormat) != TableFormat::Csv) return true;
   std::string key;
-  const std::string fault = csvSettingsFault(*settings, &key);
+  const std::string fault = csvSettingsFault(options_.settings, &key);
   if (fault.empty()) return true;
-  reportError(ReportKind::InputFile, resourceFile, 1, msg::kResourceBadContent);
-  writeError(msg::kDetail, {key});
-  writeNote(resourceFile + ": " + fault);
+  reporter_.reportError(ReportKind::InputFile, options_.resourceFile, 1, msg::kResourceBadContent);
+  reporter_.writeError(msg::kDetail, {key});
+  reporter_.writeNote(options_.resourceFile + ": " + fault);
   return false;
 }
 
 void App::mergeSettings(bool eolGiven) {
-  const Settings& s = *settings;
-  const std::pair<int, uint32_t> flags[] = {
-      {s.forceOverwrite, mode::kForce},        {s.alignSeparator, mode::kAlignSep},
-      {s.noAdjust, mode::kNoAdjust},           {s.useCompKind, mode::kCompKind},
-      {s.usePropSpec, mode::kPropSpec},        {s.checkKCDBProperty, mode::kCheckKcdbProp},
-      {s.checkOpenGate, mode::kCheckOpenGate}, {s.noHeader, mode::kNoHeader},
-      {s.destinationOutputMode, mode::kCompDest}, {s.referencePackage, mode::kPackage},
+  const Settings& s = options_.settings;
+  const std::pair<bool, uint32_t> flags[] = {
+      {s.forceOverwrite, mode::kForce},
+      {s.alignSeparator, mode::kAlignSep},
+      {s.noAdjust, mode::kNoAdjust},
+      {s.useCompKind, mode::kCompKind},
+      {s.usePropSpec, mode::kPropSpec},
+      {s.checkKCDBProperty, mode::kCheckKcdbProp},
+      {s.checkOpenGate, mode::kCheckOpenGate},
+      {s.noHeader, mode::kNoHeader},
+      {s.destinationOutputMode == DestinationOutput::Component, mode::kCompDest},
+      {s.referencePackage, mode::kPackage},
       {s.partNamePackage, mode::kPnPackage},
   };
-  for (const auto& [flag, bit] : flags)
-    if (flag == 1) addModeBit(RunMode, bit);
+  for (const auto& [on, bit] : flags)
+    if (on) addModeBit(options_.runMode, bit);
   // comptab's own switch: the search terms filter as -mode search makes them.
-  if (s.useTermTable == 1) RunMode |= mode::kSearch;
-  if (hierarchyLevel == -1) hierarchyLevel = s.hierarchyLevel;
+  if (s.useTermTable) options_.runMode |= mode::kSearch;
+  if (options_.hierarchyLevel == -1) options_.hierarchyLevel = s.hierarchyLevel;
   if (!eolGiven && !s.endOfLineStyle.empty()) {
     if (equalsNoCase(s.endOfLineStyle, "crlf"))
-      eol = "\r\n";
+      options_.eol = "\r\n";
     else if (equalsNoCase(s.endOfLineStyle, "lf"))
-      eol = "\n";
+      options_.eol = "\n";
   }
-  if (eol.empty()) eol = "\r\n";
+  if (options_.eol.empty()) options_.eol = "\r\n";
 }
 
 bool App::refuseWithUsage(const std::string& why) {
   showUsage();
-  exitState = 5;
+  reporter_.exitState = 5;
   // The usage itself sits in a file the person may never have seen; say
   // what was wrong and where to look.
-  const std::string where = logPath().empty() ? std::string("could not be written to an error file") : "is in " + logPath();
+  const std::string where = reporter_.logPath().empty() ? std::string("could not be written to an error file")
+                                                        : "is in " + reporter_.logPath();
   if (why.empty())
     tellTerminal("the usage " + where);
   else
@@ -375,7 +384,7 @@ bool App::refuseWithUsage(const std::string& why) {
 
 void App::showUsage() {
   std::fputs("See a error file for usage.\n", stderr);
-  for (const char* line : kUsageLines) writeText(line);
+  for (const char* line : kUsageLines) reporter_.writeText(line);
 }
 
 }  // namespace comptab

@@ -5,7 +5,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <utility>
 #include <vector>
 
@@ -47,13 +46,6 @@ class AppTest : public ::testing::Test {
     return std::make_unique<App>(static_cast<int>(argv.size()), argv.data());
   }
 
-  static std::string read(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
-
   std::string dir_;
 };
 
@@ -61,17 +53,17 @@ class AppTest : public ::testing::Test {
 // packaging drops the component-destination listing whichever comes first.
 TEST_F(AppTest, ModeWordsAndParameters) {
   auto app = make({"-mode", "PNPACKAGE", "-mode", "compdest", "x.sht"});
-  ASSERT_EQ(app->exitState, 0);
-  EXPECT_EQ(app->RunMode, mode::kPnPackage);
+  ASSERT_EQ(app->reporter().exitState, 0);
+  EXPECT_EQ(app->options().runMode, mode::kPnPackage);
   app = make({"-mode", "cd", "-mode", "pn", "x.sht"});
-  EXPECT_EQ(app->RunMode, mode::kPnPackage);
+  EXPECT_EQ(app->options().runMode, mode::kPnPackage);
   app = make({"-p:e", "viewer -a", "-mode", "NA", "-p:D", "A", "-p:destination", "B", "-p:p", "VALUE", "-output",
               "a.txt", "-output", "b.txt", "x.sht"});
-  EXPECT_EQ(app->RunMode, mode::kExecute | mode::kNoAdjust);
-  EXPECT_EQ(app->executeProgram, "viewer -a");
-  EXPECT_EQ(app->destinations, (std::vector<std::string>{"A", "B"}));
-  EXPECT_EQ(app->packageProperty, "VALUE");
-  EXPECT_EQ(app->outputPath, "b.txt");
+  EXPECT_EQ(app->options().runMode, mode::kExecute | mode::kNoAdjust);
+  EXPECT_EQ(app->options().executeProgram, "viewer -a");
+  EXPECT_EQ(app->options().destinations, (std::vector<std::string>{"A", "B"}));
+  EXPECT_EQ(app->options().packageProperty, "VALUE");
+  EXPECT_EQ(app->options().outputPath, "b.txt");
 }
 
 // A level word without a number, or followed by an option, leaves the
@@ -82,7 +74,8 @@ TEST_F(AppTest, HierarchyLevel) {
       {{"x.sht"}, 4},           {{"x.sht", "-p:level"}, 4},          {{"-p:level", "-mode", "lf", "x.sht"}, 4},
       {{"-p:l", "2", "x.sht"}, 2}, {{"-p:level", "abc", "x.sht"}, 0}, {{"-p:level", "7up", "x.sht"}, 7},
   };
-  for (const auto& [words, level] : cases) EXPECT_EQ(make(words)->hierarchyLevel, level) << words[0] << " " << words[1];
+  for (const auto& [words, level] : cases)
+    EXPECT_EQ(make(words)->options().hierarchyLevel, level) << words[0] << " " << words[1];
 }
 
 // CR LF unless the command line or the resource file says LF; the command
@@ -102,8 +95,8 @@ TEST_F(AppTest, LineEnds) {
   for (const Case& c : cases) {
     resource(c.resourceLine);
     auto app = make(c.words);
-    ASSERT_EQ(app->exitState, 0) << c.resourceLine;
-    EXPECT_EQ(app->eol, c.eol) << c.resourceLine;
+    ASSERT_EQ(app->reporter().exitState, 0) << c.resourceLine;
+    EXPECT_EQ(app->options().eol, c.eol) << c.resourceLine;
   }
 }
 
@@ -112,34 +105,19 @@ TEST_F(AppTest, ResourceSwitchesOnlyAddModes) {
       "referencePackage = \"yes\"\npartNamePackage = \"YES\"\ndestinationOutputMode = \"Component\"\n"
       "forceOverwrite = \"no\"\nnoHeader = \"Yes\"\n");
   auto app = make({"-mode", "force", "x.sht"});
-  EXPECT_EQ(app->RunMode, mode::kPackage | mode::kPnPackage | mode::kNoHeader | mode::kForce);
-}
-
-// The reports that no end-to-end case makes: no path at all, an empty
-// output path, and a general report without a text.
-TEST_F(AppTest, ErrorReportsAddTheStateOfTheFile) {
-  auto app = make({"x.sht"});
-  app->setEcho(nullptr);
-  app->reportError(ReportKind::InputFile, std::nullopt, 1, 38610);
-  app->reportError(ReportKind::OutputFile, "", 1, 38606);
-  app->reportError(ReportKind::General, std::nullopt, 1, 38608);
-  EXPECT_EQ(app->exitState, 1);
-  std::string codes;
-  std::istringstream lines(read(app->logPath()));
-  for (std::string line; std::getline(lines, line);) codes += line.substr(0, line.find(':')) + "\n";
-  EXPECT_EQ(codes, "ERROR 38610\nERROR 38606\nERROR 38617\nERROR 38608\nERROR 38621\n");
+  EXPECT_EQ(app->options().runMode, mode::kPackage | mode::kPnPackage | mode::kNoHeader | mode::kForce);
 }
 
 // A design whose log directory cannot be made leaves the error file where
 // it was.
 TEST_F(AppTest, ErrorFileMovesToTheDesignWhenItCan) {
   auto app = make({"x.sht"});
-  app->setUpErrorFile(dir_ + "/board.cir");
-  EXPECT_EQ(app->logPath(), dir_ + "/board.cir/log/comptab.err");
+  app->reporter().setUpErrorFile(dir_ + "/board.cir");
+  EXPECT_EQ(app->reporter().logPath(), dir_ + "/board.cir/log/comptab.err");
   std::ofstream(dir_ + "/blocked") << "x";
-  app->setUpErrorFile(dir_ + "/blocked");
-  EXPECT_EQ(app->logPath(), dir_ + "/home/halden/dx/log/comptab.err");
-  EXPECT_EQ(app->logReady, 1);
+  app->reporter().setUpErrorFile(dir_ + "/blocked");
+  EXPECT_EQ(app->reporter().logPath(), dir_ + "/home/halden/dx/log/comptab.err");
+  EXPECT_EQ(app->reporter().logReady, 1);
 }
 
 }  // namespace

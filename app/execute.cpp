@@ -7,9 +7,9 @@
 namespace comptab {
 
 int App::execute() {
-  const auto command = buildExecuteCommand(executeProgram, outputPath.value_or(""));
+  const auto command = buildExecuteCommand(options_.executeProgram, options_.outputPath.value_or(""));
   if (!command) {
-    reportError(ReportKind::InputFile, "", 1, msg::kExecuteCommandBad);
+    reporter_.reportError(ReportKind::InputFile, "", 1, msg::kExecuteCommandBad);
     return 0;
   }
   // Whether the program starts, and how it ends, does not change the exit
@@ -17,7 +17,7 @@ int App::execute() {
   // A note still says what went wrong, so that it is not lost.
   std::string outcome;
   if (!runAndWait(command->program, command->args, &outcome))
-    writeNote("Execute mode: the program \"" + command->program + "\" " + outcome + ".");
+    reporter_.writeNote("Execute mode: the program \"" + command->program + "\" " + outcome + ".");
   return 1;
 }
 

@@ -42,12 +42,12 @@ std::vector<NameId> namesPackagingReads() {
 // without destinations (or of the component-destination listing).
 std::vector<const std::string*> App::outputItems() const {
   std::vector<const std::string*> items;
-  if (RunMode & mode::kCompDest) {
+  if (options_.runMode & mode::kCompDest) {
     items.push_back(nullptr);
-  } else if (!destinations.empty()) {
-    for (const std::string& d : destinations) items.push_back(&d);
-  } else if (!dataSpecDestinations.empty()) {
-    for (const std::string& d : dataSpecDestinations) items.push_back(&d);
+  } else if (!options_.destinations.empty()) {
+    for (const std::string& d : options_.destinations) items.push_back(&d);
+  } else if (!options_.dataSpecDestinations.empty()) {
+    for (const std::string& d : options_.dataSpecDestinations) items.push_back(&d);
   } else {
     items.push_back(nullptr);
   }
@@ -55,29 +55,31 @@ std::vector<const std::string*> App::outputItems() const {
 }
 
 DisplayNameHook App::displayNameHook() const {
-  if (!propSpecFile) return {};
-  const PropSpecFile* names = propSpecFile.get();
+  if (!data_.propSpecFile) return {};
+  const PropSpecFile* names = data_.propSpecFile.get();
   return [names](std::string_view property) { return names->displayString(PropSpecFile::kComponent, property); };
 }
 
 void App::reportOutputFailure(const std::string* path, const std::string& systemReason) {
   const std::string name = path != nullptr ? *path : kStandardOutput;
-  reportError(path != nullptr ? ReportKind::OutputFile : ReportKind::StandardOutput, name, 1, msg::kOutputOpen);
+  reporter_.reportError(path != nullptr ? ReportKind::OutputFile : ReportKind::StandardOutput, name, 1,
+                        msg::kOutputOpen);
   // The second message says only whether the file exists; the system's
   // reason tells a full disk from a folder that cannot be written.
-  if (!systemReason.empty()) writeNote(name + ": " + systemReason);
+  if (!systemReason.empty()) reporter_.writeNote(name + ": " + systemReason);
 }
 
 // The columns, the sort keys, and what grouping counts by.
 std::vector<NameId> App::propertiesReadAfterPackaging() const {
+  const Settings& settings = options_.settings;
   std::vector<NameId> names;
-  for (const std::string& name : settings->formatProperty) names.push_back(internName(name));
-  for (const std::string& name : settings->sortKey) names.push_back(internName(name));
+  for (const FormatColumn& column : settings.format) names.push_back(internName(column.property));
+  for (const std::string& name : settings.sortKey) names.push_back(internName(name));
   names.push_back(internName("reference"));
   names.push_back(internName("partName"));
-  if (!packageProperty.empty()) names.push_back(internName(packageProperty));
-  if (!packageProperty.empty())
-    for (const std::string& name : settings->packageAlso) names.push_back(internName(name));
+  if (!options_.packageProperty.empty()) names.push_back(internName(options_.packageProperty));
+  if (!options_.packageProperty.empty())
+    for (const std::string& name : settings.packageAlso) names.push_back(internName(name));
   return names;
 }
 
@@ -85,13 +87,13 @@ std::vector<NameId> App::propertiesReadAfterPackaging() const {
 // refused like the one file when it exists and overwriting is not asked
 // for, before any table is written.
 bool App::outputFilesFree(const std::vector<const std::string*>& items) {
-  if (outputPath && namesFilePerDestination(*outputPath)) {
+  if (options_.outputPath && namesFilePerDestination(*options_.outputPath)) {
     // Destination names come from the design's side files: none may steer a
     // table out of the output folder or onto another table's file.
     std::vector<std::string> paths;
     for (const std::string* item : items) {
       const std::string& name = item != nullptr ? *item : std::string(kBoardDestination);
-      paths.push_back(tableOutputPath(*outputPath, name));
+      paths.push_back(tableOutputPath(*options_.outputPath, name));
       std::string reason;
       if (!destinationFitsPath(name, &reason)) {
         reportOutputFailure(&paths.back(), "destination \"" + name + "\": " + reason);
@@ -104,11 +106,11 @@ bool App::outputFilesFree(const std::vector<const std::string*>& items) {
       return false;
     }
   }
-  if (!outputPath || (RunMode & mode::kForce)) return true;
+  if (!options_.outputPath || (options_.runMode & mode::kForce)) return true;
   for (const std::string* item : items) {
-    const std::string path = tableOutputPath(*outputPath, item != nullptr ? *item : kBoardDestination);
-    if (path != *outputPath && pathAccess(path, Access::Exists) && !isDeviceOutput(path)) {
-      reportError(ReportKind::OutputFile, path, 1, msg::kOutputExists);
+    const std::string path = tableOutputPath(*options_.outputPath, item != nullptr ? *item : kBoardDestination);
+    if (path != *options_.outputPath && pathAccess(path, Access::Exists) && !isDeviceOutput(path)) {
+      reporter_.reportError(ReportKind::OutputFile, path, 1, msg::kOutputExists);
       return false;
     }
   }
@@ -141,18 +143,19 @@ App::RunPlan App::planRun() const {
   RunPlan plan;
   plan.items = outputItems();
   plan.readLater = propertiesReadAfterPackaging();
-  plan.packaging = (RunMode & (mode::kPackage | mode::kPnPackage)) != 0;
+  plan.packaging = (options_.runMode & (mode::kPackage | mode::kPnPackage)) != 0;
   plan.packagingKeeps = plan.readLater;
   for (const NameId name : namesPackagingReads()) plan.packagingKeeps.push_back(name);
-  plan.packagingKeepsAll = (RunMode & mode::kCheckKcdbProp) != 0;
-  plan.keepRows = plan.items.size() > 1 && !(RunMode & mode::kCompDest);
+  plan.packagingKeepsAll = (options_.runMode & mode::kCheckKcdbProp) != 0;
+  plan.keepRows = plan.items.size() > 1 && !(options_.runMode & mode::kCompDest);
   plan.mergeKeptRows = plan.keepRows && boards <= 0;
   return plan;
 }
 
 const RecordTable& App::groupRows(const RunPlan& plan, RecordTable& table, RecordTable& grouped) {
-  const bool byPartName = (RunMode & mode::kPnPackage) != 0;
-  const bool byPackage = !packageProperty.empty();
+  const Settings& settings = options_.settings;
+  const bool byPartName = (options_.runMode & mode::kPnPackage) != 0;
+  const bool byPackage = !options_.packageProperty.empty();
   if (!byPartName && !byPackage) {
     if (boards == 0) return table;
     if (!plan.packaging) {
@@ -167,18 +170,18 @@ const RecordTable& App::groupRows(const RunPlan& plan, RecordTable& table, Recor
   // Grouped rows hold only what is read of them later, as rows that are
   // not packaged do from the walk on.
   if (byPartName) {
-    groupRowsInto(*this, *rows, grouped, GroupKeys{.keyName = "partName", .kept = &plan.readLater});
+    groupRowsInto(settings, *rows, grouped, GroupKeys{.keyName = "partName", .kept = &plan.readLater});
     rows = &grouped;
   }
   if (byPackage) {
     RecordTable again;
     RecordTable& into = rows == &grouped ? again : grouped;
-    groupRowsInto(*this, *rows, into,
-                  GroupKeys{packageProperty, settings->packageAlso, &plan.readLater, settings->valueMeaning});
+    groupRowsInto(settings, *rows, into,
+                  GroupKeys{options_.packageProperty, settings.packageAlso, &plan.readLater, settings.valueMeaning});
     if (rows == &grouped) grouped.replaceWith(again);
   }
-  if (settings->referenceRanges && (byPartName || byPackage))
-    writeReferenceRanges(grouped, settings->token, settings->rangeChar);
+  if (settings.referenceRanges && (byPartName || byPackage))
+    writeReferenceRanges(grouped, settings.token, settings.rangeChar);
   if (boards > 0) setBuildQuantity(grouped, boards, byPartName || byPackage);
   return grouped;
 }
@@ -186,7 +189,7 @@ const RecordTable& App::groupRows(const RunPlan& plan, RecordTable& table, Recor
 const RecordTable& App::foldTable(const RunPlan& plan, size_t i, RecordTable& table, PackagedRows& packages,
                                   RecordTable& packed, RecordTable& grouped) {
   if (!plan.packaging) return groupRows(plan, table, grouped);
-  packages.package(*this, table, packed, i == 0 ? 1 : 0);
+  packages.package(options_, data_.kcdbCache.get(), reporter_, table, packed, i == 0 ? 1 : 0);
   return groupRows(plan, packed, grouped);
 }
 
@@ -220,11 +223,11 @@ int App::collectTable(const RunPlan& plan, size_t i, RecordTable& table, Carried
                  .keepOpen = i + 1 < plan.items.size(),
                  .variantRowsOnly = plan.keepRows && i > 0,
                  .keptProperties = keeps,
-                 .extractedNames = (RunMode & mode::kSearch) ? nullptr : keeps,
+                 .extractedNames = (options_.runMode & mode::kSearch) ? nullptr : keeps,
                  .variantComponents = plan.keepRows ? &carried.variantComponents : nullptr,
                  .census = &rows_->census};
   rows_->census.clear();
-  const int walked = (RunMode & mode::kCircuit) ? walkCircuit(pass) : walkSheets(pass);
+  const int walked = (options_.runMode & mode::kCircuit) ? walkCircuit(pass) : walkSheets(pass);
   if (walked == 0) return 0;
   // A later table that keeps the rows before it walks only the components
   // with variants: its census is not the table's, and the first told all.
@@ -237,13 +240,14 @@ int App::collectTable(const RunPlan& plan, size_t i, RecordTable& table, Carried
 }
 
 int App::checkNames() {
-  const bool strict = strictOption || settings->strict != 0;
-  const NameUse use{.packageProperty = &packageProperty,
-                    .packageFromOption = packageProperty != settings->package,
-                    .termsFilter = (RunMode & mode::kSearch) != 0};
+  const Settings& settings = options_.settings;
+  const bool strict = strictOption || settings.strict;
+  const NameUse use{.packageProperty = &options_.packageProperty,
+                    .packageFromOption = options_.packageProperty != settings.package,
+                    .termsFilter = (options_.runMode & mode::kSearch) != 0};
   bool refused = false;
-  for (const UnmatchedName& unmatched : unmatchedNames(*settings, use, rows_->census)) {
-    const std::string text = unmatched.text(resourceFile);
+  for (const UnmatchedName& unmatched : unmatchedNames(settings, use, rows_->census)) {
+    const std::string text = unmatched.text(options_.resourceFile);
     std::vector<std::string>& told = rows_->namesTold;
     if (std::find(told.begin(), told.end(), text) != told.end()) continue;
     told.push_back(text);
@@ -251,61 +255,63 @@ int App::checkNames() {
       tellTerminal("note: " + text);
       continue;
     }
-    writeError(msg::kDetail, {unmatched.key});
-    writeNote(text + " (strict is on)");
+    reporter_.writeError(msg::kDetail, {unmatched.key});
+    reporter_.writeNote(text + " (strict is on)");
     refused = true;
   }
-  if (refused) exitState = 1;
+  if (refused) reporter_.exitState = 1;
   return refused ? 0 : 1;
 }
 
 int App::writeTable(const TableWriter& writer, const std::string* item, bool append, bool last,
                     const RecordTable& table) {
+  const Settings& settings = options_.settings;
   OutputStream& out = output_;
   std::string reason;
-  const std::string path = outputPath ? tableOutputPath(*outputPath, item != nullptr ? *item : kBoardDestination) : "";
+  const std::string path =
+      options_.outputPath ? tableOutputPath(*options_.outputPath, item != nullptr ? *item : kBoardDestination) : "";
   // Tables that share one file go to it through one stream, which stays
   // open (a temporary file) until the last is in; a table with a file of
   // its own starts it afresh.
-  const bool sharedFile = outputPath && path == *outputPath;
-  if (outputPath && !(append && sharedFile && out.isOpen())) {
+  const bool sharedFile = options_.outputPath && path == *options_.outputPath;
+  if (options_.outputPath && !(append && sharedFile && out.isOpen())) {
     // O_NOFOLLOW guards only the last step: a folder of the design may be
     // a link planted to lead the table elsewhere.
     // A path the resource file itself leads out ("$CIR/../bom.txt") is
     // taken as written.
     const std::string folder = directoryPart(path);
     const std::string written = expandPath(folder);
-    const std::string design = expandPath(designDir);
+    const std::string design = expandPath(options_.designDir);
     const bool inside = written == design || written.starts_with(design == "/" ? design : design + "/");
-    if (outputInDesign && inside && realPath(folder) && !staysInside(folder, designDir)) {
+    if (options_.outputInDesign && inside && realPath(folder) && !staysInside(folder, options_.designDir)) {
       reportOutputFailure(&path, "a folder on the way is a symbolic link that leads out of the design's folder; "
                                  "remove it or name the output file without $CIR");
       return 0;
     }
-    if (!out.open(path, append && sharedFile, &reason, !outputInDesign)) {
+    if (!out.open(path, append && sharedFile, &reason, !options_.outputInDesign)) {
       reportOutputFailure(&path, reason);
       return 0;
     }
-  } else if (!outputPath) {
+  } else if (!options_.outputPath) {
     out = OutputStream::standardOutput();
   }
   // A spreadsheet takes a file for UTF-8 (µ, Ω) only when it begins with
   // the byte-order mark: written where a file or standard output starts.
-  const bool fresh = outputPath ? !(append && path == *outputPath) : !append;
-  if (fresh && writer.format() != TableFormat::Text && (byteOrderMarkOption || settings->byteOrderMark != 0))
+  const bool fresh = options_.outputPath ? !(append && path == *options_.outputPath) : !append;
+  if (fresh && writer.format() != TableFormat::Text && (byteOrderMarkOption || settings.byteOrderMark))
     out.write("\xEF\xBB\xBF");
   // CSV and TSV files hold the table alone unless keepTableTexts asks.
   const bool texts = writer.writesTableTexts();
-  if (!settings->beginString.empty() && texts) {
-    out.write(settings->beginString);
-    out.write(eol);
+  if (!settings.beginString.empty() && texts) {
+    out.write(settings.beginString);
+    out.write(options_.eol);
   }
-  if (!(RunMode & mode::kCompDest) && texts) {
-    out.write(settings->destHeadString);
+  if (!(options_.runMode & mode::kCompDest) && texts) {
+    out.write(settings.destHeadString);
     out.write(item != nullptr ? *item : kBoardDestination);
-    out.write(eol);
+    out.write(options_.eol);
   }
-  if (!(RunMode & mode::kNoHeader)) writer.writeHeader(out);
+  if (!(options_.runMode & mode::kNoHeader)) writer.writeHeader(out);
   writer.beginTable(out);
   // How far ahead of the row being written its successors' lists and then
   // their values are asked for (ComponentRecord::prefetchList).
@@ -318,9 +324,9 @@ int App::writeTable(const TableWriter& writer, const std::string* item, bool app
     writer.writeRow(out, table[r]);
   }
   writer.endTable(out);
-  if (!settings->endString.empty() && texts) {
-    out.write(settings->endString);
-    out.write(eol);
+  if (!settings.endString.empty() && texts) {
+    out.write(settings.endString);
+    out.write(options_.eol);
   }
   // A full disk or a closed pipe must not pass for a written table.
   if (sharedFile && !last) {
@@ -332,33 +338,34 @@ int App::writeTable(const TableWriter& writer, const std::string* item, bool app
     return 1;
   }
   if (!out.close(&reason)) {
-    reportOutputFailure(outputPath ? &path : nullptr, reason);
+    reportOutputFailure(options_.outputPath ? &path : nullptr, reason);
     return 0;
   }
   return 1;
 }
 
 int App::run() {
+  const Settings& settings = options_.settings;
   const bool pageRun = writesPage();
-  keepKicadFiles = pageRun;
+  options_.keepKicadFiles = pageRun;
   if (openDesign() == 0) return finalStatus();
   const RunPlan plan = planRun();
   if (!outputFilesFree(plan.items)) return finalStatus();
-  const TableWriter writer(*settings, RunMode, eol, displayNameHook(), formatOption);
+  const TableWriter writer(settings, options_.runMode, options_.eol, displayNameHook(), formatOption);
   // A file named for a spreadsheet that gets padded text reads as one
   // column there; the table is written as asked all the same.
-  if (outputPath && writer.format() == TableFormat::Text && outputPath->size() > 4 &&
-      equalsNoCase(std::string_view(*outputPath).substr(outputPath->size() - 4), ".csv"))
+  if (options_.outputPath && writer.format() == TableFormat::Text && options_.outputPath->size() > 4 &&
+      equalsNoCase(std::string_view(*options_.outputPath).substr(options_.outputPath->size() - 4), ".csv"))
     tellTerminal(
         strprintf("note: %s is written as a text table (padded cells), not as CSV; add -p:format csv "
                   "(or tableFormat = \"csv\" in the resource file) for comma-separated values",
-                  outputPath->c_str()));
+                  options_.outputPath->c_str()));
   rows_ = std::make_unique<RunRows>();
   RecordTable& table = rows_->table;
   RecordTable& packed = rows_->packed;
   RecordTable& grouped = rows_->grouped;
   PackagedRows& packages = rows_->packages;
-  Carried carried{TableOrder(settings->sortKey, SortKeyOrder{settings->sortDescending, settings->sortByValue}), {}};
+  Carried carried{TableOrder(settings.sortKey, SortKeyOrder{settings.sortDescending, settings.sortByValue}), {}};
   for (size_t i = 0; i < plan.items.size(); ++i) {
     // The page's drawing of sheets of comptab's own formats comes from the
     // walk of the first table.
@@ -387,8 +394,8 @@ int App::run() {
     if (!plan.keepRows) table.clearRows();
   }
   if (pageRun && writePage() == 0) return finalStatus();
-  if ((RunMode & mode::kExecute) && !executeProgram.empty() && execute() == 0) return finalStatus();
-  if (warningWritten() && exitState == 0) exitState = 2;
+  if ((options_.runMode & mode::kExecute) && !options_.executeProgram.empty() && execute() == 0) return finalStatus();
+  if (reporter_.warningWritten() && reporter_.exitState == 0) reporter_.exitState = 2;
   return finalStatus();
 }
 

@@ -14,9 +14,7 @@
 
 namespace comptab {
 
-bool App::writesPage() const {
-  return formatOption.value_or(settings ? settings->tableFormat : TableFormat::Text) == TableFormat::Html;
-}
+bool App::writesPage() const { return formatOption.value_or(options_.settings.tableFormat) == TableFormat::Html; }
 
 namespace {
 
@@ -28,19 +26,21 @@ std::string designName(const std::string& file, const std::string& folder) {
 }  // namespace
 
 int App::addPageTable(const TableWriter& writer, const std::string* item, const RecordTable& table) {
-  if (!page_) page_ = std::make_unique<HtmlPage>(designName(designFile, designDir), settings->emptyCell);
+  const Settings& settings = options_.settings;
+  if (!page_)
+    page_ = std::make_unique<HtmlPage>(designName(options_.designFile, options_.designDir), settings.emptyCell);
   std::vector<std::string> titles;
   writer.titles(titles);
   page_->beginTable(item != nullptr ? *item : kBoardDestination, titles);
   std::vector<std::string_view> cells;
   std::vector<std::string> references;
-  const std::string_view rangeChar = settings->referenceRanges ? std::string_view(settings->rangeChar) : "";
+  const std::string_view rangeChar = settings.referenceRanges ? std::string_view(settings.rangeChar) : "";
   const NameId reference = internName("reference");
   for (int r = 0; r < table.count(); ++r) {
     const ComponentRecord& row = table[r];
     writer.cellTexts(row, cells);
     references.clear();
-    if (const PropertyText text = row.value(reference)) splitReferences(*text, settings->token, rangeChar, references);
+    if (const PropertyText text = row.value(reference)) splitReferences(*text, settings.token, rangeChar, references);
     page_->addRow(cells, references);
   }
   return 1;
@@ -80,16 +80,18 @@ void App::noteBlock(const Placement& where, const ComponentRef& component) {
 }
 
 int App::writePage() {
-  if (!page_) page_ = std::make_unique<HtmlPage>(designName(designFile, designDir), settings->emptyCell);
+  if (!page_)
+    page_ =
+        std::make_unique<HtmlPage>(designName(options_.designFile, options_.designDir), options_.settings.emptyCell);
   if (const KicadProject* project = kicadProject(); project != nullptr && project->design() != nullptr)
     page_->setSchematic(kicadSchematicJson(*project->design()));
   else if (places_ && !places_->empty())
     page_->setSchematic(places_->json());
   OutputStream out;
   std::string reason;
-  if (outputPath) {
-    if (!out.open(*outputPath, false, &reason, !outputInDesign)) {
-      reportOutputFailure(&*outputPath, reason);
+  if (options_.outputPath) {
+    if (!out.open(*options_.outputPath, false, &reason, !options_.outputInDesign)) {
+      reportOutputFailure(&*options_.outputPath, reason);
       return 0;
     }
   } else {
@@ -97,7 +99,7 @@ int App::writePage() {
   }
   page_->write(out);
   if (!out.close(&reason)) {
-    reportOutputFailure(outputPath ? &*outputPath : nullptr, reason);
+    reportOutputFailure(options_.outputPath ? &*options_.outputPath : nullptr, reason);
     return 0;
   }
   return 1;

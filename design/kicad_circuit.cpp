@@ -1,8 +1,8 @@
 // A KiCad project as the circuit of a run (docs/kicad.md): read once when
 // the design is opened, its sheets handed to the run's sheet cache, its
 // hierarchy and its library built in memory rather than saved anywhere.
-#include "design/app_state.h"
 #include "design/kcdb_cache.h"
+#include "design/run.h"
 #include "platform/circuit/circuit_hierarchy.h"
 #include "platform/kcdb/kcdb_memory.h"
 #include "platform/kicad/kicad_project.h"
@@ -14,7 +14,7 @@
 
 namespace comptab {
 
-int AppState::openKicadProject() {
+int Run::openKicadProject() {
   KicadProject::Failure failure = KicadProject::Failure::None;
   std::string failedFile;
   std::string why;
@@ -22,15 +22,16 @@ int AppState::openKicadProject() {
   // Variants become properties "<name><separator><variant>"; the suite's
   // separator is wanted before the specs are checked, so it is read here.
   const std::string sysPath = SystemFile::fileName("vmsys", SystemKind::Resource);
-  variantSysSpec = VariantSysSpec::open(sysPath, 2);
-  const char separator = variantSysSpec ? variantSysSpec->separator() : '@';
-  project = KicadProject::open(designFile, failure, failedFile, &why, std::string_view(&separator, 1), keepKicadFiles);
+  data_.variantSysSpec = VariantSysSpec::open(sysPath, 2);
+  const char separator = data_.variantSysSpec ? data_.variantSysSpec->separator() : '@';
+  project = KicadProject::open(options_.designFile, failure, failedFile, &why, std::string_view(&separator, 1),
+                               options_.keepKicadFiles);
   if (!project) {
     const int code = failure == KicadProject::Failure::ProjectFile ? msg::kKicadProjectOpen
                      : failure == KicadProject::Failure::TooLarge  ? msg::kInstanceDbCreate
                                                                    : msg::kSheetOpen;
-    reportError(ReportKind::InputFile, failedFile, 1, code);
-    writeNote(why);
+    reporter_.reportError(ReportKind::InputFile, failedFile, 1, code);
+    reporter_.writeNote(why);
     return 0;
   }
   project->shareSheets(caches_.sheets);
@@ -38,27 +39,27 @@ int AppState::openKicadProject() {
   // sheets say how many units each part has and which pins each unit owns.
   // A data resource may name a symbol library instead, to check the design
   // against the library rather than against the copies it carries.
-  if (RunMode & (mode::kPackage | mode::kPnPackage)) {
+  if (options_.runMode & (mode::kPackage | mode::kPnPackage)) {
     std::string whyNot;
-    const std::string& library = dataResource->kcdbPath();
+    const std::string& library = data_.dataResource->kcdbPath();
     if (!KicadProject::isSymbolLibrary(library))
-      kcdbCache = KcdbCache::create(project->takeLibrary());
+      data_.kcdbCache = KcdbCache::create(project->takeLibrary());
     else
-      kcdbCache = KcdbCache::create(KicadProject::symbolLibrary(library, &whyNot));
-    if (!kcdbCache) {
-      writeWarning(msg::kKcdbOpen);
-      writeNote(whyNot);
+      data_.kcdbCache = KcdbCache::create(KicadProject::symbolLibrary(library, &whyNot));
+    if (!data_.kcdbCache) {
+      reporter_.writeWarning(msg::kKcdbOpen);
+      reporter_.writeNote(whyNot);
     }
   }
   return 1;
 }
 
-std::unique_ptr<CircuitHierarchy> AppState::kicadHierarchy() {
+std::unique_ptr<CircuitHierarchy> Run::kicadHierarchy() {
   std::string why;
   auto db = caches_.kicadProject->takeHierarchy(&why);
   if (!db) {
-    reportError(ReportKind::InputFile, designFile, 1, msg::kInstanceDbCreate);
-    writeNote(why);
+    reporter_.reportError(ReportKind::InputFile, options_.designFile, 1, msg::kInstanceDbCreate);
+    reporter_.writeNote(why);
   }
   return db;
 }

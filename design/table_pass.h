@@ -1,6 +1,6 @@
 // What one table of the run asks of the walk. The run loop fills one per
 // output item and hands it to the walk, which hands it on to the
-// extraction; nothing else of a pass lives in the run state.
+// extraction; nothing else of a pass lives in the Run.
 #pragma once
 
 #include <cstdint>

@@ -7,9 +7,9 @@
 #include <utility>
 #include <vector>
 
-#include "design/app_state.h"
 #include "design/hierarchy.h"
 #include "design/placement.h"
+#include "design/run.h"
 #include "platform/circuit/instance_db.h"
 #include "platform/circuit/net_list.h"
 #include "platform/sheet/comp_type.h"
@@ -29,43 +29,43 @@ std::string instanceFileOf(const std::string& designDir) {
   return DesignDataFile::fileName(designDir, DesignFileKind::InstanceDb, "");
 }
 
-std::unique_ptr<InstanceDb> openSaved(AppState& app, const std::string& parentDir, const std::string& circuitName,
+std::unique_ptr<InstanceDb> openSaved(Reporter& reporter, const std::string& parentDir, const std::string& circuitName,
                                       const std::string& instanceFile) {
   std::string reason;
   auto db = InstanceDb::open(parentDir, circuitName, instanceFile, 1, &reason);
   if (!db) {
-    app.reportError(ReportKind::InputFile, instanceFile, 1, msg::kInstanceDbOpen);
-    app.writeNote(reason);
+    reporter.reportError(ReportKind::InputFile, instanceFile, 1, msg::kInstanceDbOpen);
+    reporter.writeNote(reason);
   }
   return db;
 }
 
 // Builds the database from the net list and saves it, while holding the
 // lock that keeps two runs from building it at once.
-std::unique_ptr<InstanceDb> buildAndSave(AppState& app, const std::string& parentDir, const std::string& circuitName,
-                                         const std::string& instanceFile) {
+std::unique_ptr<InstanceDb> buildAndSave(const std::string& designDir, Reporter& reporter, const std::string& parentDir,
+                                         const std::string& circuitName, const std::string& instanceFile) {
   std::string reason;
-  std::unique_ptr<NetList> netList = NetList::open(app.designDir, &reason);
+  std::unique_ptr<NetList> netList = NetList::open(designDir, &reason);
   if (!netList) {
-    const std::string netListFile = DesignDataFile::fileName(app.designDir, DesignFileKind::NetList, "netlist");
-    app.reportError(ReportKind::InputFile, netListFile, 1, msg::kNoInstanceDbOrNetList);
-    if (pathAccess(netListFile, Access::Exists)) app.writeNote(reason);
+    const std::string netListFile = DesignDataFile::fileName(designDir, DesignFileKind::NetList, "netlist");
+    reporter.reportError(ReportKind::InputFile, netListFile, 1, msg::kNoInstanceDbOrNetList);
+    if (pathAccess(netListFile, Access::Exists)) reporter.writeNote(reason);
     return nullptr;
   }
-  const InstanceLock lock = InstanceDb::checkLock(app.designDir, &reason);
+  const InstanceLock lock = InstanceDb::checkLock(designDir, &reason);
   if (!lock.isHeld()) {
     NetList::close(netList, 0);
     // "Locked by another run" only when one is: a folder that cannot be
     // opened is a reason of its own.
-    app.reportError(ReportKind::OutputFile, instanceFile, 1,
-                    lock.busy() ? msg::kInstanceDbLocked : msg::kInstanceDbCreate);
-    app.writeNote(reason);
+    reporter.reportError(ReportKind::OutputFile, instanceFile, 1,
+                         lock.busy() ? msg::kInstanceDbLocked : msg::kInstanceDbCreate);
+    reporter.writeNote(reason);
     return nullptr;
   }
   // The run that held the lock may have saved the database meanwhile; a
   // saved one that is out of date is built again and replaced.
   if (pathAccess(instanceFile, Access::Exists)) {
-    auto saved = openSaved(app, parentDir, circuitName, instanceFile);
+    auto saved = openSaved(reporter, parentDir, circuitName, instanceFile);
     if (!saved || !saved->isStale()) {
       NetList::close(netList, 0);
       return saved;
@@ -74,8 +74,8 @@ std::unique_ptr<InstanceDb> buildAndSave(AppState& app, const std::string& paren
   auto db = InstanceDb::create(parentDir, circuitName, instanceFile, *netList, &reason);
   if (!db || !db->save(&reason)) {
     NetList::close(netList, 0);
-    app.reportError(ReportKind::OutputFile, instanceFile, 1, msg::kInstanceDbCreate);
-    app.writeNote(reason);
+    reporter.reportError(ReportKind::OutputFile, instanceFile, 1, msg::kInstanceDbCreate);
+    reporter.writeNote(reason);
     return nullptr;
   }
   InstanceDb::releaseNetList(netList);
@@ -84,23 +84,25 @@ std::unique_ptr<InstanceDb> buildAndSave(AppState& app, const std::string& paren
 
 }  // namespace
 
-int AppState::walkCircuit(TablePass& pass) {
-  const std::string instanceFile = instanceFileOf(designDir);
-  const std::string parentDir = directoryPart(designDir);
-  const std::string circuitName = baseName(designDir);
+int Run::walkCircuit(TablePass& pass) {
+  const std::string instanceFile = instanceFileOf(options_.designDir);
+  const std::string parentDir = directoryPart(options_.designDir);
+  const std::string circuitName = baseName(options_.designDir);
   std::unique_ptr<CircuitHierarchy>& hierarchy = caches_.instanceDb;
   if (!hierarchy) {
     if (caches_.kicadProject) {
       hierarchy = kicadHierarchy();
     } else {
-      std::unique_ptr<InstanceDb> instanceDb = pathAccess(instanceFile, Access::Exists) ? openSaved(*this, parentDir, circuitName, instanceFile)
-                                                            : buildAndSave(*this, parentDir, circuitName, instanceFile);
+      std::unique_ptr<InstanceDb> instanceDb =
+          pathAccess(instanceFile, Access::Exists)
+              ? openSaved(reporter_, parentDir, circuitName, instanceFile)
+              : buildAndSave(options_.designDir, reporter_, parentDir, circuitName, instanceFile);
       // A database built from files that have changed since lists old
       // components; with the net list at hand it is built again.
-      const std::string netListFile = DesignDataFile::fileName(designDir, DesignFileKind::NetList, "netlist");
+      const std::string netListFile = DesignDataFile::fileName(options_.designDir, DesignFileKind::NetList, "netlist");
       if (instanceDb && instanceDb->isStale() && pathAccess(netListFile, Access::Exists)) {
         instanceDb.reset();
-        instanceDb = buildAndSave(*this, parentDir, circuitName, instanceFile);
+        instanceDb = buildAndSave(options_.designDir, reporter_, parentDir, circuitName, instanceFile);
       }
       hierarchy = std::move(instanceDb);
     }
@@ -113,7 +115,7 @@ int AppState::walkCircuit(TablePass& pass) {
   return walked;
 }
 
-int AppState::walkSheetList(InstanceSequence<SheetInfo> sheets, TablePass& pass) {
+int Run::walkSheetList(InstanceSequence<SheetInfo> sheets, TablePass& pass) {
   // Sheets of the same number keep their stored order.
   std::vector<SheetInfo*> order(sheets.begin(), sheets.end());
   std::stable_sort(order.begin(), order.end(),
@@ -131,12 +133,12 @@ int AppState::walkSheetList(InstanceSequence<SheetInfo> sheets, TablePass& pass)
   return 1;
 }
 
-int AppState::walkTopSheet(const SheetInfo& sheetInfo, SheetRef sheet, ZoneRef zone, TablePass& pass) {
+int Run::walkTopSheet(const SheetInfo& sheetInfo, SheetRef sheet, ZoneRef zone, TablePass& pass) {
   const SheetTexts texts = circuitSheetTexts(sheetInfo, 0);
   const Placement where{sheet, zone, &texts};
   for (const ComponentRef component : sheet.components()) {
     if (!component.isValid()) continue;
-    if (CompType::isBlock(component.typeCode()) && descends(hierarchyLevel, 0)) {
+    if (CompType::isBlock(component.typeCode()) && descends(options_.hierarchyLevel, 0)) {
       noteBlock(where, component);
       continue;
     }
@@ -145,13 +147,13 @@ int AppState::walkTopSheet(const SheetInfo& sheetInfo, SheetRef sheet, ZoneRef z
   return descendBlocks(sheetInfo, nullptr, pass);
 }
 
-int AppState::walkNestedSheet(SheetInfo& sheetInfo, SheetRef sheet, ZoneRef zone, TablePass& pass) {
+int Run::walkNestedSheet(SheetInfo& sheetInfo, SheetRef sheet, ZoneRef zone, TablePass& pass) {
   std::string reason;
   const InstanceSheet* instanceSheet = sheetInfo.load(&reason);
   if (instanceSheet == nullptr) {
     // The database opened, so it was damaged after its first tables.
-    reportError(ReportKind::InputFile, instanceFileOf(designDir), 1, msg::kInstanceDbOpen);
-    writeNote(reason);
+    reporter_.reportError(ReportKind::InputFile, instanceFileOf(options_.designDir), 1, msg::kInstanceDbOpen);
+    reporter_.writeNote(reason);
     return 0;
   }
   const int depth = sheetDepth(instanceSheet);
@@ -161,7 +163,7 @@ int AppState::walkNestedSheet(SheetInfo& sheetInfo, SheetRef sheet, ZoneRef zone
     // A component the sheet file no longer has is passed over.
     const ComponentRef component = sheet.component(instance->number());
     if (!component.isValid()) continue;
-    if (CompType::isBlock(component.typeCode()) && descends(hierarchyLevel, depth)) {
+    if (CompType::isBlock(component.typeCode()) && descends(options_.hierarchyLevel, depth)) {
       noteBlock(Placement{sheet, zone, &texts}, component);
       continue;
     }
@@ -179,8 +181,8 @@ int AppState::walkNestedSheet(SheetInfo& sheetInfo, SheetRef sheet, ZoneRef zone
   return descended;
 }
 
-int AppState::descendBlocks(const SheetInfo& sheetInfo, const InstanceSheet* instanceSheet, TablePass& pass) {
-  if (!descends(hierarchyLevel, sheetDepth(instanceSheet))) return 1;
+int Run::descendBlocks(const SheetInfo& sheetInfo, const InstanceSheet* instanceSheet, TablePass& pass) {
+  if (!descends(options_.hierarchyLevel, sheetDepth(instanceSheet))) return 1;
   for (const BlockInstance* block : sheetInfo.blocks())
     if (walkSheetList(block->childSheets(), pass) == 0) return 0;
   return 1;

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "design/app_state.h"
 #include "design/placement.h"
+#include "design/run.h"
 #include "platform/circuit/instance_schema.h"
 #include "platform/circuit/test_circuit.h"
 #include "platform/sheet/design_db.h"
@@ -41,8 +41,12 @@ const char* const kNetList = R"({"formatVersion": 1, "sheets": [
   {"file": "b.sht", "id": 20, "number": 2}
 ]})";
 
-class RecordingState : public AppState {
+class RecordingState : public Run {
  public:
+  // A test sets up what the App and opening the design would.
+  RunOptions& setOptions() { return options_; }
+  RunData& setData() { return data_; }
+
   int extractComponent(const Placement& where, const ComponentRef& component, TablePass&, const VariantComponent*,
                        const Destination*, const std::string*) override {
     rows.push_back(std::string(component.property("reference").value()) + "@" + where.texts->level);
@@ -68,14 +72,13 @@ class WalkCircuitTest : public ::testing::Test {
   }
   void fresh() {
     state = std::make_unique<RecordingState>();
-    state->settings = std::make_unique<Settings>();
-    state->designDir = dir.file("c.cir");
-    state->RunMode = mode::kCircuit;
-    state->setEcho(echo.get());
+    state->setOptions().designDir = dir.file("c.cir");
+    state->setOptions().runMode = mode::kCircuit;
+    state->reporter().setEcho(echo.get());
   }
   std::vector<std::string> walk(int level) {
     state->rows.clear();
-    state->hierarchyLevel = level;
+    state->setOptions().hierarchyLevel = level;
     RecordTable table;
     TablePass pass{.table = table};
     result = state->walkCircuit(pass);
@@ -116,7 +119,7 @@ TEST_F(WalkCircuitTest, SheetNumberOrderDepthFirstAndTheLevelRule) {
     EXPECT_EQ(walk(c.level), c.rows) << "level " << c.level;
     EXPECT_EQ(result, 1);
   }
-  EXPECT_EQ(state->exitState, 0);
+  EXPECT_EQ(state->reporter().exitState, 0);
   EXPECT_EQ(messages(), "");
 }
 
@@ -162,11 +165,11 @@ TEST_F(WalkCircuitTest, ADestinationTheVariantDataDoesNotKnow) {
   dir.file("c.cir/b.sht", R"({"formatVersion": 1, "sheet": {"region": [0, 0, 10, 10]}, "zone": {"pitch": [5, 5]},
     "components": [{"number": 1, "type": "parts", "position": [1, 1],
                     "properties": [["reference", "R9"], ["value", "1k"], ["value@PRO", "2k"]]}]})");
-  state->variantSysSpec = VariantSysSpec::open(dir.file("vmsys.rsc", "separator = \"@\"\n"), 2);
-  state->variantDataSpec = VariantDataSpec::open(dir.file("vmdata.rsc", "destinations = [\"PRO\"]\n"), 2);
-  ASSERT_TRUE(state->variantSysSpec && state->variantDataSpec);
-  state->RunMode |= mode::kCompDest;
-  state->destinations = {"NOPE"};
+  state->setData().variantSysSpec = VariantSysSpec::open(dir.file("vmsys.rsc", "separator = \"@\"\n"), 2);
+  state->setData().variantDataSpec = VariantDataSpec::open(dir.file("vmdata.rsc", "destinations = [\"PRO\"]\n"), 2);
+  ASSERT_TRUE(state->setData().variantSysSpec && state->setData().variantDataSpec);
+  state->setOptions().runMode |= mode::kCompDest;
+  state->setOptions().destinations = {"NOPE"};
   EXPECT_EQ(walk(-1), (Rows{"R1@0", "R501@1", "R701@1", "U1B@1", "R601@2"}));
   EXPECT_EQ(result, 0);
   EXPECT_NE(messages().find("ERROR 38616"), std::string::npos) << messages();

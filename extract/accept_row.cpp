@@ -2,7 +2,10 @@
 
 #include <algorithm>
 
-#include "design/app_state.h"
+#include "design/reporter.h"
+#include "design/run_options.h"
+#include "design/table_pass.h"
+#include "platform/support/pattern.h"
 #include "settings/message_codes.h"
 #include "settings/run_mode.h"
 #include "table/record_table.h"
@@ -12,12 +15,11 @@ namespace comptab {
 namespace {
 
 // "o": any term; "a": every term; anything else keeps the row untested.
-bool passes(AppState& app, const ComponentRecord& row) {
-  const Settings& s = *app.settings;
+bool passes(const Settings& s, PatternCache& patterns, const ComponentRecord& row) {
   const bool any = s.searchMode == "o";
   if (!any && s.searchMode != "a") return true;
-  for (size_t i = 0; i < s.termProperty.size(); ++i) {
-    const bool match = row.matchProperty(s.termProperty[i], s.termValue[i], app.patterns());
+  for (const SearchTerm& term : s.terms) {
+    const bool match = row.matchProperty(term.property, term.expression, patterns);
     if (any && match) return true;
     if (!any && !match) return false;
   }
@@ -34,14 +36,15 @@ bool holdsOnly(const ComponentRecord& row, const std::vector<NameId>& kept) {
 
 }  // namespace
 
-int acceptRow(AppState& app, TablePass& pass, ComponentRecord& row) {
-  if (app.RunMode & mode::kSearch) {
-    if (app.settings->termProperty.empty()) {
+int acceptRow(const RunOptions& options, PatternCache& patterns, Reporter& reporter, TablePass& pass,
+              ComponentRecord& row) {
+  if (options.runMode & mode::kSearch) {
+    if (options.settings.terms.empty()) {
       row.clear();
-      app.reportError(ReportKind::General, "", 1, msg::kNoSearchTerms);
+      reporter.reportError(ReportKind::General, "", 1, msg::kNoSearchTerms);
       return 0;
     }
-    if (!passes(app, row)) {
+    if (!passes(options.settings, patterns, row)) {
       row.clear();
       return 1;
     }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "design/table_pass.h"
 #include "extract/test_state.h"
 #include "settings/run_mode.h"
 #include "table/record_table.h"
@@ -11,12 +12,9 @@ namespace {
 
 struct Fixture {
   Fixture(const char* searchMode, std::vector<std::pair<std::string, std::string>> terms) {
-    app.settings->searchMode = searchMode;
-    for (auto& [property, value] : terms) {
-      app.settings->termProperty.push_back(property);
-      app.settings->termValue.push_back(value);
-    }
-    app.RunMode = mode::kSearch;
+    app.options.settings.searchMode = searchMode;
+    for (auto& [property, value] : terms) app.options.settings.terms.push_back({property, value});
+    app.options.runMode = mode::kSearch;
   }
   // Feeds a row R1 with VALUE 10k and an empty NOTE; true when it entered the table.
   bool admits() {
@@ -25,7 +23,7 @@ struct Fixture {
     row.setProperty("VALUE", "10k");
     row.setProperty("NOTE", "");
     const int before = table.count();
-    EXPECT_EQ(acceptRow(app, pass, row), 1);
+    EXPECT_EQ(acceptRow(app.options, app.data.patterns, app.reporter, pass, row), 1);
     const bool added = table.count() == before + 1;
     if (!added) {
       EXPECT_FALSE(row.hasProperties());  // a row kept out is cleared
@@ -56,16 +54,16 @@ TEST(AcceptRow, SearchModesCombineTerms) {
   for (Case& c : cases) {
     Fixture f(c.mode, c.terms);
     EXPECT_EQ(f.admits(), c.admitted) << c.mode << " " << c.terms[0].first << "~" << c.terms[0].second;
-    EXPECT_EQ(f.app.exitState, 0);
+    EXPECT_EQ(f.app.reporter.exitState, 0);
   }
 }
 
 TEST(AcceptRow, WithoutSearchModeEveryRowEntersSharingItsList) {
   Fixture f("a", {{"VALUE", "^nothing$"}});
-  f.app.RunMode = 0;
+  f.app.options.runMode = 0;
   ComponentRecord row;
   row.setProperty("reference", "R1");
-  EXPECT_EQ(acceptRow(f.app, f.pass, row), 1);
+  EXPECT_EQ(acceptRow(f.app.options, f.app.data.patterns, f.app.reporter, f.pass, row), 1);
   ASSERT_EQ(f.table.count(), 1);
   EXPECT_TRUE(f.table[0].sharesPropertiesWith(row));
 }

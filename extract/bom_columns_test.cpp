@@ -14,12 +14,12 @@ namespace {
 // The references of one group, folded as grouping folds them, then written
 // as ranges.
 std::string rangesOf(const std::vector<std::string>& references, const char* rangeChar = "-") {
-  test::TestState app;
+  const Settings settings = test::foldingSettings();
   RecordTable table;
   std::vector<std::string> rows;
   for (const std::string& reference : references) rows.push_back("reference=" + reference + " value=1");
   test::fillTable(table, rows);
-  referenceCountRows(app, table, "value");
+  referenceCountRows(settings, table, "value");
   writeReferenceRanges(table, ",", rangeChar);
   return std::string(table[0].value("reference").value_or("(none)"));
 }
@@ -47,10 +47,10 @@ TEST(BomColumns, ReferenceRanges) {
 }
 
 TEST(BomColumns, BuildQuantityAndCountsOfRanges) {
-  test::TestState app;
+  const Settings settings = test::foldingSettings();
   RecordTable table;
   test::fillTable(table, {"reference=R1 value=1", "reference=R2 value=1", "reference=R3 value=1", "reference=R9 value=2"});
-  referenceCountRows(app, table, "value");
+  referenceCountRows(settings, table, "value");
   writeReferenceRanges(table, ",", "-");
   setBuildQuantity(table, 25, true);
   // The count is of references, not of ranges.

@@ -2,9 +2,12 @@
 
 #include <bitset>
 
-#include "design/app_state.h"
 #include "design/hierarchy.h"
+#include "design/kcdb_cache.h"
 #include "design/placement.h"
+#include "design/run_data.h"
+#include "design/run_options.h"
+#include "design/table_pass.h"
 #include "extract/accept_row.h"
 #include "extract/gate_data.h"
 #include "extract/row_names.h"
@@ -106,11 +109,11 @@ const Wanted& wantedFor(const std::vector<NameId>* asked) {
 // property takes its value for the destination, and the destinations' own
 // properties ("value@PRO") stand for nothing more; without one they are
 // left out, as they are not properties of the board itself.
-void copyProperties(const AppState& app, const ComponentRef& component, ComponentRecord& row,
+void copyProperties(const VariantSysSpec* sysSpec, const ComponentRef& component, ComponentRecord& row,
                     const VariantComponent* variant, const Destination* dest, bool toBoard, const Wanted& wanted,
                     NameCensus* census) {
   const bool variantPath = variant != nullptr && (toBoard || dest != nullptr);
-  const char separator = app.variantSysSpec ? app.variantSysSpec->separator() : '\0';
+  const char separator = sysSpec != nullptr ? sysSpec->separator() : '\0';
   std::string value;
   size_t place = 0;
   for (const PropertyRef property : component.properties()) {
@@ -118,7 +121,7 @@ void copyProperties(const AppState& app, const ComponentRef& component, Componen
     const std::string_view name = property.name();
     if (census != nullptr) census->add(place++, name);
     if (variantPath) {
-      const size_t cut = app.variantSysSpec ? name.find(separator) : std::string_view::npos;
+      const size_t cut = sysSpec != nullptr ? name.find(separator) : std::string_view::npos;
       const std::string_view base = name.substr(0, cut);
       // Every name this path sets is a base name, so a base already in the
       // row has been handled.
@@ -131,7 +134,7 @@ void copyProperties(const AppState& app, const ComponentRef& component, Componen
     } else if (const std::optional<NameId> id = wanted.find(name)) {
       // The separator is looked for only in the names asked for, which
       // are few.
-      if (!app.variantSysSpec || name.find(separator) == std::string_view::npos) row.setProperty(*id, property.value());
+      if (sysSpec == nullptr || name.find(separator) == std::string_view::npos) row.setProperty(*id, property.value());
     }
   }
 }
@@ -160,15 +163,13 @@ void setPlacementIds(const Placement& where, const ComponentRef& component, Comp
 
 // Where the component stands: nowhere for a net list, which knows no
 // positions ("0.000" would claim one).
-void setGeometry(const AppState& app, const Placement& where, const ComponentRef& component, ComponentRecord& row,
-                 const Wanted& wanted) {
+void setGeometry(const DataResource* resource, const Placement& where, const ComponentRef& component,
+                 ComponentRecord& row, const Wanted& wanted) {
   const RowNames& n = rowNames();
   const bool placed = where.sheet.isPlaced();
   const Point position = placed ? component.position() : Point();
-  if (wanted(n.positionX))
-    row.setProperty(n.positionX, placed ? fixedText(app.dataResource->decode(position.x), 3) : "");
-  if (wanted(n.positionY))
-    row.setProperty(n.positionY, placed ? fixedText(app.dataResource->decode(position.y), 3) : "");
+  if (wanted(n.positionX)) row.setProperty(n.positionX, placed ? fixedText(resource->decode(position.x), 3) : "");
+  if (wanted(n.positionY)) row.setProperty(n.positionY, placed ? fixedText(resource->decode(position.y), 3) : "");
   if (wanted(n.zone)) {
     if (placed) {
       const ZoneGrid grid{where.zone.offset(), where.zone.pitch(), where.zone.origin(),
@@ -184,15 +185,16 @@ void setGeometry(const AppState& app, const Placement& where, const ComponentRef
 
 }  // namespace
 
-int extractComponent(AppState& app, const Placement& where, const ComponentRef& component, TablePass& pass,
-                     const VariantComponent* variant, const Destination* dest, const std::string* destinationName) {
+int extractComponent(const RunOptions& options, RunData& data, Reporter& reporter, const Placement& where,
+                     const ComponentRef& component, TablePass& pass, const VariantComponent* variant,
+                     const Destination* dest, const std::string* destinationName) {
   const RowNames& n = rowNames();
   const Wanted& wanted = wantedFor(pass.extractedNames);
   ComponentRecord& row = pass.scratchRow;
   row.restart();
   const bool toBoard = destinationName != nullptr && *destinationName == kBoardDestination;
   if (toBoard) dest = nullptr;
-  copyProperties(app, component, row, variant, dest, toBoard, wanted, pass.census);
+  copyProperties(data.variantSysSpec.get(), component, row, variant, dest, toBoard, wanted, pass.census);
   row.flags.virtualGate = equalsNoCase(row.value(n.isvGate).value_or(""), "YES") ? 1 : 0;
 
   setPlacementIds(where, component, row, wanted);
@@ -201,7 +203,7 @@ int extractComponent(AppState& app, const Placement& where, const ComponentRef& 
   if (variant != nullptr && wanted(n.toBoard)) row.setProperty(n.toBoard, variant->toBoard().value());
   if (wanted(n.bitCount)) setNumber(row, n.bitCount, component.bitCount());
   const uint16_t kind = component.kindCode();
-  const CompKind* kindRecord = app.compKindTable ? app.compKindTable->compKind(kind) : nullptr;
+  const CompKind* kindRecord = data.compKindTable ? data.compKindTable->compKind(kind) : nullptr;
   if (wanted(n.componentKind)) {
     if (kindRecord != nullptr)
       row.setProperty(n.componentKind, kindRecord->name);
@@ -222,17 +224,17 @@ int extractComponent(AppState& app, const Placement& where, const ComponentRef& 
       reference && !reference->empty() && (wanted(n.referenceHeader) || wanted(n.referenceNumber))) {
     std::string header;
     std::string number;
-    splitReference(app.compKindTable.get(), kind, CompType::isBlock(type), *reference, header, number);
+    splitReference(data.compKindTable.get(), kind, CompType::isBlock(type), *reference, header, number);
     if (wanted(n.referenceHeader)) row.setProperty(n.referenceHeader, header);
     if (wanted(n.referenceNumber)) row.setProperty(n.referenceNumber, number);
   }
 
-  setGeometry(app, where, component, row, wanted);
+  setGeometry(data.dataResource.get(), where, component, row, wanted);
   if (wanted(n.color)) setNumber(row, n.color, component.color());
   if (wanted(n.mirror)) row.setProperty(n.mirror, component.isMirrored() ? "ON" : "OFF");
   if (wanted(n.dispContents)) row.setProperty(n.dispContents, component.displaysContents() ? "ON" : "OFF");
-  if (app.kcdbCache) addGateData(*app.kcdbCache, component, row, wanted(n.gateCount));
-  return acceptRow(app, pass, row);
+  if (data.kcdbCache) addGateData(*data.kcdbCache, component, row, wanted(n.gateCount));
+  return acceptRow(options, data.patterns, reporter, pass, row);
 }
 
 }  // namespace comptab

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <deque>
 
-#include "design/app_state.h"
 #include "extract/first_row_index.h"
 #include "platform/support/text.h"
+#include "settings/settings.h"
 #include "table/record_table.h"
 #include "table/value_order.h"
 
@@ -363,21 +363,23 @@ void Grouper::write(RecordTable& grouped) {
 
 }  // namespace
 
-void groupRowsInto(AppState& app, const RecordTable& rows, RecordTable& grouped, const GroupKeys& keys) {
-  Grouper grouper(*app.settings, rows, keys);
+void groupRowsInto(const Settings& settings, const RecordTable& rows, RecordTable& grouped, const GroupKeys& keys) {
+  Grouper grouper(settings, rows, keys);
   for (int r = 0; r < rows.count(); ++r) grouper.add(r);
   grouper.write(grouped);
 }
 
-int referenceCountRows(AppState& app, RecordTable& table, std::optional<std::string_view> keyName,
+int referenceCountRows(const Settings& settings, RecordTable& table, std::optional<std::string_view> keyName,
                        std::span<const std::string> alsoKeys) {
   if (!keyName) return 0;
   RecordTable grouped;
-  groupRowsInto(app, table, grouped, GroupKeys{.keyName = *keyName, .alsoKeys = alsoKeys});
+  groupRowsInto(settings, table, grouped, GroupKeys{.keyName = *keyName, .alsoKeys = alsoKeys});
   table.replaceWith(grouped);
   return 1;
 }
 
-int partNameRows(AppState& app, RecordTable& table) { return referenceCountRows(app, table, "partName") != 0 ? 1 : 0; }
+int partNameRows(const Settings& settings, RecordTable& table) {
+  return referenceCountRows(settings, table, "partName") != 0 ? 1 : 0;
+}
 
 }  // namespace comptab

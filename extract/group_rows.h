@@ -14,8 +14,8 @@
 
 namespace comptab {
 
-class AppState;
 class RecordTable;
+struct Settings;
 
 // What rows fold by: rows fold when their values of `keyName` are the same
 // (an absent value and an empty one are the same key) and, with `alsoKeys`,
@@ -31,18 +31,19 @@ struct GroupKeys {
 };
 
 // Appends to `grouped` one row per key value of `rows`, in the order the
-// values first occur; the later rows of a value are merged into the first.
+// values first occur; the later rows of a value are merged into the first,
+// with the settings' empty cell, token and merged-property text.
 // Every row takes part, packaged gates included. `rows` stay as they are,
 // so that a later table can use them again.
-void groupRowsInto(AppState& app, const RecordTable& rows, RecordTable& grouped, const GroupKeys& keys);
+void groupRowsInto(const Settings& settings, const RecordTable& rows, RecordTable& grouped, const GroupKeys& keys);
 
 // groupRowsInto in place: the table's rows are replaced by the grouped
 // ones. Returns 1, or 0 without touching the table when no key name is
 // given.
-int referenceCountRows(AppState& app, RecordTable& table, std::optional<std::string_view> keyName,
+int referenceCountRows(const Settings& settings, RecordTable& table, std::optional<std::string_view> keyName,
                        std::span<const std::string> alsoKeys = {});
 
 // referenceCountRows by "partName"; 1 when that returned non-zero.
-int partNameRows(AppState& app, RecordTable& table);
+int partNameRows(const Settings& settings, RecordTable& table);
 
 }  // namespace comptab

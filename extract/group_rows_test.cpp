@@ -56,22 +56,22 @@ TEST(GroupRows, OneRowPerKeyValueWithItsReferenceCount) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    test::TestState app;
-    app.settings->token = c.token;
+    Settings settings = test::foldingSettings();
+    settings.token = c.token;
     RecordTable table;
     test::fillTable(table, c.rows);
-    EXPECT_EQ(referenceCountRows(app, table, c.key), 1);
+    EXPECT_EQ(referenceCountRows(settings, table, c.key), 1);
     EXPECT_EQ(rowsOf(table), c.grouped);
   }
 }
 
 TEST(GroupRows, FlagsAndLabelsOfPackagedRowsSurvive) {
-  test::TestState app;
+  Settings settings = test::foldingSettings();
   RecordTable table;
   test::fillTable(table, {"reference=U1 partName=Q", "reference=U2 partName=Q"});
   table.at(0).strings = {"G:1", "G:2"};
   table.at(1).flags.packaged = 1;
-  referenceCountRows(app, table, "partName");
+  referenceCountRows(settings, table, "partName");
   ASSERT_EQ(table.count(), 1);
   EXPECT_EQ(table[0].strings, (std::vector<std::string>{"G:1", "G:2"}));
   EXPECT_EQ(table[0].flags.packaged, 1);
@@ -81,12 +81,12 @@ TEST(GroupRows, FlagsAndLabelsOfPackagedRowsSurvive) {
 // run together ("ab" + "c", "a" + "bc") stay apart; an absent and an empty
 // value are one key, for the further properties as for the first.
 TEST(GroupRows, SeveralKeyPropertiesNeverRunTogether) {
-  test::TestState app;
+  Settings settings = test::foldingSettings();
   RecordTable table;
   test::fillTable(table, {"reference=X1 value=ab fp=c", "reference=X2 value=a fp=bc", "reference=R1 value=10k fp=0603",
                           "reference=R2 value=10k fp=0805", "reference=R3 value=10k", "reference=R4 value=10k fp="});
   const std::vector<std::string> also = {"fp"};
-  EXPECT_EQ(referenceCountRows(app, table, "value", also), 1);
+  EXPECT_EQ(referenceCountRows(settings, table, "value", also), 1);
   EXPECT_EQ(rowsOf(table), (Lines{"reference=X1 value=ab fp=c _REFCOUNT=1", "reference=X2 value=a fp=bc _REFCOUNT=1",
                                   "reference=R1 value=10k fp=0603 _REFCOUNT=1", "reference=R2 value=10k fp=0805 _REFCOUNT=1",
                                   "reference=R3,R4 value=10k fp=- _REFCOUNT=2"}));
@@ -108,8 +108,8 @@ TEST(GroupRows, AsMergingRowByRowWould) {
   };
   for (const char* mixed : {"", "*"}) {
     SCOPED_TRACE(std::string("mixed text '") + mixed + "'");
-    test::TestState app;
-    app.settings->mergedProp = mixed;
+    Settings settings = test::foldingSettings();
+    settings.mergedProp = mixed;
     RecordTable rows;
     for (int r = 0; r < 400; ++r) {
       ComponentRecord row;
@@ -145,7 +145,7 @@ TEST(GroupRows, AsMergingRowByRowWould) {
         if (!merged) groups.push_back(copy);
       }
       for (ComponentRecord& group : groups) {
-        group.normalise("-", ",", app.settings->mergedProp);
+        group.normalise("-", ",", settings.mergedProp);
         const std::string joined(group.value("reference").value_or(""));
         group.setProperty("_REFCOUNT", std::to_string(std::count(joined.begin(), joined.end(), ',') + 1));
         out.at(out.count()).assign(group);
@@ -154,14 +154,14 @@ TEST(GroupRows, AsMergingRowByRowWould) {
     RecordTable expected;
     byMerging(rows, "value", expected);
     RecordTable grouped;
-    groupRowsInto(app, rows, grouped, GroupKeys{.keyName = "value"});
+    groupRowsInto(settings, rows, grouped, GroupKeys{.keyName = "value"});
     EXPECT_EQ(rowsOf(grouped), rowsOf(expected));
     EXPECT_EQ(rowsOf(rows), before);  // the rows serve the next table
     for (int g = 0; g < std::min(grouped.count(), expected.count()); ++g)
       EXPECT_EQ(grouped[g].flags.gate, expected[g].flags.gate);
 
     RecordTable again;
-    groupRowsInto(app, grouped, again, GroupKeys{.keyName = "P"});
+    groupRowsInto(settings, grouped, again, GroupKeys{.keyName = "P"});
     RecordTable expectedAgain;
     byMerging(expected, "P", expectedAgain);
     EXPECT_EQ(rowsOf(again), rowsOf(expectedAgain));
@@ -171,12 +171,12 @@ TEST(GroupRows, AsMergingRowByRowWould) {
 // Only the properties named to be kept reach the grouped rows; a row
 // without them groups as a row without the property would.
 TEST(GroupRows, KeptPropertiesOnly) {
-  test::TestState app;
+  Settings settings = test::foldingSettings();
   RecordTable rows;
   test::fillTable(rows, {"reference=R1 value=1 note=a", "reference=R2 value=1 note=b", "reference=R3 value=2 note="});
   const std::vector<NameId> kept = {internName("reference"), internName("value")};
   RecordTable grouped;
-  groupRowsInto(app, rows, grouped, GroupKeys{.keyName = "value", .kept = &kept});
+  groupRowsInto(settings, rows, grouped, GroupKeys{.keyName = "value", .kept = &kept});
   EXPECT_EQ(rowsOf(grouped), (Lines{"reference=R1,R2 value=1 _REFCOUNT=2", "reference=R3 value=2 _REFCOUNT=1"}));
 }
 

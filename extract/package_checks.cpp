@@ -3,11 +3,11 @@
 #include <string_view>
 #include <vector>
 
-#include "design/app_state.h"
 #include "design/kcdb_cache.h"
-#include "settings/message_codes.h"
+#include "design/reporter.h"
 #include "extract/package_report.h"
 #include "platform/sheet/comp_type.h"
+#include "settings/message_codes.h"
 #include "table/record_table.h"
 
 namespace comptab {
@@ -26,7 +26,7 @@ int labelsOf(const ComponentRecord& package, std::string_view componentName) {
 
 }  // namespace
 
-void DevicePropertyCheck::check(AppState& app, const ComponentRecord& row, const KcdbDevice& device,
+void DevicePropertyCheck::check(Reporter& reporter, const ComponentRecord& row, const KcdbDevice& device,
                                 const RowReport& report) {
   if (!report.on) return;
   auto [entry, added] = allowed_.try_emplace(&device);
@@ -38,12 +38,12 @@ void DevicePropertyCheck::check(AppState& app, const ComponentRecord& row, const
     if (property.name.empty()) continue;
     const std::string value = row.text(property.name);
     if (!allowed[property.name].contains(value))
-      app.writeWarning(msg::kKcdbPropertyValue, {componentInWarning(row), property.name, report.destinationText});
+      reporter.writeWarning(msg::kKcdbPropertyValue, {componentInWarning(row), property.name, report.destinationText});
   }
 }
 
-void checkOpenGates(AppState& app, const RecordTable& table, int firstItem, const DestinationWords& words) {
-  KcdbCache& kcdb = *app.kcdbCache;
+void checkOpenGates(KcdbCache& kcdb, Reporter& reporter, const RecordTable& table, int firstItem,
+                    const DestinationWords& words) {
   // The rows left out of every package, by the reference they carry.
   std::unordered_map<std::string, std::vector<int>> leftOut;
   for (int i = 0; i < table.count(); ++i) {
@@ -61,7 +61,8 @@ void checkOpenGates(AppState& app, const RecordTable& table, int firstItem, cons
     const RowReport report = rowReport(package, firstItem, words);
     const std::string reference = package.text("reference");
     if (!gate && !parts) {
-      if (report.on) app.writeWarning(msg::kPowerBoxAlone, {componentInWarning(package), reference, report.destinationText});
+      if (report.on)
+        reporter.writeWarning(msg::kPowerBoxAlone, {componentInWarning(package), reference, report.destinationText});
       continue;
     }
     const KcdbDevice* device = kcdb.device(package.value("cdbName").value_or(""));
@@ -78,16 +79,16 @@ void checkOpenGates(AppState& app, const RecordTable& table, int firstItem, cons
         if (!used || labelsOf(package, component->compName()) >= component->gateCount()) continue;
         openGate = true;
         if (report.on)
-          app.writeWarning(powerBox ? msg::kOpenPowerGate : msg::kOpenGate,
-                           {"", reference, component->compName(), report.destinationText});
+          reporter.writeWarning(powerBox ? msg::kOpenPowerGate : msg::kOpenGate,
+                                {"", reference, component->compName(), report.destinationText});
       }
     }
     if (openGate) continue;
     const auto unpackaged = leftOut.find(reference);
     if (unpackaged == leftOut.end() || !report.on) continue;
     for (const int row : unpackaged->second)
-      app.writeWarning(msg::kPackageConflict,
-                       {componentInWarning(table[row]), table[row].text("_NILR_"), report.destinationText});
+      reporter.writeWarning(msg::kPackageConflict,
+                            {componentInWarning(table[row]), table[row].text("_NILR_"), report.destinationText});
   }
 }
 

@@ -9,11 +9,12 @@
 
 namespace comptab {
 
-class AppState;
 class ComponentRecord;
 class DestinationWords;
+class KcdbCache;
 class KcdbDevice;
 class RecordTable;
+class Reporter;
 struct RowReport;
 
 // Warns (38673) for each entry of the device's property table whose name
@@ -21,7 +22,7 @@ struct RowReport;
 // absent property counts as empty. A name listed n times warns n times.
 class DevicePropertyCheck {
  public:
-  void check(AppState& app, const ComponentRecord& row, const KcdbDevice& device, const RowReport& report);
+  void check(Reporter& reporter, const ComponentRecord& row, const KcdbDevice& device, const RowReport& report);
 
  private:
   using AllowedValues = std::unordered_map<std::string, std::unordered_set<std::string>>;
@@ -35,6 +36,7 @@ class DevicePropertyCheck {
 // (38678). A package without open gates names each row that could not be
 // packaged for want of KCDB data or a gate number but carries its
 // reference (38674).
-void checkOpenGates(AppState& app, const RecordTable& table, int firstItem, const DestinationWords& words);
+void checkOpenGates(KcdbCache& kcdb, Reporter& reporter, const RecordTable& table, int firstItem,
+                    const DestinationWords& words);
 
 }  // namespace comptab

@@ -5,8 +5,9 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "design/app_state.h"
 #include "design/kcdb_cache.h"
+#include "design/reporter.h"
+#include "design/run_options.h"
 #include "extract/first_row_index.h"
 #include "extract/package_checks.h"
 #include "extract/package_report.h"
@@ -64,8 +65,13 @@ Join joinOutcome(const ComponentRecord& head, const ComponentRecord& row, const 
 // serve the next table unchanged.
 class Packager {
  public:
-  Packager(AppState& app, int firstItem, RecordTable& packed)
-      : app_(app), kcdb_(*app.kcdbCache), settings_(*app.settings), firstItem_(firstItem), packed_(packed) {}
+  Packager(const RunOptions& options, KcdbCache& kcdb, Reporter& reporter, int firstItem, RecordTable& packed)
+      : kcdb_(kcdb),
+        reporter_(reporter),
+        settings_(options.settings),
+        checkProperties_((options.runMode & mode::kCheckKcdbProp) != 0),
+        firstItem_(firstItem),
+        packed_(packed) {}
 
   // Returns the position in `packed` of the row that stands for `row`, or
   // -1 when `row` was merged into a package.
@@ -89,7 +95,7 @@ class Packager {
   // A row that the KCDB or its gate number keeps out of every package;
   // "_NILR_" lets the open-gate check name it again.
   int appendUnpackable(const ComponentRecord& row, int code, const RowReport& report, const std::string& reference) {
-    if (report.on) app_.writeWarning(code, {componentInWarning(row), report.destinationText});
+    if (report.on) reporter_.writeWarning(code, {componentInWarning(row), report.destinationText});
     const int at = appendHandled(row);
     packed_.at(at).ownProperties();
     packed_.at(at).setProperty(rowNames().leftOut, reference);
@@ -97,9 +103,10 @@ class Packager {
   }
   int openPackage(const ComponentRecord& row, std::string label);
 
-  AppState& app_;
   KcdbCache& kcdb_;
+  Reporter& reporter_;
   const Settings& settings_;
+  const bool checkProperties_;  // chkkcdbprop
   const int firstItem_;
   const DestinationWords words_;
   DevicePropertyCheck propertyCheck_;
@@ -128,7 +135,7 @@ int Packager::take(const ComponentRecord& row) {
   // A virtual gate stands for no symbol of the library.
   if (kcdb_.component(device, componentName) == nullptr && row.flags.virtualGate == 0)
     return appendUnpackable(row, msg::kKcdbEntryMissing, report, reference);
-  if (app_.RunMode & mode::kCheckKcdbProp) propertyCheck_.check(app_, row, *device, report);
+  if (checkProperties_) propertyCheck_.check(reporter_, row, *device, report);
 
   std::string label;
   if (row.flags.virtualGate == 0) {
@@ -145,7 +152,8 @@ int Packager::take(const ComponentRecord& row) {
   std::unordered_set<std::string>* headLabels = many != manyLabels_.end() ? &many->second : nullptr;
   const Join join = joinOutcome(package, row, label, headLabels);
   if (join == Join::Refused) {
-    if (report.on) app_.writeWarning(msg::kPackageConflict, {componentInWarning(row), reference, report.destinationText});
+    if (report.on)
+      reporter_.writeWarning(msg::kPackageConflict, {componentInWarning(row), reference, report.destinationText});
     return appendHandled(row);
   }
   const bool hadDestination = package.properties().find(rowNames().destination) != PropertyList::npos;
@@ -212,12 +220,13 @@ bool sharedRowsStandApart(const RecordTable& rows) {
 
 }  // namespace
 
-void PackagedRows::package(AppState& app, const RecordTable& rows, RecordTable& packed, int firstItem) {
-  if (!app.kcdbCache) {
+void PackagedRows::package(const RunOptions& options, KcdbCache* kcdb, Reporter& reporter, const RecordTable& rows,
+                           RecordTable& packed, int firstItem) {
+  if (kcdb == nullptr) {
     packed.assign(rows);
     return;
   }
-  Packager packager(app, firstItem, packed);
+  Packager packager(options, *kcdb, reporter, firstItem, packed);
   packed.reserve(rows.count());
   const bool reuse = filled_ && firstItem == 0 && sharedRowsKnown(rows) && sharedRowsStandApart(rows);
   const bool fill = !filled_ && firstItem != 0 && sharedRowsStandApart(rows);
@@ -236,7 +245,7 @@ void PackagedRows::package(AppState& app, const RecordTable& rows, RecordTable& 
   }
   packager.finish();
   if (fill) remember(rows, packed, at);
-  if (app.RunMode & mode::kCheckOpenGate) checkOpenGates(app, packed, firstItem, packager.words());
+  if (options.runMode & mode::kCheckOpenGate) checkOpenGates(*kcdb, reporter, packed, firstItem, packager.words());
 }
 
 bool PackagedRows::sharedRowsKnown(const RecordTable& rows) const {
@@ -274,10 +283,10 @@ void PackagedRows::remember(const RecordTable& rows, const RecordTable& packed, 
   filled_ = true;
 }
 
-void packageGates(AppState& app, RecordTable& table, int firstItem) {
-  if (!app.kcdbCache) return;
+void packageGates(const RunOptions& options, KcdbCache* kcdb, Reporter& reporter, RecordTable& table, int firstItem) {
+  if (kcdb == nullptr) return;
   RecordTable packed;
-  PackagedRows().package(app, table, packed, firstItem);
+  PackagedRows().package(options, kcdb, reporter, table, packed, firstItem);
   table.replaceWith(packed);
 }
 

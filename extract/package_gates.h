@@ -12,7 +12,9 @@
 
 namespace comptab {
 
-class AppState;
+class KcdbCache;
+class Reporter;
+struct RunOptions;
 
 // Packages the rows of each output item, leaving the rows themselves as
 // they are, and keeps the packages of the rows made without a destination
@@ -23,8 +25,10 @@ class PackagedRows {
  public:
   // Appends the packaged rows of `rows` (sorted) to `packed`; `firstItem`
   // is 1 for the first output item, where rows without a destination are
-  // reported. Copies the rows unchanged when there is no KCDB.
-  void package(AppState& app, const RecordTable& rows, RecordTable& packed, int firstItem);
+  // reported. Copies the rows unchanged when there is no KCDB (`kcdb`
+  // null). `options` give the merge texts and the optional checks.
+  void package(const RunOptions& options, KcdbCache* kcdb, Reporter& reporter, const RecordTable& rows,
+               RecordTable& packed, int firstItem);
 
  private:
   static constexpr int kUnknown = -2;
@@ -42,6 +46,6 @@ class PackagedRows {
 // Packages the rows of one output item in place (the table alone); `firstItem` is 1 for the
 // first output item, where rows without a destination are reported. Leaves
 // the table alone when there is no KCDB.
-void packageGates(AppState& app, RecordTable& table, int firstItem);
+void packageGates(const RunOptions& options, KcdbCache* kcdb, Reporter& reporter, RecordTable& table, int firstItem);
 
 }  // namespace comptab

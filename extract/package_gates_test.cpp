@@ -41,16 +41,16 @@ class PackageGatesTest : public ::testing::Test {
     ASSERT_FALSE(dir.path().empty());
     const std::string path = dir.database("kcdb.db", std::string(kKcdbSchemaSql) + kLibrarySql);
     ASSERT_FALSE(path.empty());
-    app.kcdbCache = KcdbCache::create(path);
-    ASSERT_NE(app.kcdbCache, nullptr);
+    app.data.kcdbCache = KcdbCache::create(path);
+    ASSERT_NE(app.data.kcdbCache, nullptr);
     app.logTo(dir.path());
   }
 
   // Each row as "ids labels", with "handled" for a row packaging set aside.
   Lines package(const Lines& rows, uint32_t modes = 0, int firstItem = 1) {
     test::fillTable(table, rows);
-    app.RunMode = mode::kPackage | modes;
-    packageGates(app, table, firstItem);
+    app.options.runMode = mode::kPackage | modes;
+    packageGates(app.options, app.data.kcdbCache.get(), app.reporter, table, firstItem);
     return linesOf(table);
   }
   static Lines linesOf(const RecordTable& rows) {
@@ -201,19 +201,19 @@ TEST_F(PackageGatesTest, LaterTablesAsIfPackagedWhole) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    app.RunMode = mode::kPackage | mode::kCheckOpenGate;
+    app.options.runMode = mode::kPackage | mode::kCheckOpenGate;
     PackagedRows packages;
     RecordTable first;
     RecordTable packed;
     tableOf(first, c.shared, c.first);
-    packages.package(app, first, packed, 1);
+    packages.package(app.options, app.data.kcdbCache.get(), app.reporter, first, packed, 1);
     packed.setCount(0);
 
     RecordTable later;
     tableOf(later, c.shared, c.later);
     const Lines before = rowsOf(later);
     app.logTo(dir.path());
-    packages.package(app, later, packed, 0);
+    packages.package(app.options, app.data.kcdbCache.get(), app.reporter, later, packed, 0);
     const Lines reused = linesOf(packed);
     const Lines reusedWarnings = app.messages();
     packed.setCount(0);
@@ -221,7 +221,7 @@ TEST_F(PackageGatesTest, LaterTablesAsIfPackagedWhole) {
     EXPECT_EQ(rowsOf(first).size(), c.shared.size() + c.first.size());
 
     app.logTo(dir.path());
-    PackagedRows().package(app, later, packed, 0);
+    PackagedRows().package(app.options, app.data.kcdbCache.get(), app.reporter, later, packed, 0);
     EXPECT_EQ(reused, linesOf(packed));
     EXPECT_EQ(reusedWarnings, app.messages());
     EXPECT_FALSE(reusedWarnings.empty());

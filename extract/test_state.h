@@ -1,5 +1,6 @@
-// Test support: the run state without a design behind it, with the
-// settings that folding rows reads, and rows as the extraction makes them.
+// Test support: the parts of a run that the extraction takes, without a
+// design behind them, with the settings that folding rows reads, and rows
+// as the extraction makes them.
 #pragma once
 
 #include <fstream>
@@ -7,7 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "design/app_state.h"
+#include "design/reporter.h"
+#include "design/run_data.h"
+#include "design/run_options.h"
 #include "platform/sheet/comp_type.h"
 #include "platform/support/text.h"
 #include "table/record_table.h"
@@ -15,29 +18,35 @@
 
 namespace comptab::test {
 
-struct TestState : AppState {
+// What folding rows reads: an empty cell and a token, no merged text.
+inline Settings foldingSettings() {
+  Settings settings;
+  settings.emptyCell = "-";
+  settings.token = ",";
+  return settings;
+}
+
+struct TestState {
   TestState() {
-    settings = std::make_unique<Settings>();
-    settings->emptyCell = "-";
-    settings->token = ",";
-    setEcho(nullptr);
-  }
-  int extractComponent(const Placement&, const ComponentRef&, TablePass&, const VariantComponent*, const Destination*,
-                       const std::string*) override {
-    return 1;
+    options.settings = foldingSettings();
+    reporter.setEcho(nullptr);
   }
   // Messages go to a new error file in `directory` from now on.
   void logTo(const std::string& directory) {
-    setDirectory(directory);
-    setProgram("test" + std::to_string(++files_));
+    reporter.setDirectory(directory);
+    reporter.setProgram("test" + std::to_string(++files_));
   }
   // The lines of the error file so far, without the message kind.
   std::vector<std::string> messages() const {
     std::vector<std::string> lines;
-    std::ifstream in(logPath());
+    std::ifstream in(reporter.logPath());
     for (std::string line; std::getline(in, line);) lines.push_back(line.substr(line.find(' ') + 1));
     return lines;
   }
+
+  RunOptions options;
+  RunData data;
+  Reporter reporter;
 
  private:
   int files_ = 0;

@@ -74,9 +74,10 @@ std::vector<UnmatchedName> unmatchedNames(const Settings& s, const NameUse& use,
       names.check("package", lines.package, s.packageAlso);
   }
   names.check("sortKey", lines.sortKey, s.sortKey);
-  names.check("formatTable", lines.formatTable, s.formatProperty);
-  names.check("headerAlias", lines.headerAlias, s.aliasProperty);
-  if (use.termsFilter) names.check("termTable", lines.termTable, s.termProperty);
+  for (const FormatColumn& column : s.format) names.check("formatTable", lines.formatTable, column.property);
+  for (const HeaderAlias& alias : s.headerAliases) names.check("headerAlias", lines.headerAlias, alias.property);
+  if (use.termsFilter)
+    for (const SearchTerm& term : s.terms) names.check("termTable", lines.termTable, term.property);
   return out;
 }
 

@@ -29,9 +29,10 @@ TEST(UnmatchedNames, EachKeyNamesWhatNoComponentHasWithTheClosestName) {
   s.sortKey = {"reference", "refrence"};
   // Computed columns count as present, fixed-text columns are no names; a
   // name asked twice is told once.
-  s.formatProperty = {"_REFCOUNT", "value", "_QTY", "dnp", "Value", "value", "qqqqqqqq", "%0", "%9"};
-  s.aliasProperty = {"_ZONE", "Datashet"};
-  s.termProperty = {"componentType", "Typ"};
+  for (const char* name : {"_REFCOUNT", "value", "_QTY", "dnp", "Value", "value", "qqqqqqqq", "%0", "%9"})
+    s.format.push_back({.property = name});
+  s.headerAliases = {{"_ZONE", "Zone"}, {"Datashet", "Sheet"}};
+  s.terms = {{"componentType", "parts"}, {"Typ", "x"}};
   const std::string package = "value";
   const std::vector<std::string> expected = {
       "bom.rsc:3: package: no component has \"value\"; did you mean \"Value\"?",
@@ -49,8 +50,8 @@ TEST(UnmatchedNames, EachKeyNamesWhatNoComponentHasWithTheClosestName) {
   // the command line is told as the option; without package no package
   // names are read at all.
   s.sortKey.clear();
-  s.formatProperty.clear();
-  s.aliasProperty.clear();
+  s.format.clear();
+  s.headerAliases.clear();
   EXPECT_EQ(
       texts(unmatchedNames(s, {.packageProperty = &package, .packageFromOption = true}, census)),
       (std::vector<std::string>{"-p:package: no component has \"value\"; did you mean \"Value\"?",

@@ -13,11 +13,6 @@ namespace comptab {
 
 namespace {
 
-template <class T>
-T entryOr(const std::vector<T>& list, size_t i, T fallback) {
-  return i < list.size() ? list[i] : fallback;
-}
-
 // The number after the "%" of a fixed-text column, read the way the
 // resource file's users expect a number to be read: leading blanks and a
 // sign allowed, reading stops at the first non-digit, and no digits at all
@@ -46,13 +41,14 @@ TableWriter::TableWriter(const Settings& settings, uint32_t runMode, std::string
       alignSeparator_((runMode & mode::kAlignSep) != 0),
       eol_(std::move(eol)),
       displayName_(std::move(displayName)) {
-  const std::vector<std::string>& format = settings.formatProperty;
+  const std::vector<FormatColumn>& format = settings.format;
   columns_.resize(format.size());
   for (size_t i = 0; i < format.size(); ++i) {
     Column& column = columns_[i];
-    column.text = format[i];
-    if (!format[i].empty() && format[i].front() == '%') {
-      const int n = fixedTextIndex(std::string_view(format[i]).substr(1));
+    const std::string& property = format[i].property;
+    column.text = property;
+    if (!property.empty() && property.front() == '%') {
+      const int n = fixedTextIndex(std::string_view(property).substr(1));
       if (n >= 0 && static_cast<size_t>(n) < settings.fixedString.size()) {
         column.kind = Column::Kind::FixedText;
         column.text = settings.fixedString[static_cast<size_t>(n)];
@@ -61,9 +57,9 @@ TableWriter::TableWriter(const Settings& settings, uint32_t runMode, std::string
       }
     }
     if (column.kind == Column::Kind::Property) column.name = internName(column.text);
-    column.width = entryOr(settings.formatWidth, i, 0);
-    column.quoted = entryOr(settings.formatQuoted, i, 0) != 0;
-    column.rightAligned = entryOr(settings.formatRight, i, 0) != 0;
+    column.width = format[i].width;
+    column.quoted = format[i].quoted;
+    column.rightAligned = format[i].alignment == Alignment::Right;
     // Counted over every column, left-out ones included: a left-out last
     // column leaves the line ending in a separator.
     column.notLast = i + 1 < format.size();
@@ -261,7 +257,8 @@ void TableWriter::writeDelimitedLine(OutputStream& stream, CellText cellText) co
 void TableWriter::writeDelimitedCell(OutputStream& stream, std::string_view text) const {
   // A spreadsheet runs a cell that starts so as a formula (=HYPERLINK(...)
   // from a design's value); after a ' it shows the text.
-  if (settings_.guardFormulas != 0 && !text.empty() && std::string_view("=+-@\t\r").find(text.front()) != std::string_view::npos) {
+  if (settings_.guardFormulas && !text.empty() &&
+      std::string_view("=+-@\t\r").find(text.front()) != std::string_view::npos) {
     const std::string guarded = "'" + std::string(text);
     writeDelimitedText(stream, guarded);
     return;
@@ -310,9 +307,8 @@ void TableWriter::writeDelimitedText(OutputStream& stream, std::string_view text
 }
 
 std::string TableWriter::headerTitle(std::string_view propertyName) const {
-  const std::vector<std::string>& aliases = settings_.aliasProperty;
-  for (size_t i = 0; i < aliases.size(); ++i)
-    if (aliases[i] == propertyName) return entryOr(settings_.aliasText, i, std::string());
+  for (const HeaderAlias& alias : settings_.headerAliases)
+    if (alias.property == propertyName) return alias.text;
   if (displayName_) return displayName_(propertyName);
   return std::string(propertyName);
 }

@@ -34,7 +34,7 @@ class TableWriter {
   // reader of those expects the header and the rows alone, not the begin
   // and end texts or the destination line.
   bool writesTableTexts() const {
-    return format_ == TableFormat::Text || (format_ != TableFormat::Json && settings_.keepTableTexts != 0);
+    return format_ == TableFormat::Text || (format_ != TableFormat::Json && settings_.keepTableTexts);
   }
   TableFormat format() const { return format_; }
 

@@ -88,10 +88,7 @@ std::string rowText(const Settings& settings, const ComponentRecord& row) {
 
 TEST(TableWriterTest, RowsShowPropertiesFixedTextsAndEmptyCells) {
   Settings settings = baseSettings();
-  settings.formatProperty = {"reference", "%1", "value", "%", "%7"};
-  settings.formatWidth = {6, 5, 6, 0, 4};
-  settings.formatQuoted = {0, 0, 1, 0, 0};
-  settings.formatRight = {0, 0, 1, 0, 0};
+  settings.format = {{"reference", 6}, {"%1", 5}, {"value", 6, true, Alignment::Right}, {"%", 0}, {"%7", 4}};
   settings.fixedString = {"F0", "F1"};
   // "%7" is past the fixed texts: no cell, but the column before it keeps
   // its separator.
@@ -115,10 +112,7 @@ TEST(TableWriterTest, FixedTextNumbers) {
     Settings settings = baseSettings();
     settings.separator = "|";
     settings.emptyCell = "";
-    settings.formatProperty = {"reference", c.entry};
-    settings.formatWidth = {0, 0};
-    settings.formatQuoted = {0, 0};
-    settings.formatRight = {0, 0};
+    settings.format = {{"reference", 0}, {c.entry, 0}};
     settings.fixedString = {"F0", "F1"};
     EXPECT_EQ(rowText(settings, ComponentRecord()), std::string(c.expected) + "\r\n") << c.entry;
   }
@@ -151,10 +145,7 @@ TEST(TableWriterTest, DelimitedLines) {
     settings.tableFormat = c.format;
     settings.fieldSeparator = c.separator;
     settings.quoteChar = c.quote;
-    settings.formatProperty = {"reference", "value", "%0", "%5"};
-    settings.formatWidth = {2, 3, 0, 4};
-    settings.formatQuoted = {1, 1, 1, 1};
-    settings.formatRight = {1, 0, 0, 0};
+    settings.format = {{"reference", 2, true, Alignment::Right}, {"value", 3, true}, {"%0", 0, true}, {"%5", 4, true}};
     settings.fixedString = {"pcs"};
     ComponentRecord row;
     row.setProperty("reference", "R1");
@@ -163,13 +154,12 @@ TEST(TableWriterTest, DelimitedLines) {
   }
 
   Settings settings = baseSettings();
-  settings.formatProperty = {"reference", "value"};
-  settings.aliasProperty = {"value"};
-  settings.aliasText = {"Value, nominal"};
+  settings.format = {{"reference", 0}, {"value", 0}};
+  settings.headerAliases = {{"value", "Value, nominal"}};
   const TableWriter writer(settings, mode::kAlignSep, "\n", {}, TableFormat::Csv);
   EXPECT_EQ(captured([&](OutputStream& out) { writer.writeHeader(out); }), "reference,\"Value, nominal\"\n");
   EXPECT_FALSE(writer.writesTableTexts());
-  settings.keepTableTexts = 1;
+  settings.keepTableTexts = true;
   EXPECT_TRUE(writer.writesTableTexts());
   EXPECT_TRUE(TableWriter(settings, 0, "\n").writesTableTexts());
 }
@@ -178,11 +168,10 @@ TEST(TableWriterTest, DelimitedLines) {
 // escaped where JSON needs it and nowhere else.
 TEST(TableWriterTest, JsonTables) {
   Settings settings = baseSettings();
-  settings.formatProperty = {"reference", "value", "%0", "%5"};
+  settings.format = {{"reference", 0}, {"value", 0}, {"%0", 0}, {"%5", 0}};
   settings.fixedString = {"pcs"};
-  settings.aliasProperty = {"value"};
-  settings.aliasText = {"Value \"nominal\""};
-  settings.keepTableTexts = 1;
+  settings.headerAliases = {{"value", "Value \"nominal\""}};
+  settings.keepTableTexts = true;
   const TableWriter writer(settings, 0, "\n", {}, TableFormat::Json);
   EXPECT_FALSE(writer.writesTableTexts());  // keepTableTexts plays no part
   const std::string values[] = {"10k", "back\\slash", "tab\tand\nline", std::string("nul\0", 4), "\x1f", "10µF Ω", ""};

@@ -196,10 +196,10 @@ bool integerKind(const RscValue& value, int& field) {
   return true;
 }
 
-bool flag(const RscValue& value, int& field) {
+bool flag(const RscValue& value, bool& field) {
   std::string text;
   if (!plainText(value, text)) return false;
-  field = equalsNoCase(text, "YES") ? 1 : 0;
+  field = equalsNoCase(text, "YES");
   return true;
 }
 
@@ -237,61 +237,59 @@ bool textList(const RscValue& value, std::vector<std::string>& field) {
   return true;
 }
 
-bool pairTable(const RscValue& value, std::vector<std::string>& first, std::vector<std::string>& second) {
+// Each row becomes one `Pair` of its two texts, so that neither half can
+// outnumber the other.
+template <typename Pair>
+bool pairTable(const RscValue& value, std::vector<Pair>& field) {
   const RscTable* table = tableOf(value, 2, 2);
   if (table == nullptr) return false;
   for (size_t row = 0; row < table->rowCount(); ++row) {
     const RscValue* left = table->cell(row, 0);
-    if (left == nullptr) return false;
-    first.push_back(textOf(*left));
     const RscValue* right = table->cell(row, 1);
-    if (right == nullptr) return false;
-    second.push_back(textOf(*right));
+    if (left == nullptr || right == nullptr) return false;
+    field.push_back({textOf(*left), textOf(*right)});
   }
   return true;
 }
 
 // Columns: property, width, quoted (YES), alignment (right); the last two
 // may be left out and then count as no.
-bool formatTable(const RscValue& value, Settings& settings) {
+bool formatTable(const RscValue& value, std::vector<FormatColumn>& format) {
   const RscTable* table = tableOf(value, 2, 4);
   if (table == nullptr) return false;
   const size_t columns = table->columnCount();
   for (size_t row = 0; row < table->rowCount(); ++row) {
+    FormatColumn column;
     const RscValue* property = table->cell(row, 0);
     if (property == nullptr) return false;
-    settings.formatProperty.push_back(textOf(*property));
+    column.property = textOf(*property);
 
     const RscValue* width = table->cell(row, 1);
     if (width == nullptr || width->kind() != RscValue::Integer) return false;
-    settings.formatWidth.push_back(width->integer());
+    column.width = width->integer();
 
-    int quoted = 0;
     if (columns >= 3) {
       const RscValue* cell = table->cell(row, 2);
       if (cell == nullptr) return false;
-      quoted = equalsNoCase(textOf(*cell), "YES") ? 1 : 0;
+      column.quoted = equalsNoCase(textOf(*cell), "YES");
     }
-    settings.formatQuoted.push_back(quoted);
-
-    int right = 0;
     if (columns >= 4) {
       const RscValue* cell = table->cell(row, 3);
       if (cell == nullptr) return false;
-      right = equalsNoCase(textOf(*cell), "right") ? 1 : 0;
+      if (equalsNoCase(textOf(*cell), "right")) column.alignment = Alignment::Right;
     }
-    settings.formatRight.push_back(right);
+    format.push_back(std::move(column));
   }
   return true;
 }
 
-bool outputMode(const RscValue& value, int& field) {
+bool outputMode(const RscValue& value, DestinationOutput& field) {
   std::string text;
   if (!plainText(value, text)) return false;
   if (equalsNoCase(text, "table")) {
-    field = 0;
+    field = DestinationOutput::Table;
   } else if (equalsNoCase(text, "component")) {
-    field = 1;
+    field = DestinationOutput::Component;
   } else {
     return false;
   }
@@ -396,7 +394,7 @@ bool readOwnKeys(KeyReader& keys, Settings& s) {
     return false;
   // The references of a row are split at the token again by whoever reads
   // them: R1,R4 would read as two references, not a range.
-  if (s.referenceRanges != 0 && rangeGiven && !s.token.empty() && s.rangeChar.find(s.token) != std::string::npos)
+  if (s.referenceRanges && rangeGiven && !s.token.empty() && s.rangeChar.find(s.token) != std::string::npos)
     return keys.refuse("rangeChar", strprintf("must not hold the token \"%s\", which separates the references; "
                                               "found the text \"%s\"", s.token.c_str(), s.rangeChar.c_str()));
   return true;
@@ -407,7 +405,7 @@ bool readKeys(KeyReader& keys, Settings& s) {
   const auto into = [](auto checker, auto& field) {
     return [checker, &field](const RscValue& value) { return checker(value, field); };
   };
-  const auto asFlag = [&](int& field) { return into(flag, field); };
+  const auto asFlag = [&](bool& field) { return into(flag, field); };
 
   if (!keys.read("separator", N::Required, into(shortText, s.separator))) return false;
   if (!keys.read("emptyCell", N::Required, into(shortText, s.emptyCell))) return false;
@@ -417,11 +415,10 @@ bool readKeys(KeyReader& keys, Settings& s) {
   if (!keys.read("output", N::Optional, into(textKind, s.output))) return false;
   if (!keys.read("sortKey", N::Optional, into(list, s.sortKey))) return false;
   if (!keys.read("excludeType", N::Optional, into(list, s.excludeType))) return false;
-  const auto format = [&s](const RscValue& value) { return formatTable(value, s); };
-  if (!keys.read("formatTable", N::Required, format)) return false;
+  if (!keys.read("formatTable", N::Required, into(formatTable, s.format))) return false;
 
   bool termsPresent = false;
-  const auto terms = [&s](const RscValue& value) { return pairTable(value, s.termProperty, s.termValue); };
+  const auto terms = [&s](const RscValue& value) { return pairTable(value, s.terms); };
   if (!keys.read("termTable", N::Optional, terms, &termsPresent)) return false;
   // Search terms without a way of combining them are an error even when
   // search mode is not used; without terms the key is not looked at.
@@ -451,7 +448,7 @@ bool readKeys(KeyReader& keys, Settings& s) {
   if (!keys.read("noHeader", N::Optional, asFlag(s.noHeader))) return false;
   if (!keys.read("package", N::Optional, into(packageNames, s))) return false;
   if (!keys.read("packageAlso", N::Optional, into(textList, s.packageAlso))) return false;
-  const auto aliases = [&s](const RscValue& value) { return pairTable(value, s.aliasProperty, s.aliasText); };
+  const auto aliases = [&s](const RscValue& value) { return pairTable(value, s.headerAliases); };
   if (!keys.read("headerAlias", N::Optional, aliases)) return false;
   if (!keys.read("endOfLineStyle", N::Optional, into(lineEndStyle, s.endOfLineStyle))) return false;
   return readOwnKeys(keys, s);
@@ -465,7 +462,7 @@ bool locate(Settings& settings, std::string& resourcePath, ReadFailure& failureK
       failureKind = ReadFailure::NotFound;
       return false;
     }
-    settings.resourceGiven = 1;
+    settings.resourceGiven = true;
     return true;
   }
   const std::string personal = packPath(PersonalFile::fileName(PersonalKind::Resource, "comptab"));

@@ -57,11 +57,12 @@ TEST_F(ResourceReaderTest, DefaultsAndLenientValues) {
                             {"endOfLineStyle", R"("cr")"}});
   ASSERT_TRUE(out.ok()) << out.currentKey;
   const Settings& s = out.settings;
-  EXPECT_EQ(s.resourceGiven, 1);
+  EXPECT_TRUE(s.resourceGiven);
   EXPECT_EQ(s.quoteChar, "\"");
-  EXPECT_EQ(s.formatQuoted, std::vector<int>{1});
-  EXPECT_EQ(s.formatRight, std::vector<int>{0});
-  EXPECT_TRUE(s.sortKey.empty() && s.termProperty.empty() && s.searchMode.empty() && s.endOfLineStyle.empty());
+  ASSERT_EQ(s.format.size(), 1u);
+  EXPECT_TRUE(s.format[0].quoted);
+  EXPECT_EQ(s.format[0].alignment, Alignment::Left);
+  EXPECT_TRUE(s.sortKey.empty() && s.terms.empty() && s.searchMode.empty() && s.endOfLineStyle.empty());
 }
 
 // One case for each rule a value can break, but for those that end-to-end
@@ -151,24 +152,27 @@ TEST_F(ResourceReaderTest, KeysTheEndToEndCasesDoNotSet) {
   ASSERT_TRUE(out.ok()) << out.currentKey;
   const Settings& s = out.settings;
   EXPECT_EQ((Strings{s.emptyCell, s.command, s.mergedProp, s.package}), (Strings{"7", "cmd", "*", "value"}));
-  EXPECT_EQ((std::vector<std::vector<int>>{s.formatWidth, s.formatQuoted, s.formatRight}),
-            (std::vector<std::vector<int>>{{8, -1}, {1, 0}, {1, 0}}));
-  EXPECT_EQ(s.destinationOutputMode, 1);
+  ASSERT_EQ(s.format.size(), 2u);
+  EXPECT_EQ((std::vector<int>{s.format[0].width, s.format[1].width}), (std::vector<int>{8, -1}));
+  EXPECT_EQ((std::vector<bool>{s.format[0].quoted, s.format[1].quoted}), (std::vector<bool>{true, false}));
+  EXPECT_EQ((std::vector<Alignment>{s.format[0].alignment, s.format[1].alignment}),
+            (std::vector<Alignment>{Alignment::Right, Alignment::Left}));
+  EXPECT_EQ(s.destinationOutputMode, DestinationOutput::Component);
   EXPECT_EQ(s.hierarchyLevel, -3);
 }
 
 TEST_F(ResourceReaderTest, EachFlagSetsOnlyItsOwnFieldAndOnlyByTheWordYes) {
   const char* keys[] = {"forceOverwrite",    "alignSeparator", "noAdjust",         "useCompKind",     "usePropSpec",
                         "checkKCDBProperty", "checkOpenGate",  "referencePackage", "partNamePackage", "noHeader"};
-  int Settings::*fields[] = {&Settings::forceOverwrite, &Settings::alignSeparator,   &Settings::noAdjust,
-                             &Settings::useCompKind,    &Settings::usePropSpec,      &Settings::checkKCDBProperty,
-                             &Settings::checkOpenGate,  &Settings::referencePackage, &Settings::partNamePackage,
-                             &Settings::noHeader};
+  bool Settings::*fields[] = {&Settings::forceOverwrite, &Settings::alignSeparator,   &Settings::noAdjust,
+                              &Settings::useCompKind,    &Settings::usePropSpec,      &Settings::checkKCDBProperty,
+                              &Settings::checkOpenGate,  &Settings::referencePackage, &Settings::partNamePackage,
+                              &Settings::noHeader};
   for (size_t i = 0; i < std::size(keys); ++i) {
     const Outcome out = read({{keys[i], R"("yEs")"}});
-    for (size_t j = 0; j < std::size(fields); ++j) EXPECT_EQ(out.settings.*fields[j], i == j ? 1 : 0) << keys[i];
+    for (size_t j = 0; j < std::size(fields); ++j) EXPECT_EQ(out.settings.*fields[j], i == j) << keys[i];
   }
-  EXPECT_EQ(read({{"noAdjust", R"("no")"}}).settings.noAdjust, 0);
+  EXPECT_FALSE(read({{"noAdjust", R"("no")"}}).settings.noAdjust);
 }
 
 // comptab's own keys: their defaults change nothing, each value form is
@@ -193,7 +197,7 @@ TEST_F(ResourceReaderTest, OwnKeys) {
   EXPECT_EQ(s.tableFormat, TableFormat::Csv);
   EXPECT_EQ((Strings{s.fieldSeparator, s.package, s.rangeChar}), (Strings{";", "value", ".."}));
   EXPECT_EQ(s.packageAlso, (Strings{"footprint", "partName"}));
-  EXPECT_EQ(s.keepTableTexts + s.referenceRanges, 2);
+  EXPECT_TRUE(s.keepTableTexts && s.referenceRanges);
   EXPECT_EQ(s.sortDescending, Strings{"value"});
   EXPECT_EQ(s.sortByValue, (Strings{"value", "power"}));
   EXPECT_EQ(read({{"tableFormat", R"("tsv")"}}).settings.tableFormat, TableFormat::Tsv);

@@ -1,24 +1,12 @@
-#include "design/app_state.h"
+#include "design/reporter.h"
 
-#include "design/kcdb_cache.h"
-#include "platform/circuit/instance_db.h"
-#include "platform/kicad/kicad_project.h"
-#include "platform/rsc/comp_kind.h"
-#include "platform/rsc/data_resource.h"
-#include "platform/rsc/prop_spec.h"
-#include "platform/sheet/variants.h"
 #include "platform/support/file_locators.h"
 #include "platform/support/path.h"
 #include "settings/message_codes.h"
 
 namespace comptab {
 
-AppState::AppState() = default;
-AppState::~AppState() = default;
-AppState::RunCaches::RunCaches() = default;
-AppState::RunCaches::~RunCaches() = default;
-
-void AppState::reportError(ReportKind kind, std::optional<std::string_view> text, int newExitState, int code) {
+void Reporter::reportError(ReportKind kind, std::optional<std::string_view> text, int newExitState, int code) {
   writeError(code, {text.value_or("")});
   switch (kind) {
     case ReportKind::InputFile:
@@ -62,7 +50,7 @@ void AppState::reportError(ReportKind kind, std::optional<std::string_view> text
   exitState = newExitState;
 }
 
-void AppState::setUpErrorFile(const std::optional<std::string>& directory) {
+void Reporter::setUpErrorFile(const std::optional<std::string>& directory) {
   if (directory) {
     setDirectory(joinPath(*directory, "log"));
     logReady = setProgram("comptab");

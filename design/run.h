@@ -1,36 +1,27 @@
-// What a run knows: the option values, the target, the run mode, the
-// settings and the side data of the open design, and the one routine
-// through which every error is reported. The App (app/) adds the command
-// line and the run loop on top; the walks and the extraction read this.
+// A run over one design: it owns what the run was asked (RunOptions), how
+// it reports (Reporter) and what it opened (RunData), opens the design and
+// walks it, handing each component it reaches to the extraction. The App
+// (app/) fills the options from the command line and adds the run loop on
+// top; the extraction (extract/) gets only the parts each step reads.
 #pragma once
 
-#include <cstdint>
 #include <memory>
-#include <optional>
 #include <string>
-#include <string_view>
-#include <vector>
 
+#include "design/reporter.h"
+#include "design/run_data.h"
+#include "design/run_options.h"
 #include "design/table_pass.h"
 #include "platform/sheet/design_db.h"
 #include "platform/sheet/sheet_cache.h"
-#include "platform/support/batch_log.h"
-#include "platform/support/pattern.h"
-#include "settings/settings.h"
 
 namespace comptab {
 
-class CompKindTable;
 class CircuitHierarchy;
 class ComponentRef;
-class DataResource;
 class Destination;
-class KcdbCache;
 class KicadProject;
-class PropSpecFile;
 class VariantComponent;
-class VariantDataSpec;
-class VariantSysSpec;
 struct Placement;
 // The circuit walk's handles.
 class InstanceSheet;
@@ -38,25 +29,12 @@ class SheetInfo;
 template <typename T>
 class InstanceSequence;
 
-// What the text of a report names: a file read, a file written, the
-// standard output (which has no file to say more of), or anything else.
-enum class ReportKind { InputFile = 1, OutputFile = 2, General = 3, StandardOutput = 4 };
-
-class AppState : public BatchLog {
+class Run {
  public:
-  AppState();
-  ~AppState() override;
-  AppState(const AppState&) = delete;
-  AppState& operator=(const AppState&) = delete;
-
-  // Writes `code` with `text` (nothing passed means no argument), then a
-  // second message on the state of the file or the text, and stores
-  // `newExitState`.
-  void reportError(ReportKind kind, std::optional<std::string_view> text, int newExitState, int code);
-
-  // Sends messages to <directory>/log, or to the personal log directory
-  // when there is no directory or its log cannot be written.
-  void setUpErrorFile(const std::optional<std::string>& directory);
+  Run();
+  virtual ~Run();
+  Run(const Run&) = delete;
+  Run& operator=(const Run&) = delete;
 
   // Starts the design libraries, checks the target, settles the output,
   // the execute command, the destinations and the package property, and
@@ -95,47 +73,25 @@ class AppState : public BatchLog {
     (void)component;
   }
 
-  // Search terms are compiled once a run, whatever the number of rows.
-  PatternCache& patterns() { return caches_.patterns; }
-
-  // The options, as the command line and then the settings give them, and
-  // the side data opened once a run.
-  int logReady = 1;
-  int exitState = 0;
-  std::vector<std::string> destinations;
-  std::string executeProgram;
-  std::optional<std::string> outputPath;  // nothing: standard output
-  // The output path was built from "$CIR": a symlink planted there is not
-  // followed out of the design.
-  bool outputInDesign = false;
-  std::string packageProperty;
-  std::vector<std::string> dataSpecDestinations;
-  std::string designFile;
-  std::string designDir;
-  std::string resourceFile;
-  uint32_t RunMode = 0;
-  std::string eol;
-  int hierarchyLevel = -1;
-  std::unique_ptr<Settings> settings;
-  std::unique_ptr<VariantSysSpec> variantSysSpec;
-  std::unique_ptr<VariantDataSpec> variantDataSpec;
-  std::unique_ptr<DataResource> dataResource;
-  std::unique_ptr<CompKindTable> compKindTable;  // only in the compkind mode, and when it reads
-  std::unique_ptr<PropSpecFile> propSpecFile;    // only in the propspec mode, and when it reads
-  std::unique_ptr<KcdbCache> kcdbCache;          // only in the packaging modes, and when the KCDB opens
-  // A KiCad project keeps its files read for a page that draws them.
-  bool keepKicadFiles = false;
+  const RunOptions& options() const { return options_; }
+  Reporter& reporter() { return reporter_; }
   // The KiCad project of the run, once opened; null for other designs.
   const KicadProject* kicadProject() const { return caches_.kicadProject.get(); }
 
+ protected:
+  // Declared first so that it closes the error file last.
+  Reporter reporter_;
+  // Filled by the App and finished by openDesign; only read afterwards.
+  RunOptions options_;
+  RunData data_;
+
  private:
-  // What the run keeps from one table to the next, so that no table reads a
-  // file or compiles a pattern again. Released before the side data above,
-  // which the open sheets and the variant evaluator point into.
+  // What the walks keep from one table to the next, so that no table reads
+  // a file again. Released before the side data above, which the open
+  // sheets and the variant evaluator point into.
   struct RunCaches {
     RunCaches();
     ~RunCaches();
-    PatternCache patterns;
     // Each sheet file is read once a run, however many tables and instances.
     SheetCache sheets;
     // One variant evaluator for every component: assign() reuses its storage.
