@@ -28,6 +28,9 @@ constexpr int kEmptyFieldsVersion = 20250318;
 
 std::string_view trimmedKicadField(std::string_view text) {
   constexpr std::string_view kSpace = " \t\r\n\v\f";
+  // Nearly every field has no space around it: two bytes tell.
+  const auto space = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
+  if (text.empty() || (!space(text.front()) && !space(text.back()))) return text;
   const size_t first = text.find_first_not_of(kSpace);
   if (first == std::string_view::npos) return {};
   return text.substr(first, text.find_last_not_of(kSpace) - first + 1);
@@ -155,7 +158,6 @@ bool KicadDesign::Impl::load(const std::string& target, Failure& failure, std::s
   place.path7 = "/" + std::string(rootSchematic->uuid());
   expand(0, -1, nullptr, place);
   orderUnitsByPage();
-  for (uint32_t i = 0; i < units.size(); ++i) byReference[units[i].reference] = i;
   // KiCad applies a variant the instances name even when the project file
   // does not list it.
   std::unordered_set<std::string> known;
@@ -169,6 +171,15 @@ bool KicadDesign::Impl::load(const std::string& target, Failure& failure, std::s
     for (uint32_t u = sheet.firstUnit; u < sheet.firstUnit + sheet.unitCount; ++u) note(units[u].variants);
   }
   return true;
+}
+
+const std::unordered_map<std::string, uint32_t>& KicadDesign::Impl::referenceIndex() const {
+  if (!byReferenceBuilt) {
+    byReferenceBuilt = true;
+    byReference.reserve(units.size());
+    for (uint32_t i = 0; i < units.size(); ++i) byReference[units[i].reference] = i;
+  }
+  return byReference;
 }
 
 // KiCad's sheet list, which its BOM walks, is sorted by page number
@@ -257,8 +268,12 @@ std::vector<KicadNamedValue> KicadDesign::Impl::buildFields(const KicadPlacedUni
     if (oldEmpty && value == "~") return std::string();
     return std::string(value);
   };
+  // Made at its size: with the fields in full, a unit's are kept all run.
+  size_t extra = 0;
+  for (const KicadField& field : symbol.fields)
+    if (std::find(std::begin(kMandatory), std::end(kMandatory), field.name) == std::end(kMandatory)) ++extra;
   std::vector<KicadNamedValue> fields;
-  fields.reserve(symbol.fields.size() + 5);
+  fields.reserve(std::size(kMandatory) + extra);
   for (const std::string_view name : kMandatory) fields.push_back({std::string(name), std::string()});
   for (const KicadField& field : symbol.fields) {
     bool simExcluded = false;
@@ -277,6 +292,12 @@ std::vector<KicadNamedValue> KicadDesign::Impl::buildFields(const KicadPlacedUni
   }
   migrateSimFields(unit, fields);
   return fields;
+}
+
+const KicadInstance* KicadDesign::Impl::InstanceIndex::find(uint32_t pathId, uint32_t symbol, size_t symbols) const {
+  if (!table.empty()) return table[pathId * symbols + symbol];
+  const auto found = instances.find((uint64_t{pathId} << 32) | symbol);
+  return found != instances.end() ? found->second : nullptr;
 }
 
 // KiCad rewrites legacy simulation fields when it loads a file, after the
@@ -304,12 +325,29 @@ void KicadDesign::Impl::placeSymbols(const KicadFileTree::File& file, uint32_t s
   const KicadSchematic& schematic = *file.schematic;
   const std::string_view here = trimSheetPath(place.path7);
   InstanceIndex& index = instanceIndex[sheetExtra[sheetIndex].fileIndex];
+  const size_t symbols = schematic.symbols().size();
   if (!index.built) {
     index.built = true;
-    for (uint32_t i = 0; i < schematic.symbols().size(); ++i) {
+    size_t entries = 0;
+    for (const KicadSymbol& symbol : schematic.symbols()) {
+      for (const auto& instance : symbol.instances)
+        index.pathIds.emplace(instance.first, static_cast<uint32_t>(index.pathIds.size()));
+      entries += symbol.instances.size();
+      index.libs.push_back(drawnSymbol(schematic, symbol.libId, symbol.libName));
+    }
+    const bool dense = index.pathIds.size() * symbols <= 2 * entries + 64;
+    if (dense)
+      index.table.assign(index.pathIds.size() * symbols, nullptr);
+    else
+      index.instances.reserve(entries);
+    for (uint32_t i = 0; i < symbols; ++i) {
       for (const auto& [path, data] : schematic.symbols()[i].instances) {
-        const auto id = index.pathIds.emplace(path, static_cast<uint32_t>(index.pathIds.size())).first->second;
-        index.instances.emplace((uint64_t{id} << 32) | i, &data);
+        const uint32_t id = index.pathIds.find(path)->second;
+        // A path a symbol gives twice: the first counts, in either form.
+        if (!dense)
+          index.instances.emplace((uint64_t{id} << 32) | i, &data);
+        else if (const KicadInstance*& slot = index.table[id * symbols + i]; slot == nullptr)
+          slot = &data;
       }
     }
   }
@@ -321,15 +359,12 @@ void KicadDesign::Impl::placeSymbols(const KicadFileTree::File& file, uint32_t s
     unit.sheet = sheetIndex;
     unit.file = &schematic;
     unit.symbol = i;
-    unit.lib = drawnSymbol(schematic, symbol.libId, symbol.libName);
+    unit.lib = index.libs[i];
     unit.power = unit.lib != nullptr && unit.lib->power;
     unit.unit = symbol.unit;
 
     const KicadInstance* instance = nullptr;
-    if (pathId != index.pathIds.end()) {
-      const auto found = index.instances.find((uint64_t{pathId->second} << 32) | i);
-      if (found != index.instances.end()) instance = found->second;
-    }
+    if (pathId != index.pathIds.end()) instance = index.find(pathId->second, i, symbols);
     if (instance == nullptr && rootSchematic->hasSymbolInstances() && !symbol.uuid.empty()) {
       key.assign(place.path6).append("/").append(symbol.uuid);
       instance = rootSchematic->symbolInstance(key);

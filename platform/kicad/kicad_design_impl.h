@@ -49,7 +49,13 @@ struct KicadDesign::Impl {
   struct InstanceIndex {
     bool built = false;
     std::unordered_map<std::string_view, uint32_t> pathIds;
-    std::unordered_map<uint64_t, const KicadInstance*> instances;  // path id << 32 | symbol
+    // A file used by many sheets gives nearly every symbol an instance
+    // under nearly every path: then a table by path id and symbol, else a
+    // map by path id << 32 | symbol.
+    std::vector<const KicadInstance*> table;
+    std::unordered_map<uint64_t, const KicadInstance*> instances;
+    std::vector<const KicadLibSymbol*> libs;  // the drawn symbol of each symbol
+    const KicadInstance* find(uint32_t pathId, uint32_t symbol, size_t symbols) const;
   };
 
   bool load(const std::string& target, Failure& failure, std::string& failedFile, std::string& why);
@@ -81,8 +87,11 @@ struct KicadDesign::Impl {
   bool hasProjectFile = false;
   bool withFields = true;  // false: units carry no fields or libId (see open())
   std::string rootPath;  // as given, for ${FILEPATH}
-  // A reference's last unit in hierarchy order, for "${R1:VALUE}".
-  std::unordered_map<std::string, uint32_t> byReference;
+  // A reference's last unit in hierarchy order, for "${R1:VALUE}": made at
+  // the first such variable, since most designs name none.
+  const std::unordered_map<std::string, uint32_t>& referenceIndex() const;
+  mutable std::unordered_map<std::string, uint32_t> byReference;
+  mutable bool byReferenceBuilt = false;
   // The SPICE libraries legacy simulation fields name, read on first use.
   mutable std::unique_ptr<KicadSpiceLibraries> spiceLibraries;
 };

@@ -225,6 +225,33 @@ TEST_F(KicadDesignTest, HierarchyGivesEachInstanceItsPlaceAndUnits) {
                                              "MPN2", "Note"}));
 }
 
+// A sheet used twice finds each symbol's instance by the sheet's path,
+// whether the file's paths are few (a table by path and symbol) or many,
+// most of them stale ones of another project (a map); a path a symbol
+// gives twice counts once, the first.
+TEST_F(KicadDesignTest, EachInstanceFindsItsOwnPathAmongStaleOnes) {
+  const std::string root = rootPath();
+  for (const int stale : {0, 20}) {
+    files.file("board.kicad_sch", schematic(kRoot, sheet("A", kSheetA, "2", "") + sheet("B", kSheetB, "3", "")));
+    std::string body;
+    for (int i = 1; i <= 4; ++i) {
+      std::vector<Path> paths = {{root + "/" + kSheetA, "R1" + std::to_string(i)},
+                                 {root + "/" + kSheetB, "R2" + std::to_string(i)},
+                                 {root + "/" + kSheetA, "RX" + std::to_string(i)}};
+      for (int k = 0; k < stale; ++k)
+        paths.push_back({"/90000000-0000-4000-8000-0000000" + std::to_string(10000 + i * 100 + k), "RS"});
+      body += symbol("Device:R", "1k", paths);
+    }
+    files.file("sub.kicad_sch", schematic("40000000-0000-4000-8000-000000000001", body));
+    const auto design = KicadDesign::open(files.file("board.kicad_sch"), &why);
+    ASSERT_TRUE(design) << why;
+    std::vector<std::string> references;
+    for (const KicadPlacedUnit& u : design->units()) references.push_back(u.reference);
+    EXPECT_EQ(references, (std::vector<std::string>{"R11", "R12", "R13", "R14", "R21", "R22", "R23", "R24"}))
+        << stale << " stale paths";
+  }
+}
+
 TEST_F(KicadDesignTest, UnitsFollowTheSheetsInPageOrder) {
   const std::string root = rootPath();
   const std::vector<Path> paths = {{root + "/" + kSheetA, "R1"}, {root + "/" + kSheetB, "R2"}, {root + "/" + kSheetC, "R3"}};

@@ -11,10 +11,12 @@ namespace comptab {
 
 namespace {
 
-// Well beyond any sheet KiCad writes; with the reader's bound on nodes a
-// file costs at most about 1.5 times its size plus 256 MiB (plus what its
-// nodes briefly take when their array grows).
-constexpr size_t kMaxFileBytes = size_t{256} << 20;
+// Well beyond any sheet KiCad writes, and the bound of comptab's other
+// design readers. A file is read list by list and keeps no tree, so it
+// costs its size and what the listing takes from it (about twice its size
+// for a sheet of symbols alone), plus the nodes of its largest list, which
+// the reader bounds at 128 MiB.
+constexpr size_t kMaxFileBytes = size_t{1} << 30;
 
 struct Paper {
   std::string_view name;
@@ -71,10 +73,6 @@ std::unique_ptr<KicadSchematic> KicadSchematic::read(const std::string& path, st
   std::string why;
   bool ok = readFileBytes(path, kMaxFileBytes, 0, file->bytes_, &why);
   if (!ok) why = path + ": " + why;
-  if (ok && !file->doc_.parse(file->bytes_.text(), &why)) {
-    why = path + ":" + why;
-    ok = false;
-  }
   if (ok) ok = file->load(why, sheetOnly);
   if (ok) return file;
   if (reason) *reason = why;
@@ -96,6 +94,15 @@ const KicadInstance* KicadSchematic::symbolInstance(std::string_view path) const
   return found != symbolInstances_.end() ? &found->second : nullptr;
 }
 
+SexprView KicadSchematic::document() const {
+  if (!wholeRead_) {
+    wholeRead_ = true;
+    whole_ = std::make_unique<SexprDocument>();
+    if (!whole_->parse(bytes_.text())) whole_.reset();
+  }
+  return whole_ ? whole_->root() : SexprView();
+}
+
 std::string KicadSchematic::where(uint32_t offset) const { return path_ + ":" + doc_.place(offset); }
 
 bool KicadSchematic::fail(uint32_t offset, const std::string& what, std::string& why) const {
@@ -109,11 +116,11 @@ bool KicadSchematic::fail(uint32_t offset, const std::string& what, std::string&
 template <typename Number>
 bool KicadSchematic::number(SexprView list, size_t i, Number& out, std::string& why) const {
   constexpr bool whole = std::is_same_v<Number, int>;
-  const std::string kind = whole ? "a whole number" : "a number";
+  const std::string_view kind = whole ? "a whole number" : "a number";  // for a failure only
   const SexprView atom = list.at(i);
   if (!atom.isValid() || atom.isList())
-    return fail(atom.isValid() ? atom.offset() : list.offset(), "(" + std::string(list.head()) + " ...) lacks " + kind,
-                why);
+    return fail(atom.isValid() ? atom.offset() : list.offset(),
+                "(" + std::string(list.head()) + " ...) lacks " + std::string(kind), why);
   const std::string_view text = atom.text();
   bool ok = false;
   if constexpr (whole) {
@@ -123,67 +130,90 @@ bool KicadSchematic::number(SexprView list, size_t i, Number& out, std::string& 
     const auto [stop, error] = std::from_chars(text.data(), end, out);
     ok = !text.empty() && error == std::errc() && stop == end && std::isfinite(out);
   }
-  if (!ok) return fail(atom.offset(), "expected " + kind + ", found \"" + std::string(text) + "\"", why);
+  if (!ok) return fail(atom.offset(), "expected " + std::string(kind) + ", found \"" + std::string(text) + "\"", why);
   return true;
 }
 
+// The file is read list by list: each list of the top-level list becomes
+// what the listing needs as soon as it is closed, and its nodes are then
+// dropped, so a sheet of any size holds no more than one symbol's tree at
+// once. A fault of the text anywhere is still told before any other.
 bool KicadSchematic::load(std::string& why, bool sheetOnly) {
   static constexpr std::string_view kTitleNames[] = {"TITLE",    "ISSUE_DATE", "REVISION", "COMPANY",  "COMMENT1",
                                                      "COMMENT2", "COMMENT3",   "COMMENT4", "COMMENT5", "COMMENT6",
                                                      "COMMENT7", "COMMENT8",   "COMMENT9"};
   for (const std::string_view name : kTitleNames) titleBlock_.emplace_back(name, std::string_view());
+  bool checked = false;
+  bool library = false;
+  int order = 0;
+  const auto item = [&](SexprView list) {
+    if (!checked) {
+      checked = true;
+      if (!checkTop(sheetOnly, library, why)) return false;
+    }
+    return readItem(list, library, order, why);
+  };
+  bool textFailed = false;
+  if (!doc_.parseItems(bytes_.text(), item, textFailed, &why)) {
+    if (textFailed) why = path_ + ":" + why;
+    return false;
+  }
+  return checked || checkTop(sheetOnly, library, why);
+}
+
+bool KicadSchematic::checkTop(bool sheetOnly, bool& library, std::string& why) const {
   const SexprView top = doc_.root();
   // A symbol library holds library symbols where a schematic places them.
-  const bool library = top.head() == "kicad_symbol_lib" && !sheetOnly;
+  library = top.head() == "kicad_symbol_lib" && !sheetOnly;
   if (top.head() != "kicad_sch" && !library)
     return fail(top.offset(), "not a KiCad schematic: the file starts with (" + std::string(top.head()) + " ...)", why);
-  int order = 0;
-  for (const SexprView item : top) {
-    if (!item.isList()) continue;
-    const std::string_view head = item.head();
-    if (head == "version") {
-      if (!number(item, 1, version_, why)) return false;
-    } else if (head == "uuid") {
-      uuid_ = item.textAt(1);
-    } else if (head == "paper") {
-      if (!readPaper(item, why)) return false;
-    } else if (head == "title_block") {
-      for (const SexprView entry : item) {
-        if (!entry.isList()) continue;
-        const std::string_view name = entry.head();
-        size_t slot = 99;
-        if (name == "title") slot = 0;
-        if (name == "date") slot = 1;
-        if (name == "rev") slot = 2;
-        if (name == "company") slot = 3;
-        int number = 0;
-        if (name == "comment" && parseInt(entry.textAt(1), number) && number >= 1 && number <= 9) {
-          titleBlock_[3 + static_cast<size_t>(number)].second = entry.textAt(2);
-        } else if (slot < 4) {
-          titleBlock_[slot].second = entry.textAt(1);
-        }
+  return true;
+}
+
+bool KicadSchematic::readItem(SexprView item, bool library, int& order, std::string& why) {
+  const std::string_view head = item.head();
+  if (head == "version") {
+    if (!number(item, 1, version_, why)) return false;
+  } else if (head == "uuid") {
+    uuid_ = item.textAt(1);
+  } else if (head == "paper") {
+    if (!readPaper(item, why)) return false;
+  } else if (head == "title_block") {
+    for (const SexprView entry : item) {
+      if (!entry.isList()) continue;
+      const std::string_view name = entry.head();
+      size_t slot = 99;
+      if (name == "title") slot = 0;
+      if (name == "date") slot = 1;
+      if (name == "rev") slot = 2;
+      if (name == "company") slot = 3;
+      int number = 0;
+      if (name == "comment" && parseInt(entry.textAt(1), number) && number >= 1 && number <= 9) {
+        titleBlock_[3 + static_cast<size_t>(number)].second = entry.textAt(2);
+      } else if (slot < 4) {
+        titleBlock_[slot].second = entry.textAt(1);
       }
-    } else if (head == "lib_symbols") {
-      for (const SexprView symbol : item)
-        if (symbol.isList() && symbol.head() == "symbol" && !readLibSymbol(symbol, why)) return false;
-    } else if (head == "symbol") {
-      if (!(library ? readLibSymbol(item, why) : readSymbol(item, ++order, why))) return false;
-    } else if (head == "sheet") {
-      if (!readSheet(item, ++order, why)) return false;
-    } else if (head == "sheet_instances") {
-      eachPath(item, [&](SexprView path) {
-        pages_[trimSheetPath(path.textAt(1))] = path.find("page").textAt(1);
-        return true;
-      });
-    } else if (head == "symbol_instances") {
-      const bool ok = eachPath(item, [&](SexprView path) {
-        KicadInstance instance;
-        if (!readInstance(path, instance, why)) return false;
-        symbolInstances_[path.textAt(1)] = instance;
-        return true;
-      });
-      if (!ok) return false;
     }
+  } else if (head == "lib_symbols") {
+    for (const SexprView symbol : item)
+      if (symbol.isList() && symbol.head() == "symbol" && !readLibSymbol(symbol, why)) return false;
+  } else if (head == "symbol") {
+    if (!(library ? readLibSymbol(item, why) : readSymbol(item, ++order, why))) return false;
+  } else if (head == "sheet") {
+    if (!readSheet(item, ++order, why)) return false;
+  } else if (head == "sheet_instances") {
+    eachPath(item, [&](SexprView path) {
+      pages_[trimSheetPath(path.textAt(1))] = path.find("page").textAt(1);
+      return true;
+    });
+  } else if (head == "symbol_instances") {
+    const bool ok = eachPath(item, [&](SexprView path) {
+      KicadInstance instance;
+      if (!readInstance(path, instance, why)) return false;
+      symbolInstances_[path.textAt(1)] = instance;
+      return true;
+    });
+    if (!ok) return false;
   }
   return true;
 }

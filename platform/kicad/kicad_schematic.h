@@ -145,12 +145,16 @@ class KicadSchematic {
   size_t byteCount() const { return bytes_.text().size(); }
   // "<path>:<line>:<column>" of a place in the file.
   std::string where(uint32_t offset) const;
-  // The whole file as read, for a reader of what the listing leaves aside
-  // (the drawing).
-  SexprView document() const { return doc_.root(); }
+  // The whole file as a tree, for a reader of what the listing leaves aside
+  // (the drawing). The reading above keeps no tree: this one is built at
+  // the first call, from the bytes already read and checked. No node when
+  // the file holds more than the reader's bound on nodes.
+  SexprView document() const;
 
  private:
   bool load(std::string& why, bool sheetOnly);
+  bool checkTop(bool sheetOnly, bool& library, std::string& why) const;
+  bool readItem(SexprView item, bool library, int& order, std::string& why);
   bool fail(uint32_t offset, const std::string& what, std::string& why) const;
   bool readPaper(SexprView paper, std::string& why);
   bool readLibSymbol(SexprView list, std::string& why);
@@ -164,7 +168,9 @@ class KicadSchematic {
 
   std::string path_;
   FileBytes bytes_;
-  SexprDocument doc_;
+  SexprDocument doc_;  // the top-level list and its atoms; texts unescaped
+  mutable std::unique_ptr<SexprDocument> whole_;  // document(), once asked for
+  mutable bool wholeRead_ = false;
   std::string_view uuid_;
   int version_ = 0;
   double paperWidth_ = 297;

@@ -62,6 +62,20 @@ TEST(KicadSchematicTest, FlagWordsOtherThanYesOrNoAreRefused) {
   EXPECT_NE(reason.find("expected yes or no, found \"maybe\""), std::string::npos) << reason;
 }
 
+// The file is read a list at a time, but a fault of its text is still told
+// before what a list's content was refused for, and texts with escapes
+// outlive the list they came from.
+TEST(KicadSchematicTest, TextFaultsComeFirstAndTextsOutliveTheirLists) {
+  std::string reason;
+  EXPECT_FALSE(readSchematic("order", symbol("(dnp maybe)") + "  (wire (pts \"open)\n", &reason));
+  EXPECT_NE(reason.find("order.kicad_sch:8:14: this string is not closed"), std::string::npos) << reason;
+  const auto file = readSchematic("escapes", symbol("(property \"Note\" \"a \\\"b\\\"\")"), &reason);
+  ASSERT_TRUE(file) << reason;
+  ASSERT_EQ(file->symbols().front().fields.size(), 3u);
+  EXPECT_EQ(file->symbols().front().fields[0].value, "a \"b\"");
+  EXPECT_TRUE(file->document().find("symbol").isValid());
+}
+
 // KiCad 7 and later keep, per project and sheet path, the reference, unit
 // and, where the instance sets them, value and footprint.
 TEST(KicadSchematicTest, InstancesCarryTheirOwnValue) {

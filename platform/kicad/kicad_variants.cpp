@@ -1,6 +1,7 @@
 // A placed unit as one design variant sees it: the variant's overrides of
 // the symbol instance and of every sheet instance above it, the sheets'
 // flags, then the text variables expanded as KiCad's BOM shows them.
+#include <algorithm>
 #include <cctype>
 
 #include "platform/kicad/kicad_design_impl.h"
@@ -127,8 +128,9 @@ bool KicadDesign::Impl::lookupVar(const VarContext& context, std::string_view na
     // Another symbol's field, as that symbol shows it without a variant.
     const size_t split = name.find(':');
     const std::string reference(name.substr(0, split));
-    const auto found = byReference.find(reference);
-    if (found == byReference.end()) {
+    const auto& index = referenceIndex();
+    const auto found = index.find(reference);
+    if (found == index.end()) {
       value = "<Unresolved: " + reference + ">";
       return true;
     }
@@ -232,6 +234,9 @@ KicadResolvedUnit KicadDesign::resolve(const KicadPlacedUnit& unit, std::string_
     }
   }
   out.attributes = d.attributesFor(unit, variant);
+  // Most units name no variable: no copy of their fields to read them from.
+  const auto hasVariable = [](const KicadNamedValue& field) { return field.value.find("${") != std::string::npos; };
+  if (std::none_of(out.fields.begin(), out.fields.end(), hasVariable)) return out;
   const std::vector<KicadNamedValue> written = out.fields;
   Impl::VarContext context;
   context.unit = &unit;

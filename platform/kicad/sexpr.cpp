@@ -1,6 +1,7 @@
 #include "platform/kicad/sexpr.h"
 
 #include <algorithm>
+#include <array>
 
 #include "platform/support/text.h"
 
@@ -8,8 +9,18 @@ namespace comptab {
 
 namespace {
 
-bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
-bool endsAtom(char c) { return isSpace(c) || c == '(' || c == ')' || c == '"'; }
+// What a byte is to the tokenizer, looked up once per byte: white space,
+// a byte that ends a word ('(', ')', '"'), a control character.
+enum : uint8_t { kSpaceByte = 1, kEndsWord = 2, kControlByte = 4 };
+constexpr std::array<uint8_t, 256> kByteKinds = [] {
+  std::array<uint8_t, 256> kinds{};
+  for (size_t c = 0; c < 0x20; ++c) kinds[c] = kControlByte;
+  kinds[0x7F] = kControlByte;
+  for (const char c : {' ', '\t', '\n', '\r'}) kinds[static_cast<unsigned char>(c)] = kSpaceByte;
+  for (const char c : {'(', ')', '"'}) kinds[static_cast<unsigned char>(c)] = kEndsWord;
+  return kinds;
+}();
+uint8_t kindOf(char c) { return kByteKinds[static_cast<unsigned char>(c)]; }
 
 // The character an escape stands for; KiCad writes the C escapes.
 bool simpleEscape(char c, char& out) {
@@ -104,19 +115,29 @@ bool unescape(std::string_view raw, size_t quote, std::string& out, Failure& fai
 // The tokenizer's part for atoms: the atom that begins at `start` (a
 // quoted string, a |data| block or a bare word), its text in `atom` and the
 // offset after it in `end`. A string with escapes is unescaped into
-// `unescaped`, and `escaped` is set.
+// `unescaped`, and `escaped` is set. The scans note what the checks after
+// them look for (a NUL, a byte beyond ASCII) so that plain ASCII, nearly
+// all of a schematic, is read once.
 bool readAtom(std::string_view text, size_t start, std::string_view& atom, size_t& end, bool& escaped,
               std::string& unescaped, Failure& failure) {
   const size_t n = text.size();
+  const char* const s = text.data();
   const size_t i = start;
   escaped = false;
-  if (text[i] == '"') {
+  if (s[i] == '"') {
     size_t j = i + 1;
-    while (j < n && text[j] != '"') {
-      if (text[j] == '\\') {
+    size_t nul = std::string_view::npos;
+    unsigned high = 0;  // any byte with its top bit set
+    while (j < n) {
+      const char c = s[j];
+      if (c == '"') break;
+      if (c == '\\') {
         escaped = true;
-        ++j;
+        if (++j >= n) break;
       }
+      const char d = s[j];
+      high |= static_cast<unsigned char>(d);
+      if (d == '\0' && nul == std::string_view::npos) nul = j;
       ++j;
     }
     if (j >= n) return failAt(i, "this string is not closed (is the file cut short?)", failure);
@@ -124,16 +145,17 @@ bool readAtom(std::string_view text, size_t start, std::string_view& atom, size_
     if (raw.size() > SexprDocument::kMaxTokenBytes) return failAt(i, "a string longer than 16 MiB", failure);
     // Refused as the escaped forms are: a raw NUL would cut the text short
     // wherever it becomes a C string.
-    if (const size_t nul = raw.find('\0'); nul != std::string_view::npos)
-      return failAt(i + 1 + nul, "a NUL character in a string", failure);
+    if (nul != std::string_view::npos) return failAt(nul, "a NUL character in a string", failure);
     atom = raw;
     if (escaped && !unescape(raw, i, unescaped, failure)) return false;
-    if (const size_t bad = invalidUtf8At(raw); bad != raw.size())
-      return failAt(i + 1 + bad, "a string that is not UTF-8 text", failure);
+    if ((high & 0x80) != 0) {
+      if (const size_t bad = invalidUtf8At(raw); bad != raw.size())
+        return failAt(i + 1 + bad, "a string that is not UTF-8 text", failure);
+    }
     end = j + 1;
     return true;
   }
-  if (text[i] == '|') {
+  if (s[i] == '|') {
     // Embedded data (fonts, files) is written between bars.
     const size_t close = text.find('|', i + 1);
     if (close == std::string_view::npos) return failAt(i, "this |data| block is not closed", failure);
@@ -143,15 +165,22 @@ bool readAtom(std::string_view text, size_t start, std::string_view& atom, size_
     return true;
   }
   size_t j = i;
-  while (j < n && !endsAtom(text[j])) {
-    if (static_cast<unsigned char>(text[j]) < 0x20 || text[j] == 0x7F)
-      return failAt(j, strprintf("a control character (0x%02X)", static_cast<unsigned>(text[j])), failure);
+  unsigned high = 0;
+  while (j < n) {
+    const uint8_t kind = kindOf(s[j]);
+    if (kind != 0) {
+      if (kind != kControlByte) break;
+      return failAt(j, strprintf("a control character (0x%02X)", static_cast<unsigned char>(s[j])), failure);
+    }
+    high |= static_cast<unsigned char>(s[j]);
     ++j;
   }
   if (j - i > SexprDocument::kMaxTokenBytes) return failAt(i, "a word longer than 16 MiB", failure);
   atom = text.substr(i, j - i);
-  if (const size_t bad = invalidUtf8At(atom); bad != atom.size())
-    return failAt(i + bad, "a word that is not UTF-8 text", failure);
+  if ((high & 0x80) != 0) {
+    if (const size_t bad = invalidUtf8At(atom); bad != atom.size())
+      return failAt(i + bad, "a word that is not UTF-8 text", failure);
+  }
   end = j;
   return true;
 }
@@ -193,14 +222,14 @@ size_t invalidUtf8At(std::string_view text) {
   return n;
 }
 
-bool SexprView::isList() const { return doc_ != nullptr && doc_->nodes_[index_].list; }
+bool SexprView::isList() const { return doc_ != nullptr && (doc_->nodes_[index_].size & SexprDocument::kList) != 0; }
 
-std::string_view SexprView::text() const { return doc_ != nullptr ? doc_->nodes_[index_].text : std::string_view(); }
+std::string_view SexprView::text() const { return doc_ != nullptr ? doc_->textOf(doc_->nodes_[index_]) : std::string_view(); }
 
 std::string_view SexprView::head() const {
   if (!isList()) return {};
   const uint32_t first = doc_->nodes_[index_].first;
-  return first != 0 && !doc_->nodes_[first].list ? doc_->nodes_[first].text : std::string_view();
+  return first != 0 ? doc_->textOf(doc_->nodes_[first]) : std::string_view();
 }
 
 SexprView SexprView::at(size_t i) const {
@@ -267,38 +296,51 @@ bool SexprDocument::fail(size_t offset, const std::string& what, std::string* re
   return false;
 }
 
-uint32_t SexprDocument::add(Node node, std::vector<uint32_t>& open, std::vector<uint32_t>& last) {
-  const auto index = static_cast<uint32_t>(nodes_.size());
-  if (index > kMaxNodes) return 0;
-  nodes_.push_back(node);
-  if (!open.empty()) {
-    if (last.back() != 0)
-      nodes_[last.back()].next = index;
-    else
-      nodes_[open.back()].first = index;
-    last.back() = index;
-  }
-  return index;
+bool SexprDocument::parse(std::string_view text, std::string* reason) {
+  bool textFailed = false;
+  return run(text, nullptr, textFailed, reason);
+}
+
+bool SexprDocument::parseItems(std::string_view text, const std::function<bool(SexprView)>& item, bool& textFailed,
+                               std::string* reason) {
+  return run(text, &item, textFailed, reason);
 }
 
 // Tree building: the tokens in turn, '(' opening a list, ')' closing the
-// innermost open one, and an atom added to it.
-bool SexprDocument::parse(std::string_view text, std::string* reason) {
+// innermost open one, and an atom added to it. With `item`, each list of
+// the top-level list is handed over once closed and its nodes dropped: they
+// are the last ones of the array.
+bool SexprDocument::run(std::string_view text, const std::function<bool(SexprView)>* item, bool& textFailed,
+                        std::string* reason) {
   text_ = text;
   nodes_.clear();
   unescaped_.clear();
   nodes_.emplace_back();
-  nodes_.reserve(std::min(text.size() / 6, kMaxNodes) + 2);
+  nodes_.reserve(item != nullptr ? 4096 : std::min(text.size() / 6, kMaxNodes) + 2);
+  textFailed = true;
   std::vector<uint32_t> open;  // the lists not yet closed, outermost first
   std::vector<uint32_t> last;  // the last element of each of them so far
+  uint32_t topAtom = 0;        // the top-level list's last atom so far
+  bool itemFailed = false;     // `item` returned false
   bool closed = false;         // the top-level list is complete
   std::string unescaped;
   Failure failure;
   const size_t n = text.size();
+  const char* const s = text.data();
+  // Links a new node into the innermost open list.
+  const auto link = [&](uint32_t index) {
+    if (!open.empty()) {
+      if (last.back() != 0)
+        nodes_[last.back()].next = index;
+      else
+        nodes_[open.back()].first = index;
+      last.back() = index;
+    }
+  };
   size_t i = 0;
   while (i < n) {
-    const char c = text[i];
-    if (isSpace(c)) {
+    const char c = s[i];
+    if (kindOf(c) == kSpaceByte) {
       ++i;
       continue;
     }
@@ -306,32 +348,48 @@ bool SexprDocument::parse(std::string_view text, std::string* reason) {
     if (closed) return fail(i, "text after the end of the top-level list", reason);
     if (c == '(') {
       if (open.size() >= kMaxDepth) return fail(i, strprintf("lists nest deeper than %zu levels", kMaxDepth), reason);
-      Node node;
-      node.offset = static_cast<uint32_t>(i);
-      node.list = true;
-      const uint32_t index = add(node, open, last);
-      if (index == 0) return fail(i, tooManyNodes(), reason);
+      const auto index = static_cast<uint32_t>(nodes_.size());
+      if (index > kMaxNodes) return fail(i, tooManyNodes(), reason);
+      nodes_.push_back({static_cast<uint32_t>(i), kList, 0, 0});
+      link(index);
       open.push_back(index);
       last.push_back(0);
       ++i;
       continue;
     }
     if (c == ')') {
+      const uint32_t done = open.back();
       open.pop_back();
       last.pop_back();
       closed = open.empty();
       ++i;
+      if (item != nullptr && open.size() == 1) {
+        if (!itemFailed && !(*item)(SexprView(this, done))) itemFailed = true;
+        nodes_.resize(done);
+        last.back() = topAtom;
+        if (topAtom != 0)
+          nodes_[topAtom].next = 0;
+        else
+          nodes_[open.back()].first = 0;
+      }
       continue;
     }
     if (open.empty()) return fail(i, "expected '(' to open the top-level list", reason);
 
-    Node node;
-    node.offset = static_cast<uint32_t>(i);
+    const auto offset = static_cast<uint32_t>(i);
+    std::string_view atom;
     bool escaped = false;
-    if (!readAtom(text, i, node.text, i, escaped, unescaped, failure))
-      return fail(failure.offset, failure.what, reason);
-    if (escaped) node.text = unescaped_.emplace_back(std::move(unescaped));
-    if (add(node, open, last) == 0) return fail(node.offset, tooManyNodes(), reason);
+    if (!readAtom(text, i, atom, i, escaped, unescaped, failure)) return fail(failure.offset, failure.what, reason);
+    const auto index = static_cast<uint32_t>(nodes_.size());
+    if (index > kMaxNodes) return fail(offset, tooManyNodes(), reason);
+    if (escaped) {
+      nodes_.push_back({offset, kUnescaped | static_cast<uint32_t>(unescaped_.size()), 0, 0});
+      unescaped_.push_back(std::move(unescaped));
+    } else {
+      nodes_.push_back({offset, static_cast<uint32_t>(atom.size()), static_cast<uint32_t>(atom.data() - s), 0});
+    }
+    link(index);
+    if (open.size() == 1) topAtom = index;
   }
   if (!open.empty()) {
     // The innermost open list is the one a cut-short file was writing.
@@ -340,7 +398,8 @@ bool SexprDocument::parse(std::string_view text, std::string* reason) {
                 reason);
   }
   if (!closed) return fail(0, "the file holds no list", reason);
-  return true;
+  textFailed = false;
+  return !itemFailed;
 }
 
 }  // namespace comptab

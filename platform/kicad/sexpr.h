@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -70,15 +71,26 @@ class SexprDocument {
  public:
   static constexpr size_t kMaxDepth = 256;
   static constexpr size_t kMaxTokenBytes = size_t{16} << 20;
-  // A node takes 32 bytes, and "()" makes one of two bytes of text: this
-  // bounds a file's nodes at 256 MiB of memory, where KiCad's largest demo
-  // sheet (320 KB) makes some 54 000.
+  // A node takes 16 bytes, and "()" makes one of two bytes of text: this
+  // bounds a document's nodes at 128 MiB of memory, where KiCad's largest
+  // demo sheet (320 KB) makes some 54 000.
   static constexpr size_t kMaxNodes = size_t{8} << 20;
 
   // Parses `text`, which must stay alive and unchanged as long as the
   // document is used (atoms are views into it). False, with `reason`, when
   // given, saying "L:C: what", when the text is not one well-formed list.
   bool parse(std::string_view text, std::string* reason = nullptr);
+
+  // Reads `text` as parse() does, but hands each list of the top-level list
+  // to `item` as soon as it is closed and then forgets its nodes: the
+  // document keeps the top-level list and its atoms only, and holds at once
+  // no more than the nodes of one such list (kMaxNodes bounds those). Once
+  // `item` returns false it is not called again and the rest of the text is
+  // still checked, so a fault of the text anywhere is told before what
+  // `item` found. False when either failed; `textFailed` then says whether
+  // the text was at fault (`reason` says how) or `item` was.
+  bool parseItems(std::string_view text, const std::function<bool(SexprView)>& item, bool& textFailed,
+                  std::string* reason = nullptr);
 
   // The top-level list.
   SexprView root() const { return SexprView(this, nodes_.size() > 1 ? 1 : 0); }
@@ -89,17 +101,25 @@ class SexprDocument {
 
  private:
   friend class SexprView;
+  // `size` holds an atom's length, or kUnescaped and the index of its text
+  // in unescaped_, or kList.
+  static constexpr uint32_t kList = uint32_t{1} << 31;
+  static constexpr uint32_t kUnescaped = uint32_t{1} << 30;
   struct Node {
-    std::string_view text;
-    uint32_t first = 0;  // a list's first element
+    uint32_t offset = 0;  // where the node starts in the text
+    uint32_t size = 0;
+    uint32_t first = 0;  // a list's first element; where an atom's text starts
     uint32_t next = 0;   // the next element of the enclosing list
-    uint32_t offset = 0;
-    bool list = false;
   };
+  std::string_view textOf(const Node& node) const {
+    if ((node.size & kList) != 0) return {};
+    if ((node.size & kUnescaped) != 0) return unescaped_[node.size & ~kUnescaped];
+    return text_.substr(node.first, node.size);
+  }
   void position(uint32_t offset, size_t& line, size_t& column) const;
   bool fail(size_t offset, const std::string& what, std::string* reason) const;
   static std::string tooManyNodes();
-  uint32_t add(Node node, std::vector<uint32_t>& open, std::vector<uint32_t>& last);
+  bool run(std::string_view text, const std::function<bool(SexprView)>* item, bool& textFailed, std::string* reason);
 
   std::string_view text_;
   std::vector<Node> nodes_;          // [0] is no node

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace comptab {
 namespace {
@@ -97,6 +99,80 @@ TEST(SexprTest, StopsAtTheDepthLimitWithoutRecursing) {
   EXPECT_EQ(why, "1:257: lists nest deeper than 256 levels");
   const std::string limit = std::string(SexprDocument::kMaxDepth, '(') + std::string(SexprDocument::kMaxDepth, ')');
   EXPECT_TRUE(doc.parse(limit, &why)) << why;
+}
+
+// parseItems hands over each list of the top-level list once closed and
+// drops its nodes: what the handler kept of it must stay good (escaped
+// strings too), the top-level atoms stay, and a fault of the text after a
+// list the handler refused still wins.
+TEST(SexprTest, ReadsListByList) {
+  const std::string text = "(kicad_sch 7 (a \"x\\\"y\" (deep (er))) word (b \"plain\") (c))";
+  SexprDocument doc;
+  std::vector<std::string> heads;
+  std::vector<std::string_view> kept;
+  bool textFailed = true;
+  std::string why;
+  ASSERT_TRUE(doc.parseItems(
+      text,
+      [&](SexprView item) {
+        heads.emplace_back(item.head());
+        kept.push_back(item.textAt(1));
+        return true;
+      },
+      textFailed, &why))
+      << why;
+  EXPECT_FALSE(textFailed);
+  EXPECT_EQ(heads, (std::vector<std::string>{"a", "b", "c"}));
+  EXPECT_EQ(kept[0], "x\"y");
+  EXPECT_EQ(kept[1], "plain");
+  std::vector<std::string> atoms;
+  for (const SexprView element : doc.root()) atoms.emplace_back(element.text());
+  EXPECT_EQ(atoms, (std::vector<std::string>{"kicad_sch", "7", "word"}));
+
+  struct Case {
+    const char* name;
+    std::string text;
+    bool textFailed;
+    const char* why;
+    int calls;
+  };
+  const Case cases[] = {
+      {"refused, text fine", "(k (a) (stop) (b))", false, "handler", 2},
+      {"refused, text broken later", "(k (stop) (b \"open)", true, "1:14: this string is not closed (is the file cut short?)", 1},
+      {"text broken first", "(k (a \"\\q\") (stop))", true, "1:8: an unknown escape '\\q' in a string", 0},
+  };
+  for (const Case& c : cases) {
+    int calls = 0;
+    std::string reason;
+    const bool ok = doc.parseItems(
+        c.text,
+        [&](SexprView item) {
+          ++calls;
+          if (item.head() != "stop") return true;
+          reason = "handler";
+          return false;
+        },
+        textFailed, &reason);
+    EXPECT_FALSE(ok) << c.name;
+    EXPECT_EQ(textFailed, c.textFailed) << c.name;
+    EXPECT_EQ(reason, c.why) << c.name;
+    EXPECT_EQ(calls, c.calls) << c.name;
+  }
+}
+
+// The bound on nodes holds for what is kept at once: lists of a few nodes
+// each, far more in all than a whole tree may have, are read one by one.
+TEST(SexprTest, BoundsTheNodesOfOneListAtATime) {
+  std::string many = "(";
+  for (size_t i = 0; i < SexprDocument::kMaxNodes / 2 + 10; ++i) many += "(a b)";
+  many += ")";
+  SexprDocument doc;
+  std::string why;
+  EXPECT_FALSE(doc.parse(many, &why));
+  bool textFailed = false;
+  size_t items = 0;
+  EXPECT_TRUE(doc.parseItems(many, [&](SexprView) { return ++items > 0; }, textFailed, &why)) << why;
+  EXPECT_EQ(items, SexprDocument::kMaxNodes / 2 + 10);
 }
 
 TEST(SexprTest, InvalidUtf8At) {
