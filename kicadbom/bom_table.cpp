@@ -55,7 +55,30 @@ struct Listed {
   const BomUnit* unit;
   SplitReference split;
   std::string fullRef;  // prefix and number, no unit letter: "R12", "R?"
+  // For a reference of ASCII letters and one to nine digits ("R12", "c7"),
+  // which naturalCompare orders by its upper-cased letters, then by its
+  // number: the letters' rank among such prefixes << 32 | the number, set
+  // by sortRows. 0 for any other reference.
+  uint64_t sortKey = 0;
 };
+
+// The upper-cased letters of a reference of letters and one to nine digits
+// and its number; false for any other reference.
+bool simpleReference(std::string_view ref, std::string& letters, uint32_t& number) {
+  size_t i = 0;
+  letters.clear();
+  while (i < ref.size() && ((ref[i] >= 'A' && ref[i] <= 'Z') || (ref[i] >= 'a' && ref[i] <= 'z'))) {
+    letters += static_cast<char>(ref[i] >= 'a' ? ref[i] - 32 : ref[i]);
+    ++i;
+  }
+  if (i == 0 || i == ref.size() || ref.size() - i > 9) return false;
+  number = 0;
+  for (; i < ref.size(); ++i) {
+    if (ref[i] < '0' || ref[i] > '9') return false;
+    number = number * 10 + static_cast<uint32_t>(ref[i] - '0');
+  }
+  return true;
+}
 
 // A row is a run of members_: the listed units that share it, sorted by
 // reference; `shown` marks the first unit of each part among them, which
@@ -276,10 +299,37 @@ class BomBuilder {
     return first;
   }
 
+  // naturalCompare of two references: by their keys when both have one
+  // (the same order, letters then number, made once a unit).
+  int compareRefs(const Listed& a, const Listed& b) const {
+    if (a.sortKey != 0 && b.sortKey != 0) return a.sortKey < b.sortKey ? -1 : a.sortKey > b.sortKey ? 1 : 0;
+    return naturalCompare(a.fullRef, b.fullRef, true);
+  }
+
+  void setSortKeys() {
+    std::vector<std::pair<std::string, uint32_t>> letters;  // distinct prefixes, then their ranks
+    std::unordered_map<std::string, uint32_t> prefixOf;
+    std::vector<std::pair<uint32_t, uint32_t>> simple(listed_.size(), {UINT32_MAX, 0});  // prefix id, number
+    std::string text;
+    for (size_t i = 0; i < listed_.size(); ++i) {
+      uint32_t number = 0;
+      if (!simpleReference(listed_[i].fullRef, text, number)) continue;
+      const auto [at, added] = prefixOf.emplace(text, static_cast<uint32_t>(letters.size()));
+      if (added) letters.emplace_back(text, 0);
+      simple[i] = {at->second, number};
+    }
+    std::vector<uint32_t> byText(letters.size());
+    for (uint32_t p = 0; p < byText.size(); ++p) byText[p] = p;
+    std::sort(byText.begin(), byText.end(), [&](uint32_t a, uint32_t b) { return letters[a].first < letters[b].first; });
+    for (uint32_t rank = 0; rank < byText.size(); ++rank) letters[byText[rank]].second = rank + 1;
+    for (size_t i = 0; i < listed_.size(); ++i)
+      if (simple[i].first != UINT32_MAX)
+        listed_[i].sortKey = uint64_t{letters[simple[i].first].second} << 32 | simple[i].second;
+  }
+
   void sortRows() {
-    auto refLess = [this](uint32_t a, uint32_t b) {
-      return naturalCompare(listed_[a].fullRef, listed_[b].fullRef, true) < 0;
-    };
+    setSortKeys();
+    auto refLess = [this](uint32_t a, uint32_t b) { return compareRefs(listed_[a], listed_[b]) < 0; };
     shown_.assign(members_.size(), 0);
     for (Row& row : rows_) {
       std::sort(members_.begin() + row.begin, members_.begin() + row.end, refLess);
@@ -312,8 +362,7 @@ class BomBuilder {
     std::sort(order_.begin(), order_.end(), [&](uint32_t l, uint32_t r) {
       int c;
       if (byReference || texts[l] == texts[r])
-        c = naturalCompare(listed_[members_[rows_[l].begin]].fullRef, listed_[members_[rows_[r].begin]].fullRef,
-                           true);
+        c = compareRefs(listed_[members_[rows_[l].begin]], listed_[members_[rows_[r].begin]]);
       else
         c = compareValueKeys(keys[l], keys[r]);
       return ascending ? c < 0 : c > 0;
@@ -388,6 +437,15 @@ class BomBuilder {
 void appendField(std::string& out, std::string_view text, bool last, const KicadBomFormat& format) {
   const std::string& quote = format.stringDelimiter;
   out += quote;
+  // Most fields hold nothing to drop or double: copied whole.
+  const bool plain = text.find_first_of("\r\n\t") == std::string_view::npos &&
+                     (quote.empty() || text.find(quote) == std::string_view::npos);
+  if (plain) {
+    out += text;
+    out += quote;
+    out += last ? std::string_view("\n") : std::string_view(format.fieldDelimiter);
+    return;
+  }
   size_t i = 0;
   while (i < text.size()) {
     const char c = text[i];

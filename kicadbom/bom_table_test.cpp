@@ -1,8 +1,11 @@
 #include "kicadbom/bom_table.h"
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 #include "kicadbom/bom_options.h"
+#include "kicadbom/bom_text.h"
 
 namespace comptab {
 namespace {
@@ -253,6 +256,27 @@ TEST(BomTable, RowsNameTheReferencesOfEachLine) {
   EXPECT_EQ(got, expected);
   // The file is the rows written out.
   EXPECT_EQ(bomText(rows, format), buildBom(units, preset, format));
+}
+
+// Rows sort by reference in natural order, case-blind, whether a reference
+// is letters and digits (sorted by a key made once) or anything else
+// (compared as text): the two kinds mixed give the order naturalCompare gives.
+TEST(BomTable, SortsReferencesInNaturalOrder) {
+  const std::vector<std::string> refs = {"R10", "r2", "RN1", "R1", "C3", "R_1", "R-2", "Rb1", "rA1", "X1000000000",
+                                         "X999999999", "R1.5", "c20", "C100"};
+  std::vector<BomUnit> units;
+  for (const std::string& ref : refs) units.push_back(unit(ref.c_str(), "1k"));
+  KicadBomPreset preset;
+  KicadBomFormat format;
+  std::string why;
+  ASSERT_TRUE(chooseBomPreset(BomOptions(), {}, bomModelColumns({}), preset, &why)) << why;
+  ASSERT_TRUE(chooseBomFormat(BomOptions(), {}, format, &why)) << why;
+  std::vector<std::string> got;
+  for (const BomRows::Row& row : buildBomRows(units, preset, format).rows) got.push_back(row.cells[0]);
+  std::vector<std::string> expected = refs;
+  std::sort(expected.begin(), expected.end(),
+            [](const std::string& a, const std::string& b) { return naturalCompare(a, b, true) < 0; });
+  EXPECT_EQ(got, expected);
 }
 
 TEST(BomTable, CellTextDropsWhatTheFormatDrops) {
