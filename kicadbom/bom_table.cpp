@@ -309,22 +309,22 @@ class BomBuilder {
   void setSortKeys() {
     std::vector<std::pair<std::string, uint32_t>> letters;  // distinct prefixes, then their ranks
     std::unordered_map<std::string, uint32_t> prefixOf;
-    std::vector<std::pair<uint32_t, uint32_t>> simple(listed_.size(), {UINT32_MAX, 0});  // prefix id, number
     std::string text;
-    for (size_t i = 0; i < listed_.size(); ++i) {
+    // First the prefix's id + 1 in the high half, then its rank + 1.
+    for (Listed& listed : listed_) {
       uint32_t number = 0;
-      if (!simpleReference(listed_[i].fullRef, text, number)) continue;
+      if (!simpleReference(listed.fullRef, text, number)) continue;
       const auto [at, added] = prefixOf.emplace(text, static_cast<uint32_t>(letters.size()));
       if (added) letters.emplace_back(text, 0);
-      simple[i] = {at->second, number};
+      listed.sortKey = uint64_t{at->second + 1} << 32 | number;
     }
     std::vector<uint32_t> byText(letters.size());
     for (uint32_t p = 0; p < byText.size(); ++p) byText[p] = p;
     std::sort(byText.begin(), byText.end(), [&](uint32_t a, uint32_t b) { return letters[a].first < letters[b].first; });
     for (uint32_t rank = 0; rank < byText.size(); ++rank) letters[byText[rank]].second = rank + 1;
-    for (size_t i = 0; i < listed_.size(); ++i)
-      if (simple[i].first != UINT32_MAX)
-        listed_[i].sortKey = uint64_t{letters[simple[i].first].second} << 32 | simple[i].second;
+    for (Listed& listed : listed_)
+      if (listed.sortKey != 0)
+        listed.sortKey = uint64_t{letters[(listed.sortKey >> 32) - 1].second} << 32 | (listed.sortKey & 0xffffffffu);
   }
 
   void sortRows() {
