@@ -205,7 +205,9 @@ std::vector<BomUnit> bomUnits(const KicadDesign& design, const std::string& vari
   return units;
 }
 
-static int exportBom(const std::vector<std::string>& words, BomPageWriter writePage) {
+namespace {
+
+int exportBom(const std::vector<std::string>& words, BomPageWriter writePage) {
   BomOptions options;
   std::string why;
   if (!parseBomOptions(words, options, &why)) return refuse(msg::kDetail, why);
@@ -278,7 +280,7 @@ static int exportBom(const std::vector<std::string>& words, BomPageWriter writeP
   return 0;
 }
 
-static int projectBom(const std::string& target) {
+int projectBom(const std::string& target) {
   std::string why;
   KicadDesign::Failure failure = KicadDesign::Failure::None;
   const std::unique_ptr<KicadDesign> design = openDesign(target, failure, &why);
@@ -303,6 +305,8 @@ static int projectBom(const std::string& target) {
   if (!out.close(&why)) return refuseProject(msg::kOutputOpen, "standard output: " + why);
   return 0;
 }
+
+}  // namespace
 
 // Memory that runs out (a huge design, a low limit) is a numbered refusal
 // like any other, never an abort.

@@ -61,13 +61,24 @@ std::string trim(std::string_view text) {
   return std::string(text.substr(first, text.find_last_not_of(kSpace) - first + 1));
 }
 
-// Replaces every `from` in `text`; the number replaced.
+// Replaces every `from` in `text`, scanning the original once (a
+// replacement is not searched again); the number replaced. Built into a
+// new string: replacing in place moves the rest of the text each time,
+// which a field of many matches turns into minutes.
 int replaceAll(std::string& text, std::string_view from, std::string_view to) {
+  size_t at = text.find(from);
+  if (at == std::string::npos) return 0;
+  std::string out;
+  out.reserve(text.size());
+  size_t start = 0;
   int count = 0;
-  for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
-    text.replace(at, from.size(), to);
+  for (; at != std::string::npos; at = text.find(from, start)) {
+    out.append(text, start, at - start).append(to);
+    start = at + from.size();
     ++count;
   }
+  out.append(text, start, std::string::npos);
+  text = std::move(out);
   return count;
 }
 

@@ -192,6 +192,35 @@ TEST(KicadSimFieldsTest, KicadSevenFieldsAreFixedNotRebuilt) {
   }
 }
 
+// Every match of a long field is replaced, each once: a replacement is not
+// searched again. Hostile files hold fields of megabytes.
+TEST(KicadSimFieldsTest, FieldsOfManyMatchesAreRewrittenWhole) {
+  constexpr size_t kCount = 200000;
+  std::string pins;
+  std::string fixedPins;
+  for (size_t i = 0; i < kCount; ++i) {
+    pins += "=+";
+    fixedPins += "=r1";
+  }
+  std::string quotes(kCount, '"');
+  std::string quoted;
+  for (size_t i = 0; i < kCount; ++i) quoted += "\\\"";
+  const auto none = [](std::string_view, std::string_view) -> const KicadSpiceModel* { return nullptr; };
+
+  std::vector<KicadNamedValue> pot = fieldsOf("R1", "10k", "Sim.Device=R|Sim.Type=POT|Sim.Pins=" + pins);
+  migrateKicadSimFields(pot, {"R1", {"1", "2"}}, none);
+  EXPECT_EQ(pot[7].value, fixedPins);
+
+  std::vector<KicadNamedValue> source = fieldsOf("V1", "x", "Spice_Primitive=V|Spice_Model=sin(" + quotes + ")");
+  migrateKicadSimFields(source, {"V1", {"1", "2"}}, none);
+  EXPECT_EQ(shown(source), "Value=x|Sim.Device=V|Sim.Type=SIN|Sim.Params=dc=\"" + quoted + "\"|Sim.Pins=1=+ 2=-");
+
+  std::vector<KicadNamedValue> random =
+      fieldsOf("V2", "x", "Sim.Device=V|Sim.Type=RANDUNIFORM|Sim.Params=min=min=0 0 max=0 dt=dt=1");
+  migrateKicadSimFields(random, {"V2", {"1", "2"}}, none);
+  EXPECT_EQ(shown(random), "Value=x|Sim.Device=V|Sim.Type=RANDUNIFORM|Sim.Params=min=0 ts=ts=1");
+}
+
 TEST(KicadSimFieldsTest, EnableFieldsAreFlags) {
   const struct {
     const char* name;

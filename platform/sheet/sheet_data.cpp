@@ -1,8 +1,36 @@
 #include "platform/sheet/sheet_data.h"
 
 #include <cstring>
+#include <deque>
+#include <mutex>
 
 namespace comptab {
+
+namespace {
+
+// The views of long texts (PropertyData), for the whole run: a few at most
+// in a real design, so never given back. The texts themselves stay where
+// their sheet keeps them.
+std::mutex longTextsMutex;
+std::deque<std::string_view>& longTexts() {
+  static std::deque<std::string_view> texts;
+  return texts;
+}
+
+}  // namespace
+
+uint64_t PropertyData::packLong(std::string_view text) {
+  const std::lock_guard<std::mutex> lock(longTextsMutex);
+  std::deque<std::string_view>& texts = longTexts();
+  texts.push_back(text);
+  return static_cast<uint64_t>(texts.size() - 1) | (kLong << kSizeShift);
+}
+
+std::string_view PropertyData::unpackLong(uint64_t index) {
+  const std::lock_guard<std::mutex> lock(longTextsMutex);
+  return longTexts()[static_cast<size_t>(index)];
+}
+
 
 void TextStore::reserve(size_t bytes) {
   // Not value-initialised: pages that no text reaches are never touched.

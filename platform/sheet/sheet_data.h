@@ -17,26 +17,46 @@
 
 namespace comptab {
 
-// A property's name and value, as two pointers and two 32-bit lengths: 24
-// bytes where two views take 32, which counts when a net list of a million
-// parts holds seventeen million of them. No text is longer than 65535 bytes.
+// A property's name and value, each as one 64-bit word: the address in the
+// low 48 bits and the length in the high 16. Sixteen bytes where two views
+// take 32 and pointers with 32-bit lengths 24, which counts when a net list
+// of a million parts holds seventeen million of them. A text of 65535
+// bytes or more, or at an address beyond 48 bits (which no Linux process
+// gets unless it asks for one), is kept in a table of its own (long texts
+// are rare: the readers bound their texts at 65535 bytes) and the word
+// holds its index; its view is given back as it was put, the same address
+// and length.
 class PropertyData {
  public:
   PropertyData() = default;
-  PropertyData(std::string_view name, std::string_view value)
-      : name_(name.data()),
-        value_(value.data()),
-        nameSize_(static_cast<uint32_t>(name.size())),
-        valueSize_(static_cast<uint32_t>(value.size())) {}
-  std::string_view name() const { return {name_, nameSize_}; }
-  std::string_view value() const { return {value_, valueSize_}; }
+  PropertyData(std::string_view name, std::string_view value) : name_(pack(name)), value_(pack(value)) {}
+  std::string_view name() const { return unpack(name_); }
+  std::string_view value() const { return unpack(value_); }
 
  private:
-  const char* name_ = nullptr;
-  const char* value_ = nullptr;
-  uint32_t nameSize_ = 0;
-  uint32_t valueSize_ = 0;
+  static constexpr unsigned kSizeShift = 48;
+  static constexpr uint64_t kAddressMask = (uint64_t{1} << kSizeShift) - 1;
+  static constexpr uint64_t kLong = 0xFFFF;  // the length that marks a text of the table
+
+  static uint64_t pack(std::string_view text) {
+    const uint64_t address = reinterpret_cast<uintptr_t>(text.data());
+    if (text.size() < kLong && (address >> kSizeShift) == 0) [[likely]]
+      return address | (uint64_t{text.size()} << kSizeShift);
+    return packLong(text);
+  }
+  static std::string_view unpack(uint64_t word) {
+    const uint64_t size = word >> kSizeShift;
+    if (size == kLong) [[unlikely]]
+      return unpackLong(word & kAddressMask);
+    return {reinterpret_cast<const char*>(static_cast<uintptr_t>(word & kAddressMask)), static_cast<size_t>(size)};
+  }
+  static uint64_t packLong(std::string_view text);
+  static std::string_view unpackLong(uint64_t index);
+
+  uint64_t name_ = 0;
+  uint64_t value_ = 0;
 };
+static_assert(sizeof(PropertyData) == 16);
 
 // A run of entries of SheetData::properties or SheetData::pins.
 struct Block {

@@ -57,8 +57,11 @@ bool checkRegular(FileHandle& file, std::string* reason, uint64_t* size, bool re
     *reason = kindReason(info.st_mode);
     return false;
   }
+  // An input keeps O_NONBLOCK, which a regular file ignores: a kernel file
+  // that only looks regular (/proc/kmsg) then fails to read instead of
+  // waiting forever. An output is written blocking.
   const int flags = ::fcntl(file.get(), F_GETFL);
-  if (flags < 0 || ::fcntl(file.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) {
+  if (!reading && (flags < 0 || ::fcntl(file.get(), F_SETFL, flags & ~O_NONBLOCK) != 0)) {
     *reason = "cannot set up the file: " + systemReason(errno);
     return false;
   }
