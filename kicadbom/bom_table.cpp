@@ -9,6 +9,7 @@
 
 #include "kicadbom/bom_text.h"
 #include "platform/support/pattern.h"
+#include "platform/support/text.h"
 
 namespace comptab {
 
@@ -41,13 +42,6 @@ ColumnKind kindOf(std::string_view name) {
 bool isAttribute(ColumnKind kind) {
   return kind == ColumnKind::Dnp || kind == ColumnKind::ExcludeFromBom || kind == ColumnKind::ExcludeFromBoard ||
          kind == ColumnKind::ExcludeFromSim;
-}
-
-std::string upperAscii(std::string_view text) {
-  std::string out(text);
-  for (char& c : out)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-  return out;
 }
 
 // A unit that is listed, with its reference split once.

@@ -1,4 +1,5 @@
 #include "kicadbom/bom_text.h"
+#include "platform/support/text.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -173,7 +174,8 @@ void convertSeparators(std::u32string& value) {
   replaceAll(value, decimal, U".");
 }
 
-int compareNoCase(std::string_view a, std::string_view b) {
+// The keys' texts are lower-cased when made, so bytes compare them.
+int compareBytes(std::string_view a, std::string_view b) {
   const int c = a.compare(b);
   return c < 0 ? -1 : c > 0 ? 1 : 0;
 }
@@ -258,11 +260,11 @@ ValueKey valueKey(std::string_view text) {
 }
 
 int compareValueKeys(const ValueKey& a, const ValueKey& b) {
-  const int first = compareNoCase(a.begin, b.begin);
+  const int first = compareBytes(a.begin, b.begin);
   if (first != 0) return first;
   if (a.number > b.number) return 1;
   if (a.number < b.number) return -1;
-  if (!a.endIsModifier && !b.endIsModifier) return compareNoCase(a.end, b.end);
+  if (!a.endIsModifier && !b.endIsModifier) return compareBytes(a.end, b.end);
   return 0;
 }
 
@@ -361,20 +363,6 @@ bool wildcardFound(std::string_view pattern, std::string_view text) {
     if (starP != std::u32string::npos) return false;  // a star already tried every later start
   }
   return false;
-}
-
-std::string lowerAscii(std::string_view text) {
-  std::string out(text);
-  for (char& c : out)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-  return out;
-}
-
-std::string_view trimBlanks(std::string_view text) {
-  auto blank = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
-  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
-  return text;
 }
 
 }  // namespace comptab

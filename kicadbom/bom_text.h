@@ -53,10 +53,4 @@ std::string referenceRanges(const std::vector<const SplitReference*>& refs, std:
 // character, '*' any run), as KiCad's filter searches.
 bool wildcardFound(std::string_view pattern, std::string_view text);
 
-// ASCII lower case, as the filter compares.
-std::string lowerAscii(std::string_view text);
-
-// Leading and trailing blanks removed, as KiCad trims a sort value.
-std::string_view trimBlanks(std::string_view text);
-
 }  // namespace comptab

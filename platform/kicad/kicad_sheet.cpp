@@ -11,6 +11,7 @@
 #include "platform/sheet/comp_type.h"
 #include "platform/sheet/design_db.h"
 #include "platform/sheet/sheet_data.h"
+#include "platform/support/text.h"
 
 namespace comptab {
 
@@ -44,9 +45,7 @@ std::string_view fieldText(const KicadResolved& here, const KicadField& field) {
 
 // A power symbol whose net is a ground: GND, AGND, GNDPWR, Earth...
 bool isGroundNet(std::string_view net) {
-  std::string upper(net);
-  for (char& c : upper)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  const std::string upper = upperAscii(net);
   return upper.find("GND") != std::string::npos || upper.find("EARTH") != std::string::npos;
 }
 

@@ -1,7 +1,6 @@
 #include "platform/kicad/kicad_sim_fields.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdlib>
 #include <optional>
 #include <string>
@@ -9,6 +8,7 @@
 #include "platform/kicad/kicad_sim_value.h"
 #include "platform/kicad/kicad_spice_library.h"
 #include "platform/support/name_order.h"
+#include "platform/support/text.h"
 
 namespace comptab {
 
@@ -42,24 +42,7 @@ const std::vector<SourceKind>& sourceKinds() {
   return kKinds;
 }
 
-std::string upper(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return out;
-}
-
-std::string lower(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return out;
-}
-
-std::string trim(std::string_view text) {
-  constexpr std::string_view kSpace = " \t\r\n\v\f";
-  const size_t first = text.find_first_not_of(kSpace);
-  if (first == std::string_view::npos) return {};
-  return std::string(text.substr(first, text.find_last_not_of(kSpace) - first + 1));
-}
+std::string trim(std::string_view text) { return std::string(trimBlanks(text)); }
 
 // Replaces every `from` in `text`, scanning the original once (a
 // replacement is not searched again); the number replaced. Built into a
@@ -199,7 +182,7 @@ void addField(std::vector<KicadNamedValue>& fields, std::string_view name, std::
 // KiCad 7 files: fixes of its own earlier Sim.* forms.
 void fixCurrentFields(std::vector<KicadNamedValue>& fields) {
   const size_t type = findField(fields, "Sim.Type");
-  std::string subtype = type == std::string_view::npos ? std::string() : upper(fields[type].value);
+  std::string subtype = type == std::string_view::npos ? std::string() : upperAscii(fields[type].value);
   // Potentiometer pins were "+" and "-" before they took SPICE's names.
   if (subtype == "POT")
     if (const size_t pins = findField(fields, "Sim.Pins"); pins != std::string_view::npos) {
@@ -210,7 +193,7 @@ void fixCurrentFields(std::vector<KicadNamedValue>& fields) {
   if (subtype.starts_with("RAND")) {
     if (replaceAll(subtype, "NORMAL", "GAUSSIAN") > 0) fields[type].value = subtype;
     if (const size_t params = findField(fields, "Sim.Params"); params != std::string_view::npos) {
-      std::string text = lower(fields[params].value);
+      std::string text = lowerAscii(fields[params].value);
       int count = replaceAll(text, "min=0 ", "");
       count += replaceAll(text, "max=0 ", "");
       count += replaceAll(text, "dt=", "ts=");
@@ -329,7 +312,7 @@ void migrateKicadSimFields(std::vector<KicadNamedValue>& fields, const KicadSimS
     return;
   } else if (device == "V" || device == "I") {
     const std::vector<std::string_view> tokens = splitModel(model);
-    const std::string function = tokens.empty() ? std::string() : upper(tokens[0]);
+    const std::string function = tokens.empty() ? std::string() : upperAscii(tokens[0]);
     for (const SourceKind& kind : sourceKinds()) {
       if (kind.function != function) continue;
       const size_t arguments = tokens.size() - 1;

@@ -1,9 +1,8 @@
 #include "platform/kicad/kicad_spice_library.h"
 
-#include <cctype>
-
 #include "platform/support/file_bytes.h"
 #include "platform/support/path.h"
+#include "platform/support/text.h"
 
 namespace comptab {
 
@@ -12,19 +11,7 @@ namespace {
 // A SPICE library is a text file of a few megabytes at most.
 constexpr size_t kMaxLibraryBytes = size_t{64} << 20;
 
-std::string lowered(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return out;
-}
-
 bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
-
-std::string_view trimmed(std::string_view text) {
-  while (!text.empty() && isSpace(text.front())) text.remove_prefix(1);
-  while (!text.empty() && isSpace(text.back())) text.remove_suffix(1);
-  return text;
-}
 
 // The pins KiCad gives each device model type it knows.
 const std::vector<std::string>* devicePins(std::string_view type) {
@@ -45,7 +32,7 @@ const std::vector<std::string>* devicePins(std::string_view type) {
       {"c", {}},
       {"l", {}},
   };
-  const auto found = kTypes.find(lowered(type));
+  const auto found = kTypes.find(lowerAscii(type));
   return found == kTypes.end() ? nullptr : &found->second;
 }
 
@@ -72,7 +59,7 @@ std::vector<std::string> statements(std::string_view text) {
     std::string_view line = text.substr(at, end - at);
     at = end + 1;
     if (const size_t comment = line.find(';'); comment != std::string_view::npos) line = line.substr(0, comment);
-    line = trimmed(line);
+    line = trimBlanks(line);
     if (line.empty() || line.front() == '*') continue;
     if (line.front() == '+' && !out.empty()) {
       out.back().append(" ").append(line.substr(1));
@@ -98,7 +85,7 @@ std::optional<KicadSpiceLibrary> KicadSpiceLibrary::parse(std::string_view text)
   KicadSpiceLibrary library;
   for (const std::string& statement : statements(text)) {
     const std::vector<std::string_view> parts = words(statement);
-    const std::string command = lowered(parts.front());
+    const std::string command = lowerAscii(parts.front());
     if (command == ".model") {
       if (parts.size() < 3 || !balanced(statement)) return std::nullopt;
       std::string_view type = parts[2];
@@ -107,22 +94,22 @@ std::optional<KicadSpiceLibrary> KicadSpiceLibrary::parse(std::string_view text)
       if (pins == nullptr) return std::nullopt;
       KicadSpiceModel model;
       model.pins = *pins;
-      library.models_.emplace(lowered(parts[1]), std::move(model));
+      library.models_.emplace(lowerAscii(parts[1]), std::move(model));
     } else if (command == ".subckt" && parts.size() >= 2) {
       KicadSpiceModel model;
       model.subcircuit = true;
       for (size_t i = 2; i < parts.size(); ++i) {
-        if (parts[i].find('=') != std::string_view::npos || lowered(parts[i]) == "params:") break;
+        if (parts[i].find('=') != std::string_view::npos || lowerAscii(parts[i]) == "params:") break;
         model.pins.emplace_back(parts[i]);
       }
-      library.models_.emplace(lowered(parts[1]), std::move(model));
+      library.models_.emplace(lowerAscii(parts[1]), std::move(model));
     }
   }
   return library;
 }
 
 const KicadSpiceModel* KicadSpiceLibrary::find(std::string_view name) const {
-  const auto found = models_.find(lowered(name));
+  const auto found = models_.find(lowerAscii(name));
   return found == models_.end() ? nullptr : &found->second;
 }
 

@@ -2,12 +2,12 @@
 // the symbol instance and of every sheet instance above it, the sheets'
 // flags, then the text variables expanded as KiCad's BOM shows them.
 #include <algorithm>
-#include <cctype>
 
 #include "platform/kicad/kicad_design_impl.h"
 #include "platform/kicad/kicad_schematic.h"
 #include "platform/kicad/kicad_text_vars.h"
 #include "platform/support/path.h"
+#include "platform/support/text.h"
 
 namespace comptab {
 
@@ -29,12 +29,6 @@ void applyFlags(KicadAttributes& into, const KicadVariantOverride& over) {
   if (over.inBom) into.inBom = *over.inBom;
   if (over.onBoard) into.onBoard = *over.onBoard;
   if (over.excludeFromSim) into.excludeFromSim = *over.excludeFromSim;
-}
-
-std::string upper(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return out;
 }
 
 // KiCad's unit letters: A..Z, then AA, AB, ...
@@ -76,7 +70,7 @@ std::string KicadDesign::Impl::expand(const VarContext& context, std::string_vie
 bool KicadDesign::Impl::lookupVar(const VarContext& context, std::string_view name, std::string& value) const {
   const KicadPlacedUnit& unit = *context.unit;
   const std::vector<KicadNamedValue>& fields = *context.fields;
-  const std::string key = upper(name);
+  const std::string key = upperAscii(name);
   for (size_t m = 0; m < std::size(kMandatoryUpper); ++m) {
     if (key != kMandatoryUpper[m]) continue;
     value = fields[m].value;
@@ -85,7 +79,7 @@ bool KicadDesign::Impl::lookupVar(const VarContext& context, std::string_view na
     return true;
   }
   for (size_t f = std::size(kMandatoryUpper); f < fields.size(); ++f) {
-    if (upper(fields[f].name) != key) continue;
+    if (upperAscii(fields[f].name) != key) continue;
     value = fields[f].value;
     return true;
   }

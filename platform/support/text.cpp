@@ -9,18 +9,38 @@
 namespace comptab {
 
 namespace {
-char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char lowerChar(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char upperChar(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+bool isBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 }  // namespace
 
 int compareNoCase(std::string_view a, std::string_view b) {
   const size_t n = a.size() < b.size() ? a.size() : b.size();
   for (size_t i = 0; i < n; ++i) {
-    const auto ca = static_cast<unsigned char>(lowerAscii(a[i]));
-    const auto cb = static_cast<unsigned char>(lowerAscii(b[i]));
+    const auto ca = static_cast<unsigned char>(lowerChar(a[i]));
+    const auto cb = static_cast<unsigned char>(lowerChar(b[i]));
     if (ca != cb) return ca < cb ? -1 : 1;
   }
   if (a.size() == b.size()) return 0;
   return a.size() < b.size() ? -1 : 1;
+}
+
+std::string lowerAscii(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = lowerChar(c);
+  return out;
+}
+
+std::string upperAscii(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = upperChar(c);
+  return out;
+}
+
+std::string_view trimBlanks(std::string_view text) {
+  while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
+  return text;
 }
 
 std::string strprintf(const char* format, ...) {

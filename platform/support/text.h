@@ -13,6 +13,12 @@ inline bool equalsNoCase(std::string_view a, std::string_view b) { return compar
 // ignoring ASCII case: for "did you mean" hints, where the usual slips are a
 // wrong case or one letter. Time grows with the product of the lengths.
 size_t editDistanceNoCase(std::string_view a, std::string_view b);
+// ASCII case changed; other bytes (UTF-8 above all) stay as they are.
+std::string lowerAscii(std::string_view text);
+std::string upperAscii(std::string_view text);
+// Leading and trailing blanks (space, tab, line feed, vertical tab, form
+// feed, carriage return) removed.
+std::string_view trimBlanks(std::string_view text);
 
 // The line and column (both from 1, the column in bytes) of byte `offset`
 // of `text`, for messages that point into a file.
