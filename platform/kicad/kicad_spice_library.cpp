@@ -119,7 +119,8 @@ const KicadSpiceModel* KicadSpiceLibraries::find(std::string_view library, std::
   if (path.starts_with(kProjectVar)) path = projectDir_ + path.substr(kProjectVar.size());
   if (path.find("${") != std::string::npos) return nullptr;
   if (!path.starts_with('/')) path = joinPath(projectDir_, path);
-  auto [entry, added] = read_.try_emplace(path);
+  // "./models.lib" and "models.lib" are one library, read once.
+  auto [entry, added] = read_.try_emplace(packPath(path));
   if (added) {
     // KiCad only notes a library it cannot read and falls back; so do we.
     FileBytes bytes;

@@ -72,6 +72,9 @@ TEST(KicadSpiceLibraryTest, FindsFilesBesideTheProjectOnce) {
   // Read once: a later change of the file is not seen.
   std::ofstream(dir.path() + "/t.lib") << ".model EE D\n";
   EXPECT_EQ(libraries.find("t.lib", "EE"), nullptr);
+  // Nor under another spelling of the same path.
+  EXPECT_EQ(libraries.find("./t.lib", "EE"), nullptr);
+  EXPECT_EQ(libraries.find("${KIPRJMOD}//./t.lib", "EE"), nullptr);
 }
 
 }  // namespace
