@@ -62,13 +62,24 @@ class KicadProject::Loader {
   // What the circuit gets of one unit: the file's own texts as the listing
   // always showed them, text variables expanded, sheet flags applied, and
   // what each design variant changes as properties of its destination.
-  void resolveUnit(const KicadPlacedUnit& unit, KicadResolved& out);
+  // The Reference, Value and Footprint fields of each symbol of a file,
+  // found once a file rather than once an instance.
+  struct OwnTexts {
+    std::string_view reference;
+    std::string_view value;
+    std::string_view footprint;
+  };
+  void resolveUnit(const KicadPlacedUnit& unit, const OwnTexts& own, KicadResolved& out);
+  const std::vector<OwnTexts>& ownTexts(const KicadSchematic& file);
 
   KicadProject& project_;
   const KicadDesign& design_;
   std::string separator_;
   std::vector<std::vector<uint32_t>> children_;
   std::unordered_map<std::string, int> uses_;  // sheet instances of each file so far
+  // The first instance of each file, which its later ones are made from.
+  std::unordered_map<std::string, KicadSheetModel> models_;
+  std::unordered_map<const KicadSchematic*, std::vector<OwnTexts>> ownTexts_;
   std::vector<std::unique_ptr<std::vector<KicadNamedValue>>> expanded_;  // while a sheet is built
   int nextId_ = 1;
   std::string circuitDir_;
@@ -102,17 +113,29 @@ void KicadProject::Loader::check(int32_t entry, const std::string& file, const S
     pathProblem_ = strprintf("sheet entry %lld: %s", static_cast<long long>(entry), problem.c_str());
 }
 
-void KicadProject::Loader::resolveUnit(const KicadPlacedUnit& unit, KicadResolved& out) {
-  const KicadSymbol& symbol = unit.file->symbols()[unit.symbol];
-  const KicadInstance* instance = unit.instance;
-  for (const KicadField& field : symbol.fields) {
-    if (field.name == "Reference")
-      out.reference = field.value;
-    else if (field.name == "Value")
-      out.value = field.value;
-    else if (field.name == "Footprint")
-      out.footprint = field.value;
+const std::vector<KicadProject::Loader::OwnTexts>& KicadProject::Loader::ownTexts(const KicadSchematic& file) {
+  std::vector<OwnTexts>& texts = ownTexts_[&file];
+  if (texts.empty() && !file.symbols().empty()) {
+    texts.resize(file.symbols().size());
+    for (size_t i = 0; i < texts.size(); ++i) {
+      for (const KicadField& field : file.symbols()[i].fields) {
+        if (field.name == "Reference")
+          texts[i].reference = field.value;
+        else if (field.name == "Value")
+          texts[i].value = field.value;
+        else if (field.name == "Footprint")
+          texts[i].footprint = field.value;
+      }
+    }
   }
+  return texts;
+}
+
+void KicadProject::Loader::resolveUnit(const KicadPlacedUnit& unit, const OwnTexts& own, KicadResolved& out) {
+  const KicadInstance* instance = unit.instance;
+  out.reference = own.reference;
+  out.value = own.value;
+  out.footprint = own.footprint;
   if (instance != nullptr) {
     if (!instance->reference.empty()) out.reference = instance->reference;
     if (instance->hasValue) out.value = instance->value;
@@ -120,6 +143,8 @@ void KicadProject::Loader::resolveUnit(const KicadPlacedUnit& unit, KicadResolve
   }
   out.unit = unit.unit;
   out.attributes = unit.attributes;
+  out.lib = unit.lib;
+  out.libFound = true;
   if (!design_.resolveChanges(unit)) return;
 
   const KicadResolvedUnit base = design_.resolve(unit, "");
@@ -164,9 +189,15 @@ void KicadProject::Loader::visit(uint32_t index, BlockInstance* block) {
   const std::string file = uses == 1 ? sheet.file : sheet.file + "/" + std::to_string(uses);
   std::vector<KicadResolved> resolved(sheet.unitCount);
   expanded_.clear();
-  for (uint32_t i = 0; i < sheet.unitCount; ++i) resolveUnit(design_.units()[sheet.firstUnit + i], resolved[i]);
-  std::shared_ptr<SheetData> data = buildKicadSheet(schematic, joinPath(project_.projectDir_, sheet.file), resolved,
-                                                    sheet.namePath, uses == 1 ? project_.library_.get() : nullptr);
+  const std::vector<OwnTexts>& own = ownTexts(schematic);
+  for (uint32_t i = 0; i < sheet.unitCount; ++i) {
+    const KicadPlacedUnit& unit = design_.units()[sheet.firstUnit + i];
+    resolveUnit(unit, own[unit.symbol], resolved[i]);
+  }
+  std::shared_ptr<SheetData> data =
+      uses == 1 ? buildKicadSheet(schematic, joinPath(project_.projectDir_, sheet.file), resolved, sheet.namePath,
+                                  project_.library_.get(), &models_[sheet.file])
+                : buildKicadInstance(models_[sheet.file], schematic, resolved, sheet.namePath);
   check(id, file, *data, block != nullptr);
 
   MemoryHierarchy& hierarchy = *project_.hierarchy_;
