@@ -68,7 +68,11 @@ class KicadProject::Loader {
     std::string_view reference;
     std::string_view value;
     std::string_view footprint;
+    bool variables = false;  // a field holds "${"
   };
+  // False where KicadDesign::resolveChanges() is sure to be: its tests, the
+  // symbol's fields and the sheets' variants looked at once.
+  bool mayChange(const KicadPlacedUnit& unit, const OwnTexts& own) const;
   void resolveUnit(const KicadPlacedUnit& unit, const OwnTexts& own, KicadResolved& out);
   const std::vector<OwnTexts>& ownTexts(const KicadSchematic& file);
 
@@ -80,6 +84,7 @@ class KicadProject::Loader {
   // The first instance of each file, which its later ones are made from.
   std::unordered_map<std::string, KicadSheetModel> models_;
   std::unordered_map<const KicadSchematic*, std::vector<OwnTexts>> ownTexts_;
+  std::vector<bool> sheetVariants_;  // by sheet: it or a sheet above it has variants
   std::vector<std::unique_ptr<std::vector<KicadNamedValue>>> expanded_;  // while a sheet is built
   int nextId_ = 1;
   std::string circuitDir_;
@@ -93,6 +98,10 @@ void KicadProject::Loader::load() {
   const std::vector<KicadSheetInstance>& sheets = design_.sheets();
   children_.resize(sheets.size());
   for (uint32_t i = 1; i < sheets.size(); ++i) children_[static_cast<size_t>(sheets[i].parent)].push_back(i);
+  // A sheet's parent comes before it; the root's own list counts for none.
+  sheetVariants_.assign(sheets.size(), false);
+  for (uint32_t i = 1; i < sheets.size(); ++i)
+    sheetVariants_[i] = !sheets[i].variants.empty() || sheetVariants_[static_cast<size_t>(sheets[i].parent)];
   project_.hierarchy_ = std::make_unique<MemoryHierarchy>();
   project_.library_ = std::make_unique<KcdbMemory>();
   visit(0, nullptr);
@@ -119,6 +128,7 @@ const std::vector<KicadProject::Loader::OwnTexts>& KicadProject::Loader::ownText
     texts.resize(file.symbols().size());
     for (size_t i = 0; i < texts.size(); ++i) {
       for (const KicadField& field : file.symbols()[i].fields) {
+        texts[i].variables = texts[i].variables || field.value.find("${") != std::string_view::npos;
         if (field.name == "Reference")
           texts[i].reference = field.value;
         else if (field.name == "Value")
@@ -129,6 +139,13 @@ const std::vector<KicadProject::Loader::OwnTexts>& KicadProject::Loader::ownText
     }
   }
   return texts;
+}
+
+bool KicadProject::Loader::mayChange(const KicadPlacedUnit& unit, const OwnTexts& own) const {
+  const KicadInstance* instance = unit.instance;
+  return !unit.variants.empty() || !unit.fields.empty() || own.variables || sheetVariants_[unit.sheet] ||
+         (instance != nullptr && (instance->value.find("${") != std::string_view::npos ||
+                                  instance->footprint.find("${") != std::string_view::npos));
 }
 
 void KicadProject::Loader::resolveUnit(const KicadPlacedUnit& unit, const OwnTexts& own, KicadResolved& out) {
@@ -145,7 +162,7 @@ void KicadProject::Loader::resolveUnit(const KicadPlacedUnit& unit, const OwnTex
   out.attributes = unit.attributes;
   out.lib = unit.lib;
   out.libFound = true;
-  if (!design_.resolveChanges(unit)) return;
+  if (!mayChange(unit, own) || !design_.resolveChanges(unit)) return;
 
   const KicadResolvedUnit base = design_.resolve(unit, "");
   auto& expanded = expanded_.emplace_back(std::make_unique<std::vector<KicadNamedValue>>(base.fields));
