@@ -268,12 +268,14 @@ std::shared_ptr<SheetData> buildKicadSheet(const KicadSchematic& file, const std
   const std::vector<KicadSheetBlock>& blocks = file.sheets();
   sheet->components.reserve(symbols.size() + blocks.size());
   const std::string_view storedPath = sheet->texts.add(sheetPath);
-  std::vector<KicadSheetModel::Component> slots(symbols.size() + blocks.size());
+  // What a model learns of each component; without one, nothing is kept.
+  std::vector<KicadSheetModel::Component> slots(model != nullptr ? symbols.size() + blocks.size() : 0);
+  KicadSheetModel::Component unkept;
   // Symbols and blocks in the file's order.
   size_t s = 0;
   size_t b = 0;
   while (s < symbols.size() || b < blocks.size()) {
-    KicadSheetModel::Component& here = slots[sheet->components.size()];
+    KicadSheetModel::Component& here = model != nullptr ? slots[sheet->components.size()] : unkept;
     if (b >= blocks.size() || (s < symbols.size() && symbols[s].order < blocks[b].order)) {
       addSymbol(*sheet, file, symbols[s], resolved[s], storedPath, library, here);
       ++s;
