@@ -69,7 +69,7 @@ size_t commentStart(std::string_view text) {
 std::optional<std::string> includedFile(std::string_view line) {
   size_t at = 0;
   while (at < line.size() && (line[at] == ' ' || line[at] == '\t')) ++at;
-  if (!lowerAscii(line.substr(at, 4)).starts_with(".inc")) return std::nullopt;
+  if (at + 4 > line.size() || line[at] != '.' || lowerAscii(line.substr(at, 4)) != ".inc") return std::nullopt;
   at += 4;
   while (at < line.size() && !isSeparator(line[at])) ++at;
   if (at == line.size()) return std::nullopt;
