@@ -81,7 +81,7 @@ std::optional<std::string> includedFile(std::string_view line) {
       size_t after = close + 1;
       while (after < rest.size() && isSeparator(rest[after])) ++after;
       // Anything else after the closing quote makes it a line KiCad skips.
-      if (commentStart(rest.substr(after)) != 0 && after != rest.size()) return std::nullopt;
+      if (commentStart(rest.substr(after)) != 0) return std::nullopt;
       return std::string(rest.substr(1, close - 1));
     }
   }
@@ -120,8 +120,10 @@ std::vector<Statement> statements(std::string_view text) {
   return out;
 }
 
-// A library may include itself, or files that include each other (KiCad
-// 10 crashes on that): the nesting and the number of files are capped.
+// A file included again while it is still being read is a loop (KiCad 10
+// crashes on it). Links can hide a loop from the paths, and a chain of
+// large files costs memory and time: the nesting and the number of files
+// of one library are capped too.
 constexpr int kMaxIncludeDepth = 16;
 constexpr size_t kMaxIncludedFiles = 256;
 
