@@ -180,7 +180,8 @@ const std::optional<KicadSpiceLibrary>& KicadSpiceLibraries::file(const std::str
     // KiCad only notes a file it cannot read and goes on; so do we.
     FileBytes bytes;
     std::string ignored;
-    if (readFileBytes(path, kMaxLibraryBytes, 0, bytes, &ignored)) entry->second = KicadSpiceLibrary::parse(bytes.text());
+    if (readFileBytes(path, kMaxLibraryBytes, 0, bytes, &ignored))
+      entry->second = KicadSpiceLibrary::parse(bytes.text());
   }
   return entry->second;
 }

@@ -38,8 +38,8 @@ class KicadSpiceLibrary {
   const KicadSpiceModel* find(std::string_view name) const;
 
   struct Include {
-    std::string path;       // as written, quotes taken off
-    size_t modelsBefore;    // how many of models() come before the line
+    std::string path;     // as written, quotes taken off
+    size_t modelsBefore;  // how many of models() come before the line
   };
   // The models in file order, each under its lower-case name.
   const std::vector<std::pair<std::string, KicadSpiceModel>>& models() const { return models_; }
@@ -74,7 +74,7 @@ class KicadSpiceLibraries {
 
   std::string projectDir_;
   std::unordered_map<std::string, std::optional<KicadSpiceLibrary>> files_;  // by packed path
-  std::unordered_map<std::string, Models> libraries_;                         // by packed path
+  std::unordered_map<std::string, Models> libraries_;                        // by packed path
 };
 
 }  // namespace comptab
