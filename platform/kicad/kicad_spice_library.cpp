@@ -187,8 +187,9 @@ const std::optional<KicadSpiceLibrary>& KicadSpiceLibraries::file(const std::str
 }
 
 // KiCad looks for an included file beside the file that includes it, then
-// (with "\\" read as "/" and variables expanded) as it looks for the
-// library itself, from the project folder.
+// (with "\\" read as "/" and ${KIPRJMOD} expanded) as it looks for the
+// library itself, from the project folder. The empty path it returns for
+// another variable stands for a file not found.
 std::string KicadSpiceLibraries::includedPath(std::string_view written, const std::string& includingFile) const {
   if (written.starts_with('/')) return packPath(written);
   if (!written.empty()) {
