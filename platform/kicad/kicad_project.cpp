@@ -69,8 +69,8 @@ class KicadProject::Loader {
   };
   // What the loader keeps of a file while instances of it are to come.
   struct FileState {
-    int instances = 0;  // in the whole design
-    int uses = 0;       // so far
+    int instances = 0;          // in the whole design
+    int uses = 0;               // so far
     std::vector<OwnTexts> own;  // by symbol
     // The first instance, which the later ones are made from.
     KicadSheetModel model;

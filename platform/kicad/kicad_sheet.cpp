@@ -113,7 +113,8 @@ size_t symbolTextBytes(const KicadSymbol& symbol, const KicadResolved& here) {
   for (const KicadField& field : symbol.fields) bytes += field.name.size() + field.value.size();
   if (here.expanded != nullptr)
     for (const KicadNamedValue& field : *here.expanded) bytes += field.value.size();
-  for (const KicadNamedValue& property : here.destinationProperties) bytes += property.name.size() + property.value.size();
+  for (const KicadNamedValue& property : here.destinationProperties)
+    bytes += property.name.size() + property.value.size();
   return bytes;
 }
 
@@ -355,8 +356,7 @@ void putInstanceValues(SheetData& sheet, ComponentData& component, const KicadSh
 }  // namespace
 
 std::shared_ptr<SheetData> buildKicadInstance(const KicadSheetModel& model, const KicadSchematic& file,
-                                              const std::vector<KicadResolved>& resolved,
-                                              const std::string& sheetPath) {
+                                              const std::vector<KicadResolved>& resolved, const std::string& sheetPath) {
   const SheetData& first = *model.sheet;
   const std::vector<KicadSymbol>& symbols = file.symbols();
   auto sheet = std::make_shared<SheetData>();

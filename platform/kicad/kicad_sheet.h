@@ -86,7 +86,6 @@ std::shared_ptr<SheetData> buildKicadSheet(const KicadSchematic& file, const std
 // built afresh; every other component is the model's, its instance values
 // put in place. The sheet's texts are partly the model's, which it keeps.
 std::shared_ptr<SheetData> buildKicadInstance(const KicadSheetModel& model, const KicadSchematic& file,
-                                              const std::vector<KicadResolved>& resolved,
-                                              const std::string& sheetPath);
+                                              const std::vector<KicadResolved>& resolved, const std::string& sheetPath);
 
 }  // namespace comptab

@@ -1,7 +1,8 @@
 // One KiCad sheet instance as sheet data: the values the instance gives a
 // symbol (its own value and footprint before the file's), the flags, the
 // type each symbol becomes, the pins of the unit placed, the blocks in the
-// file's order, the paper, and the parts the library learns.
+// file's order, the paper, and the parts the library learns; a later
+// instance made from the first is what a full build gives.
 #include "platform/kicad/kicad_sheet.h"
 
 #include <gtest/gtest.h>
@@ -289,7 +290,8 @@ TEST_F(KicadSheetTest, ALaterInstanceIsWhatAFullBuildGives) {
   const std::vector<KicadNamedValue> expanded = {{"MPN", "expanded"}};
   const auto first = [] {
     std::vector<KicadResolved> r(4);
-    const char* const texts[4][3] = {{"R1", "10k", "R_0603"}, {"U1", "TL072", ""}, {"#PWR1", "VCC", ""}, {"R2", "1k", "x"}};
+    const char* const texts[4][3] = {
+        {"R1", "10k", "R_0603"}, {"U1", "TL072", ""}, {"#PWR1", "VCC", ""}, {"R2", "1k", "x"}};
     for (size_t i = 0; i < 4; ++i) {
       r[i].reference = texts[i][0];
       r[i].value = texts[i][1];
