@@ -83,6 +83,8 @@ struct Row {
   uint32_t shownCount = 0;
 };
 
+void appendField(std::string& out, std::string_view text, bool last, const KicadBomFormat& format);
+
 class BomBuilder {
  public:
   BomBuilder(const std::vector<BomUnit>& units, const KicadBomPreset& preset, const KicadBomFormat& format,
@@ -95,6 +97,23 @@ class BomBuilder {
     formRows();
     sortRows();
     return table();
+  }
+
+  // The file's text, written row by row (no table of copies first).
+  std::string text() {
+    setColumns();
+    listUnits();
+    formRows();
+    sortRows();
+    std::string out;
+    const std::vector<size_t> shown = shownColumns();
+    if (shown.empty()) return out;
+    for (size_t c = 0; c < shown.size(); ++c)
+      appendField(out, columns_[shown[c]].label, c + 1 == shown.size(), format_);
+    forEachRow(shown, [&](const Row&, const std::vector<std::string_view>& cells) {
+      for (size_t c = 0; c < cells.size(); ++c) appendField(out, cells[c], c + 1 == cells.size(), format_);
+    });
+    return out;
   }
 
  private:
@@ -120,7 +139,7 @@ class BomBuilder {
     for (std::string_view m : kMandatory)
       if (name == m) return true;
     for (const BomUnit& unit : units_)
-      for (const KicadNamedValue& field : unit.fields)
+      for (const KicadFieldView& field : unit.fields)
         if (field.name == name) return true;
     return false;
   }
@@ -148,7 +167,7 @@ class BomBuilder {
     for (const BomUnit& unit : units_) {
       if (!filter.empty()) {
         const std::string candidate =
-            lowerAscii(unit.reference + (unit.multiUnit ? unitLetter(unit.unit) : std::string()));
+            lowerAscii(std::string(unit.reference) + (unit.multiUnit ? unitLetter(unit.unit) : std::string()));
         if (!wildcardFound(filter, candidate) && !(regex && regex->matches(candidate))) continue;
       }
       if (preset_.excludeDnp && unit.attributes.dnp) continue;
@@ -159,8 +178,9 @@ class BomBuilder {
     }
   }
 
-  // The text a unit gives a column, as KiCad writes it into the file.
-  std::string cell(const BomUnit& unit, const Column& column) const {
+  // The text a unit gives a column, as KiCad writes it into the file: a
+  // view of the unit's field, or of `scratch` when made here.
+  std::string_view cell(const BomUnit& unit, const Column& column, std::string& scratch) const {
     switch (column.kind) {
       case ColumnKind::Dnp: return unit.attributes.dnp ? "DNP" : "";
       case ColumnKind::ExcludeFromBom: return unit.attributes.inBom ? "" : "Excluded from BOM";
@@ -168,15 +188,15 @@ class BomBuilder {
       case ColumnKind::ExcludeFromSim: return unit.attributes.excludeFromSim ? "Excluded from simulation" : "";
       default: break;
     }
-    for (const KicadNamedValue& field : unit.fields)
+    for (const KicadFieldView& field : unit.fields)
       if (field.name == column.name) return field.value;
-    if (isGeneratedField(column.name)) return resolveVariable(unit, column.name);
+    if (isGeneratedField(column.name)) return scratch = resolveVariable(unit, column.name);
     return {};
   }
 
   std::string resolveVariable(const BomUnit& unit, const std::string& name) const {
     const std::string_view token = std::string_view(name).substr(2, name.size() - 3);
-    if (token == "REFERENCE") return unit.reference + (unit.multiUnit ? unitLetter(unit.unit) : std::string());
+    if (token == "REFERENCE") return std::string(unit.reference) + (unit.multiUnit ? unitLetter(unit.unit) : std::string());
     if (token == "UNIT") return unitLetter(unit.unit);
     if (token == "#" || token == "##") return {};
     const size_t colon = unit.libId.find(':');
@@ -191,8 +211,8 @@ class BomBuilder {
     }
     if (token == "FILENAME" && !variables_.rootFile.empty()) return variables_.rootFile;
     if (token == "PROJECTNAME" && !variables_.projectName.empty()) return variables_.projectName;
-    for (const KicadNamedValue& field : unit.fields)
-      if (upperAscii(field.name) == token) return field.value;
+    for (const KicadFieldView& field : unit.fields)
+      if (upperAscii(field.name) == token) return std::string(field.value);
     if (variables_.project)
       for (const KicadNamedValue& variable : *variables_.project)
         if (variable.name == token) return variable.value;
@@ -202,11 +222,11 @@ class BomBuilder {
   // KiCad groups by a field's text as written, unless that text is one
   // variable alone ("${MPN}"), when it groups by what the variable gives:
   // two "${SIM.PARAMS}" group whatever they expand to.
-  std::string groupText(const BomUnit& unit, const Column& column) const {
+  std::string_view groupText(const BomUnit& unit, const Column& column, std::string& scratch) const {
     if (column.kind == ColumnKind::Field)
-      for (const KicadNamedValue& field : unit.written)
+      for (const KicadFieldView& field : unit.written)
         if (field.name == column.name && !isOneVariable(field.value)) return field.value;
-    return cell(unit, column);
+    return cell(unit, column, scratch);
   }
 
   static bool isOneVariable(std::string_view text) {
@@ -218,10 +238,12 @@ class BomBuilder {
 
   std::string groupKey(const Listed& listed) const {
     std::string key;
+    std::string scratch;
     for (size_t i : grouped_) {
       const Column& column = columns_[i];
-      const std::string value =
-          column.kind == ColumnKind::Reference ? listed.split.prefix : groupText(*listed.unit, column);
+      const std::string_view value = column.kind == ColumnKind::Reference
+                                         ? std::string_view(listed.split.prefix)
+                                         : groupText(*listed.unit, column, scratch);
       key += std::to_string(value.size());
       key += ':';
       key += value;
@@ -281,12 +303,13 @@ class BomBuilder {
       default: break;
     }
     std::string first;
+    std::string scratch;
     for (uint32_t k = row.begin; k < row.end; ++k) {
       const BomUnit& unit = *listed_[members_[k]].unit;
-      std::string value = cell(unit, sortColumn_);
+      std::string_view value = cell(unit, sortColumn_, scratch);
       if (isAttribute(sortColumn_.kind)) value = value.empty() ? "0" : "1";
       if (k == row.begin)
-        first = std::move(value);
+        first = value;
       else if (value != first)
         return std::string(kMixedValues);
     }
@@ -363,52 +386,72 @@ class BomBuilder {
     });
   }
 
-  BomRows table() const {
-    BomRows out;
+  std::vector<size_t> shownColumns() const {
     std::vector<size_t> shown;
     for (size_t i = 0; i < columns_.size(); ++i)
       if (columns_[i].show) shown.push_back(i);
+    return shown;
+  }
+
+  BomRows table() const {
+    BomRows out;
+    const std::vector<size_t> shown = shownColumns();
     if (shown.empty()) return out;
     for (size_t i : shown) out.labels.push_back(columns_[i].label);
-    out.rows.resize(order_.size());
+    out.rows.reserve(order_.size());
+    forEachRow(shown, [&](const Row& row, const std::vector<std::string_view>& cells) {
+      BomRows::Row& line = out.rows.emplace_back();
+      for (uint32_t k = row.begin; k < row.end; ++k)
+        if (shown_[k]) line.references.push_back(listed_[members_[k]].fullRef);
+      line.cells.assign(cells.begin(), cells.end());
+    });
+    return out;
+  }
+
+  // Each row in the order written, with its shown cells: views valid
+  // until the next row.
+  template <typename Emit>
+  void forEachRow(const std::vector<size_t>& shown, Emit&& emit) const {
+    std::vector<std::string> scratch(shown.size());
+    std::vector<std::string_view> cells(shown.size());
     std::vector<const SplitReference*> refs;
     for (size_t r = 0; r < order_.size(); ++r) {
       const Row& row = rows_[order_[r]];
-      BomRows::Row& line = out.rows[r];
-      for (uint32_t k = row.begin; k < row.end; ++k)
-        if (shown_[k]) line.references.push_back(listed_[members_[k]].fullRef);
-      line.cells.reserve(shown.size());
-      for (size_t i : shown) {
-        const Column& column = columns_[i];
+      for (size_t c = 0; c < shown.size(); ++c) {
+        const Column& column = columns_[shown[c]];
+        std::string& text = scratch[c];
         switch (column.kind) {
           case ColumnKind::Reference:
             refs.clear();
             for (uint32_t k = row.begin; k < row.end; ++k)
               if (shown_[k]) refs.push_back(&listed_[members_[k]].split);
-            line.cells.push_back(referenceRanges(refs, format_.refDelimiter, format_.refRangeDelimiter));
+            cells[c] = text = referenceRanges(refs, format_.refDelimiter, format_.refRangeDelimiter);
             break;
-          case ColumnKind::Quantity: line.cells.push_back(std::to_string(row.shownCount)); break;
-          case ColumnKind::ItemNumber: line.cells.push_back(std::to_string(r + 1)); break;
-          default: line.cells.push_back(joinedValues(row, column)); break;
+          case ColumnKind::Quantity: cells[c] = text = std::to_string(row.shownCount); break;
+          case ColumnKind::ItemNumber: cells[c] = text = std::to_string(r + 1); break;
+          default: cells[c] = joinedValues(row, column, text); break;
         }
       }
+      emit(row, cells);
     }
-    return out;
   }
 
   // Every different value of the row's units, in order, empty ones left
   // out, joined by commas: how KiCad writes a column the rows differ in.
-  std::string joinedValues(const Row& row, const Column& column) const {
-    if (row.end - row.begin == 1) return cell(*listed_[members_[row.begin]].unit, column);
-    std::set<std::string> values;
-    for (uint32_t k = row.begin; k < row.end; ++k) values.insert(cell(*listed_[members_[k]].unit, column));
-    std::string out;
+  std::string_view joinedValues(const Row& row, const Column& column, std::string& scratch) const {
+    if (row.end - row.begin == 1) return cell(*listed_[members_[row.begin]].unit, column, scratch);
+    std::set<std::string, std::less<>> values;
+    for (uint32_t k = row.begin; k < row.end; ++k) {
+      const std::string_view value = cell(*listed_[members_[k]].unit, column, scratch);
+      if (values.find(value) == values.end()) values.emplace(value);
+    }
+    scratch.clear();
     for (const std::string& value : values) {
       if (value.empty()) continue;
-      if (!out.empty()) out += ',';
-      out += value;
+      if (!scratch.empty()) scratch += ',';
+      scratch += value;
     }
-    return out;
+    return scratch;
   }
 
   const std::vector<BomUnit>& units_;
@@ -498,7 +541,7 @@ std::string bomCellText(std::string_view text, const KicadBomFormat& format) {
 
 std::string buildBom(const std::vector<BomUnit>& units, const KicadBomPreset& preset, const KicadBomFormat& format,
                      const BomVariables& variables) {
-  return bomText(buildBomRows(units, preset, format, variables), format);
+  return BomBuilder(units, preset, format, variables).text();
 }
 
 }  // namespace comptab

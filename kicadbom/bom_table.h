@@ -5,6 +5,7 @@
 // bytes KiCad 10's BOM export writes.
 #pragma once
 
+#include <deque>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,20 +22,28 @@ struct BomSheet {
   std::string file;  // the sheet's file name
 };
 
-// One placed unit as one variant sees it.
+// One placed unit as one variant sees it. Its texts are views: into the
+// design for most units, into the texts a BomUnitList keeps for the units
+// a variant or a text variable gave texts of their own.
 struct BomUnit {
-  std::string reference;  // as the instance gives it: "R1", "R?", "U3"
+  std::string_view reference;  // as the instance gives it: "R1", "R?", "U3"
   int unit = 1;
   bool multiUnit = false;  // the symbol has more than one unit
   // Reference, Value, Footprint, Datasheet, Description, then the others;
   // text variables already expanded.
-  std::vector<KicadNamedValue> fields;
+  std::vector<KicadFieldView> fields;
   // Fields whose text held variables, as written: grouping compares these.
-  std::vector<KicadNamedValue> written;
+  std::vector<KicadFieldView> written;
   KicadAttributes attributes;
   // For generated columns only (null and empty when none asks).
   const BomSheet* sheet = nullptr;
   std::string_view libId;  // "Device:R"
+};
+
+// Units and the texts some of them own (a deque: a text never moves).
+struct BomUnitList {
+  std::vector<BomUnit> units;
+  std::deque<std::string> texts;
 };
 
 // What a generated field "${NAME}" that is not one of KiCad's own (QUANTITY,

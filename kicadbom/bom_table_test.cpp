@@ -44,7 +44,7 @@ std::vector<BomUnit> board() {
 std::string run(const std::vector<BomUnit>& units, const BomOptions& options, const KicadBomSettings& project = {}) {
   std::vector<std::string> user;
   for (const BomUnit& u : units)
-    for (size_t i = 5; i < u.fields.size(); ++i) user.push_back(u.fields[i].name);
+    for (size_t i = 5; i < u.fields.size(); ++i) user.emplace_back(u.fields[i].name);
   KicadBomPreset preset;
   KicadBomFormat format;
   std::string why;

@@ -154,6 +154,7 @@ bool KicadDesign::Impl::load(const std::string& target, Failure& failure, std::s
   units.reserve(files[0].units);
   rootSchematic = files[0].schematic.get();
   instanceIndex.resize(files.size());
+  fileFields.resize(files.size());
   Place place;
   place.path7 = "/" + std::string(rootSchematic->uuid());
   expand(0, -1, nullptr, place);
@@ -261,35 +262,50 @@ void KicadDesign::Impl::expand(uint32_t fileIndex, int parent, const KicadSheetB
   }
 }
 
-std::vector<KicadNamedValue> KicadDesign::Impl::buildFields(const KicadPlacedUnit& unit) const {
-  const KicadSymbol& symbol = unit.file->symbols()[unit.symbol];
-  const bool oldEmpty = unit.file->version() < kEmptyFieldsVersion;
-  const auto cleaned = [&](std::string_view value) {
-    if (oldEmpty && value == "~") return std::string();
-    return std::string(value);
-  };
-  // Made at its size: with the fields in full, a unit's are kept all run.
-  size_t extra = 0;
-  for (const KicadField& field : symbol.fields)
-    if (std::find(std::begin(kMandatory), std::end(kMandatory), field.name) == std::end(kMandatory)) ++extra;
-  std::vector<KicadNamedValue> fields;
-  fields.reserve(std::size(kMandatory) + extra);
-  for (const std::string_view name : kMandatory) fields.push_back({std::string(name), std::string()});
-  for (const KicadField& field : symbol.fields) {
-    bool simExcluded = false;
-    if (kicadSimEnableField(field.name, field.value, simExcluded)) continue;  // read as a flag
-    size_t m = 0;
-    while (m < std::size(kMandatory) && kMandatory[m] != field.name) ++m;
-    if (m < std::size(kMandatory))
-      fields[m].value = cleaned(trimmedKicadField(field.value));
-    else
-      fields.push_back({std::string(field.name), cleaned(field.value)});
+bool KicadDesign::Impl::fieldViews(const KicadPlacedUnit& unit, std::vector<KicadFieldView>& out) const {
+  const KicadSchematic& file = *unit.file;
+  const bool oldEmpty = file.version() < kEmptyFieldsVersion;
+  const auto cleaned = [&](std::string_view value) { return oldEmpty && value == "~" ? std::string_view() : value; };
+  FileFields& shared = fileFields[sheetExtra[unit.sheet].fileIndex];
+  if (!shared.built) {
+    shared.built = true;
+    shared.symbols.reserve(file.symbols().size());
+    for (const KicadSymbol& symbol : file.symbols()) {
+      SymbolFields& entry = shared.symbols.emplace_back();
+      entry.first = static_cast<uint32_t>(shared.views.size());
+      for (const std::string_view name : kMandatory) shared.views.push_back({name, {}});
+      for (const KicadField& field : symbol.fields) {
+        bool simExcluded = false;
+        if (kicadSimEnableField(field.name, field.value, simExcluded)) continue;  // read as a flag
+        size_t m = 0;
+        while (m < std::size(kMandatory) && kMandatory[m] != field.name) ++m;
+        if (m < std::size(kMandatory)) {
+          shared.views[entry.first + m].value = cleaned(trimmedKicadField(field.value));
+        } else {
+          shared.views.push_back({field.name, cleaned(field.value)});
+          entry.simulated = entry.simulated || field.name.starts_with("Sim") || field.name.starts_with("Spice");
+        }
+      }
+      entry.count = static_cast<uint32_t>(shared.views.size()) - entry.first;
+    }
   }
+  const SymbolFields& entry = shared.symbols[unit.symbol];
+  out.assign(shared.views.begin() + entry.first, shared.views.begin() + entry.first + entry.count);
   if (const KicadInstance* instance = unit.instance) {
-    if (!instance->reference.empty()) fields[0].value = std::string(trimmedKicadField(instance->reference));
-    if (instance->hasValue) fields[1].value = cleaned(trimmedKicadField(instance->value));
-    if (instance->hasFootprint) fields[2].value = cleaned(trimmedKicadField(instance->footprint));
+    if (!instance->reference.empty()) out[0].value = trimmedKicadField(instance->reference);
+    if (instance->hasValue) out[1].value = cleaned(trimmedKicadField(instance->value));
+    if (instance->hasFootprint) out[2].value = cleaned(trimmedKicadField(instance->footprint));
   }
+  return !entry.simulated;
+}
+
+std::vector<KicadNamedValue> KicadDesign::Impl::buildFields(const KicadPlacedUnit& unit) const {
+  std::vector<KicadFieldView> views;
+  fieldViews(unit, views);
+  // Made at its size: with the fields in full, a unit's are kept all run.
+  std::vector<KicadNamedValue> fields;
+  fields.reserve(views.size());
+  for (const KicadFieldView& field : views) fields.push_back({std::string(field.name), std::string(field.value)});
   migrateSimFields(unit, fields);
   return fields;
 }
