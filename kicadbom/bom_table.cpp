@@ -254,8 +254,23 @@ class BomBuilder {
   void formRows() {
     const bool grouping = preset_.groupSymbols;
     const bool groupMatches = grouping && !grouped_.empty();
+    // Without grouping only the units of a part of several join a row: with
+    // none of them, every unit is a row of its own, in order.
+    const bool joining =
+        grouping || std::any_of(listed_.begin(), listed_.end(), [](const Listed& l) { return l.unit->multiUnit; });
+    if (!joining) {
+      rows_.resize(listed_.size());
+      members_.resize(listed_.size());
+      for (uint32_t i = 0; i < listed_.size(); ++i) {
+        rows_[i] = {i, i + 1, 0};
+        members_[i] = i;
+      }
+      return;
+    }
     std::unordered_map<std::string_view, uint32_t> byPart;
     std::unordered_map<std::string, uint32_t> byGroup;
+    byPart.reserve(listed_.size());
+    if (groupMatches) byGroup.reserve(listed_.size());
     std::vector<uint32_t> rowOf(listed_.size());
     std::vector<uint32_t> sizes;
     for (uint32_t i = 0; i < listed_.size(); ++i) {
@@ -375,13 +390,20 @@ class BomBuilder {
     }
     order_.resize(rows_.size());
     for (uint32_t r = 0; r < order_.size(); ++r) order_[r] = r;
+    // Each row's first unit and its key, at hand for the comparisons.
+    std::vector<const Listed*> heads(rows_.size());
+    std::vector<uint64_t> headKeys(rows_.size());
+    for (size_t r = 0; r < rows_.size(); ++r) {
+      heads[r] = &listed_[members_[rows_[r].begin]];
+      headKeys[r] = heads[r]->sortKey;
+    }
+    const auto refOrder = [&](uint32_t l, uint32_t r) {
+      if (headKeys[l] != 0 && headKeys[r] != 0) return headKeys[l] < headKeys[r] ? -1 : headKeys[l] > headKeys[r] ? 1 : 0;
+      return compareRefs(*heads[l], *heads[r]);
+    };
     const bool ascending = preset_.sortAsc;
     std::sort(order_.begin(), order_.end(), [&](uint32_t l, uint32_t r) {
-      int c;
-      if (byReference || texts[l] == texts[r])
-        c = compareRefs(listed_[members_[rows_[l].begin]], listed_[members_[rows_[r].begin]]);
-      else
-        c = compareValueKeys(keys[l], keys[r]);
+      const int c = byReference || texts[l] == texts[r] ? refOrder(l, r) : compareValueKeys(keys[l], keys[r]);
       return ascending ? c < 0 : c > 0;
     });
   }
@@ -475,8 +497,9 @@ void appendField(std::string& out, std::string_view text, bool last, const Kicad
   const std::string& quote = format.stringDelimiter;
   out += quote;
   // Most fields hold nothing to drop or double: copied whole.
-  const bool plain = text.find_first_of("\r\n\t") == std::string_view::npos &&
-                     (quote.empty() || text.find(quote) == std::string_view::npos);
+  bool plain = true;
+  for (const char c : text) plain = plain && c != '\r' && c != '\n' && c != '\t';
+  plain = plain && (quote.empty() || text.find(quote) == std::string_view::npos);
   if (plain) {
     out += text;
     out += quote;
