@@ -85,6 +85,41 @@ struct Row {
 
 void appendField(std::string& out, std::string_view text, bool last, const KicadBomFormat& format);
 
+// The first row of each part reference: open addressing over row ids
+// (a map's node per row cost more than the rest of the grouping).
+class PartIndex {
+ public:
+  static constexpr uint32_t kNone = UINT32_MAX;
+  explicit PartIndex(size_t rows) {
+    size_t capacity = 16;
+    while (capacity < 2 * rows) capacity <<= 1;
+    slots_.assign(capacity, kNone);
+    keys_.reserve(rows);
+  }
+  uint32_t find(std::string_view key) const {
+    for (size_t at = start(key);; at = (at + 1) & (slots_.size() - 1)) {
+      if (slots_[at] == kNone || keys_[slots_[at]] == key) return slots_[at];
+    }
+  }
+  // Row ids are given in order, 0, 1, 2...; a key already held keeps its first row.
+  void add(std::string_view key) {
+    const auto row = static_cast<uint32_t>(keys_.size());
+    keys_.push_back(key);
+    for (size_t at = start(key);; at = (at + 1) & (slots_.size() - 1)) {
+      if (slots_[at] == kNone) {
+        slots_[at] = row;
+        return;
+      }
+      if (keys_[slots_[at]] == key) return;
+    }
+  }
+
+ private:
+  size_t start(std::string_view key) const { return std::hash<std::string_view>()(key) & (slots_.size() - 1); }
+  std::vector<uint32_t> slots_;
+  std::vector<std::string_view> keys_;  // by row
+};
+
 class BomBuilder {
  public:
   BomBuilder(const std::vector<BomUnit>& units, const KicadBomPreset& preset, const KicadBomFormat& format,
@@ -267,9 +302,8 @@ class BomBuilder {
       }
       return;
     }
-    std::unordered_map<std::string_view, uint32_t> byPart;
+    PartIndex byPart(listed_.size());
     std::unordered_map<std::string, uint32_t> byGroup;
-    byPart.reserve(listed_.size());
     if (groupMatches) byGroup.reserve(listed_.size());
     std::vector<uint32_t> rowOf(listed_.size());
     std::vector<uint32_t> sizes;
@@ -281,10 +315,7 @@ class BomBuilder {
       // part or, when grouping, has the same group-by fields.
       uint32_t target = UINT32_MAX;
       if (grouping || listed.unit->multiUnit) {
-        if (annotated) {
-          const auto part = byPart.find(listed.fullRef);
-          if (part != byPart.end()) target = part->second;
-        }
+        if (annotated) target = byPart.find(listed.fullRef);
         if (groupMatches) {
           const auto group = byGroup.find(key);
           if (group != byGroup.end()) target = std::min(target, group->second);
@@ -293,7 +324,7 @@ class BomBuilder {
       if (target == UINT32_MAX) {
         target = static_cast<uint32_t>(sizes.size());
         sizes.push_back(0);
-        byPart.emplace(listed.fullRef, target);
+        byPart.add(listed.fullRef);
         if (groupMatches) byGroup.emplace(std::move(key), target);
       }
       rowOf[i] = target;

@@ -152,6 +152,7 @@ bool KicadDesign::Impl::load(const std::string& target, Failure& failure, std::s
   const std::vector<KicadFileTree::File>& files = tree.files();
   sheets.reserve(files[0].instances);
   units.reserve(files[0].units);
+  unitOwn.reserve(files[0].units);
   rootSchematic = files[0].schematic.get();
   instanceIndex.resize(files.size());
   fileFields.resize(files.size());
@@ -350,6 +351,13 @@ void KicadDesign::Impl::placeSymbols(const KicadFileTree::File& file, uint32_t s
         index.pathIds.emplace(instance.first, static_cast<uint32_t>(index.pathIds.size()));
       entries += symbol.instances.size();
       index.libs.push_back(drawnSymbol(schematic, symbol.libId, symbol.libName));
+      KicadAttributes& own = index.own.emplace_back(
+          ownAttributes(symbol.dnp, symbol.inBom, symbol.onBoard, symbol.excludeFromSim));
+      std::string_view& reference = index.references.emplace_back();
+      for (const KicadField& field : symbol.fields) {
+        kicadSimEnableField(field.name, field.value, own.excludeFromSim);
+        if (field.name == "Reference") reference = field.value;
+      }
     }
     const bool dense = index.pathIds.size() * symbols <= 2 * entries + 64;
     if (dense)
@@ -395,14 +403,10 @@ void KicadDesign::Impl::placeSymbols(const KicadFileTree::File& file, uint32_t s
       unit.fields = buildFields(unit);
       unit.reference = unit.fields[0].value;
     } else {
-      for (const KicadField& field : symbol.fields)
-        if (field.name == "Reference") unit.reference = std::string(field.value);
-      if (instance != nullptr && !instance->reference.empty()) unit.reference = std::string(instance->reference);
+      unit.reference = instance != nullptr && !instance->reference.empty() ? instance->reference : index.references[i];
     }
-    KicadAttributes own = ownAttributes(symbol.dnp, symbol.inBom, symbol.onBoard, symbol.excludeFromSim);
-    for (const KicadField& field : symbol.fields) kicadSimEnableField(field.name, field.value, own.excludeFromSim);
-    unitOwn.push_back(own);
-    unit.attributes = own;
+    unitOwn.push_back(index.own[i]);
+    unit.attributes = index.own[i];
     inherit(unit.attributes, sheets[sheetIndex].attributes);
   }
 }

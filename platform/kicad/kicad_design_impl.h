@@ -55,6 +55,10 @@ struct KicadDesign::Impl {
     std::vector<const KicadInstance*> table;
     std::unordered_map<uint64_t, const KicadInstance*> instances;
     std::vector<const KicadLibSymbol*> libs;  // the drawn symbol of each symbol
+    // Each symbol's own flags and its Reference field as written: the
+    // same for every instance.
+    std::vector<KicadAttributes> own;
+    std::vector<std::string_view> references;
     const KicadInstance* find(uint32_t pathId, uint32_t symbol, size_t symbols) const;
   };
 
