@@ -185,7 +185,8 @@ BomUnitList bomUnits(const KicadDesign& design, const std::string& variant, cons
   // Most units' fields are views into the design; only a unit a variant or
   // a text variable changes has texts of its own, kept in the list.
   std::vector<KicadFieldView> views;
-  const auto own = [&list](const std::string& text) { return std::string_view(list.texts.emplace_back(text)); };
+  std::vector<KicadFieldView> fields;
+  std::vector<KicadFieldView> written;
   for (const KicadPlacedUnit& placed : design.units()) {
     if (!placed.reference.empty() && placed.reference[0] == '#') continue;
     BomUnit& unit = units.emplace_back();
@@ -194,20 +195,21 @@ BomUnitList bomUnits(const KicadDesign& design, const std::string& variant, cons
     unit.multiUnit = placed.lib != nullptr && placed.lib->unitCount > 1;
     // The model has already trimmed the fields KiCad trims (Reference,
     // Value, Footprint, Datasheet, Description); the others keep their blanks.
+    fields.clear();
+    written.clear();
     if (design.resolveViews(placed, variant, views, unit.attributes)) {
-      size_t count = 0;
-      for (const KicadFieldView& field : views) count += kept(field.name);
-      unit.fields.reserve(count);
       for (const KicadFieldView& field : views)
-        if (kept(field.name)) unit.fields.push_back(field);
+        if (kept(field.name)) fields.push_back(field);
     } else {
       const KicadResolvedUnit resolved = design.resolve(placed, variant);
       for (const KicadNamedValue& field : resolved.fields)
-        if (kept(field.name)) unit.fields.push_back({own(field.name), own(field.value)});
+        if (kept(field.name)) fields.push_back({list.keep(field.name), list.keep(field.value)});
       for (const KicadNamedValue& field : resolved.written)
-        if (kept(field.name)) unit.written.push_back({own(field.name), own(field.value)});
+        if (kept(field.name)) written.push_back({list.keep(field.name), list.keep(field.value)});
       unit.attributes = resolved.attributes;
     }
+    unit.fields = list.keep(fields);
+    unit.written = list.keep(written);
     if (sheets) {
       unit.sheet = &(*sheets)[placed.sheet];
       if (placed.file && placed.symbol < placed.file->symbols().size())

@@ -563,6 +563,19 @@ void appendField(std::string& out, std::string_view text, bool last, const Kicad
 
 }  // namespace
 
+std::span<const KicadFieldView> BomUnitList::keep(const std::vector<KicadFieldView>& fields) {
+  if (fields.empty()) return {};
+  if (used_ + fields.size() > size_) {
+    size_ = std::max<size_t>(4096, fields.size());
+    blocks_.push_back(std::make_unique<KicadFieldView[]>(size_));
+    used_ = 0;
+  }
+  KicadFieldView* at = blocks_.back().get() + used_;
+  std::copy(fields.begin(), fields.end(), at);
+  used_ += fields.size();
+  return {at, fields.size()};
+}
+
 bool isGeneratedField(std::string_view name) {
   if (name.size() < 3 || name.substr(0, 2) != "${" || name.back() != '}') return false;
   for (char c : name.substr(2, name.size() - 3))

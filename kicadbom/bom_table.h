@@ -6,6 +6,8 @@
 #pragma once
 
 #include <deque>
+#include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,19 +33,30 @@ struct BomUnit {
   bool multiUnit = false;  // the symbol has more than one unit
   // Reference, Value, Footprint, Datasheet, Description, then the others;
   // text variables already expanded.
-  std::vector<KicadFieldView> fields;
+  std::span<const KicadFieldView> fields;
   // Fields whose text held variables, as written: grouping compares these.
-  std::vector<KicadFieldView> written;
+  std::span<const KicadFieldView> written;
   KicadAttributes attributes;
   // For generated columns only (null and empty when none asks).
   const BomSheet* sheet = nullptr;
   std::string_view libId;  // "Device:R"
 };
 
-// Units and the texts some of them own (a deque: a text never moves).
-struct BomUnitList {
+// Units with the lists of fields they view and the texts some of them own.
+class BomUnitList {
+ public:
   std::vector<BomUnit> units;
-  std::deque<std::string> texts;
+  // A copy of `fields` that stays where it is while the list lives.
+  std::span<const KicadFieldView> keep(const std::vector<KicadFieldView>& fields);
+  // A copy of `text` that stays where it is (a deque never moves one).
+  std::string_view keep(const std::string& text) { return texts_.emplace_back(text); }
+
+ private:
+  // Fields in blocks, each unit's within one block.
+  std::vector<std::unique_ptr<KicadFieldView[]>> blocks_;
+  size_t used_ = 0;
+  size_t size_ = 0;
+  std::deque<std::string> texts_;
 };
 
 // What a generated field "${NAME}" that is not one of KiCad's own (QUANTITY,

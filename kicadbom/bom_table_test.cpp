@@ -10,19 +10,27 @@
 namespace comptab {
 namespace {
 
+// Where the units' lists of fields live for the whole test program.
+BomUnitList& store() {
+  static BomUnitList list;
+  return list;
+}
+
 BomUnit unit(const char* ref, const char* value, const char* footprint = "R_0603", int unitNo = 1,
              bool multi = false) {
   BomUnit u;
   u.reference = ref;
   u.unit = unitNo;
   u.multiUnit = multi;
-  u.fields = {{"Reference", ref}, {"Value", value}, {"Footprint", footprint}, {"Datasheet", ""},
-              {"Description", ""}};
+  u.fields = store().keep({{"Reference", ref}, {"Value", value}, {"Footprint", footprint}, {"Datasheet", ""},
+                           {"Description", ""}});
   return u;
 }
 
 BomUnit with(BomUnit u, const char* name, const char* value) {
-  u.fields.push_back({name, value});
+  std::vector<KicadFieldView> fields(u.fields.begin(), u.fields.end());
+  fields.push_back({name, value});
+  u.fields = store().keep(fields);
   return u;
 }
 
@@ -177,7 +185,7 @@ TEST(BomTable, GeneratedFieldsAndAttributes) {
 // but not R4 ("a${EMPTY}", showing "a" too).
 TEST(BomTable, GroupsByTheTextAsWritten) {
   const auto written = [](BomUnit u, const char* text) {
-    u.written.push_back({"Value", text});
+    u.written = store().keep({{"Value", text}});
     return u;
   };
   const std::vector<BomUnit> units = {
