@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <memory>
+#include <deque>
 #include <set>
 #include <string_view>
 #include <unordered_map>
@@ -47,8 +48,10 @@ bool isAttribute(ColumnKind kind) {
 // A unit that is listed, with its reference split once.
 struct Listed {
   const BomUnit* unit;
-  SplitReference split;
-  std::string fullRef;  // prefix and number, no unit letter: "R12", "R?"
+  SplitReference split;  // views into the unit's reference
+  // Prefix and number, no unit letter: "R12", "R?". The reference itself
+  // where that is what it reads, else a text the builder keeps.
+  std::string_view fullRef;
   // For a reference of ASCII letters and one to nine digits ("R12", "c7"),
   // which naturalCompare orders by its upper-cased letters, then by its
   // number: the letters' rank among such prefixes << 32 | the number, set
@@ -207,9 +210,12 @@ class BomBuilder {
       }
       if (preset_.excludeDnp && unit.attributes.dnp) continue;
       if (!preset_.includeExcludedFromBom && !unit.attributes.inBom) continue;
-      Listed listed{&unit, splitReference(unit.reference), {}};
-      listed.fullRef = listed.split.prefix + listed.split.digits;
-      listed_.push_back(std::move(listed));
+      Listed& listed = listed_.emplace_back(Listed{&unit, splitReference(unit.reference), {}});
+      const SplitReference& split = listed.split;
+      if (split.digits.data() == split.prefix.data() + split.prefix.size() && split.prefix.data() == unit.reference.data())
+        listed.fullRef = std::string_view(split.prefix.data(), split.prefix.size() + split.digits.size());
+      else
+        listed.fullRef = joined_.emplace_back(std::string(split.prefix) + std::string(split.digits));
     }
   }
 
@@ -455,7 +461,7 @@ class BomBuilder {
     forEachRow(shown, [&](const Row& row, const std::vector<std::string_view>& cells) {
       BomRows::Row& line = out.rows.emplace_back();
       for (uint32_t k = row.begin; k < row.end; ++k)
-        if (shown_[k]) line.references.push_back(listed_[members_[k]].fullRef);
+        if (shown_[k]) line.references.emplace_back(listed_[members_[k]].fullRef);
       line.cells.assign(cells.begin(), cells.end());
     });
     return out;
@@ -515,6 +521,7 @@ class BomBuilder {
   std::vector<size_t> grouped_;
   Column sortColumn_;
   std::vector<Listed> listed_;
+  std::deque<std::string> joined_;  // the few references a unit's own text does not spell
   std::vector<Row> rows_;
   std::vector<uint32_t> members_;  // listed units, row after row
   std::vector<uint8_t> shown_;     // per member: the first of its part in the row
