@@ -287,6 +287,39 @@ TEST(BomTable, SortsReferencesInNaturalOrder) {
   EXPECT_EQ(got, expected);
 }
 
+// Without grouping only the units of a part of several share a row, the
+// first row of their reference, whichever symbol made it; with no such
+// part every unit is a row of its own.
+TEST(BomTable, WithoutGroupingOnlyAPartsUnitsShareARow) {
+  struct Case {
+    const char* what;
+    std::vector<BomUnit> units;
+    const char* expected;
+  };
+  const std::vector<Case> cases = {
+      {"no part of several", {unit("R10", "1k"), unit("R2", "1k"), unit("C1", "1u")},
+       "\"C1\",\"1u\",\"1\"\n\"R2\",\"1k\",\"1\"\n\"R10\",\"1k\",\"1\"\n"},
+      {"a part's units in one row",
+       {unit("U2", "A", "", 1, true), unit("U1", "A", "", 2, true), unit("R1", "1k"), unit("U1", "A", "", 1, true)},
+       "\"R1\",\"1k\",\"1\"\n\"U1\",\"A\",\"1\"\n\"U2\",\"A\",\"1\"\n"},
+      {"a unit joins the row a one-unit symbol of its reference began",
+       {unit("U1", "A"), unit("R1", "1k"), unit("U1", "B", "", 2, true)},
+       "\"R1\",\"1k\",\"1\"\n\"U1\",\"A,B\",\"1\"\n"},
+  };
+  for (const Case& c : cases) {
+    KicadBomPreset preset;
+    KicadBomFormat format;
+    BomOptions o;
+    o.fields = "Reference,Value,QUANTITY";
+    std::string why;
+    ASSERT_TRUE(chooseBomPreset(o, {}, bomModelColumns({}), preset, &why)) << why;
+    ASSERT_TRUE(chooseBomFormat(o, {}, format, &why)) << why;
+    preset.groupSymbols = false;
+    EXPECT_EQ(buildBom(c.units, preset, format), std::string("\"Reference\",\"Value\",\"QUANTITY\"\n") + c.expected)
+        << c.what;
+  }
+}
+
 TEST(BomTable, CellTextDropsWhatTheFormatDrops) {
   KicadBomFormat format;
   EXPECT_EQ(bomCellText("a\tb\r\nc\"d", format), "abc\"d");
