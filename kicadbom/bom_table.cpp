@@ -148,8 +148,16 @@ class BomBuilder {
     if (shown.empty()) return out;
     for (size_t c = 0; c < shown.size(); ++c)
       appendField(out, columns_[shown[c]].label, c + 1 == shown.size(), format_);
+    // Room for all rows at half as much again as the first ones took: a
+    // string grown by doubling copies itself and holds both copies at once
+    // (pages reserved and never written cost nothing).
+    constexpr size_t kSampleRows = 64;
+    size_t written = 0;
+    const size_t header = out.size();
     forEachRow(shown, [&](const Row&, const std::vector<std::string_view>& cells) {
       for (size_t c = 0; c < cells.size(); ++c) appendField(out, cells[c], c + 1 == cells.size(), format_);
+      if (++written == kSampleRows && order_.size() > 2 * kSampleRows)
+        out.reserve(out.size() + (out.size() - header) / kSampleRows * (order_.size() - kSampleRows) * 3 / 2);
     });
     return out;
   }
@@ -536,8 +544,13 @@ void appendField(std::string& out, std::string_view text, bool last, const Kicad
   out += quote;
   // Most fields hold nothing to drop or double: copied whole.
   bool plain = true;
-  for (const char c : text) plain = plain && c != '\r' && c != '\n' && c != '\t';
-  plain = plain && (quote.empty() || text.find(quote) == std::string_view::npos);
+  if (quote.size() == 1) {
+    const char q = quote[0];
+    for (const char c : text) plain = plain && c != '\r' && c != '\n' && c != '\t' && c != q;
+  } else {
+    for (const char c : text) plain = plain && c != '\r' && c != '\n' && c != '\t';
+    plain = plain && (quote.empty() || text.find(quote) == std::string_view::npos);
+  }
   if (plain) {
     out += text;
     out += quote;

@@ -293,7 +293,8 @@ bool KicadDesign::Impl::fieldViews(const KicadPlacedUnit& unit, std::vector<Kica
   const SymbolFields& entry = shared.symbols[unit.symbol];
   out.assign(shared.views.begin() + entry.first, shared.views.begin() + entry.first + entry.count);
   if (const KicadInstance* instance = unit.instance) {
-    if (!instance->reference.empty()) out[0].value = trimmedKicadField(instance->reference);
+    // unit.reference holds the instance's reference, as written or trimmed.
+    if (!instance->reference.empty()) out[0].value = trimmedKicadField(unit.reference);
     if (instance->hasValue) out[1].value = cleaned(trimmedKicadField(instance->value));
     if (instance->hasFootprint) out[2].value = cleaned(trimmedKicadField(instance->footprint));
   }
@@ -398,12 +399,13 @@ void KicadDesign::Impl::placeSymbols(const KicadFileTree::File& file, uint32_t s
       if (instance->unit > 0) unit.unit = instance->unit;
       for (const KicadVariantData& data : instance->variants) unit.variants.push_back(toOverride(data));
     }
+    // The instance's reference as written (fieldViews() reads it here, in
+    // the unit, rather than in the file again); with the fields, as they show it.
+    unit.reference = instance != nullptr && !instance->reference.empty() ? instance->reference : index.references[i];
     if (withFields) {
       unit.libId = std::string(symbol.libId);
       unit.fields = buildFields(unit);
       unit.reference = unit.fields[0].value;
-    } else {
-      unit.reference = instance != nullptr && !instance->reference.empty() ? instance->reference : index.references[i];
     }
     unitOwn.push_back(index.own[i]);
     unit.attributes = index.own[i];
