@@ -87,11 +87,12 @@ std::vector<std::string> modelColumns(const BomOptions& options, const KicadDesi
 }
 
 // The design without the units' copies of their fields: the export reads
-// them through resolve() one unit at a time, which halves the memory.
+// them through resolve() one unit at a time, which halves the memory. Only
+// a page draws the sheets, from their files' bytes.
 std::unique_ptr<KicadDesign> openDesign(const std::string& target, KicadDesign::Failure& failure,
-                                        std::string* reason) {
+                                        std::string* reason, bool forPage = false) {
   std::string failedFile;
-  return KicadDesign::open(target, failure, failedFile, reason, false);
+  return KicadDesign::open(target, failure, failedFile, reason, false, forPage);
 }
 
 std::string replaceAll(std::string text, std::string_view from, std::string_view to) {
@@ -231,7 +232,7 @@ int exportBom(const std::vector<std::string>& words, BomPageWriter writePage) {
   }
   if (!checkInput(options.input, &why)) return refuse(msg::kSheetOpen, why);
   KicadDesign::Failure failure = KicadDesign::Failure::None;
-  const std::unique_ptr<KicadDesign> design = openDesign(options.input, failure, &why);
+  const std::unique_ptr<KicadDesign> design = openDesign(options.input, failure, &why, isBomPagePath(options.output));
   if (!design) return refuse(openFailureCode(failure), why);
   KicadBomSettings settings;
   if (!readKicadBomSettings(design->projectJson(), settings, &why))

@@ -98,9 +98,10 @@ std::unique_ptr<KicadDesign> KicadDesign::open(const std::string& target, std::s
 }
 
 std::unique_ptr<KicadDesign> KicadDesign::open(const std::string& target, Failure& failure, std::string& failedFile,
-                                               std::string* reason, bool withFields) {
+                                               std::string* reason, bool withFields, bool keepFiles) {
   std::unique_ptr<KicadDesign> design(new KicadDesign());
   design->impl_->withFields = withFields;
+  design->impl_->keepFiles = keepFiles;
   std::string why;
   failure = Failure::None;
   if (!design->impl_->load(target, failure, failedFile, why)) {
@@ -144,7 +145,7 @@ bool KicadDesign::Impl::load(const std::string& target, Failure& failure, std::s
     }
   }
   KicadFileTree::Failure treeFailure = KicadFileTree::Failure::None;
-  if (!tree.load(projectDir, baseName(root), treeFailure, failedFile, why)) {
+  if (!tree.load(projectDir, baseName(root), treeFailure, failedFile, why, keepFiles)) {
     failure = treeFailure == KicadFileTree::Failure::TooLarge ? Failure::TooLarge : Failure::Sheet;
     return false;
   }

@@ -108,9 +108,11 @@ class KicadDesign {
   enum class Failure { None, ProjectFile, Sheet, TooLarge };
   // With `withFields` false the units carry no `fields` and no `libId`
   // (a lister that asks resolve() for a few units only saves their copies);
-  // resolve() gives them in full either way.
+  // resolve() gives them in full either way. Without `keepFiles` the
+  // files' bytes are let go once read (see KicadFileTree::load): no drawing.
   static std::unique_ptr<KicadDesign> open(const std::string& target, Failure& failure, std::string& failedFile,
-                                           std::string* reason = nullptr, bool withFields = true);
+                                           std::string* reason = nullptr, bool withFields = true,
+                                           bool keepFiles = true);
   ~KicadDesign();
 
   const std::string& projectDir() const;

@@ -108,6 +108,7 @@ struct KicadDesign::Impl {
   std::vector<KicadNamedValue> variants;
   bool hasProjectFile = false;
   bool withFields = true;  // false: units carry no fields or libId (see open())
+  bool keepFiles = true;   // false: the files' bytes are let go once read
   std::string rootPath;  // as given, for ${FILEPATH}
   // A reference's last unit in hierarchy order, for "${R1:VALUE}": made at
   // the first such variable, since most designs name none.

@@ -48,14 +48,15 @@ bool KicadFileTree::fail(Failure failure, const std::string& file, const std::st
 }
 
 bool KicadFileTree::load(const std::string& projectDir, const std::string& rootKey, Failure& failure,
-                         std::string& failedFile, std::string& why) {
+                         std::string& failedFile, std::string& why, bool keepFiles) {
   projectDir_ = projectDir;
+  copyTexts_ = !keepFiles;
   failure_ = &failure;
   failedFile_ = &failedFile;
   why_ = &why;
   failure = Failure::None;
   const std::string path = joinPath(projectDir_, rootKey);
-  auto root = KicadSchematic::read(path, &why, true);
+  auto root = KicadSchematic::read(path, &why, true, copyTexts_);
   if (!root) return fail(Failure::Sheet, path, why);
   File& file = files_.emplace_back();
   file.schematic = std::move(root);
@@ -74,6 +75,10 @@ bool KicadFileTree::load(const std::string& projectDir, const std::string& rootK
                 path + strprintf(": the sheet instances would place more than %llu symbol units; a project may "
                                  "place at most that many",
                                  static_cast<unsigned long long>(kMaxPlacedUnits)));
+  // Every place a failure above names is found in the file's bytes; the
+  // model needs them no more.
+  if (copyTexts_)
+    for (File& each : files_) each.schematic->releaseFile();
   return true;
 }
 
@@ -119,7 +124,7 @@ bool KicadFileTree::visit(uint32_t index, int depth) {
     if (found == byKey_.end()) {
       const std::string path = joinPath(projectDir_, key);
       std::string why;
-      auto read = KicadSchematic::read(path, &why, true);
+      auto read = KicadSchematic::read(path, &why, true, copyTexts_);
       if (!read) return fail(Failure::Sheet, path, blockReason("which cannot be read") + "; " + why);
       child = static_cast<uint32_t>(files_.size());
       File& added = files_.emplace_back();

@@ -47,9 +47,11 @@ class KicadFileTree {
 
   // Reads `rootKey` and every file below it. False when the project must be
   // refused: `failure` says why, `failedFile` names the file at fault and
-  // `why` is one line with the place and what to change.
+  // `why` is one line with the place and what to change. Unless
+  // `keepFiles`, the files' bytes are let go once all is checked (the
+  // schematics keep copies of their texts, and draw nothing).
   bool load(const std::string& projectDir, const std::string& rootKey, Failure& failure, std::string& failedFile,
-            std::string& why);
+            std::string& why, bool keepFiles = true);
 
   // [0] is the root.
   const std::vector<File>& files() const { return files_; }
@@ -60,6 +62,7 @@ class KicadFileTree {
   bool fail(Failure failure, const std::string& file, const std::string& why);
 
   std::string projectDir_;
+  bool copyTexts_ = false;
   std::vector<File> files_;
   std::vector<uint8_t> state_;  // 0 unseen, 1 on the path being read, 2 done
   std::unordered_map<std::string, uint32_t> byKey_;

@@ -291,7 +291,8 @@ std::unique_ptr<KicadProject> KicadProject::load(const std::string& target, Fail
   KicadDesign::Failure designFailure = KicadDesign::Failure::None;
   // The listing takes the files' own texts; only the units a variant or a
   // text variable changes are resolved, so their copies are not kept.
-  std::unique_ptr<KicadDesign> design = KicadDesign::open(target, designFailure, failedFile, &why, false);
+  // Only a design kept for its drawing needs the files' bytes.
+  std::unique_ptr<KicadDesign> design = KicadDesign::open(target, designFailure, failedFile, &why, false, keepDesign);
   if (!design) {
     failure = designFailure == KicadDesign::Failure::ProjectFile ? Failure::ProjectFile
               : designFailure == KicadDesign::Failure::TooLarge  ? Failure::TooLarge

@@ -67,16 +67,32 @@ std::string_view trimSheetPath(std::string_view path) {
   return path;
 }
 
-std::unique_ptr<KicadSchematic> KicadSchematic::read(const std::string& path, std::string* reason, bool sheetOnly) {
+std::unique_ptr<KicadSchematic> KicadSchematic::read(const std::string& path, std::string* reason, bool sheetOnly,
+                                                     bool copyTexts) {
   std::unique_ptr<KicadSchematic> file(new KicadSchematic());
   file->path_ = path;
+  file->copyTexts_ = copyTexts;
   std::string why;
   bool ok = readFileBytes(path, kMaxFileBytes, 0, file->bytes_, &why);
   if (!ok) why = path + ": " + why;
+  file->byteCount_ = file->bytes_.text().size();
   if (ok) ok = file->load(why, sheetOnly);
-  if (ok) return file;
+  if (ok) {
+    file->pool_.endSharing();
+    return file;
+  }
   if (reason) *reason = why;
   return nullptr;
+}
+
+void KicadSchematic::releaseFile() {
+  if (!copyTexts_ || released_) return;
+  released_ = true;
+  // The top-level atoms and the unescaped strings are the document's; the
+  // model holds copies of what it took from them.
+  doc_ = SexprDocument();
+  whole_.reset();
+  bytes_.release();
 }
 
 const KicadLibSymbol* KicadSchematic::libSymbol(std::string_view name) const {
@@ -95,7 +111,7 @@ const KicadInstance* KicadSchematic::symbolInstance(std::string_view path) const
 }
 
 SexprView KicadSchematic::document() const {
-  if (!wholeRead_) {
+  if (!wholeRead_ && !released_) {
     wholeRead_ = true;
     whole_ = std::make_unique<SexprDocument>();
     if (!whole_->parse(bytes_.text())) whole_.reset();
@@ -103,7 +119,9 @@ SexprView KicadSchematic::document() const {
   return whole_ ? whole_->root() : SexprView();
 }
 
-std::string KicadSchematic::where(uint32_t offset) const { return path_ + ":" + doc_.place(offset); }
+std::string KicadSchematic::where(uint32_t offset) const {
+  return released_ ? path_ : path_ + ":" + doc_.place(offset);
+}
 
 bool KicadSchematic::fail(uint32_t offset, const std::string& what, std::string& why) const {
   why = where(offset) + ": " + what;
@@ -175,7 +193,7 @@ bool KicadSchematic::readItem(SexprView item, bool library, int& order, std::str
   if (head == "version") {
     if (!number(item, 1, version_, why)) return false;
   } else if (head == "uuid") {
-    uuid_ = item.textAt(1);
+    uuid_ = keep(item.textAt(1));
   } else if (head == "paper") {
     if (!readPaper(item, why)) return false;
   } else if (head == "title_block") {
@@ -189,9 +207,9 @@ bool KicadSchematic::readItem(SexprView item, bool library, int& order, std::str
       if (name == "company") slot = 3;
       int number = 0;
       if (name == "comment" && parseInt(entry.textAt(1), number) && number >= 1 && number <= 9) {
-        titleBlock_[3 + static_cast<size_t>(number)].second = entry.textAt(2);
+        titleBlock_[3 + static_cast<size_t>(number)].second = keep(entry.textAt(2));
       } else if (slot < 4) {
-        titleBlock_[slot].second = entry.textAt(1);
+        titleBlock_[slot].second = keep(entry.textAt(1));
       }
     }
   } else if (head == "lib_symbols") {
@@ -203,14 +221,14 @@ bool KicadSchematic::readItem(SexprView item, bool library, int& order, std::str
     if (!readSheet(item, ++order, why)) return false;
   } else if (head == "sheet_instances") {
     eachPath(item, [&](SexprView path) {
-      pages_[trimSheetPath(path.textAt(1))] = path.find("page").textAt(1);
+      pages_[keep(trimSheetPath(path.textAt(1)))] = keep(path.find("page").textAt(1));
       return true;
     });
   } else if (head == "symbol_instances") {
     const bool ok = eachPath(item, [&](SexprView path) {
       KicadInstance instance;
       if (!readInstance(path, instance, why)) return false;
-      symbolInstances_[path.textAt(1)] = instance;
+      symbolInstances_[keep(path.textAt(1))] = instance;
       return true;
     });
     if (!ok) return false;
@@ -242,13 +260,13 @@ bool KicadSchematic::readPaper(SexprView paper, std::string& why) {
 
 bool KicadSchematic::readLibSymbol(SexprView list, std::string& why) {
   KicadLibSymbol symbol;
-  symbol.name = list.textAt(1);
+  symbol.name = keep(list.textAt(1));
   if (symbol.name.empty()) return fail(list.offset(), "a library symbol without a name", why);
   int highest = 0;
   const auto addPins = [&](SexprView holder, int unit, int style) {
     for (const SexprView pin : holder) {
       if (!pin.isList() || pin.head() != "pin") continue;
-      symbol.pins.push_back({pin.find("number").textAt(1), unit, style});
+      symbol.pins.push_back({keep(pin.find("number").textAt(1)), unit, style});
     }
   };
   for (const SexprView item : list) {
@@ -258,10 +276,10 @@ bool KicadSchematic::readLibSymbol(SexprView list, std::string& why) {
       symbol.power = true;
     } else if (head == "property") {
       const std::string_view name = item.textAt(1);
-      if (name == "Description" || name == "ki_description") symbol.description = item.textAt(2);
-      if (name == "ki_keywords") symbol.keywords = item.textAt(2);
+      if (name == "Description" || name == "ki_description") symbol.description = keep(item.textAt(2));
+      if (name == "ki_keywords") symbol.keywords = keep(item.textAt(2));
     } else if (head == "extends") {
-      symbol.extends = item.textAt(1);
+      symbol.extends = keep(item.textAt(1));
     } else if (head == "symbol") {
       int unit = 0;
       int style = 0;
@@ -298,7 +316,7 @@ bool KicadSchematic::readVariant(SexprView list, KicadVariantData& out, std::str
     const std::string_view head = item.head();
     bool ok = true;
     if (head == "name") {
-      out.name = item.textAt(1);
+      out.name = keep(item.textAt(1));
     } else if (head == "dnp") {
       ok = readFlag(item, out.dnp, why);
     } else if (head == "in_bom") {
@@ -312,7 +330,7 @@ bool KicadSchematic::readVariant(SexprView list, KicadVariantData& out, std::str
     } else if (head == "field") {
       const std::string_view name = item.find("name").textAt(1);
       if (name.empty()) return fail(item.offset(), "a variant's field without a name", why);
-      out.fields.push_back({name, item.find("value").textAt(1)});
+      out.fields.push_back({keep(name), keep(item.find("value").textAt(1))});
     }
     if (!ok) return false;
   }
@@ -325,15 +343,15 @@ bool KicadSchematic::readInstance(SexprView path, KicadInstance& out, std::strin
     if (!item.isList()) continue;
     const std::string_view head = item.head();
     if (head == "reference") {
-      out.reference = item.textAt(1);
+      out.reference = keep(item.textAt(1));
     } else if (head == "unit") {
       if (!number(item, 1, out.unit, why)) return false;
     } else if (head == "value") {
       out.hasValue = true;
-      out.value = item.textAt(1);
+      out.value = keep(item.textAt(1));
     } else if (head == "footprint") {
       out.hasFootprint = true;
-      out.footprint = item.textAt(1);
+      out.footprint = keep(item.textAt(1));
     } else if (head == "variant") {
       if (!readVariant(item, out.variants.emplace_back(), why)) return false;
     }
@@ -351,11 +369,11 @@ bool KicadSchematic::readSymbol(SexprView list, int order, std::string& why) {
     const std::string_view head = item.head();
     bool ok = true;
     if (head == "lib_id") {
-      symbol.libId = item.textAt(1);
+      symbol.libId = keep(item.textAt(1));
     } else if (head == "lib_name") {
-      symbol.libName = item.textAt(1);
+      symbol.libName = keep(item.textAt(1));
     } else if (head == "uuid") {
-      symbol.uuid = item.textAt(1);
+      symbol.uuid = keepUnique(item.textAt(1));
     } else if (head == "at") {
       ok = number(item, 1, symbol.x, why) && number(item, 2, symbol.y, why) &&
            (!item.at(3).isValid() || number(item, 3, symbol.angle, why));
@@ -376,12 +394,12 @@ bool KicadSchematic::readSymbol(SexprView list, int order, std::string& why) {
     } else if (head == "property") {
       const std::string_view name = item.textAt(1);
       if (name.empty()) return fail(item.offset(), "a field without a name", why);
-      symbol.fields.push_back({name, item.textAt(2)});
+      symbol.fields.push_back({keep(name), keep(item.textAt(2))});
     } else if (head == "instances") {
       ok = eachInstancePath(item, [&](SexprView path) {
         KicadInstance instance;
         if (!readInstance(path, instance, why)) return false;
-        symbol.instances.emplace_back(trimSheetPath(path.textAt(1)), instance);
+        symbol.instances.emplace_back(keep(trimSheetPath(path.textAt(1))), instance);
         return true;
       });
     }
@@ -401,7 +419,7 @@ bool KicadSchematic::readSheet(SexprView list, int order, std::string& why) {
     if (!item.isList()) continue;
     const std::string_view head = item.head();
     if (head == "uuid") {
-      sheet.uuid = item.textAt(1);
+      sheet.uuid = keepUnique(item.textAt(1));
     } else if (head == "at") {
       if (!number(item, 1, sheet.x, why) || !number(item, 2, sheet.y, why)) return false;
     } else if (head == "property") {
@@ -410,12 +428,12 @@ bool KicadSchematic::readSheet(SexprView list, int order, std::string& why) {
       const std::string_view name = item.textAt(1);
       const std::string_view id = item.find("id").textAt(1);
       if (id == "0" || name == "Sheetname" || name == "Sheet name") {
-        sheet.name = item.textAt(2);
+        sheet.name = keep(item.textAt(2));
       } else if (id == "1" || name == "Sheetfile" || name == "Sheet file") {
-        sheet.file = item.textAt(2);
+        sheet.file = keep(item.textAt(2));
         hasFile = true;
       } else if (!name.empty()) {
-        sheet.userFields.push_back({name, item.textAt(2)});
+        sheet.userFields.push_back({keep(name), keep(item.textAt(2))});
       }
     } else if (head == "in_bom") {
       if (!readFlag(item, sheet.inBom, why)) return false;
@@ -427,8 +445,8 @@ bool KicadSchematic::readSheet(SexprView list, int order, std::string& why) {
       if (!readFlag(item, sheet.excludeFromSim, why)) return false;
     } else if (head == "instances") {
       const bool ok = eachInstancePath(item, [&](SexprView path) {
-        const std::string_view at = trimSheetPath(path.textAt(1));
-        sheet.pages.emplace_back(at, path.find("page").textAt(1));
+        const std::string_view at = keep(trimSheetPath(path.textAt(1)));
+        sheet.pages.emplace_back(at, keep(path.find("page").textAt(1)));
         std::vector<KicadVariantData> variants;
         for (const SexprView variant : path) {
           if (!variant.isList() || variant.head() != "variant") continue;

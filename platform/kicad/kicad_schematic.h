@@ -5,8 +5,9 @@
 // rest of the file (wires, labels, graphics) is only checked here; the
 // drawing reads it from document().
 //
-// Texts are views into the file's bytes, which the schematic owns; they
-// stay good while it lives.
+// Texts are views into the file's bytes, which the schematic owns, or,
+// read with `copyTexts`, into its own copies of them; either way they stay
+// good while it lives.
 #pragma once
 
 #include <cstdint>
@@ -16,6 +17,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/kicad/kicad_text_pool.h"
 #include "platform/kicad/sexpr.h"
 #include "platform/support/file_bytes.h"
 
@@ -116,9 +118,15 @@ class KicadSchematic {
   // that starts with "<path>:<line>:<column>: " where there is a place,
   // when it cannot be read or is not a KiCad schematic. A symbol library (.kicad_sym)
   // reads as a schematic of library symbols only, unless `sheetOnly`: a
-  // sheet of the hierarchy must be a schematic.
+  // sheet of the hierarchy must be a schematic. With `copyTexts` the texts
+  // are copied out of the file's bytes (equal ones once), so that
+  // releaseFile() may let go of them.
   static std::unique_ptr<KicadSchematic> read(const std::string& path, std::string* reason = nullptr,
-                                              bool sheetOnly = false);
+                                              bool sheetOnly = false, bool copyTexts = false);
+  // Frees the file's bytes of a schematic read with `copyTexts` (nothing
+  // otherwise): everything above stays, but document() then answers no
+  // node and where() names the file alone.
+  void releaseFile();
 
   const std::string& path() const { return path_; }
   std::string_view uuid() const { return uuid_; }
@@ -142,13 +150,13 @@ class KicadSchematic {
   const KicadInstance* symbolInstance(std::string_view path) const;
   bool hasSymbolInstances() const { return !symbolInstances_.empty(); }
   // The size of the file in bytes: room enough for every text it holds.
-  size_t byteCount() const { return bytes_.text().size(); }
+  size_t byteCount() const { return byteCount_; }
   // "<path>:<line>:<column>" of a place in the file.
   std::string where(uint32_t offset) const;
   // The whole file as a tree, for a reader of what the listing leaves aside
   // (the drawing). The reading above keeps no tree: this one is built at
   // the first call, from the bytes already read and checked. No node when
-  // the file holds more than the reader's bound on nodes.
+  // the file holds more than the reader's bound on nodes, or once released.
   SexprView document() const;
 
  private:
@@ -165,10 +173,17 @@ class KicadSchematic {
   bool readFlag(SexprView item, KicadFlag& out, std::string& why) const;
   template <typename Number>  // double or int
   bool number(SexprView list, size_t i, Number& out, std::string& why) const;
+  // A text of the file as the model keeps it.
+  std::string_view keep(std::string_view text) { return copyTexts_ ? pool_.add(text) : text; }
+  std::string_view keepUnique(std::string_view text) { return copyTexts_ ? pool_.addUnique(text) : text; }
 
   std::string path_;
   FileBytes bytes_;
-  SexprDocument doc_;  // the top-level list and its atoms; texts unescaped
+  size_t byteCount_ = 0;
+  bool copyTexts_ = false;
+  bool released_ = false;
+  KicadTextPool pool_;  // the texts, with copyTexts_
+  SexprDocument doc_;   // the top-level list and its atoms; texts unescaped
   mutable std::unique_ptr<SexprDocument> whole_;  // document(), once asked for
   mutable bool wholeRead_ = false;
   std::string_view uuid_;
