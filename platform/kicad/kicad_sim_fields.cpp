@@ -297,7 +297,7 @@ void migrateKicadSimFields(std::vector<KicadNamedValue>& fields, const KicadSimS
       }
     }
     if (pins.empty()) pins = defaultPinMap(sorted);
-    if (found != nullptr) {
+    if (found != nullptr && found->libraryClean) {
       addField(fields, "Sim.Library", library);
       addField(fields, "Sim.Name", model);
       if (!lineParams.empty()) addField(fields, "Sim.Params", lineParams);

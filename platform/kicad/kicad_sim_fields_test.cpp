@@ -48,8 +48,14 @@ std::string migrated(const Case& c, const std::vector<std::string_view>& pins) {
   KicadSpiceLibrary library = *KicadSpiceLibrary::parse(
       ".model DD D\n.model QN NPN\n.model MN NMOS\n.subckt OPX in+ in- vcc vee out\n.ends\n");
   const KicadSimSymbol symbol{c.reference, pins};
-  migrateKicadSimFields(fields, symbol, [&](std::string_view file, std::string_view model) {
-    return file == "t.lib" ? library.find(model) : nullptr;
+  // f.lib: the same models, in a library whose include KiCad could not read.
+  KicadSpiceModel faulty;
+  migrateKicadSimFields(fields, symbol, [&](std::string_view file, std::string_view model) -> const KicadSpiceModel* {
+    const KicadSpiceModel* found = file == "t.lib" || file == "f.lib" ? library.find(model) : nullptr;
+    if (found == nullptr || file == "t.lib") return found;
+    faulty = *found;
+    faulty.libraryClean = false;
+    return &faulty;
   });
   return shown(fields);
 }
@@ -138,6 +144,13 @@ TEST(KicadSimFieldsTest, LibraryModelsWhenKicadCanLoadThem) {
        "Value=nope|Sim.Device=SPICE|Sim.Params=type=\"X\" model=\"nope\" lib=\"t.lib\"|Sim.Pins=1=1 2=2 3=3 10=4"},
       {"U7", "n", "Spice_Primitive=X|Spice_Model=opx|Spice_Lib_File=missing.lib|Spice_Node_Sequence=2 1",
        "Value=n|Sim.Device=SPICE|Sim.Params=type=\"X\" model=\"opx\" lib=\"missing.lib\"|Sim.Pins=2=1 1=2"},
+      // A fault while KiCad read the library: a raw element, yet with the
+      // model's pins.
+      {"U8", "opx", "Spice_Primitive=X|Spice_Lib_File=f.lib",
+       "Value=${SIM.PARAMS}|Sim.Device=SPICE|Sim.Params=type=\"X\" model=\"opx\" lib=\"f.lib\"|"
+       "Sim.Pins=1=in+ 2=in- 3=vcc 4=vee 5=out"},
+      {"D8", "d", "Spice_Primitive=D|Spice_Model=dd 2|Spice_Lib_File=f.lib",
+       "Value=d|Sim.Device=SPICE|Sim.Params=type=\"D\" model=\"dd\" lib=\"f.lib\"|Sim.Pins=1=A 2=K"},
   };
   for (const Case& c : cases) EXPECT_EQ(migrated(c, {"10", "2", "3", "1"}), c.expected) << c.reference;
 }
