@@ -167,7 +167,10 @@ class NetListReader : public XmlHandler {
         sheetPathName_(intern_("sheetPath")),
         level_(intern_("_HLEV")),
         yes_(intern_("YES")),
-        no_(intern_("NO")) {}
+        no_(intern_("NO")) {
+    // Only the text of an element being collected is read.
+    wantsText = false;
+  }
 
   std::span<const std::string_view> knownNames() const override { return kKnownNames; }
 
@@ -199,7 +202,7 @@ class NetListReader : public XmlHandler {
   }
 
   bool endElement(std::string_view) override {
-    if (collecting_ && depth_ == collectDepth_) storeCollected();
+    if (wantsText && depth_ == collectDepth_) storeCollected();
     if (depth_ == 4) inFields_ = false;
     if (depth_ == 3 && inComp_) {
       inComp_ = false;
@@ -214,7 +217,7 @@ class NetListReader : public XmlHandler {
   }
 
   bool text(std::string_view piece) override {
-    if (!collecting_) return true;
+    if (!wantsText) return true;
     if (text_.size() + piece.size() > kMaxTextBytes)
       return fail(strprintf("a text longer than %zu bytes", kMaxTextBytes));
     text_.append(piece);
@@ -344,7 +347,7 @@ class NetListReader : public XmlHandler {
   // The text of the element just begun becomes the property `name` (an
   // interned view).
   void collect(std::string_view name) {
-    collecting_ = true;
+    wantsText = true;
     collectDepth_ = depth_;
     collectName_ = name;
     text_.clear();
@@ -352,7 +355,7 @@ class NetListReader : public XmlHandler {
 
   void storeCollected() {
     added(collectName_, [&] { return intern_(text_); });
-    collecting_ = false;
+    wantsText = false;
   }
 
   void finishComp() {
@@ -401,7 +404,6 @@ class NetListReader : public XmlHandler {
   bool sawComponents_ = false;
   bool inComp_ = false;
   bool inFields_ = false;
-  bool collecting_ = false;
   size_t collectDepth_ = 0;
   std::string_view collectName_;
   std::string text_;

@@ -145,7 +145,7 @@ void onEnd(void* data, const xmlChar* localName, const xmlChar*, const xmlChar*)
 
 void onText(void* data, const xmlChar* text, int length) {
   Session& s = sessionOf(data);
-  if (s.stopped || s.depth > s.handler.reportDepth) return;
+  if (s.stopped || !s.handler.wantsText || s.depth > s.handler.reportDepth) return;
   s.check(s.handler.text(std::string_view(reinterpret_cast<const char*>(text), static_cast<size_t>(length))));
 }
 
