@@ -1,8 +1,6 @@
 #include "extract/extract_component.h"
 
 #include <bitset>
-#include <cstdint>
-#include <cstring>
 
 #include "design/hierarchy.h"
 #include "design/kcdb_cache.h"
@@ -55,12 +53,16 @@ class Wanted {
     if (all_ || overflow_) return internName(name);
     // Most names of a row are not asked for, and their length tells.
     if (name.size() >= 64 || ((sizes_ >> name.size()) & 1u) == 0) return std::nullopt;
-    // Names of one length are told apart by a few of their bytes, which
-    // are all of a name of up to 16; only longer ones are compared whole.
-    const Bytes bytes = bytesOf(name);
-    for (size_t i = 0; i < count_; ++i)
-      if (bytes_[i] == bytes && texts_[i].size() == name.size() && (name.size() <= 16 || texts_[i] == name))
-        return ids_[i];
+    // Names this short are compared here, a byte at a time: cheaper than a
+    // call to compare, and a row's other names of an asked length
+    // ("Footprint" and "reference") mostly differ in their first byte.
+    for (size_t i = 0; i < count_; ++i) {
+      const std::string_view text = texts_[i];
+      if (text.size() != name.size()) continue;
+      size_t k = 0;
+      while (k < name.size() && text[k] == name[k]) ++k;
+      if (k == name.size()) return ids_[i];
+    }
     return std::nullopt;
   }
 
@@ -77,7 +79,6 @@ class Wanted {
     ids_[count_] = name;
     if (name < kMarked) marked_[name] = true;
     const std::string_view text = nameText(name);
-    bytes_[count_] = bytesOf(text);
     texts_[count_++] = text;
     sizes_ |= text.size() < 64 ? uint64_t{1} << text.size() : 0;
   }
@@ -86,34 +87,6 @@ class Wanted {
   // a mark each: a row asks some twenty of them.
   static constexpr NameId kMarked = 256;
 
-  // The first and last (up to) eight bytes of a name: with its length, the
-  // whole of a name of up to 16 bytes.
-  struct Bytes {
-    uint64_t head = 0;
-    uint64_t tail = 0;
-    bool operator==(const Bytes&) const = default;
-  };
-  static Bytes bytesOf(std::string_view text) {
-    const char* p = text.data();
-    const size_t n = text.size();
-    Bytes b;
-    if (n >= 8) {
-      std::memcpy(&b.head, p, 8);
-      std::memcpy(&b.tail, p + n - 8, 8);
-    } else if (n >= 4) {
-      uint32_t head = 0;
-      uint32_t tail = 0;
-      std::memcpy(&head, p, 4);
-      std::memcpy(&tail, p + n - 4, 4);
-      b.head = head;
-      b.tail = tail;
-    } else if (n > 0) {
-      b.head = uint64_t{static_cast<unsigned char>(p[0])} | uint64_t{static_cast<unsigned char>(p[n / 2])} << 8 |
-               uint64_t{static_cast<unsigned char>(p[n - 1])} << 16;
-    }
-    return b;
-  }
-
   bool all_;
   bool overflow_ = false;
   std::bitset<kMarked> marked_;
@@ -121,7 +94,6 @@ class Wanted {
   uint64_t sizes_ = 0;  // bit n: a name of n bytes is asked for
   NameId ids_[kMost] = {};
   std::string_view texts_[kMost];
-  Bytes bytes_[kMost];
 };
 
 // The Wanted of the names asked for, made again only when they change:

@@ -174,35 +174,49 @@ BomVariables bomVariables(const KicadDesign& design) {
   return variables;
 }
 
-std::vector<BomUnit> bomUnits(const KicadDesign& design, const std::string& variant,
-                              const std::vector<std::string>* keep, const std::vector<BomSheet>* sheets) {
-  std::vector<BomUnit> units;
+BomUnitList bomUnits(const KicadDesign& design, const std::string& variant, const std::vector<std::string>* keep,
+                     const std::vector<BomSheet>* sheets) {
+  BomUnitList list;
+  std::vector<BomUnit>& units = list.units;
   units.reserve(design.units().size());
+  const auto kept = [keep](std::string_view name) {
+    return !keep || std::binary_search(keep->begin(), keep->end(), name, std::less<>());
+  };
+  // Most units' fields are views into the design; only a unit a variant or
+  // a text variable changes has texts of its own, kept in the list.
+  std::vector<KicadFieldView> views;
+  std::vector<KicadFieldView> fields;
+  std::vector<KicadFieldView> written;
   for (const KicadPlacedUnit& placed : design.units()) {
     if (!placed.reference.empty() && placed.reference[0] == '#') continue;
-    KicadResolvedUnit resolved = design.resolve(placed, variant);
-    BomUnit unit;
+    BomUnit& unit = units.emplace_back();
     unit.reference = placed.reference;
     unit.unit = placed.unit;
     unit.multiUnit = placed.lib != nullptr && placed.lib->unitCount > 1;
-    unit.fields.reserve(keep ? keep->size() : resolved.fields.size());
-    for (KicadNamedValue& field : resolved.fields) {
-      if (keep && !std::binary_search(keep->begin(), keep->end(), field.name)) continue;
-      // The model has already trimmed the fields KiCad trims (Reference,
-      // Value, Footprint, Datasheet, Description); the others keep their blanks.
-      unit.fields.push_back(std::move(field));
+    // The model has already trimmed the fields KiCad trims (Reference,
+    // Value, Footprint, Datasheet, Description); the others keep their blanks.
+    fields.clear();
+    written.clear();
+    if (design.resolveViews(placed, variant, views, unit.attributes)) {
+      for (const KicadFieldView& field : views)
+        if (kept(field.name)) fields.push_back(field);
+    } else {
+      const KicadResolvedUnit resolved = design.resolve(placed, variant);
+      for (const KicadNamedValue& field : resolved.fields)
+        if (kept(field.name)) fields.push_back({list.keep(field.name), list.keep(field.value)});
+      for (const KicadNamedValue& field : resolved.written)
+        if (kept(field.name)) written.push_back({list.keep(field.name), list.keep(field.value)});
+      unit.attributes = resolved.attributes;
     }
-    for (KicadNamedValue& field : resolved.written)
-      if (!keep || std::binary_search(keep->begin(), keep->end(), field.name)) unit.written.push_back(std::move(field));
-    unit.attributes = resolved.attributes;
+    unit.fields = list.keep(fields);
+    unit.written = list.keep(written);
     if (sheets) {
       unit.sheet = &(*sheets)[placed.sheet];
       if (placed.file && placed.symbol < placed.file->symbols().size())
         unit.libId = placed.file->symbols()[placed.symbol].libId;
     }
-    units.push_back(std::move(unit));
   }
-  return units;
+  return list;
 }
 
 namespace {
@@ -261,7 +275,8 @@ int exportBom(const std::vector<std::string>& words, BomPageWriter writePage) {
   std::vector<std::pair<std::string, BomPage>> pages;
   std::vector<std::pair<std::string, std::string>> files;
   for (const std::string& variant : variants) {
-    const std::vector<BomUnit> units = bomUnits(*design, variant, keep ? &*keep : nullptr, keep ? nullptr : &sheets);
+    const BomUnitList list = bomUnits(*design, variant, keep ? &*keep : nullptr, keep ? nullptr : &sheets);
+    const std::vector<BomUnit>& units = list.units;
     const std::string path = replaceAll(configured, kVariantPlaceholder, variant);
     if (!page) {
       files.emplace_back(path, buildBom(units, preset, format, variables));
@@ -297,7 +312,8 @@ int projectBom(const std::string& target) {
     chooseBomPreset(defaults, settings, bomModelColumns({}), preset, nullptr);
   const std::optional<std::vector<std::string>> keep = bomFieldsRead(preset);
   const std::vector<BomSheet> sheets = keep ? std::vector<BomSheet>() : bomSheets(*design);
-  const std::vector<BomUnit> units = bomUnits(*design, "", keep ? &*keep : nullptr, keep ? nullptr : &sheets);
+  const BomUnitList list = bomUnits(*design, "", keep ? &*keep : nullptr, keep ? nullptr : &sheets);
+  const std::vector<BomUnit>& units = list.units;
   if (settings.currentFormat) format = *settings.currentFormat;
   const BomVariables variables = bomVariables(*design);
   OutputStream out = OutputStream::standardOutput();

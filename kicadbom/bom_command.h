@@ -51,8 +51,9 @@ int runProjectBom(const std::string& target);
 // among them, as in KiCad. With `keep`, a unit holds only the fields named
 // there (sorted), which is all a BOM of those columns reads; with `sheets`
 // (from bomSheets), it knows its sheet and library symbol, for the
-// variables of generated columns.
-std::vector<BomUnit> bomUnits(const KicadDesign& design, const std::string& variant,
+// variables of generated columns. The units' texts are views into the
+// design and the list: both must outlive the units.
+BomUnitList bomUnits(const KicadDesign& design, const std::string& variant,
                               const std::vector<std::string>* keep = nullptr,
                               const std::vector<BomSheet>* sheets = nullptr);
 std::vector<BomSheet> bomSheets(const KicadDesign& design);

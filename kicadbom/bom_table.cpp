@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <memory>
+#include <deque>
 #include <set>
 #include <string_view>
 #include <unordered_map>
@@ -47,8 +48,10 @@ bool isAttribute(ColumnKind kind) {
 // A unit that is listed, with its reference split once.
 struct Listed {
   const BomUnit* unit;
-  SplitReference split;
-  std::string fullRef;  // prefix and number, no unit letter: "R12", "R?"
+  SplitReference split;  // views into the unit's reference
+  // Prefix and number, no unit letter: "R12", "R?". The reference itself
+  // where that is what it reads, else a text the builder keeps.
+  std::string_view fullRef;
   // For a reference of ASCII letters and one to nine digits ("R12", "c7"),
   // which naturalCompare orders by its upper-cased letters, then by its
   // number: the letters' rank among such prefixes << 32 | the number, set
@@ -83,6 +86,43 @@ struct Row {
   uint32_t shownCount = 0;
 };
 
+void appendField(std::string& out, std::string_view text, bool last, const KicadBomFormat& format);
+
+// The first row of each part reference: open addressing over row ids
+// (a map's node per row cost more than the rest of the grouping).
+class PartIndex {
+ public:
+  static constexpr uint32_t kNone = UINT32_MAX;
+  explicit PartIndex(size_t rows) {
+    size_t capacity = 16;
+    while (capacity < 2 * rows) capacity <<= 1;
+    slots_.assign(capacity, kNone);
+    keys_.reserve(rows);
+  }
+  uint32_t find(std::string_view key) const {
+    for (size_t at = start(key);; at = (at + 1) & (slots_.size() - 1)) {
+      if (slots_[at] == kNone || keys_[slots_[at]] == key) return slots_[at];
+    }
+  }
+  // Row ids are given in order, 0, 1, 2...; a key already held keeps its first row.
+  void add(std::string_view key) {
+    const auto row = static_cast<uint32_t>(keys_.size());
+    keys_.push_back(key);
+    for (size_t at = start(key);; at = (at + 1) & (slots_.size() - 1)) {
+      if (slots_[at] == kNone) {
+        slots_[at] = row;
+        return;
+      }
+      if (keys_[slots_[at]] == key) return;
+    }
+  }
+
+ private:
+  size_t start(std::string_view key) const { return std::hash<std::string_view>()(key) & (slots_.size() - 1); }
+  std::vector<uint32_t> slots_;
+  std::vector<std::string_view> keys_;  // by row
+};
+
 class BomBuilder {
  public:
   BomBuilder(const std::vector<BomUnit>& units, const KicadBomPreset& preset, const KicadBomFormat& format,
@@ -95,6 +135,31 @@ class BomBuilder {
     formRows();
     sortRows();
     return table();
+  }
+
+  // The file's text, written row by row (no table of copies first).
+  std::string text() {
+    setColumns();
+    listUnits();
+    formRows();
+    sortRows();
+    std::string out;
+    const std::vector<size_t> shown = shownColumns();
+    if (shown.empty()) return out;
+    for (size_t c = 0; c < shown.size(); ++c)
+      appendField(out, columns_[shown[c]].label, c + 1 == shown.size(), format_);
+    // Room for all rows at half as much again as the first ones took: a
+    // string grown by doubling copies itself and holds both copies at once
+    // (pages reserved and never written cost nothing).
+    constexpr size_t kSampleRows = 64;
+    size_t written = 0;
+    const size_t header = out.size();
+    forEachRow(shown, [&](const Row&, const std::vector<std::string_view>& cells) {
+      for (size_t c = 0; c < cells.size(); ++c) appendField(out, cells[c], c + 1 == cells.size(), format_);
+      if (++written == kSampleRows && order_.size() > 2 * kSampleRows)
+        out.reserve(out.size() + (out.size() - header) / kSampleRows * (order_.size() - kSampleRows) * 3 / 2);
+    });
+    return out;
   }
 
  private:
@@ -120,7 +185,7 @@ class BomBuilder {
     for (std::string_view m : kMandatory)
       if (name == m) return true;
     for (const BomUnit& unit : units_)
-      for (const KicadNamedValue& field : unit.fields)
+      for (const KicadFieldView& field : unit.fields)
         if (field.name == name) return true;
     return false;
   }
@@ -148,19 +213,23 @@ class BomBuilder {
     for (const BomUnit& unit : units_) {
       if (!filter.empty()) {
         const std::string candidate =
-            lowerAscii(unit.reference + (unit.multiUnit ? unitLetter(unit.unit) : std::string()));
+            lowerAscii(std::string(unit.reference) + (unit.multiUnit ? unitLetter(unit.unit) : std::string()));
         if (!wildcardFound(filter, candidate) && !(regex && regex->matches(candidate))) continue;
       }
       if (preset_.excludeDnp && unit.attributes.dnp) continue;
       if (!preset_.includeExcludedFromBom && !unit.attributes.inBom) continue;
-      Listed listed{&unit, splitReference(unit.reference), {}};
-      listed.fullRef = listed.split.prefix + listed.split.digits;
-      listed_.push_back(std::move(listed));
+      Listed& listed = listed_.emplace_back(Listed{&unit, splitReference(unit.reference), {}});
+      const SplitReference& split = listed.split;
+      if (split.digits.data() == split.prefix.data() + split.prefix.size() && split.prefix.data() == unit.reference.data())
+        listed.fullRef = std::string_view(split.prefix.data(), split.prefix.size() + split.digits.size());
+      else
+        listed.fullRef = joined_.emplace_back(std::string(split.prefix) + std::string(split.digits));
     }
   }
 
-  // The text a unit gives a column, as KiCad writes it into the file.
-  std::string cell(const BomUnit& unit, const Column& column) const {
+  // The text a unit gives a column, as KiCad writes it into the file: a
+  // view of the unit's field, or of `scratch` when made here.
+  std::string_view cell(const BomUnit& unit, const Column& column, std::string& scratch) const {
     switch (column.kind) {
       case ColumnKind::Dnp: return unit.attributes.dnp ? "DNP" : "";
       case ColumnKind::ExcludeFromBom: return unit.attributes.inBom ? "" : "Excluded from BOM";
@@ -168,15 +237,15 @@ class BomBuilder {
       case ColumnKind::ExcludeFromSim: return unit.attributes.excludeFromSim ? "Excluded from simulation" : "";
       default: break;
     }
-    for (const KicadNamedValue& field : unit.fields)
+    for (const KicadFieldView& field : unit.fields)
       if (field.name == column.name) return field.value;
-    if (isGeneratedField(column.name)) return resolveVariable(unit, column.name);
+    if (isGeneratedField(column.name)) return scratch = resolveVariable(unit, column.name);
     return {};
   }
 
   std::string resolveVariable(const BomUnit& unit, const std::string& name) const {
     const std::string_view token = std::string_view(name).substr(2, name.size() - 3);
-    if (token == "REFERENCE") return unit.reference + (unit.multiUnit ? unitLetter(unit.unit) : std::string());
+    if (token == "REFERENCE") return std::string(unit.reference) + (unit.multiUnit ? unitLetter(unit.unit) : std::string());
     if (token == "UNIT") return unitLetter(unit.unit);
     if (token == "#" || token == "##") return {};
     const size_t colon = unit.libId.find(':');
@@ -191,8 +260,8 @@ class BomBuilder {
     }
     if (token == "FILENAME" && !variables_.rootFile.empty()) return variables_.rootFile;
     if (token == "PROJECTNAME" && !variables_.projectName.empty()) return variables_.projectName;
-    for (const KicadNamedValue& field : unit.fields)
-      if (upperAscii(field.name) == token) return field.value;
+    for (const KicadFieldView& field : unit.fields)
+      if (upperAscii(field.name) == token) return std::string(field.value);
     if (variables_.project)
       for (const KicadNamedValue& variable : *variables_.project)
         if (variable.name == token) return variable.value;
@@ -202,11 +271,11 @@ class BomBuilder {
   // KiCad groups by a field's text as written, unless that text is one
   // variable alone ("${MPN}"), when it groups by what the variable gives:
   // two "${SIM.PARAMS}" group whatever they expand to.
-  std::string groupText(const BomUnit& unit, const Column& column) const {
+  std::string_view groupText(const BomUnit& unit, const Column& column, std::string& scratch) const {
     if (column.kind == ColumnKind::Field)
-      for (const KicadNamedValue& field : unit.written)
+      for (const KicadFieldView& field : unit.written)
         if (field.name == column.name && !isOneVariable(field.value)) return field.value;
-    return cell(unit, column);
+    return cell(unit, column, scratch);
   }
 
   static bool isOneVariable(std::string_view text) {
@@ -218,10 +287,12 @@ class BomBuilder {
 
   std::string groupKey(const Listed& listed) const {
     std::string key;
+    std::string scratch;
     for (size_t i : grouped_) {
       const Column& column = columns_[i];
-      const std::string value =
-          column.kind == ColumnKind::Reference ? listed.split.prefix : groupText(*listed.unit, column);
+      const std::string_view value = column.kind == ColumnKind::Reference
+                                         ? std::string_view(listed.split.prefix)
+                                         : groupText(*listed.unit, column, scratch);
       key += std::to_string(value.size());
       key += ':';
       key += value;
@@ -232,8 +303,22 @@ class BomBuilder {
   void formRows() {
     const bool grouping = preset_.groupSymbols;
     const bool groupMatches = grouping && !grouped_.empty();
-    std::unordered_map<std::string_view, uint32_t> byPart;
+    // Without grouping only the units of a part of several join a row: with
+    // none of them, every unit is a row of its own, in order.
+    const bool joining =
+        grouping || std::any_of(listed_.begin(), listed_.end(), [](const Listed& l) { return l.unit->multiUnit; });
+    if (!joining) {
+      rows_.resize(listed_.size());
+      members_.resize(listed_.size());
+      for (uint32_t i = 0; i < listed_.size(); ++i) {
+        rows_[i] = {i, i + 1, 0};
+        members_[i] = i;
+      }
+      return;
+    }
+    PartIndex byPart(listed_.size());
     std::unordered_map<std::string, uint32_t> byGroup;
+    if (groupMatches) byGroup.reserve(listed_.size());
     std::vector<uint32_t> rowOf(listed_.size());
     std::vector<uint32_t> sizes;
     for (uint32_t i = 0; i < listed_.size(); ++i) {
@@ -244,10 +329,7 @@ class BomBuilder {
       // part or, when grouping, has the same group-by fields.
       uint32_t target = UINT32_MAX;
       if (grouping || listed.unit->multiUnit) {
-        if (annotated) {
-          const auto part = byPart.find(listed.fullRef);
-          if (part != byPart.end()) target = part->second;
-        }
+        if (annotated) target = byPart.find(listed.fullRef);
         if (groupMatches) {
           const auto group = byGroup.find(key);
           if (group != byGroup.end()) target = std::min(target, group->second);
@@ -256,7 +338,7 @@ class BomBuilder {
       if (target == UINT32_MAX) {
         target = static_cast<uint32_t>(sizes.size());
         sizes.push_back(0);
-        byPart.emplace(listed.fullRef, target);
+        byPart.add(listed.fullRef);
         if (groupMatches) byGroup.emplace(std::move(key), target);
       }
       rowOf[i] = target;
@@ -281,12 +363,13 @@ class BomBuilder {
       default: break;
     }
     std::string first;
+    std::string scratch;
     for (uint32_t k = row.begin; k < row.end; ++k) {
       const BomUnit& unit = *listed_[members_[k]].unit;
-      std::string value = cell(unit, sortColumn_);
+      std::string_view value = cell(unit, sortColumn_, scratch);
       if (isAttribute(sortColumn_.kind)) value = value.empty() ? "0" : "1";
       if (k == row.begin)
-        first = std::move(value);
+        first = value;
       else if (value != first)
         return std::string(kMixedValues);
     }
@@ -352,63 +435,90 @@ class BomBuilder {
     }
     order_.resize(rows_.size());
     for (uint32_t r = 0; r < order_.size(); ++r) order_[r] = r;
+    // Each row's first unit and its key, at hand for the comparisons.
+    std::vector<const Listed*> heads(rows_.size());
+    std::vector<uint64_t> headKeys(rows_.size());
+    for (size_t r = 0; r < rows_.size(); ++r) {
+      heads[r] = &listed_[members_[rows_[r].begin]];
+      headKeys[r] = heads[r]->sortKey;
+    }
+    const auto refOrder = [&](uint32_t l, uint32_t r) {
+      if (headKeys[l] != 0 && headKeys[r] != 0) return headKeys[l] < headKeys[r] ? -1 : headKeys[l] > headKeys[r] ? 1 : 0;
+      return compareRefs(*heads[l], *heads[r]);
+    };
     const bool ascending = preset_.sortAsc;
     std::sort(order_.begin(), order_.end(), [&](uint32_t l, uint32_t r) {
-      int c;
-      if (byReference || texts[l] == texts[r])
-        c = compareRefs(listed_[members_[rows_[l].begin]], listed_[members_[rows_[r].begin]]);
-      else
-        c = compareValueKeys(keys[l], keys[r]);
+      const int c = byReference || texts[l] == texts[r] ? refOrder(l, r) : compareValueKeys(keys[l], keys[r]);
       return ascending ? c < 0 : c > 0;
     });
   }
 
-  BomRows table() const {
-    BomRows out;
+  std::vector<size_t> shownColumns() const {
     std::vector<size_t> shown;
     for (size_t i = 0; i < columns_.size(); ++i)
       if (columns_[i].show) shown.push_back(i);
+    return shown;
+  }
+
+  BomRows table() const {
+    BomRows out;
+    const std::vector<size_t> shown = shownColumns();
     if (shown.empty()) return out;
     for (size_t i : shown) out.labels.push_back(columns_[i].label);
-    out.rows.resize(order_.size());
+    out.rows.reserve(order_.size());
+    forEachRow(shown, [&](const Row& row, const std::vector<std::string_view>& cells) {
+      BomRows::Row& line = out.rows.emplace_back();
+      for (uint32_t k = row.begin; k < row.end; ++k)
+        if (shown_[k]) line.references.emplace_back(listed_[members_[k]].fullRef);
+      line.cells.assign(cells.begin(), cells.end());
+    });
+    return out;
+  }
+
+  // Each row in the order written, with its shown cells: views valid
+  // until the next row.
+  template <typename Emit>
+  void forEachRow(const std::vector<size_t>& shown, Emit&& emit) const {
+    std::vector<std::string> scratch(shown.size());
+    std::vector<std::string_view> cells(shown.size());
     std::vector<const SplitReference*> refs;
     for (size_t r = 0; r < order_.size(); ++r) {
       const Row& row = rows_[order_[r]];
-      BomRows::Row& line = out.rows[r];
-      for (uint32_t k = row.begin; k < row.end; ++k)
-        if (shown_[k]) line.references.push_back(listed_[members_[k]].fullRef);
-      line.cells.reserve(shown.size());
-      for (size_t i : shown) {
-        const Column& column = columns_[i];
+      for (size_t c = 0; c < shown.size(); ++c) {
+        const Column& column = columns_[shown[c]];
+        std::string& text = scratch[c];
         switch (column.kind) {
           case ColumnKind::Reference:
             refs.clear();
             for (uint32_t k = row.begin; k < row.end; ++k)
               if (shown_[k]) refs.push_back(&listed_[members_[k]].split);
-            line.cells.push_back(referenceRanges(refs, format_.refDelimiter, format_.refRangeDelimiter));
+            cells[c] = text = referenceRanges(refs, format_.refDelimiter, format_.refRangeDelimiter);
             break;
-          case ColumnKind::Quantity: line.cells.push_back(std::to_string(row.shownCount)); break;
-          case ColumnKind::ItemNumber: line.cells.push_back(std::to_string(r + 1)); break;
-          default: line.cells.push_back(joinedValues(row, column)); break;
+          case ColumnKind::Quantity: cells[c] = text = std::to_string(row.shownCount); break;
+          case ColumnKind::ItemNumber: cells[c] = text = std::to_string(r + 1); break;
+          default: cells[c] = joinedValues(row, column, text); break;
         }
       }
+      emit(row, cells);
     }
-    return out;
   }
 
   // Every different value of the row's units, in order, empty ones left
   // out, joined by commas: how KiCad writes a column the rows differ in.
-  std::string joinedValues(const Row& row, const Column& column) const {
-    if (row.end - row.begin == 1) return cell(*listed_[members_[row.begin]].unit, column);
-    std::set<std::string> values;
-    for (uint32_t k = row.begin; k < row.end; ++k) values.insert(cell(*listed_[members_[k]].unit, column));
-    std::string out;
+  std::string_view joinedValues(const Row& row, const Column& column, std::string& scratch) const {
+    if (row.end - row.begin == 1) return cell(*listed_[members_[row.begin]].unit, column, scratch);
+    std::set<std::string, std::less<>> values;
+    for (uint32_t k = row.begin; k < row.end; ++k) {
+      const std::string_view value = cell(*listed_[members_[k]].unit, column, scratch);
+      if (values.find(value) == values.end()) values.emplace(value);
+    }
+    scratch.clear();
     for (const std::string& value : values) {
       if (value.empty()) continue;
-      if (!out.empty()) out += ',';
-      out += value;
+      if (!scratch.empty()) scratch += ',';
+      scratch += value;
     }
-    return out;
+    return scratch;
   }
 
   const std::vector<BomUnit>& units_;
@@ -419,6 +529,7 @@ class BomBuilder {
   std::vector<size_t> grouped_;
   Column sortColumn_;
   std::vector<Listed> listed_;
+  std::deque<std::string> joined_;  // the few references a unit's own text does not spell
   std::vector<Row> rows_;
   std::vector<uint32_t> members_;  // listed units, row after row
   std::vector<uint8_t> shown_;     // per member: the first of its part in the row
@@ -432,8 +543,14 @@ void appendField(std::string& out, std::string_view text, bool last, const Kicad
   const std::string& quote = format.stringDelimiter;
   out += quote;
   // Most fields hold nothing to drop or double: copied whole.
-  const bool plain = text.find_first_of("\r\n\t") == std::string_view::npos &&
-                     (quote.empty() || text.find(quote) == std::string_view::npos);
+  bool plain = true;
+  if (quote.size() == 1) {
+    const char q = quote[0];
+    for (const char c : text) plain = plain && c != '\r' && c != '\n' && c != '\t' && c != q;
+  } else {
+    for (const char c : text) plain = plain && c != '\r' && c != '\n' && c != '\t';
+    plain = plain && (quote.empty() || text.find(quote) == std::string_view::npos);
+  }
   if (plain) {
     out += text;
     out += quote;
@@ -465,6 +582,19 @@ void appendField(std::string& out, std::string_view text, bool last, const Kicad
 }
 
 }  // namespace
+
+std::span<const KicadFieldView> BomUnitList::keep(const std::vector<KicadFieldView>& fields) {
+  if (fields.empty()) return {};
+  if (used_ + fields.size() > size_) {
+    size_ = std::max<size_t>(4096, fields.size());
+    blocks_.push_back(std::make_unique<KicadFieldView[]>(size_));
+    used_ = 0;
+  }
+  KicadFieldView* at = blocks_.back().get() + used_;
+  std::copy(fields.begin(), fields.end(), at);
+  used_ += fields.size();
+  return {at, fields.size()};
+}
 
 bool isGeneratedField(std::string_view name) {
   if (name.size() < 3 || name.substr(0, 2) != "${" || name.back() != '}') return false;
@@ -498,7 +628,7 @@ std::string bomCellText(std::string_view text, const KicadBomFormat& format) {
 
 std::string buildBom(const std::vector<BomUnit>& units, const KicadBomPreset& preset, const KicadBomFormat& format,
                      const BomVariables& variables) {
-  return bomText(buildBomRows(units, preset, format, variables), format);
+  return BomBuilder(units, preset, format, variables).text();
 }
 
 }  // namespace comptab

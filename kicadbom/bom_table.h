@@ -5,6 +5,9 @@
 // bytes KiCad 10's BOM export writes.
 #pragma once
 
+#include <deque>
+#include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,20 +24,39 @@ struct BomSheet {
   std::string file;  // the sheet's file name
 };
 
-// One placed unit as one variant sees it.
+// One placed unit as one variant sees it. Its texts are views: into the
+// design for most units, into the texts a BomUnitList keeps for the units
+// a variant or a text variable gave texts of their own.
 struct BomUnit {
-  std::string reference;  // as the instance gives it: "R1", "R?", "U3"
+  std::string_view reference;  // as the instance gives it: "R1", "R?", "U3"
   int unit = 1;
   bool multiUnit = false;  // the symbol has more than one unit
   // Reference, Value, Footprint, Datasheet, Description, then the others;
   // text variables already expanded.
-  std::vector<KicadNamedValue> fields;
+  std::span<const KicadFieldView> fields;
   // Fields whose text held variables, as written: grouping compares these.
-  std::vector<KicadNamedValue> written;
+  std::span<const KicadFieldView> written;
   KicadAttributes attributes;
   // For generated columns only (null and empty when none asks).
   const BomSheet* sheet = nullptr;
   std::string_view libId;  // "Device:R"
+};
+
+// Units with the lists of fields they view and the texts some of them own.
+class BomUnitList {
+ public:
+  std::vector<BomUnit> units;
+  // A copy of `fields` that stays where it is while the list lives.
+  std::span<const KicadFieldView> keep(const std::vector<KicadFieldView>& fields);
+  // A copy of `text` that stays where it is (a deque never moves one).
+  std::string_view keep(const std::string& text) { return texts_.emplace_back(text); }
+
+ private:
+  // Fields in blocks, each unit's within one block.
+  std::vector<std::unique_ptr<KicadFieldView[]>> blocks_;
+  size_t used_ = 0;
+  size_t size_ = 0;
+  std::deque<std::string> texts_;
 };
 
 // What a generated field "${NAME}" that is not one of KiCad's own (QUANTITY,

@@ -10,19 +10,27 @@
 namespace comptab {
 namespace {
 
+// Where the units' lists of fields live for the whole test program.
+BomUnitList& store() {
+  static BomUnitList list;
+  return list;
+}
+
 BomUnit unit(const char* ref, const char* value, const char* footprint = "R_0603", int unitNo = 1,
              bool multi = false) {
   BomUnit u;
   u.reference = ref;
   u.unit = unitNo;
   u.multiUnit = multi;
-  u.fields = {{"Reference", ref}, {"Value", value}, {"Footprint", footprint}, {"Datasheet", ""},
-              {"Description", ""}};
+  u.fields = store().keep({{"Reference", ref}, {"Value", value}, {"Footprint", footprint}, {"Datasheet", ""},
+                           {"Description", ""}});
   return u;
 }
 
 BomUnit with(BomUnit u, const char* name, const char* value) {
-  u.fields.push_back({name, value});
+  std::vector<KicadFieldView> fields(u.fields.begin(), u.fields.end());
+  fields.push_back({name, value});
+  u.fields = store().keep(fields);
   return u;
 }
 
@@ -44,7 +52,7 @@ std::vector<BomUnit> board() {
 std::string run(const std::vector<BomUnit>& units, const BomOptions& options, const KicadBomSettings& project = {}) {
   std::vector<std::string> user;
   for (const BomUnit& u : units)
-    for (size_t i = 5; i < u.fields.size(); ++i) user.push_back(u.fields[i].name);
+    for (size_t i = 5; i < u.fields.size(); ++i) user.emplace_back(u.fields[i].name);
   KicadBomPreset preset;
   KicadBomFormat format;
   std::string why;
@@ -177,7 +185,7 @@ TEST(BomTable, GeneratedFieldsAndAttributes) {
 // but not R4 ("a${EMPTY}", showing "a" too).
 TEST(BomTable, GroupsByTheTextAsWritten) {
   const auto written = [](BomUnit u, const char* text) {
-    u.written.push_back({"Value", text});
+    u.written = store().keep({{"Value", text}});
     return u;
   };
   const std::vector<BomUnit> units = {
@@ -277,6 +285,39 @@ TEST(BomTable, SortsReferencesInNaturalOrder) {
   std::sort(expected.begin(), expected.end(),
             [](const std::string& a, const std::string& b) { return naturalCompare(a, b, true) < 0; });
   EXPECT_EQ(got, expected);
+}
+
+// Without grouping only the units of a part of several share a row, the
+// first row of their reference, whichever symbol made it; with no such
+// part every unit is a row of its own.
+TEST(BomTable, WithoutGroupingOnlyAPartsUnitsShareARow) {
+  struct Case {
+    const char* what;
+    std::vector<BomUnit> units;
+    const char* expected;
+  };
+  const std::vector<Case> cases = {
+      {"no part of several", {unit("R10", "1k"), unit("R2", "1k"), unit("C1", "1u")},
+       "\"C1\",\"1u\",\"1\"\n\"R2\",\"1k\",\"1\"\n\"R10\",\"1k\",\"1\"\n"},
+      {"a part's units in one row",
+       {unit("U2", "A", "", 1, true), unit("U1", "A", "", 2, true), unit("R1", "1k"), unit("U1", "A", "", 1, true)},
+       "\"R1\",\"1k\",\"1\"\n\"U1\",\"A\",\"1\"\n\"U2\",\"A\",\"1\"\n"},
+      {"a unit joins the row a one-unit symbol of its reference began",
+       {unit("U1", "A"), unit("R1", "1k"), unit("U1", "B", "", 2, true)},
+       "\"R1\",\"1k\",\"1\"\n\"U1\",\"A,B\",\"1\"\n"},
+  };
+  for (const Case& c : cases) {
+    KicadBomPreset preset;
+    KicadBomFormat format;
+    BomOptions o;
+    o.fields = "Reference,Value,QUANTITY";
+    std::string why;
+    ASSERT_TRUE(chooseBomPreset(o, {}, bomModelColumns({}), preset, &why)) << why;
+    ASSERT_TRUE(chooseBomFormat(o, {}, format, &why)) << why;
+    preset.groupSymbols = false;
+    EXPECT_EQ(buildBom(c.units, preset, format), std::string("\"Reference\",\"Value\",\"QUANTITY\"\n") + c.expected)
+        << c.what;
+  }
 }
 
 TEST(BomTable, CellTextDropsWhatTheFormatDrops) {

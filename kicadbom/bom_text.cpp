@@ -275,10 +275,10 @@ SplitReference splitReference(std::string_view reference) {
   long ll = static_cast<long>(reference.size()) - 1;
   const char last = reference.back();
   if (last == '?') {
-    split.prefix = std::string(reference.substr(0, reference.size() - 1));
+    split.prefix = reference.substr(0, reference.size() - 1);
     return split;
   }
-  split.prefix = std::string(reference);
+  split.prefix = reference;
   if (!isDigitByte(last)) return split;
   while (ll >= 0) {
     const char c = reference[static_cast<size_t>(ll)];
@@ -289,9 +289,9 @@ SplitReference splitReference(std::string_view reference) {
     const auto start = static_cast<size_t>(ll) + 1;
     if (isDigitByte(reference[start])) {
       split.number = std::strtol(std::string(reference.substr(start)).c_str(), nullptr, 10);
-      split.digits = std::string(reference.substr(start));
+      split.digits = reference.substr(start);
     }
-    split.prefix = std::string(reference.substr(0, start));
+    split.prefix = reference.substr(0, start);
     break;
   }
   return split;

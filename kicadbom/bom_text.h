@@ -31,10 +31,11 @@ inline int valueCompare(std::string_view a, std::string_view b) { return compare
 
 // A reference as KiCad splits it: "R12" is "R" and "12"; an unannotated
 // "R?" and a reference without a trailing number ("FID") have the number
-// "?". `number` is -1 when there is none.
+// "?". `number` is -1 when there is none. Views into the reference given
+// (or of "?"): it must outlive them.
 struct SplitReference {
-  std::string prefix;
-  std::string digits;  // as written, leading zeros kept; "?" when none
+  std::string_view prefix;
+  std::string_view digits;  // as written, leading zeros kept; "?" when none
   long number = -1;
 };
 SplitReference splitReference(std::string_view reference);

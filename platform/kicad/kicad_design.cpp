@@ -152,8 +152,10 @@ bool KicadDesign::Impl::load(const std::string& target, Failure& failure, std::s
   const std::vector<KicadFileTree::File>& files = tree.files();
   sheets.reserve(files[0].instances);
   units.reserve(files[0].units);
+  unitOwn.reserve(files[0].units);
   rootSchematic = files[0].schematic.get();
   instanceIndex.resize(files.size());
+  fileFields.resize(files.size());
   Place place;
   place.path7 = "/" + std::string(rootSchematic->uuid());
   expand(0, -1, nullptr, place);
@@ -261,35 +263,51 @@ void KicadDesign::Impl::expand(uint32_t fileIndex, int parent, const KicadSheetB
   }
 }
 
-std::vector<KicadNamedValue> KicadDesign::Impl::buildFields(const KicadPlacedUnit& unit) const {
-  const KicadSymbol& symbol = unit.file->symbols()[unit.symbol];
-  const bool oldEmpty = unit.file->version() < kEmptyFieldsVersion;
-  const auto cleaned = [&](std::string_view value) {
-    if (oldEmpty && value == "~") return std::string();
-    return std::string(value);
-  };
-  // Made at its size: with the fields in full, a unit's are kept all run.
-  size_t extra = 0;
-  for (const KicadField& field : symbol.fields)
-    if (std::find(std::begin(kMandatory), std::end(kMandatory), field.name) == std::end(kMandatory)) ++extra;
-  std::vector<KicadNamedValue> fields;
-  fields.reserve(std::size(kMandatory) + extra);
-  for (const std::string_view name : kMandatory) fields.push_back({std::string(name), std::string()});
-  for (const KicadField& field : symbol.fields) {
-    bool simExcluded = false;
-    if (kicadSimEnableField(field.name, field.value, simExcluded)) continue;  // read as a flag
-    size_t m = 0;
-    while (m < std::size(kMandatory) && kMandatory[m] != field.name) ++m;
-    if (m < std::size(kMandatory))
-      fields[m].value = cleaned(trimmedKicadField(field.value));
-    else
-      fields.push_back({std::string(field.name), cleaned(field.value)});
+bool KicadDesign::Impl::fieldViews(const KicadPlacedUnit& unit, std::vector<KicadFieldView>& out) const {
+  const KicadSchematic& file = *unit.file;
+  const bool oldEmpty = file.version() < kEmptyFieldsVersion;
+  const auto cleaned = [&](std::string_view value) { return oldEmpty && value == "~" ? std::string_view() : value; };
+  FileFields& shared = fileFields[sheetExtra[unit.sheet].fileIndex];
+  if (!shared.built) {
+    shared.built = true;
+    shared.symbols.reserve(file.symbols().size());
+    for (const KicadSymbol& symbol : file.symbols()) {
+      SymbolFields& entry = shared.symbols.emplace_back();
+      entry.first = static_cast<uint32_t>(shared.views.size());
+      for (const std::string_view name : kMandatory) shared.views.push_back({name, {}});
+      for (const KicadField& field : symbol.fields) {
+        bool simExcluded = false;
+        if (kicadSimEnableField(field.name, field.value, simExcluded)) continue;  // read as a flag
+        size_t m = 0;
+        while (m < std::size(kMandatory) && kMandatory[m] != field.name) ++m;
+        if (m < std::size(kMandatory)) {
+          shared.views[entry.first + m].value = cleaned(trimmedKicadField(field.value));
+        } else {
+          shared.views.push_back({field.name, cleaned(field.value)});
+          entry.simulated = entry.simulated || field.name.starts_with("Sim") || field.name.starts_with("Spice");
+        }
+      }
+      entry.count = static_cast<uint32_t>(shared.views.size()) - entry.first;
+    }
   }
+  const SymbolFields& entry = shared.symbols[unit.symbol];
+  out.assign(shared.views.begin() + entry.first, shared.views.begin() + entry.first + entry.count);
   if (const KicadInstance* instance = unit.instance) {
-    if (!instance->reference.empty()) fields[0].value = std::string(trimmedKicadField(instance->reference));
-    if (instance->hasValue) fields[1].value = cleaned(trimmedKicadField(instance->value));
-    if (instance->hasFootprint) fields[2].value = cleaned(trimmedKicadField(instance->footprint));
+    // unit.reference holds the instance's reference, as written or trimmed.
+    if (!instance->reference.empty()) out[0].value = trimmedKicadField(unit.reference);
+    if (instance->hasValue) out[1].value = cleaned(trimmedKicadField(instance->value));
+    if (instance->hasFootprint) out[2].value = cleaned(trimmedKicadField(instance->footprint));
   }
+  return !entry.simulated;
+}
+
+std::vector<KicadNamedValue> KicadDesign::Impl::buildFields(const KicadPlacedUnit& unit) const {
+  std::vector<KicadFieldView> views;
+  fieldViews(unit, views);
+  // Made at its size: with the fields in full, a unit's are kept all run.
+  std::vector<KicadNamedValue> fields;
+  fields.reserve(views.size());
+  for (const KicadFieldView& field : views) fields.push_back({std::string(field.name), std::string(field.value)});
   migrateSimFields(unit, fields);
   return fields;
 }
@@ -334,6 +352,13 @@ void KicadDesign::Impl::placeSymbols(const KicadFileTree::File& file, uint32_t s
         index.pathIds.emplace(instance.first, static_cast<uint32_t>(index.pathIds.size()));
       entries += symbol.instances.size();
       index.libs.push_back(drawnSymbol(schematic, symbol.libId, symbol.libName));
+      KicadAttributes& own = index.own.emplace_back(
+          ownAttributes(symbol.dnp, symbol.inBom, symbol.onBoard, symbol.excludeFromSim));
+      std::string_view& reference = index.references.emplace_back();
+      for (const KicadField& field : symbol.fields) {
+        kicadSimEnableField(field.name, field.value, own.excludeFromSim);
+        if (field.name == "Reference") reference = field.value;
+      }
     }
     const bool dense = index.pathIds.size() * symbols <= 2 * entries + 64;
     if (dense)
@@ -374,19 +399,16 @@ void KicadDesign::Impl::placeSymbols(const KicadFileTree::File& file, uint32_t s
       if (instance->unit > 0) unit.unit = instance->unit;
       for (const KicadVariantData& data : instance->variants) unit.variants.push_back(toOverride(data));
     }
+    // The instance's reference as written (fieldViews() reads it here, in
+    // the unit, rather than in the file again); with the fields, as they show it.
+    unit.reference = instance != nullptr && !instance->reference.empty() ? instance->reference : index.references[i];
     if (withFields) {
       unit.libId = std::string(symbol.libId);
       unit.fields = buildFields(unit);
       unit.reference = unit.fields[0].value;
-    } else {
-      for (const KicadField& field : symbol.fields)
-        if (field.name == "Reference") unit.reference = std::string(field.value);
-      if (instance != nullptr && !instance->reference.empty()) unit.reference = std::string(instance->reference);
     }
-    KicadAttributes own = ownAttributes(symbol.dnp, symbol.inBom, symbol.onBoard, symbol.excludeFromSim);
-    for (const KicadField& field : symbol.fields) kicadSimEnableField(field.name, field.value, own.excludeFromSim);
-    unitOwn.push_back(own);
-    unit.attributes = own;
+    unitOwn.push_back(index.own[i]);
+    unit.attributes = index.own[i];
     inherit(unit.attributes, sheets[sheetIndex].attributes);
   }
 }

@@ -23,6 +23,13 @@ struct KicadNamedValue {
   std::string value;
 };
 
+// A field as the design holds it: views into the design's files and texts,
+// valid while the design lives.
+struct KicadFieldView {
+  std::string_view name;
+  std::string_view value;
+};
+
 // The four attributes KiCad keeps per symbol (and, from KiCad 8, per sheet
 // block), as they finally apply: a sheet's flags reach every symbol beneath.
 struct KicadAttributes {
@@ -130,6 +137,14 @@ class KicadDesign {
   // True when a variant or a text variable may make resolve() differ from
   // the unit's own fields and attributes (false for most units).
   bool resolveChanges(const KicadPlacedUnit& unit) const;
+  // resolve(unit, variant) without copies, for the units that allow it
+  // (most): `fields` gets the names and values resolve() gives, in its
+  // order, as views; `attributes` its attributes. False, `fields` empty,
+  // for a unit that needs texts of its own (a variant's field overrides, a
+  // text variable, legacy simulation fields rewritten per unit): resolve()
+  // gives those. A symbol's fields are read once for all its instances.
+  bool resolveViews(const KicadPlacedUnit& unit, std::string_view variant, std::vector<KicadFieldView>& fields,
+                    KicadAttributes& attributes) const;
 
  private:
   KicadDesign();

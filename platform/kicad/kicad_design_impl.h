@@ -55,6 +55,10 @@ struct KicadDesign::Impl {
     std::vector<const KicadInstance*> table;
     std::unordered_map<uint64_t, const KicadInstance*> instances;
     std::vector<const KicadLibSymbol*> libs;  // the drawn symbol of each symbol
+    // Each symbol's own flags and its Reference field as written: the
+    // same for every instance.
+    std::vector<KicadAttributes> own;
+    std::vector<std::string_view> references;
     const KicadInstance* find(uint32_t pathId, uint32_t symbol, size_t symbols) const;
   };
 
@@ -62,6 +66,23 @@ struct KicadDesign::Impl {
   void expand(uint32_t fileIndex, int parent, const KicadSheetBlock* block, const Place& place);
   void placeSymbols(const KicadFileTree::File& file, uint32_t sheetIndex, const Place& place);
   void orderUnitsByPage();
+  // A file symbol's fields as a unit lists them (the five first, trimmed;
+  // the simulation flags left out; "~" read as empty in older files),
+  // before its instance's: made once a file, for every instance of it.
+  struct SymbolFields {
+    uint32_t first = 0;  // into FileFields::views
+    uint32_t count = 0;
+    bool simulated = false;  // has Sim* or Spice* fields, rewritten per unit
+  };
+  struct FileFields {
+    bool built = false;
+    std::vector<SymbolFields> symbols;
+    std::vector<KicadFieldView> views;
+  };
+  // A unit's fields as views: its symbol's with its instance's reference,
+  // value and footprint. False when they are legacy simulation fields,
+  // which only buildFields rewrites.
+  bool fieldViews(const KicadPlacedUnit& unit, std::vector<KicadFieldView>& out) const;
   // A unit's fields as the header orders them, from its file and instance.
   std::vector<KicadNamedValue> buildFields(const KicadPlacedUnit& unit) const;
   void migrateSimFields(const KicadPlacedUnit& unit, std::vector<KicadNamedValue>& fields) const;
@@ -80,6 +101,7 @@ struct KicadDesign::Impl {
   std::vector<KicadSheetInstance> sheets;
   std::vector<SheetExtra> sheetExtra;  // by sheet
   std::vector<InstanceIndex> instanceIndex;  // by file of the tree
+  mutable std::vector<FileFields> fileFields;  // by file of the tree, at its first fieldViews()
   std::vector<KicadPlacedUnit> units;
   std::vector<KicadAttributes> unitOwn;  // by unit: the symbol's own flags
   std::vector<KicadNamedValue> textVariables;

@@ -59,16 +59,37 @@ class KicadProject::Loader {
   // The rules a circuit's instances obey: their components in all, and
   // their files inside the project folder.
   void check(int32_t entry, const std::string& file, const SheetData& data, bool nested);
+  // The Reference, Value and Footprint fields of a symbol of a file,
+  // found once a file rather than once an instance.
+  struct OwnTexts {
+    std::string_view reference;
+    std::string_view value;
+    std::string_view footprint;
+    bool variables = false;  // a field holds "${"
+  };
+  // What the loader keeps of a file while instances of it are to come.
+  struct FileState {
+    int instances = 0;          // in the whole design
+    int uses = 0;               // so far
+    std::vector<OwnTexts> own;  // by symbol
+    // The first instance, which the later ones are made from.
+    KicadSheetModel model;
+  };
+  static OwnTexts ownTexts(const KicadSymbol& symbol);
+  // False where KicadDesign::resolveChanges() is sure to be: its tests, the
+  // symbol's fields and the sheets' variants looked at once.
+  bool mayChange(const KicadPlacedUnit& unit, const OwnTexts& own) const;
   // What the circuit gets of one unit: the file's own texts as the listing
   // always showed them, text variables expanded, sheet flags applied, and
   // what each design variant changes as properties of its destination.
-  void resolveUnit(const KicadPlacedUnit& unit, KicadResolved& out);
+  void resolveUnit(const KicadPlacedUnit& unit, const OwnTexts& own, KicadResolved& out);
 
   KicadProject& project_;
   const KicadDesign& design_;
   std::string separator_;
   std::vector<std::vector<uint32_t>> children_;
-  std::unordered_map<std::string, int> uses_;  // sheet instances of each file so far
+  std::unordered_map<std::string, FileState> files_;
+  std::vector<bool> sheetVariants_;  // by sheet: it or a sheet above it has variants
   std::vector<std::unique_ptr<std::vector<KicadNamedValue>>> expanded_;  // while a sheet is built
   int nextId_ = 1;
   std::string circuitDir_;
@@ -82,6 +103,11 @@ void KicadProject::Loader::load() {
   const std::vector<KicadSheetInstance>& sheets = design_.sheets();
   children_.resize(sheets.size());
   for (uint32_t i = 1; i < sheets.size(); ++i) children_[static_cast<size_t>(sheets[i].parent)].push_back(i);
+  // A sheet's parent comes before it; the root's own list counts for none.
+  for (const KicadSheetInstance& sheet : sheets) ++files_[sheet.file].instances;
+  sheetVariants_.assign(sheets.size(), false);
+  for (uint32_t i = 1; i < sheets.size(); ++i)
+    sheetVariants_[i] = !sheets[i].variants.empty() || sheetVariants_[static_cast<size_t>(sheets[i].parent)];
   project_.hierarchy_ = std::make_unique<MemoryHierarchy>();
   project_.library_ = std::make_unique<KcdbMemory>();
   visit(0, nullptr);
@@ -102,17 +128,32 @@ void KicadProject::Loader::check(int32_t entry, const std::string& file, const S
     pathProblem_ = strprintf("sheet entry %lld: %s", static_cast<long long>(entry), problem.c_str());
 }
 
-void KicadProject::Loader::resolveUnit(const KicadPlacedUnit& unit, KicadResolved& out) {
-  const KicadSymbol& symbol = unit.file->symbols()[unit.symbol];
-  const KicadInstance* instance = unit.instance;
+KicadProject::Loader::OwnTexts KicadProject::Loader::ownTexts(const KicadSymbol& symbol) {
+  OwnTexts texts;
   for (const KicadField& field : symbol.fields) {
+    texts.variables = texts.variables || field.value.find("${") != std::string_view::npos;
     if (field.name == "Reference")
-      out.reference = field.value;
+      texts.reference = field.value;
     else if (field.name == "Value")
-      out.value = field.value;
+      texts.value = field.value;
     else if (field.name == "Footprint")
-      out.footprint = field.value;
+      texts.footprint = field.value;
   }
+  return texts;
+}
+
+bool KicadProject::Loader::mayChange(const KicadPlacedUnit& unit, const OwnTexts& own) const {
+  const KicadInstance* instance = unit.instance;
+  return !unit.variants.empty() || !unit.fields.empty() || own.variables || sheetVariants_[unit.sheet] ||
+         (instance != nullptr && (instance->value.find("${") != std::string_view::npos ||
+                                  instance->footprint.find("${") != std::string_view::npos));
+}
+
+void KicadProject::Loader::resolveUnit(const KicadPlacedUnit& unit, const OwnTexts& own, KicadResolved& out) {
+  const KicadInstance* instance = unit.instance;
+  out.reference = own.reference;
+  out.value = own.value;
+  out.footprint = own.footprint;
   if (instance != nullptr) {
     if (!instance->reference.empty()) out.reference = instance->reference;
     if (instance->hasValue) out.value = instance->value;
@@ -120,7 +161,9 @@ void KicadProject::Loader::resolveUnit(const KicadPlacedUnit& unit, KicadResolve
   }
   out.unit = unit.unit;
   out.attributes = unit.attributes;
-  if (!design_.resolveChanges(unit)) return;
+  out.lib = unit.lib;
+  out.libFound = true;
+  if (!mayChange(unit, own) || !design_.resolveChanges(unit)) return;
 
   const KicadResolvedUnit base = design_.resolve(unit, "");
   auto& expanded = expanded_.emplace_back(std::make_unique<std::vector<KicadNamedValue>>(base.fields));
@@ -160,13 +203,28 @@ void KicadProject::Loader::visit(uint32_t index, BlockInstance* block) {
   // Each instance is a sheet of its own, with its values in place: the
   // second and later instances of a file are "<file>/<n>", which no real
   // file can be, since <file> is one.
-  const int uses = ++uses_[sheet.file];
+  FileState& state = files_[sheet.file];
+  const int uses = ++state.uses;
   const std::string file = uses == 1 ? sheet.file : sheet.file + "/" + std::to_string(uses);
   std::vector<KicadResolved> resolved(sheet.unitCount);
   expanded_.clear();
-  for (uint32_t i = 0; i < sheet.unitCount; ++i) resolveUnit(design_.units()[sheet.firstUnit + i], resolved[i]);
-  std::shared_ptr<SheetData> data = buildKicadSheet(schematic, joinPath(project_.projectDir_, sheet.file), resolved,
-                                                    sheet.namePath, uses == 1 ? project_.library_.get() : nullptr);
+  // A file used once (a flat design's) keeps nothing for later.
+  const std::vector<KicadSymbol>& symbols = schematic.symbols();
+  if (uses == 1 && state.instances > 1)
+    for (const KicadSymbol& symbol : symbols) state.own.push_back(ownTexts(symbol));
+  for (uint32_t i = 0; i < sheet.unitCount; ++i) {
+    const KicadPlacedUnit& unit = design_.units()[sheet.firstUnit + i];
+    resolveUnit(unit, state.instances > 1 ? state.own[unit.symbol] : ownTexts(symbols[unit.symbol]), resolved[i]);
+  }
+  // Only a file used again keeps its first instance as a model.
+  std::shared_ptr<SheetData> data =
+      uses == 1 ? buildKicadSheet(schematic, joinPath(project_.projectDir_, sheet.file), resolved, sheet.namePath,
+                                  project_.library_.get(), state.instances > 1 ? &state.model : nullptr)
+                : buildKicadInstance(state.model, schematic, resolved, sheet.namePath);
+  if (uses == state.instances) {
+    state.own = {};
+    state.model = {};
+  }
   check(id, file, *data, block != nullptr);
 
   MemoryHierarchy& hierarchy = *project_.hierarchy_;

@@ -95,7 +95,7 @@ TEST_F(KicadProjectTest, KiCad6RootTablesGiveEachInstanceItsValues) {
                  " (path \"/s1/r9\" (reference \"R11\") (unit 1) (value \"10k\") (footprint \"R_0603\"))"
                  " (path \"/s1/u9\" (reference \"U1\") (unit 2) (value \"7400\") (footprint \"\"))"
                  " (path \"/s2/r9\" (reference \"R21\") (unit 1) (value \"22k\") (footprint \"R_0603\"))"
-                 " (path \"/s2/u9\" (reference \"U1\") (unit 2) (value \"7400\") (footprint \"\"))))");
+                 " (path \"/s2/u9\" (reference \"U2\") (unit 1) (value \"7400\") (footprint \"\"))))");
   files.file("top.kicad_pro", R"({"meta": {"version": 1}})");
   const auto project = open("top.kicad_pro");
   ASSERT_TRUE(project) << why;
@@ -141,7 +141,8 @@ TEST_F(KicadProjectTest, KiCad6RootTablesGiveEachInstanceItsValues) {
       "2 R11 10k 2 1 2 /left/",
       "2 U1 7400 3 4 14* /left/",
       "3 R21 22k 2 1 2 /right/",
-      "3 U1 7400 3 4 14* /right/",
+      // Another unit in the second instance: its own pins.
+      "3 U2 7400 3 1 14* /right/",
   };
   EXPECT_EQ(seen, expected);
 

@@ -1,5 +1,6 @@
 #include "platform/kicad/kicad_sheet.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -43,11 +44,18 @@ std::string_view fieldText(const KicadResolved& here, const KicadField& field) {
   return field.value;
 }
 
-// A power symbol whose net is a ground: GND, AGND, GNDPWR, Earth...
-bool isGroundNet(std::string_view net) {
-  const std::string upper = upperAscii(net);
-  return upper.find("GND") != std::string::npos || upper.find("EARTH") != std::string::npos;
+// True when `text` holds `upper` (capitals) in any case.
+bool holdsNoCase(std::string_view text, std::string_view upper) {
+  for (size_t at = 0; at + upper.size() <= text.size(); ++at) {
+    size_t k = 0;
+    while (k < upper.size() && (text[at + k] == upper[k] || text[at + k] == upper[k] + ('a' - 'A'))) ++k;
+    if (k == upper.size()) return true;
+  }
+  return false;
 }
+
+// A power symbol whose net is a ground: GND, AGND, GNDPWR, Earth...
+bool isGroundNet(std::string_view net) { return holdsNoCase(net, "GND") || holdsNoCase(net, "EARTH"); }
 
 // A lib_name copy is KiCad's own copy of the library symbol (made when the
 // embedded symbol and the library's differ): the same component of the
@@ -60,10 +68,9 @@ std::string_view componentNameOf(std::string_view libId) {
 // KiCad never puts a symbol whose reference starts with '#' on the board;
 // files converted from KiCad 5 mark supply symbols only that way.
 uint16_t typeOf(const KicadLibSymbol* lib, const KicadResolved& here) {
-  const bool ground = isGroundNet(here.value);
-  if (lib != nullptr && lib->power) return ground ? CompType::Ground : CompType::Power;
+  if (lib != nullptr && lib->power) return isGroundNet(here.value) ? CompType::Ground : CompType::Power;
   if (lib != nullptr && lib->pins.empty()) return CompType::Mechanical;
-  if (here.reference.starts_with('#')) return ground ? CompType::Ground : CompType::Power;
+  if (here.reference.starts_with('#')) return isGroundNet(here.value) ? CompType::Ground : CompType::Power;
   if (lib == nullptr) return CompType::Parts;
   return lib->unitCount > 1 ? CompType::Gate : CompType::Parts;
 }
@@ -75,19 +82,20 @@ class PropertyWriter {
   PropertyWriter(SheetData& sheet, Block& block) : sheet_(sheet), block_(block) {
     block_.first = static_cast<uint32_t>(sheet_.properties.size());
   }
-  void add(std::string_view name, std::string_view value) {
+  // The place of the property in the block; -1 when the name was there.
+  int32_t add(std::string_view name, std::string_view value) {
     const std::string_view stored = sheet_.texts.addName(name);
     // Names are interned: equal names are the same bytes.
     if (block_.count <= kSmall) {
       for (uint32_t i = block_.first; i < block_.first + block_.count; ++i)
-        if (sheet_.properties[i].name().data() == stored.data()) return;
+        if (sheet_.properties[i].name().data() == stored.data()) return -1;
     } else {
       if (seen_.empty())
         for (uint32_t i = block_.first; i < block_.first + block_.count; ++i) seen_.insert(sheet_.properties[i].name().data());
-      if (!seen_.insert(stored.data()).second) return;
+      if (!seen_.insert(stored.data()).second) return -1;
     }
     sheet_.properties.push_back({stored, sheet_.texts.add(value)});
-    ++block_.count;
+    return static_cast<int32_t>(block_.count++);
   }
 
  private:
@@ -97,21 +105,24 @@ class PropertyWriter {
   std::unordered_set<const char*> seen_;
 };
 
-// Room for every text the sheet stores: the instance's values and the
+// Room for every text a symbol stores: the instance's values and the
 // file's fields, once each (pin numbers are shared names).
+size_t symbolTextBytes(const KicadSymbol& symbol, const KicadResolved& here) {
+  size_t bytes = here.reference.size() + here.value.size() + here.footprint.size() + 2 * symbol.libId.size() +
+                 2 * symbol.libName.size() + 96;
+  for (const KicadField& field : symbol.fields) bytes += field.name.size() + field.value.size();
+  if (here.expanded != nullptr)
+    for (const KicadNamedValue& field : *here.expanded) bytes += field.value.size();
+  for (const KicadNamedValue& property : here.destinationProperties)
+    bytes += property.name.size() + property.value.size();
+  return bytes;
+}
+
+// Room for every text the sheet stores.
 size_t textBytes(const KicadSchematic& file, const std::vector<KicadResolved>& resolved, const std::string& sheetPath) {
   size_t bytes = sheetPath.size() + 64;
   const std::vector<KicadSymbol>& symbols = file.symbols();
-  for (size_t i = 0; i < symbols.size(); ++i) {
-    const KicadSymbol& symbol = symbols[i];
-    bytes += resolved[i].reference.size() + resolved[i].value.size() + resolved[i].footprint.size() +
-             2 * symbol.libId.size() + 2 * symbol.libName.size() + 96;
-    for (const KicadField& field : symbol.fields) bytes += field.name.size() + field.value.size();
-    if (resolved[i].expanded != nullptr)
-      for (const KicadNamedValue& field : *resolved[i].expanded) bytes += field.value.size();
-    for (const KicadNamedValue& property : resolved[i].destinationProperties)
-      bytes += property.name.size() + property.value.size();
-  }
+  for (size_t i = 0; i < symbols.size(); ++i) bytes += symbolTextBytes(symbols[i], resolved[i]);
   for (const KicadSheetBlock& block : file.sheets()) {
     bytes += block.name.size() + block.file.size() + 32;
     for (const KicadField& field : block.userFields) bytes += field.name.size() + field.value.size();
@@ -153,29 +164,38 @@ void addPaperAndZones(SheetData& sheet, const KicadSchematic& file) {
 
 // The properties of a placed symbol: its reference, its fields in the
 // file's order (with this instance's value and footprint), then what
-// comptab adds, the flags and what each variant changes.
+// comptab adds, the flags and what each variant changes. `slots` learns
+// where the instance's own values went.
 void addSymbolProperties(SheetData& sheet, ComponentData& component, const KicadSymbol& symbol,
-                         const KicadResolved& here, std::string_view storedPath) {
+                         const KicadResolved& here, std::string_view storedPath, KicadSheetModel::Component& slots) {
+  using Slot = KicadSheetModel::Slot;
   PropertyWriter properties(sheet, component.properties);
-  properties.add("reference", here.reference);
+  const auto add = [&](Slot slot, std::string_view name, std::string_view value) {
+    if (const int32_t at = properties.add(name, value); at >= 0) slots.at[slot] = at;
+  };
+  add(Slot::Reference, "reference", here.reference);
   for (const KicadField& field : symbol.fields) {
     if (field.name == "Reference") continue;
     if (field.name == "Value")
-      properties.add(field.name, here.value);
+      add(Slot::Value, field.name, here.value);
     else if (field.name == "Footprint")
-      properties.add(field.name, here.footprint);
+      add(Slot::Footprint, field.name, here.footprint);
     else
       properties.add(field.name, fieldText(here, field));
   }
-  properties.add("partName", here.value);
+  add(Slot::PartName, "partName", here.value);
   properties.add("cdbName", symbol.libId);
   properties.add("componentName", componentNameOf(symbol.libId));
-  properties.add("sheetPath", storedPath);
-  properties.add("in_bom", flagText(here.attributes.inBom));
-  properties.add("on_board", flagText(here.attributes.onBoard));
-  properties.add("dnp", flagText(here.attributes.dnp));
-  properties.add("exclude_from_sim", flagText(here.attributes.excludeFromSim));
+  add(Slot::SheetPath, "sheetPath", storedPath);
+  add(Slot::InBom, "in_bom", flagText(here.attributes.inBom));
+  add(Slot::OnBoard, "on_board", flagText(here.attributes.onBoard));
+  add(Slot::Dnp, "dnp", flagText(here.attributes.dnp));
+  add(Slot::ExcludeFromSim, "exclude_from_sim", flagText(here.attributes.excludeFromSim));
   for (const KicadNamedValue& property : here.destinationProperties) properties.add(property.name, property.value);
+  slots.unit = here.unit;
+  slots.value = here.value;
+  slots.footprint = here.footprint;
+  slots.plain = here.expanded == nullptr && here.destinationProperties.empty();
 }
 
 // The pins of the unit placed, in the drawn symbol's style.
@@ -200,8 +220,9 @@ void addSymbolPins(SheetData& sheet, ComponentData& component, const KicadSymbol
 
 // A placed symbol as a component; the library learns the part it draws.
 void addSymbol(SheetData& sheet, const KicadSchematic& file, const KicadSymbol& symbol, const KicadResolved& here,
-               std::string_view storedPath, KcdbMemory* library) {
-  const KicadLibSymbol* lib = drawnSymbol(file, symbol.libId, symbol.libName);
+               std::string_view storedPath, KcdbMemory* library, KicadSheetModel::Component& slots) {
+  const KicadLibSymbol* lib = here.libFound ? here.lib : drawnSymbol(file, symbol.libId, symbol.libName);
+  slots.lib = lib;
   if (lib != nullptr && library != nullptr) addKicadComponent(*library, symbol.libId, componentNameOf(symbol.libId), *lib);
   ComponentData& component = sheet.components.emplace_back();
   component.number = symbol.order;
@@ -210,12 +231,13 @@ void addSymbol(SheetData& sheet, const KicadSchematic& file, const KicadSymbol& 
   component.position = {toUnits(symbol.x), toUnits(symbol.y)};
   component.angle = symbol.angle * kRadiansPerDegree;
   component.symbolName = sheet.texts.add(symbol.libName.empty() ? symbol.libId : symbol.libName);
-  addSymbolProperties(sheet, component, symbol, here, storedPath);
+  addSymbolProperties(sheet, component, symbol, here, storedPath, slots);
   if (lib != nullptr) addSymbolPins(sheet, component, symbol, here, *lib);
 }
 
 // A sheet block as a block component, its name and file first.
-void addBlock(SheetData& sheet, const KicadSheetBlock& block, std::string_view storedPath) {
+void addBlock(SheetData& sheet, const KicadSheetBlock& block, std::string_view storedPath,
+              KicadSheetModel::Component& slots) {
   ComponentData& component = sheet.components.emplace_back();
   component.number = block.order;
   component.typeWord = CompType::Block;
@@ -224,7 +246,8 @@ void addBlock(SheetData& sheet, const KicadSheetBlock& block, std::string_view s
   properties.add("Sheetname", block.name);
   properties.add("Sheetfile", block.file);
   for (const KicadField& field : block.userFields) properties.add(field.name, field.value);
-  properties.add("sheetPath", storedPath);
+  if (const int32_t at = properties.add("sheetPath", storedPath); at >= 0) slots.at[KicadSheetModel::SheetPath] = at;
+  slots.block = true;
 }
 
 void indexByNumber(SheetData& sheet) {
@@ -237,7 +260,7 @@ void indexByNumber(SheetData& sheet) {
 
 std::shared_ptr<SheetData> buildKicadSheet(const KicadSchematic& file, const std::string& path,
                                            const std::vector<KicadResolved>& resolved, const std::string& sheetPath,
-                                           KcdbMemory* library) {
+                                           KcdbMemory* library, KicadSheetModel* model) {
   auto sheet = std::make_shared<SheetData>();
   sheet->fileName = path;
   addPaperAndZones(*sheet, file);
@@ -246,18 +269,149 @@ std::shared_ptr<SheetData> buildKicadSheet(const KicadSchematic& file, const std
   const std::vector<KicadSheetBlock>& blocks = file.sheets();
   sheet->components.reserve(symbols.size() + blocks.size());
   const std::string_view storedPath = sheet->texts.add(sheetPath);
+  // What a model learns of each component; without one, nothing is kept.
+  std::vector<KicadSheetModel::Component> slots(model != nullptr ? symbols.size() + blocks.size() : 0);
+  KicadSheetModel::Component unkept;
   // Symbols and blocks in the file's order.
   size_t s = 0;
   size_t b = 0;
   while (s < symbols.size() || b < blocks.size()) {
+    KicadSheetModel::Component& here = model != nullptr ? slots[sheet->components.size()] : unkept;
     if (b >= blocks.size() || (s < symbols.size() && symbols[s].order < blocks[b].order)) {
-      addSymbol(*sheet, file, symbols[s], resolved[s], storedPath, library);
+      addSymbol(*sheet, file, symbols[s], resolved[s], storedPath, library, here);
       ++s;
     } else {
-      addBlock(*sheet, blocks[b++], storedPath);
+      addBlock(*sheet, blocks[b++], storedPath, here);
     }
   }
   indexByNumber(*sheet);
+  if (model != nullptr) {
+    model->sheet = sheet;
+    model->components = std::move(slots);
+  }
+  return sheet;
+}
+
+namespace {
+
+// A symbol the model's component serves: the same unit (so the same
+// pins), and texts that are the file's or the instance's own values in
+// both instances.
+bool servedByModel(const KicadSheetModel::Component& model, const KicadResolved& here) {
+  return model.plain && here.unit == model.unit && here.expanded == nullptr && here.destinationProperties.empty();
+}
+
+// The model's component `index` appended to `sheet` with its properties
+// and pins, which follow one another in the model's arrays.
+ComponentData& copyComponent(SheetData& sheet, const SheetData& model, size_t index) {
+  const ComponentData& from = model.components[index];
+  ComponentData& to = sheet.components.emplace_back(from);
+  const uint32_t begin = from.properties.first;
+  uint32_t end = begin + from.properties.count;
+  if (from.pins.count > 0) {
+    const Block last = model.pins[from.pins.first + from.pins.count - 1].properties;
+    end = last.first + last.count;
+  }
+  to.properties.first = static_cast<uint32_t>(sheet.properties.size());
+  sheet.properties.insert(sheet.properties.end(), model.properties.begin() + begin, model.properties.begin() + end);
+  to.pins.first = static_cast<uint32_t>(sheet.pins.size());
+  for (uint32_t p = from.pins.first; p < from.pins.first + from.pins.count; ++p) {
+    PinData& pin = sheet.pins.emplace_back(model.pins[p]);
+    pin.properties.first = pin.properties.first - begin + to.properties.first;
+  }
+  return to;
+}
+
+// Puts an instance's own values in the places the model learned.
+void putInstanceValues(SheetData& sheet, ComponentData& component, const KicadSheetModel::Component& slots,
+                       const KicadResolved& here, std::string_view storedPath) {
+  using Slot = KicadSheetModel::Slot;
+  PropertyData* const properties = sheet.properties.data() + component.properties.first;
+  const auto put = [&](Slot slot, std::string_view value) {
+    if (const int32_t at = slots.at[slot]; at >= 0) properties[at] = {properties[at].name(), value};
+  };
+  // The model's text where it reads the same: the same bytes of the file
+  // tell without comparing them.
+  const auto reuse = [&](Slot slot, std::string_view text, std::string_view modelText) {
+    const std::string_view inPlace = properties[slots.at[slot]].value();
+    const bool same = (text.data() == modelText.data() && text.size() == modelText.size()) || inPlace == text;
+    return same ? inPlace : sheet.texts.add(text);
+  };
+  put(Slot::Reference, sheet.texts.add(here.reference));
+  // partName is the value too: one text serves both.
+  if (const Slot slot = slots.at[Slot::Value] >= 0 ? Slot::Value : Slot::PartName; slots.at[slot] >= 0) {
+    const std::string_view value = reuse(slot, here.value, slots.value);
+    put(Slot::Value, value);
+    put(Slot::PartName, value);
+  }
+  if (slots.at[Slot::Footprint] >= 0) put(Slot::Footprint, reuse(Slot::Footprint, here.footprint, slots.footprint));
+  put(Slot::SheetPath, storedPath);
+  put(Slot::InBom, flagText(here.attributes.inBom));
+  put(Slot::OnBoard, flagText(here.attributes.onBoard));
+  put(Slot::Dnp, flagText(here.attributes.dnp));
+  put(Slot::ExcludeFromSim, flagText(here.attributes.excludeFromSim));
+  component.typeWord = typeOf(slots.lib, here);
+}
+
+}  // namespace
+
+std::shared_ptr<SheetData> buildKicadInstance(const KicadSheetModel& model, const KicadSchematic& file,
+                                              const std::vector<KicadResolved>& resolved, const std::string& sheetPath) {
+  const SheetData& first = *model.sheet;
+  const std::vector<KicadSymbol>& symbols = file.symbols();
+  auto sheet = std::make_shared<SheetData>();
+  sheet->fileName = first.fileName;
+  sheet->region = first.region;
+  sheet->placed = first.placed;
+  sheet->hasZone = first.hasZone;
+  sheet->zone = first.zone;
+  sheet->base = model.sheet;
+  // The model's components and blocks come in the file's order, as here.
+  std::vector<bool> served(symbols.size());
+  size_t bytes = sheetPath.size() + 64;
+  for (size_t c = 0, s = 0; c < model.components.size(); ++c) {
+    const KicadSheetModel::Component& slots = model.components[c];
+    if (slots.block) continue;
+    served[s] = servedByModel(slots, resolved[s]);
+    const KicadResolved& here = resolved[s];
+    bytes += served[s] ? here.reference.size() + here.value.size() + here.footprint.size()
+                       : symbolTextBytes(symbols[s], here);
+    ++s;
+  }
+  sheet->texts.reserve(bytes);
+  const std::string_view storedPath = sheet->texts.add(sheetPath);
+  // Nearly always every component is the model's: its arrays are copied
+  // whole, every entry staying where it was.
+  const bool allServed = std::find(served.begin(), served.end(), false) == served.end();
+  if (allServed) {
+    sheet->components = first.components;
+    sheet->pins = first.pins;
+    sheet->properties = first.properties;
+  } else {
+    sheet->components.reserve(first.components.size());
+    sheet->pins.reserve(first.pins.size());
+    sheet->properties.reserve(first.properties.size());
+  }
+  KicadSheetModel::Component unused;
+  for (size_t c = 0, s = 0; c < model.components.size(); ++c) {
+    const KicadSheetModel::Component& slots = model.components[c];
+    if (slots.block) {
+      ComponentData& block = allServed ? sheet->components[c] : copyComponent(*sheet, first, c);
+      if (const int32_t at = slots.at[KicadSheetModel::SheetPath]; at >= 0) {
+        PropertyData& property = sheet->properties[block.properties.first + static_cast<uint32_t>(at)];
+        property = {property.name(), storedPath};
+      }
+      continue;
+    }
+    if (allServed)
+      putInstanceValues(*sheet, sheet->components[c], slots, resolved[s], storedPath);
+    else if (served[s])
+      putInstanceValues(*sheet, copyComponent(*sheet, first, c), slots, resolved[s], storedPath);
+    else
+      addSymbol(*sheet, file, symbols[s], resolved[s], storedPath, nullptr, unused);
+    ++s;
+  }
+  sheet->byNumber = first.byNumber;
   return sheet;
 }
 

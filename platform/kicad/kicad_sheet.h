@@ -3,6 +3,7 @@
 // Internal to the KiCad library; callers use kicad_project.h.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -29,6 +30,34 @@ struct KicadResolved {
   const std::vector<KicadNamedValue>* expanded = nullptr;
   // "Value@V1" and the like: what each design variant changes.
   std::vector<KicadNamedValue> destinationProperties;
+  // The library symbol it draws (drawnSymbol()), when the caller has found
+  // it already; else the sheet looks it up.
+  const KicadLibSymbol* lib = nullptr;
+  bool libFound = false;
+};
+
+// The first instance of a file, kept to make its other instances from: a
+// later instance copies its arrays and changes only what an instance gives
+// (docs/performance.md, "A repeated sheet made from its first instance").
+struct KicadSheetModel {
+  // Where the properties an instance gives a component sit in its block;
+  // -1 where a field of the same name came first and holds the place.
+  enum Slot : uint8_t { Reference, Value, Footprint, PartName, SheetPath, InBom, OnBoard, Dnp, ExcludeFromSim, kSlots };
+  struct Component {
+    int32_t at[kSlots] = {-1, -1, -1, -1, -1, -1, -1, -1, -1};
+    bool block = false;  // a sheet block: the file's texts and the path
+    int unit = 0;
+    const KicadLibSymbol* lib = nullptr;
+    // The value and footprint the model was given: views that stay good
+    // while the texts buildKicadSheet() was given do.
+    std::string_view value;
+    std::string_view footprint;
+    // Made from the file's texts and the instance's reference, value,
+    // footprint and flags alone: no expanded field, no variant property.
+    bool plain = true;
+  };
+  std::shared_ptr<const SheetData> sheet;
+  std::vector<Component> components;  // as sheet->components
 };
 
 // Adds the part that `lib` draws, placed as `libId`, to the library as
@@ -45,9 +74,18 @@ const KicadLibSymbol* drawnSymbol(const KicadSchematic& file, std::string_view l
 // The sheet data of one instance of the file: `resolved` gives each
 // symbol's reference, value, footprint and unit there, `sheetPath` the
 // instance's sheet names ("/amp1/"). The parts placed go to `library`
-// when given.
+// when given. With `model`, the sheet is kept there to make the file's
+// other instances from.
 std::shared_ptr<SheetData> buildKicadSheet(const KicadSchematic& file, const std::string& path,
                                            const std::vector<KicadResolved>& resolved, const std::string& sheetPath,
-                                           KcdbMemory* library);
+                                           KcdbMemory* library, KicadSheetModel* model = nullptr);
+
+// Another instance of the file that made `model`: the same sheet data as
+// buildKicadSheet() would give it. A symbol placed there as another unit,
+// or with an expanded field or a variant property here or in the model, is
+// built afresh; every other component is the model's, its instance values
+// put in place. The sheet's texts are partly the model's, which it keeps.
+std::shared_ptr<SheetData> buildKicadInstance(const KicadSheetModel& model, const KicadSchematic& file,
+                                              const std::vector<KicadResolved>& resolved, const std::string& sheetPath);
 
 }  // namespace comptab

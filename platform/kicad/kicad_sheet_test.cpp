@@ -1,11 +1,13 @@
 // One KiCad sheet instance as sheet data: the values the instance gives a
 // symbol (its own value and footprint before the file's), the flags, the
 // type each symbol becomes, the pins of the unit placed, the blocks in the
-// file's order, the paper, and the parts the library learns.
+// file's order, the paper, and the parts the library learns; a later
+// instance made from the first is what a full build gives.
 #include "platform/kicad/kicad_sheet.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -248,6 +250,103 @@ TEST_F(KicadSheetTest, PartsPlacedJoinTheLibrary) {
   common.pins = {{"1", 0, 0}};
   addKicadComponent(library, "Device:Q", "Q", common);
   EXPECT_EQ(library.component("Device:Q", "Q")->gateNo("1"), 1);
+}
+
+// Everything of a sheet the walk reads, as text, to compare two sheets.
+std::string dump(const SheetData& sheet) {
+  std::string out = sheet.fileName + " " + std::to_string(sheet.region.x2) + "\n";
+  const auto block = [&](Block b) {
+    for (uint32_t i = b.first; i < b.first + b.count; ++i)
+      out += " " + std::string(sheet.properties[i].name()) + "=" + std::string(sheet.properties[i].value());
+  };
+  for (const ComponentData& c : sheet.components) {
+    out += std::to_string(c.number) + " " + std::to_string(c.typeWord) + " " + std::to_string(c.attributes) + " " +
+           std::to_string(c.position.x) + "," + std::to_string(c.position.y) + " " + std::to_string(c.angle) + " " +
+           std::string(c.symbolName) + ":";
+    block(c.properties);
+    for (uint32_t p = c.pins.first; p < c.pins.first + c.pins.count; ++p) {
+      out += " |";
+      block(sheet.pins[p].properties);
+    }
+    out += "\n";
+  }
+  for (const auto& [number, index] : sheet.byNumber) out += std::to_string(number) + ">" + std::to_string(index) + " ";
+  return out;
+}
+
+// A later instance made from the first is what a full build of it gives,
+// whatever it changes: each case changes the second instance (or the
+// first) of a file of four symbols and a block.
+TEST_F(KicadSheetTest, ALaterInstanceIsWhatAFullBuildGives) {
+  const std::string block = "(sheet (at 50.8 25.4) (size 10 10) (uuid \"b\") " + field("Sheetname", "amp") +
+                            field("Sheetfile", "amp.kicad_sch") + ")\n";
+  // A user field "partName" holds the place of comptab's; a second Value
+  // field is dropped.
+  read(placed("Device:R", field("Reference", "R?") + field("Value", "10k") + field("Footprint", "R_0603") +
+                              field("MPN", "${X}") + field("partName", "mine") + field("Value", "dup")) +
+       placed("Amp:Dual", field("Reference", "U?") + field("Value", "TL072")) + block +
+       placed("power:VCC", field("Reference", "#PWR?") + field("Value", "VCC")) +
+       placed("Device:R", field("Reference", "R?") + field("Value", "1k") + field("Footprint", "x")));
+  const std::vector<KicadNamedValue> expanded = {{"MPN", "expanded"}};
+  const auto first = [] {
+    std::vector<KicadResolved> r(4);
+    const char* const texts[4][3] = {
+        {"R1", "10k", "R_0603"}, {"U1", "TL072", ""}, {"#PWR1", "VCC", ""}, {"R2", "1k", "x"}};
+    for (size_t i = 0; i < 4; ++i) {
+      r[i].reference = texts[i][0];
+      r[i].value = texts[i][1];
+      r[i].footprint = texts[i][2];
+    }
+    return r;
+  };
+  const auto later = [&] {
+    std::vector<KicadResolved> r = first();
+    const char* const references[4] = {"R101", "U101", "#PWR101", "R102"};
+    for (size_t i = 0; i < 4; ++i) r[i].reference = references[i];
+    return r;
+  };
+  struct Case {
+    const char* what;
+    std::function<void(std::vector<KicadResolved>& first, std::vector<KicadResolved>& later)> change;
+  };
+  const Case cases[] = {
+      {"references only", [](auto&, auto&) {}},
+      {"another value", [](auto&, auto& l) { l[0].value = "22k"; }},
+      {"another footprint", [](auto&, auto& l) { l[3].footprint = "R_0805"; }},
+      {"empty texts", [](auto&, auto& l) { l[3] = KicadResolved(); }},
+      {"another unit", [](auto&, auto& l) { l[1].unit = 2; }},
+      {"another unit in the first", [](auto& f, auto&) { f[1].unit = 2; }},
+      {"flags", [](auto&, auto& l) {
+         l[0].attributes.dnp = true;
+         l[2].attributes.inBom = false;
+         l[3].attributes.onBoard = false;
+         l[3].attributes.excludeFromSim = true;
+       }},
+      {"a ground net", [](auto&, auto& l) { l[2].value = "GND"; }},
+      {"a variant here", [](auto&, auto& l) { l[0].destinationProperties = {{"Value@V1", "1k"}}; }},
+      {"a variant in the first", [](auto& f, auto&) { f[3].destinationProperties = {{"dnp@V1", "YES"}}; }},
+      {"an expanded field", [&](auto&, auto& l) { l[0].expanded = &expanded; }},
+      {"an expanded field in the first", [&](auto& f, auto&) { f[0].expanded = &expanded; }},
+      {"the library symbol given", [&](auto& f, auto& l) {
+         for (size_t i = 0; i < 4; ++i) {
+           f[i].lib = l[i].lib = drawnSymbol(*file, file->symbols()[i].libId, "");
+           f[i].libFound = l[i].libFound = true;
+         }
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::vector<KicadResolved> one = first();
+    std::vector<KicadResolved> two = later();
+    c.change(one, two);
+    KicadSheetModel model;
+    auto sheet = buildKicadSheet(*file, "t.kicad_sch", one, "/amp1/", nullptr, &model);
+    auto made = buildKicadInstance(model, *file, two, "/amp2/");
+    // The later instance keeps the texts of the first it uses.
+    sheet.reset();
+    model = KicadSheetModel();
+    EXPECT_EQ(dump(*made), dump(*buildKicadSheet(*file, "t.kicad_sch", two, "/amp2/", nullptr)));
+  }
 }
 
 // A derived symbol without units of its own draws the one it extends, found

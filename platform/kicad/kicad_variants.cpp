@@ -245,6 +245,27 @@ KicadResolvedUnit KicadDesign::resolve(const KicadPlacedUnit& unit, std::string_
   return out;
 }
 
+bool KicadDesign::resolveViews(const KicadPlacedUnit& unit, std::string_view variant,
+                                std::vector<KicadFieldView>& fields, KicadAttributes& attributes) const {
+  const Impl& d = *impl_;
+  fields.clear();
+  if (const KicadVariantOverride* over = findOverride(unit.variants, variant); over && !over->fields.empty())
+    return false;
+  if (!unit.fields.empty()) {
+    for (const KicadNamedValue& field : unit.fields) fields.push_back({field.name, field.value});
+  } else if (!d.fieldViews(unit, fields)) {
+    fields.clear();
+    return false;
+  }
+  for (const KicadFieldView& field : fields) {
+    if (field.value.find("${") == std::string_view::npos) continue;
+    fields.clear();
+    return false;
+  }
+  attributes = d.attributesFor(unit, variant);
+  return true;
+}
+
 bool KicadDesign::resolveChanges(const KicadPlacedUnit& unit) const {
   if (!unit.variants.empty()) return true;
   for (const KicadNamedValue& field : unit.fields)

@@ -4,6 +4,7 @@
 // field may name, and which units need resolving at all.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -154,6 +155,148 @@ TEST_F(KicadVariantsTest, WhichUnitsNeedResolving) {
   EXPECT_FALSE(design->resolveChanges(unit("R2")));
   EXPECT_TRUE(design->resolveChanges(unit("U1")));
   EXPECT_TRUE(design->resolveChanges(unit("R101")));
+}
+
+// resolveViews() against resolve(), for every unit and variant of small
+// projects: the same names, values and attributes where it gives views,
+// no views for the units that need texts of their own. A symbol's fields
+// are shared by its instances: each instance must still show its own
+// reference, unit, value and footprint.
+TEST(KicadResolveViews, GiveWhatResolveGivesOrNothing) {
+  const std::string root = std::string("/") + kRoot;
+  const std::string sheetA = "30000000-0000-4000-8000-0000000000a1";
+  const std::string sheetB = "30000000-0000-4000-8000-0000000000a2";
+  const auto block = [&](const std::string& name, const std::string& uuid, const std::string& file,
+                         const std::string& variants = "") {
+    return "(sheet (at 20 100) (size 20 20) (uuid \"" + uuid + "\")" + property("Sheetname", name) +
+           property("Sheetfile", file) + " (instances (project \"board\" (path \"" + root + "\" (page \"2\") " +
+           variants + "))))\n";
+  };
+  // One symbol placed under both sheet blocks, its instance by path.
+  const auto twice = [&](const std::string& libId, const std::string& inside, const std::string& refA,
+                         const std::string& refB, int unitA, int unitB) {
+    static int next = 0;
+    return "(symbol (lib_id \"" + libId + "\") (at 10 10 0) (unit 1) (uuid \"5" + std::to_string(++next) + "\")" +
+           property("Reference", "X?") + inside + " (instances (project \"board\" (path \"" + root + "/" + sheetA +
+           "\" (reference \"" + refA + "\") (unit " + std::to_string(unitA) + ")) (path \"" + root + "/" + sheetB +
+           "\" (reference \"" + refB + "\") (unit " + std::to_string(unitB) + ")))))\n";
+  };
+  const std::string kicad6Child = "(symbol (lib_id \"Device:R\") (at 1 1 0) (unit 1) (uuid r9)"
+                                  " (property \"Reference\" \"R?\" (id 0) (at 0 0 0))"
+                                  " (property \"Value\" \"1k\" (id 1) (at 0 0 0))"
+                                  " (property \"MPN\" \"~\" (id 4) (at 0 0 0)))";
+  struct Case {
+    const char* what;
+    std::vector<std::pair<std::string, std::string>> files;  // the first is opened
+    // Per unit in order, its reference, unit, Value and Footprint as the
+    // views show them without a variant; "-" for a unit without views.
+    std::string listing;
+    std::vector<std::string> copies;  // "reference@variant" that resolve() alone gives
+    // Those too when the units carry no fields of their own (with them,
+    // the views are of the unit's rewritten simulation fields).
+    std::vector<std::string> copiesWithoutFields = {};
+  };
+  const std::vector<Case> cases = {
+      {"a sheet used twice: each instance its own reference and unit",
+       {{"board.kicad_sch", schematic(kRoot, block("A", sheetA, "sub.kicad_sch") + block("B", sheetB, "sub.kicad_sch"))},
+        {"sub.kicad_sch",
+         schematic("40000000-0000-4000-8000-000000000001",
+                   twice("Amp:Dual", property("Value", " TL072 ") + property("Footprint", "SOIC-8") +
+                                         property("MPN", " m "),
+                         "U1", "U7", 1, 2) +
+                       twice("Device:R", property("Value", "10k"), "R1", "R9", 1, 1))}},
+       "U1/1 TL072 SOIC-8;R1/1 10k ;U7/2 TL072 SOIC-8;R9/1 10k ;",
+       {}},
+      {"KiCad 6: value and footprint of each instance from the root's table, \"~\" empty",
+       {{"top.kicad_sch",
+         "(kicad_sch (version 20211123) (uuid a0) (paper \"A4\")" + std::string(kLibrary) +
+             block("left", "s1", "ch.kicad_sch") + block("right", "s2", "ch.kicad_sch") +
+             block("last", "s3", "ch.kicad_sch") +
+             "(sheet_instances (path \"/\" (page \"1\")) (path \"/s1/\" (page \"2\")) (path \"/s2/\" (page \"3\"))"
+             " (path \"/s3/\" (page \"4\")))"
+             "(symbol_instances (path \"/s1/r9\" (reference \"R11\") (unit 1) (value \"10k\") (footprint \"~\"))"
+             " (path \"/s2/r9\" (reference \"R21\") (unit 1) (value \" 22k \") (footprint \"F\"))"
+             " (path \"/s3/r9\" (reference \"R31\") (unit 1))))"},
+        {"ch.kicad_sch", "(kicad_sch (version 20211123) (uuid c0) (paper \"A4\")" + std::string(kLibrary) +
+                             kicad6Child + ")"}},
+       "R11/1 10k ;R21/1 22k F;R31/1 1k ;",
+       {}},
+      {"variants: field overrides need copies, flags alone do not",
+       {{"board.kicad_sch",
+         schematic(kRoot,
+                   symbol("Device:R", "R1", root, property("Value", "1k"),
+                          "(variant (name \"V1\") (field (name \"Value\") (value \"2k\")))") +
+                       symbol("Device:R", "R2", root, property("Value", "1k"),
+                              "(variant (name \"V1\") (dnp) (in_bom no))") +
+                       block("S", sheetA, "sub.kicad_sch", "(variant (name \"V2\") (dnp))"))},
+        {"sub.kicad_sch",
+         schematic("40000000-0000-4000-8000-000000000001",
+                   symbol("Device:R", "R3", root + "/" + sheetA, property("Value", "3k")))}},
+       "R1/1 1k ;R2/1 1k ;R3/1 3k ;",
+       {"R1@V1"}},
+      {"text variables and simulation fields need copies; the simulation flag alone does not",
+       {{"board.kicad_sch",
+         schematic(kRoot, symbol("Device:R", "R1", root, property("Value", "${X}")) +
+                              symbol("Device:R", "R2", root, property("Value", "1k") + property("MPN", "a${X}")) +
+                              symbol("Device:R", "R3", root, property("Value", "1k") + property("Sim.Device", "R")) +
+                              symbol("Device:R", "R4", root, property("Value", "1k") + property("Spice_Model", "r")) +
+                              symbol("Device:R", "R5", root, property("Value", "1k") + property("Sim.Enable", "0")))},
+        {"board.kicad_pro", R"({"text_variables": {"X": "x"}})"}},
+       "-;-;-;-;R5/1 1k ;",
+       {"R1@", "R2@"},
+       {"R3@", "R4@"}},
+  };
+  for (const Case& c : cases) {
+    for (const bool withFields : {false, true}) {
+      SCOPED_TRACE(std::string(c.what) + (withFields ? ", with fields" : ""));
+      ScratchDir files;
+      for (const auto& [name, text] : c.files) files.file(name, text);
+      KicadDesign::Failure failure = KicadDesign::Failure::None;
+      std::string failed, why;
+      const auto design = KicadDesign::open(files.file(c.files.front().first), failure, failed, &why, withFields);
+      ASSERT_TRUE(design) << why;
+      std::vector<std::string> variants = {""};
+      for (const KicadNamedValue& v : design->variants()) variants.push_back(v.name);
+      std::string listing;
+      std::vector<std::string> copies;
+      std::vector<KicadFieldView> views;
+      for (const KicadPlacedUnit& u : design->units()) {
+        for (const std::string& variant : variants) {
+          KicadAttributes attributes;
+          attributes.inBom = false;  // set by a call that gives views
+          const bool viewed = design->resolveViews(u, variant, views, attributes);
+          const KicadResolvedUnit full = design->resolve(u, variant);
+          const std::string key = u.reference + "@" + variant;
+          if (!viewed) {
+            copies.push_back(key);
+            EXPECT_TRUE(views.empty()) << key;
+          } else {
+            std::vector<std::pair<std::string, std::string>> got, expected;
+            for (const KicadFieldView& f : views) got.emplace_back(f.name, f.value);
+            for (const KicadNamedValue& f : full.fields) expected.emplace_back(f.name, f.value);
+            EXPECT_EQ(got, expected) << key;
+            EXPECT_TRUE(full.written.empty()) << key;
+            EXPECT_EQ(attributes.dnp, full.attributes.dnp) << key;
+            EXPECT_EQ(attributes.inBom, full.attributes.inBom) << key;
+            EXPECT_EQ(attributes.onBoard, full.attributes.onBoard) << key;
+            EXPECT_EQ(attributes.excludeFromSim, full.attributes.excludeFromSim) << key;
+          }
+          if (!variant.empty()) continue;
+          listing += viewed ? std::string(views[0].value) + "/" + std::to_string(u.unit) + " " +
+                                  std::string(views[1].value) + " " + std::string(views[2].value) + ";"
+                            : "-;";
+        }
+      }
+      std::vector<std::string> expected = c.copies;
+      if (!withFields) expected.insert(expected.end(), c.copiesWithoutFields.begin(), c.copiesWithoutFields.end());
+      std::sort(expected.begin(), expected.end());
+      std::sort(copies.begin(), copies.end());
+      EXPECT_EQ(copies, expected);
+      if (!withFields) {
+        EXPECT_EQ(listing, c.listing);
+      }
+    }
+  }
 }
 
 }  // namespace
