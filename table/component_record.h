@@ -17,12 +17,13 @@ class PatternCache;
 
 // What the walk and packaging mark on a row; 0 is unset. A merged or
 // grouped row has each flag that any of its rows set, the last one's value.
+// A byte each: a table holds a row per component.
 struct RowFlags {
-  int32_t packaged = 0;     // gate packaging has handled the row
-  int32_t gate = 0;         // component type: a gate
-  int32_t parts = 0;        // component type: parts
-  int32_t powerBox = 0;     // component type: a power box
-  int32_t virtualGate = 0;  // isvGate YES: a gate that needs no component
+  int8_t packaged = 0;     // gate packaging has handled the row
+  int8_t gate = 0;         // component type: a gate
+  int8_t parts = 0;        // component type: parts
+  int8_t powerBox = 0;     // component type: a power box
+  int8_t virtualGate = 0;  // isvGate YES: a gate that needs no component
 
   // Takes each flag that `other` has set.
   void takeSet(const RowFlags& other) {

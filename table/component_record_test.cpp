@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "platform/support/pattern.h"
 #include "table/test_rows.h"
 
@@ -42,6 +45,41 @@ TEST(ComponentRecordTest, LongRowsAndChangingValuesKeepEveryProperty) {
   EXPECT_EQ(row.value("value"), "placed after the index's reach");
   EXPECT_EQ(row.properties().size(), 302u);
   EXPECT_FALSE(row.value("p300"));
+}
+
+// A short list has no index of names and is searched; a long one gets an
+// index when it grows past a few names, which a row filled again and again
+// keeps (emptied) for shorter lists. Each of these rows is made in one
+// scratch row and copied out the way a table takes it; every name must be
+// found in the copies after the scratch row has been filled again, and a
+// merged value (a text of its own) must come along.
+TEST(ComponentRecordTest, ShortAndLongListsFindEveryNameInCopies) {
+  const int counts[] = {3, 8, 9, 40, 2, 9, 1, 0, 12};
+  ComponentRecord scratch;
+  std::vector<ComponentRecord> owned;
+  std::vector<ComponentRecord> kept;
+  for (const int count : counts) {
+    scratch.restart();
+    for (int i = 0; i < count; ++i) scratch.setProperty("n" + std::to_string((i * 7) % 80), "v" + std::to_string(i));
+    ComponentRecord other;
+    other.assignOwnCopy(scratch);
+    other.setProperty("extra", "e");
+    ASSERT_TRUE(scratch.merge("n0", other, "-", "|"));
+    owned.emplace_back().assignOwnCopy(scratch);
+    kept.emplace_back().assign(scratch);
+    kept.back().keepOnly({internName("n0"), internName("n7"), internName("extra")});
+  }
+  for (size_t c = 0; c < std::size(counts); ++c) {
+    const int count = counts[c];
+    for (int i = 0; i < count; ++i)
+      EXPECT_EQ(owned[c].value("n" + std::to_string((i * 7) % 80)), "v" + std::to_string(i)) << count << " " << i;
+    EXPECT_FALSE(owned[c].value("missing")) << count;
+    EXPECT_EQ(owned[c].value("extra"), "-|e") << count;
+    EXPECT_EQ(owned[c].properties().size(), static_cast<size_t>(count) + 1) << count;
+    EXPECT_EQ(kept[c].properties().size(), count == 0 ? 1u : count == 1 ? 2u : 3u) << count;
+    EXPECT_EQ(kept[c].value("extra"), "-|e") << count;
+    EXPECT_EQ(kept[c].value("n7"), count > 1 ? PropertyText("v1") : std::nullopt) << count;
+  }
 }
 
 TEST(ComponentRecordTest, CopiesShareTheirPropertyList) {

@@ -31,6 +31,34 @@ bool sameValue(PropertyText a, PropertyText b) {
   return a.value_or(std::string_view()) == b.value_or(std::string_view());
 }
 
+// A copy of a short list without texts of its own needs no index, even
+// when the original (a row filled again and again) has one.
+PropertyList::PropertyList(const PropertyList& other) : entries_(other.entries_), bytes_(other.bytes_) {
+  if (other.extra_ && (entries_.size() > kScanned || !other.extra_->ownTexts.empty()))
+    extra_ = std::make_unique<Extra>(*other.extra_);
+}
+
+PropertyList& PropertyList::operator=(const PropertyList& other) {
+  if (this != &other) *this = PropertyList(other);
+  return *this;
+}
+
+// Made once, for good: from then on the index holds every entry.
+PropertyList::Extra& PropertyList::extra() {
+  if (!extra_) {
+    extra_ = std::make_unique<Extra>();
+    for (size_t i = 0; i < entries_.size(); ++i) index(i);
+  }
+  return *extra_;
+}
+
+void PropertyList::index(size_t position) {
+  const NameId name = entries_[position].name;
+  // A name met again keeps its first place, as find() would.
+  if (name < kIndexed && position < kIndexedPositions && extra_->slots[name] == 0)
+    extra_->slots[name] = static_cast<uint8_t>(position + 1);
+}
+
 size_t PropertyList::scan(NameId name) const {
   for (size_t i = 0; i < entries_.size(); ++i)
     if (entries_[i].name == name) return i;
@@ -47,8 +75,11 @@ size_t PropertyList::add(NameId name, PropertyText value) {
     entries_.reserve(kFirstEntries);
     bytes_.reserve(kFirstBytes);
   }
-  if (name < kIndexed && entries_.size() < kIndexedPositions) slots_[name] = static_cast<uint8_t>(entries_.size() + 1);
   entries_.push_back(Entry{name, kAbsent, 0, 0});
+  if (extra_)
+    index(entries_.size() - 1);
+  else if (entries_.size() > kScanned)
+    extra();
   if (value) store(entries_.back(), *value);
   return entries_.size() - 1;
 }
@@ -78,8 +109,9 @@ void PropertyList::store(Entry& e, std::string_view text) {
   }
   if (text.size() > kBlockLimit - bytes_.size()) {
     e.capacity = kOwnText;
-    e.offset = static_cast<uint32_t>(ownTexts_.size());
-    ownTexts_.push_back(OwnText{std::string(text), {}});
+    std::vector<OwnText>& own = extra().ownTexts;
+    e.offset = static_cast<uint32_t>(own.size());
+    own.push_back(OwnText{std::string(text), {}});
     e.size = 0;
     return;
   }
@@ -97,7 +129,7 @@ void PropertyList::store(Entry& e, std::string_view text) {
 
 PropertyList::OwnText& PropertyList::ownText(Entry& e) {
   e.size = 0;
-  return ownTexts_[e.offset];
+  return extra_->ownTexts[e.offset];
 }
 
 PropertyList::OwnText& PropertyList::makeOwn(size_t i) {
@@ -107,11 +139,12 @@ PropertyList::OwnText& PropertyList::makeOwn(size_t i) {
     // that each step adds to it rather than copying it whole.
     std::string own(text(i).value_or(std::string_view()));
     e.capacity = kOwnText;
-    e.offset = static_cast<uint32_t>(ownTexts_.size());
-    ownTexts_.push_back(OwnText{std::move(own), {}});
+    std::vector<OwnText>& texts = extra().ownTexts;
+    e.offset = static_cast<uint32_t>(texts.size());
+    texts.push_back(OwnText{std::move(own), {}});
   } else if (e.size == kAbsent) {
-    ownTexts_[e.offset].text.clear();
-    ownTexts_[e.offset].joins.clear();
+    extra_->ownTexts[e.offset].text.clear();
+    extra_->ownTexts[e.offset].joins.clear();
   }
   return ownText(e);
 }
@@ -138,17 +171,18 @@ void PropertyList::setJoined(size_t i, std::string_view text, std::span<const ui
 
 void PropertyList::clear() {
   // Give the memory back: a cleared row may be held on to for a while.
-  std::fill(std::begin(slots_), std::end(slots_), uint8_t{0});
   entries_ = {};
   bytes_ = {};
-  ownTexts_ = {};
+  extra_.reset();
 }
 
 void PropertyList::reset() {
-  std::fill(std::begin(slots_), std::end(slots_), uint8_t{0});
   entries_.clear();
   bytes_.clear();
-  ownTexts_.clear();
+  if (extra_) {
+    std::fill(std::begin(extra_->slots), std::end(extra_->slots), uint8_t{0});
+    extra_->ownTexts.clear();
+  }
 }
 
 PropertyList PropertyList::only(const std::vector<NameId>& keep) const {

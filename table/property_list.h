@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -36,6 +37,13 @@ class PropertyList {
  public:
   static constexpr size_t npos = SIZE_MAX;
 
+  PropertyList() = default;
+  PropertyList(const PropertyList& other);
+  PropertyList& operator=(const PropertyList& other);
+  PropertyList(PropertyList&&) noexcept = default;
+  PropertyList& operator=(PropertyList&&) noexcept = default;
+  ~PropertyList() = default;
+
   size_t size() const { return entries_.size(); }
   bool empty() const { return entries_.empty(); }
   NameId nameId(size_t i) const { return entries_[i].name; }
@@ -45,14 +53,14 @@ class PropertyList {
   PropertyText text(size_t i) const {
     const Entry& e = entries_[i];
     if (e.size == kAbsent) return std::nullopt;
-    if (e.capacity == kOwnText) return std::string_view(ownTexts_[e.offset].text);
+    if (e.capacity == kOwnText) return std::string_view(extra_->ownTexts[e.offset].text);
     return std::string_view(bytes_.data() + e.offset, e.size);
   }
 
   // The position of the property, or npos.
   size_t find(NameId name) const {
-    if (name >= kIndexed) return scan(name);
-    if (const uint8_t slot = slots_[name]; slot != 0) return slot - 1u;
+    if (name >= kIndexed || !extra_) return scan(name);
+    if (const uint8_t slot = extra_->slots[name]; slot != 0) return slot - 1u;
     // Only a list longer than the index reaches can hold the name unindexed.
     return entries_.size() > kIndexedPositions ? scan(name) : npos;
   }
@@ -79,7 +87,7 @@ class PropertyList {
   std::span<const uint32_t> joins(size_t i) const {
     const Entry& e = entries_[i];
     if (e.capacity != kOwnText || e.size == kAbsent) return {};
-    return ownTexts_[e.offset].joins;
+    return extra_->ownTexts[e.offset].joins;
   }
   // Sets value i to parts already joined, with the joins between them.
   void setJoined(size_t i, std::string_view text, std::span<const uint32_t> joinOffsets);
@@ -132,13 +140,26 @@ class PropertyList {
 
   // Where the first few dozen names of the run stand in this list (position
   // + 1, 0 for none), so that finding them takes no walk: every row holds
-  // the names extraction gives it, and those are met first.
+  // the names extraction gives it, and those are met first. A list of a
+  // few properties (a listing's row, kept to its columns) is scanned
+  // instead, and has no index.
   static constexpr NameId kIndexed = 64;
   static constexpr size_t kIndexedPositions = 255;
-  uint8_t slots_[kIndexed] = {};
+  static constexpr size_t kScanned = 8;
+
+  // What few lists need, kept apart so that a table of a million small
+  // rows does not carry it: the index, and the texts of their own.
+  struct Extra {
+    uint8_t slots[kIndexed] = {};
+    std::vector<OwnText> ownTexts;
+  };
+  Extra& extra();
+  // Indexes the entries when the list has grown past kScanned.
+  void index(size_t position);
+
   std::vector<Entry> entries_;
   std::string bytes_;
-  std::vector<OwnText> ownTexts_;
+  std::unique_ptr<Extra> extra_;
 };
 
 }  // namespace comptab

@@ -1,5 +1,7 @@
 #include "platform/kicadxml/kicad_xml.h"
 
+#include <sys/mman.h>
+
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
@@ -80,11 +82,16 @@ class CompProperties {
     return false;
   }
   // Adds the property unless its name is taken; `value` is called for the
-  // stored value only when it is added.
+  // stored value only when it is added. True when it was.
   template <typename MakeValue>
-  void add(std::string_view name, MakeValue&& value) {
-    if (has(name)) return;
-    entries_.emplace_back(name, value());
+  bool add(std::string_view name, MakeValue&& value) {
+    if (has(name)) return false;
+    append(name, value());
+    return true;
+  }
+  // Adds a property whose name the caller knows is not taken.
+  void append(std::string_view name, std::string_view value) {
+    entries_.emplace_back(name, value);
     // Past a few names a component's list is looked up through a set, so
     // that a hostile file with thousands of fields costs no more than
     // linear time.
@@ -93,6 +100,7 @@ class CompProperties {
     else if (entries_.size() > kLinear + 1)
       index_.insert(name.data());
   }
+  std::string_view lastValue() const { return entries_.back().value(); }
   size_t size() const { return entries_.size(); }
   const PropertyData& operator[](size_t i) const { return entries_[i]; }
   const std::vector<PropertyData>& entries() const { return entries_; }
@@ -159,7 +167,10 @@ class NetListReader : public XmlHandler {
         sheetPathName_(intern_("sheetPath")),
         level_(intern_("_HLEV")),
         yes_(intern_("YES")),
-        no_(intern_("NO")) {}
+        no_(intern_("NO")) {
+    // Only the text of an element being collected is read.
+    wantsText = false;
+  }
 
   std::span<const std::string_view> knownNames() const override { return kKnownNames; }
 
@@ -191,7 +202,7 @@ class NetListReader : public XmlHandler {
   }
 
   bool endElement(std::string_view) override {
-    if (collecting_ && depth_ == collectDepth_) storeCollected();
+    if (wantsText && depth_ == collectDepth_) storeCollected();
     if (depth_ == 4) inFields_ = false;
     if (depth_ == 3 && inComp_) {
       inComp_ = false;
@@ -206,7 +217,7 @@ class NetListReader : public XmlHandler {
   }
 
   bool text(std::string_view piece) override {
-    if (!collecting_) return true;
+    if (!wantsText) return true;
     if (text_.size() + piece.size() > kMaxTextBytes)
       return fail(strprintf("a text longer than %zu bytes", kMaxTextBytes));
     text_.append(piece);
@@ -250,6 +261,8 @@ class NetListReader : public XmlHandler {
     properties_.clear();
     // References never repeat: they are not looked up to be shared.
     properties_.add(reference_, [&] { return sheet_.texts.add(ref); });
+    hasValue_ = false;
+    ownNameTaken_ = false;
     isDnp_ = false;
     isInBom_ = true;
     isOnBoard_ = true;
@@ -306,44 +319,69 @@ class NetListReader : public XmlHandler {
     else if (name == "exclude_from_sim")
       excludedFromSim_ = true;
     else if (!name.empty())
-      properties_.add(intern_(name), [&] { return intern_(value); });
+      added(intern_(name), [&] { return intern_(value); });
+  }
+
+  // Adds a property of the file's unless its name is taken, noting what
+  // finishComp needs: the value of "Value", and whether a name the reader
+  // gives itself is taken already.
+  template <typename MakeValue>
+  void added(std::string_view name, MakeValue&& value) {
+    if (!properties_.add(name, value)) return;
+    if (name.data() == value_.data()) {
+      partValue_ = properties_.lastValue();
+      hasValue_ = true;
+    }
+    ownNameTaken_ = ownNameTaken_ || isOwnName(name);
+  }
+
+  // One of the names finishComp adds, told by where it starts: these are
+  // interned views, and so is `name`.
+  bool isOwnName(std::string_view name) const {
+    for (const std::string_view own : {dnp_, inBom_, onBoard_, excludeFromSim_, partName_, cdbName_, componentName_,
+                                       sheetPathName_, level_})
+      if (own.data() == name.data()) return true;
+    return false;
   }
 
   // The text of the element just begun becomes the property `name` (an
   // interned view).
   void collect(std::string_view name) {
-    collecting_ = true;
+    wantsText = true;
     collectDepth_ = depth_;
     collectName_ = name;
     text_.clear();
   }
 
   void storeCollected() {
-    properties_.add(collectName_, [&] { return intern_(text_); });
-    collecting_ = false;
+    added(collectName_, [&] { return intern_(text_); });
+    wantsText = false;
   }
 
   void finishComp() {
-    properties_.add(dnp_, [&] { return isDnp_ ? yes_ : no_; });
-    properties_.add(inBom_, [&] { return isInBom_ ? yes_ : no_; });
-    properties_.add(onBoard_, [&] { return isOnBoard_ ? yes_ : no_; });
-    properties_.add(excludeFromSim_, [&] { return excludedFromSim_ ? yes_ : no_; });
-    for (const PropertyData& entry : properties_.entries())
-      if (entry.name().data() == value_.data()) {
-        const std::string_view value = entry.value();
-        properties_.add(partName_, [&] { return value; });
-        break;
-      }
+    // A file's own field of one of these names wins; without one (nearly
+    // always) no name need be looked for.
+    const auto add = [&](std::string_view name, auto&& value) {
+      if (ownNameTaken_)
+        properties_.add(name, value);
+      else
+        properties_.append(name, value());
+    };
+    add(dnp_, [&] { return isDnp_ ? yes_ : no_; });
+    add(inBom_, [&] { return isInBom_ ? yes_ : no_; });
+    add(onBoard_, [&] { return isOnBoard_ ? yes_ : no_; });
+    add(excludeFromSim_, [&] { return excludedFromSim_ ? yes_ : no_; });
+    if (hasValue_) add(partName_, [&] { return partValue_; });
     if (!part_.empty()) {
-      properties_.add(cdbName_, [&] {
+      add(cdbName_, [&] {
         if (lib_.empty()) return intern_(part_);
         scratch_.assign(lib_).append(":").append(part_);
         return intern_(scratch_);
       });
-      properties_.add(componentName_, [&] { return intern_(part_); });
+      add(componentName_, [&] { return intern_(part_); });
     }
-    if (hasSheetPath_) properties_.add(sheetPathName_, [&] { return intern_(sheetPath_); });
-    properties_.add(level_, [&] { return intern_(decimalText(sheetLevel(sheetPath_))); });
+    if (hasSheetPath_) add(sheetPathName_, [&] { return intern_(sheetPath_); });
+    add(level_, [&] { return intern_(decimalText(sheetLevel(sheetPath_))); });
 
     ComponentData& component = sheet_.components.emplace_back();
     component.number = static_cast<int32_t>(sheet_.components.size());
@@ -366,11 +404,15 @@ class NetListReader : public XmlHandler {
   bool sawComponents_ = false;
   bool inComp_ = false;
   bool inFields_ = false;
-  bool collecting_ = false;
   size_t collectDepth_ = 0;
   std::string_view collectName_;
   std::string text_;
   CompProperties properties_;
+  // The component's "Value" so far, when it has one.
+  std::string_view partValue_;
+  bool hasValue_ = false;
+  // A property of the file has one of the names finishComp adds.
+  bool ownNameTaken_ = false;
   bool isDnp_ = false;
   bool isInBom_ = true;
   bool isOnBoard_ = true;
@@ -381,6 +423,16 @@ class NetListReader : public XmlHandler {
   std::string scratch_;
   bool hasSheetPath_ = false;
 };
+
+// Asks for the memory of a big array to be mapped in huge pages as it is
+// first touched: the sheet of a big net list is filled entry by entry, and
+// a fault for every 4 KiB page costs more than filling it.
+void hugePages(const void* data, size_t bytes) {
+  constexpr uintptr_t kHuge = uintptr_t{1} << 21;
+  const auto begin = (reinterpret_cast<uintptr_t>(data) + kHuge - 1) & ~(kHuge - 1);
+  const auto end = (reinterpret_cast<uintptr_t>(data) + bytes) & ~(kHuge - 1);
+  if (end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+}
 
 }  // namespace
 
@@ -401,6 +453,8 @@ bool readKicadXml(const std::string& path, SheetData& sheet, std::string* reason
   sheet.texts.reserve(bytes);
   sheet.components.reserve(bytes / 512);
   sheet.properties.reserve(bytes / 48);
+  hugePages(sheet.properties.data(), sheet.properties.capacity() * sizeof(PropertyData));
+  hugePages(sheet.components.data(), sheet.components.capacity() * sizeof(ComponentData));
   NetListReader reader(sheet);
   std::string why;
   if (readXmlFile(path, kMaxKicadXmlBytes, reader, &why) && reader.finish(why)) return true;

@@ -225,6 +225,43 @@ TEST_F(KicadXmlTest, BrokenAndHostileFilesAreRefusedWithTheirReason) {
   }
 }
 
+// The file is read a mebibyte at a time, and the count of a start tag's
+// attributes carries from one piece to the next: a tag, a comment or a
+// quoted value whose '<' or quote falls just before, on or after the cut
+// is counted as it would be anywhere else.
+TEST_F(KicadXmlTest, TagsAcrossTheReadersPiecesAreCountedAlike) {
+  constexpr size_t kPiece = size_t{1} << 20;
+  const std::string head = "<?xml version=\"1.0\"?>\n<export version=\"E\"><components>";
+  const std::string tail = "<comp ref=\"R1\"/></components></export>\n";
+  const std::string wide = "<x" + manyAttributes(300) + "/>";
+  size_t tooMany = 0;  // where the 257th '=' of `wide` stands
+  for (int seen = 0; seen < 257; ++tooMany) seen += wide[tooMany] == '=' ? 1 : 0;
+  --tooMany;
+  const std::string comment = "<!--" + manyAttributes(300) + " > -->";
+  const std::string full = "<y q='=>\"" + std::string(40, '=') + "'" + manyAttributes(255) + "/>";
+  // Each element starts `before` bytes ahead of the cut; true when refused.
+  const struct {
+    const std::string& element;
+    size_t before;
+    bool refused;
+  } cases[] = {
+      {wide, 2, true},  {wide, 1, true},     {wide, 0, true},     {comment, 2, false}, {comment, 1, false},
+      {comment, 0, false}, {full, 1, false}, {full, 5, false},    {full, 30, false},
+  };
+  for (const auto& c : cases) {
+    const size_t padding = kPiece - c.before - head.size() - 7;  // "<!--" and "-->"
+    const std::string text = head + "<!--" + std::string(padding, 'p') + "-->" + c.element + tail;
+    ASSERT_EQ(text.find(c.element), kPiece - c.before);
+    const DesignDb db = open(text);
+    EXPECT_EQ(db.isValid(), !c.refused) << c.element.substr(0, 10) << " " << c.before << ": " << reason;
+    if (c.refused) {
+      EXPECT_NE(reason.find(": offset " + std::to_string(kPiece - c.before + tooMany) + ": a start tag of more"),
+                std::string::npos)
+          << reason;
+    }
+  }
+}
+
 TEST_F(KicadXmlTest, FilesThatCannotBeReadAreRefused) {
   const std::pair<std::string, std::string> cases[] = {
       {files.file("missing.xml"), "the file does not exist"},

@@ -5,6 +5,10 @@
 #include <libxml/xmlerror.h>
 #include <unistd.h>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -40,6 +44,7 @@ std::string_view xmlText(const xmlChar* text) {
 class KnownNames {
  public:
   void load(xmlParserCtxt* parser, std::span<const std::string_view> names) {
+    names_ = names;
     for (size_t i = 0; i < names.size() && i < kSlots / 2; ++i) {
       const xmlChar* entry = xmlDictLookup(parser->dict, reinterpret_cast<const xmlChar*>(names[i].data()),
                                            static_cast<int>(names[i].size()));
@@ -55,6 +60,11 @@ class KnownNames {
       if (slots_[slot].name == nullptr) return -1;
     }
   }
+  // The name's text: a known one's from the handler's table, which spares
+  // measuring it, any other measured.
+  std::string_view text(const xmlChar* name, int index) const {
+    return index >= 0 ? names_[static_cast<size_t>(index)] : xmlText(name);
+  }
 
  private:
   static constexpr size_t kSlots = 128;
@@ -67,6 +77,7 @@ class KnownNames {
     int index = -1;
   };
   Slot slots_[kSlots];
+  std::span<const std::string_view> names_;
 };
 
 // What the callbacks share: the handler, the parser, and the first
@@ -116,23 +127,25 @@ void onStart(void* data, const xmlChar* localName, const xmlChar*, const xmlChar
   s.attributes.clear();
   for (int i = 0; i < attributeCount; ++i) {
     const xmlChar* const* a = attributes + 5 * i;
+    const int known = s.known.find(a[0]);
     s.attributes.push_back(
-        {xmlText(a[0]), std::string_view(reinterpret_cast<const char*>(a[3]), static_cast<size_t>(a[4] - a[3])),
-         s.known.find(a[0])});
+        {s.known.text(a[0], known),
+         std::string_view(reinterpret_cast<const char*>(a[3]), static_cast<size_t>(a[4] - a[3])), known});
   }
-  s.check(s.handler.startElement(xmlText(localName), s.known.find(localName), s.attributes));
+  const int known = s.known.find(localName);
+  s.check(s.handler.startElement(s.known.text(localName, known), known, s.attributes));
 }
 
 void onEnd(void* data, const xmlChar* localName, const xmlChar*, const xmlChar*) {
   Session& s = sessionOf(data);
   if (s.stopped) return;
   if (s.depth-- > s.handler.reportDepth) return;
-  s.check(s.handler.endElement(xmlText(localName)));
+  s.check(s.handler.endElement(s.known.text(localName, s.known.find(localName))));
 }
 
 void onText(void* data, const xmlChar* text, int length) {
   Session& s = sessionOf(data);
-  if (s.stopped || s.depth > s.handler.reportDepth) return;
+  if (s.stopped || !s.handler.wantsText || s.depth > s.handler.reportDepth) return;
   s.check(s.handler.text(std::string_view(reinterpret_cast<const char*>(text), static_cast<size_t>(length))));
 }
 
@@ -199,58 +212,54 @@ xmlSAXHandler saxHandler() {
 // of a start tag are counted outside its quoted values, which may hold
 // '=' and '>' alike; text, end tags, comments, declarations and
 // instructions count nothing. The state carries from one chunk to the next.
+//
+// Only five bytes can change the state ('<', '>', '=' and the quotes),
+// and a net list has one of them every few bytes: the chunk is taken
+// sixteen bytes at a time, the places of those bytes found at once, and
+// the state moved at each of them alone.
 class AttributeGuard {
  public:
   // False at the attribute too many, with its place in the file in `at`.
   bool scan(std::string_view chunk, size_t chunkOffset, size_t& at) {
-    const char* const begin = chunk.data();
-    const char* const end = begin + chunk.size();
-    const char* p = begin;
-    while (p < end) {
-      switch (state_) {
-        case State::Text:
-          p = skipTo(p, end, '<');
-          if (p < end) {
-            state_ = State::TagOpen;
-            ++p;
-          }
-          break;
-        case State::Other:
-          p = skipTo(p, end, '>');
-          if (p < end) {
-            state_ = State::Text;
-            ++p;
-          }
-          break;
-        case State::Quoted:
-          p = skipTo(p, end, quote_);
-          if (p < end) {
-            state_ = State::Tag;
-            ++p;
-          }
-          break;
-        case State::TagOpen:
-          // "<!--", "<![CDATA[", "<!DOCTYPE", "<?xml" and "</name" hold no
-          // attributes.
-          state_ = *p == '!' || *p == '?' || *p == '/' ? State::Other : State::Tag;
-          equals_ = 0;
-          if (state_ == State::Other) ++p;
-          break;
-        case State::Tag:
-          // Names and spaces pass through the table without a test each.
-          while (p < end && !kTagStops[static_cast<unsigned char>(*p)]) ++p;
-          if (p == end) break;
-          if (*p == '"' || *p == '\'') {
-            quote_ = *p;
-            state_ = State::Quoted;
-          } else if (*p == '>') {
-            state_ = State::Text;
-          } else if (++equals_ > kMaxXmlAttributes) {
-            at = chunkOffset + static_cast<size_t>(p - begin);
-            return false;
-          }
-          ++p;
-          break;
+    const char* const p = chunk.data();
+    const size_t size = chunk.size();
+    // A '<' at the end of the last chunk: this one's first byte tells.
+    if (state_ == State::TagOpen && size > 0) openTag(p[0]);
+    for (size_t block = 0; block < size; block += 16) {
+      uint32_t marks = block + 16 <= size ? marksOf16(p + block) : marksOfTail(p + block, size - block);
+      while (marks != 0) {
+        const size_t i = block + static_cast<size_t>(__builtin_ctz(marks));
+        marks &= marks - 1;
+        const char c = p[i];
+        switch (state_) {
+          case State::Text:
+            // The byte after it ('!', '?', '/' or another) is no mark.
+            if (c != '<') break;
+            if (i + 1 < size)
+              openTag(p[i + 1]);
+            else
+              state_ = State::TagOpen;
+            break;
+          case State::Other:
+            if (c == '>') state_ = State::Text;
+            break;
+          case State::Quoted:
+            if (c == quote_) state_ = State::Tag;
+            break;
+          case State::Tag:
+            if (c == '"' || c == '\'') {
+              quote_ = c;
+              state_ = State::Quoted;
+            } else if (c == '>') {
+              state_ = State::Text;
+            } else if (c == '=' && ++equals_ > kMaxXmlAttributes) {
+              at = chunkOffset + i;
+              return false;
+            }
+            break;
+          case State::TagOpen:
+            break;  // handled before the loop and at each '<'
+        }
       }
     }
     return true;
@@ -258,16 +267,32 @@ class AttributeGuard {
 
  private:
   enum class State { Text, TagOpen, Tag, Quoted, Other };
-  // The bytes that end a stretch of a start tag: a quote, '>' and '='.
-  static constexpr auto kTagStops = [] {
-    std::array<bool, 256> stops{};
-    stops['"'] = stops['\''] = stops['>'] = stops['='] = true;
-    return stops;
-  }();
-  static const char* skipTo(const char* p, const char* end, char c) {
-    const void* found = std::memchr(p, c, static_cast<size_t>(end - p));
-    return found ? static_cast<const char*>(found) : end;
+  static bool isMark(char c) { return c == '<' || c == '>' || c == '=' || c == '"' || c == '\''; }
+  // The byte after '<': "<!--", "<![CDATA[", "<!DOCTYPE", "<?xml" and
+  // "</name" hold no attributes.
+  void openTag(char next) {
+    equals_ = 0;
+    state_ = next == '!' || next == '?' || next == '/' ? State::Other : State::Tag;
   }
+  // Bit n set when byte n of the (up to) sixteen is a mark.
+  static uint32_t marksOfTail(const char* p, size_t n) {
+    uint32_t marks = 0;
+    for (size_t i = 0; i < n; ++i) marks |= isMark(p[i]) ? uint32_t{1} << i : 0;
+    return marks;
+  }
+#if defined(__SSE2__)
+  static uint32_t marksOf16(const char* p) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    __m128i hit = _mm_cmpeq_epi8(bytes, _mm_set1_epi8('<'));
+    hit = _mm_or_si128(hit, _mm_cmpeq_epi8(bytes, _mm_set1_epi8('>')));
+    hit = _mm_or_si128(hit, _mm_cmpeq_epi8(bytes, _mm_set1_epi8('=')));
+    hit = _mm_or_si128(hit, _mm_cmpeq_epi8(bytes, _mm_set1_epi8('"')));
+    hit = _mm_or_si128(hit, _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\'')));
+    return static_cast<uint32_t>(_mm_movemask_epi8(hit));
+  }
+#else
+  static uint32_t marksOf16(const char* p) { return marksOfTail(p, 16); }
+#endif
   State state_ = State::Text;
   char quote_ = '"';
   size_t equals_ = 0;

@@ -46,6 +46,9 @@ class XmlHandler {
   // kReportAll at its end. The file is parsed and checked all the same.
   static constexpr size_t kReportAll = ~size_t{0};
   size_t reportDepth = kReportAll;
+  // While false, character data is not reported (most of a file's text is
+  // the blanks between its elements); it is parsed and checked all the same.
+  bool wantsText = true;
 };
 
 inline constexpr size_t kMaxXmlDepth = 64;
