@@ -247,6 +247,7 @@ void KicadDesign::Impl::expand(uint32_t fileIndex, int parent, const KicadSheetB
     for (const auto& [path, list] : block->variants)
       if (path == holder)
         for (const KicadVariantData& data : list) sheet.variants.push_back(toOverride(data));
+    extra.variants = !sheet.variants.empty() || sheetExtra[static_cast<size_t>(parent)].variants;
   }
   sheets[static_cast<size_t>(index)].firstUnit = static_cast<uint32_t>(units.size());
   placeSymbols(file, static_cast<uint32_t>(index), place);
@@ -356,10 +357,13 @@ void KicadDesign::Impl::placeSymbols(const KicadFileTree::File& file, uint32_t s
       KicadAttributes& own = index.own.emplace_back(
           ownAttributes(symbol.dnp, symbol.inBom, symbol.onBoard, symbol.excludeFromSim));
       std::string_view& reference = index.references.emplace_back();
+      bool variables = false;
       for (const KicadField& field : symbol.fields) {
         kicadSimEnableField(field.name, field.value, own.excludeFromSim);
         if (field.name == "Reference") reference = field.value;
+        variables = variables || field.value.find("${") != std::string_view::npos;
       }
+      index.variables.push_back(variables);
     }
     const bool dense = index.pathIds.size() * symbols <= 2 * entries + 64;
     if (dense)

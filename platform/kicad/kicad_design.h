@@ -137,7 +137,9 @@ class KicadDesign {
   // variants() or "".
   KicadResolvedUnit resolve(const KicadPlacedUnit& unit, std::string_view variant) const;
   // True when a variant or a text variable may make resolve() differ from
-  // the unit's own fields and attributes (false for most units).
+  // the unit's own fields and attributes (false for most units). The one
+  // rule for this: a caller that skips resolve() asks here, from what the
+  // design noted once per file symbol and per sheet.
   bool resolveChanges(const KicadPlacedUnit& unit) const;
   // resolve(unit, variant) without copies, for the units that allow it
   // (most): `fields` gets the names and values resolve() gives, in its

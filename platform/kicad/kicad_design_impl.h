@@ -32,6 +32,7 @@ struct KicadDesign::Impl {
     uint32_t fileIndex = 0;
     KicadAttributes own;  // the block's own flags
     std::vector<KicadNamedValue> fields;  // the block's user fields
+    bool variants = false;  // it or a block above it has variants (resolveChanges)
   };
 
   // What a text variable is read against: one unit as one variant sees it.
@@ -59,6 +60,8 @@ struct KicadDesign::Impl {
     // same for every instance.
     std::vector<KicadAttributes> own;
     std::vector<std::string_view> references;
+    // Whether a field of the symbol holds "${", for resolveChanges.
+    std::vector<bool> variables;
     const KicadInstance* find(uint32_t pathId, uint32_t symbol, size_t symbols) const;
   };
 

@@ -65,7 +65,6 @@ class KicadProject::Loader {
     std::string_view reference;
     std::string_view value;
     std::string_view footprint;
-    bool variables = false;  // a field holds "${"
   };
   // What the loader keeps of a file while instances of it are to come.
   struct FileState {
@@ -76,9 +75,6 @@ class KicadProject::Loader {
     KicadSheetModel model;
   };
   static OwnTexts ownTexts(const KicadSymbol& symbol);
-  // False where KicadDesign::resolveChanges() is sure to be: its tests, the
-  // symbol's fields and the sheets' variants looked at once.
-  bool mayChange(const KicadPlacedUnit& unit, const OwnTexts& own) const;
   // What the circuit gets of one unit: the file's own texts as the listing
   // always showed them, text variables expanded, sheet flags applied, and
   // what each design variant changes as properties of its destination.
@@ -89,7 +85,6 @@ class KicadProject::Loader {
   std::string separator_;
   std::vector<std::vector<uint32_t>> children_;
   std::unordered_map<std::string, FileState> files_;
-  std::vector<bool> sheetVariants_;  // by sheet: it or a sheet above it has variants
   std::vector<std::unique_ptr<std::vector<KicadNamedValue>>> expanded_;  // while a sheet is built
   int nextId_ = 1;
   std::string circuitDir_;
@@ -105,9 +100,6 @@ void KicadProject::Loader::load() {
   for (uint32_t i = 1; i < sheets.size(); ++i) children_[static_cast<size_t>(sheets[i].parent)].push_back(i);
   // A sheet's parent comes before it; the root's own list counts for none.
   for (const KicadSheetInstance& sheet : sheets) ++files_[sheet.file].instances;
-  sheetVariants_.assign(sheets.size(), false);
-  for (uint32_t i = 1; i < sheets.size(); ++i)
-    sheetVariants_[i] = !sheets[i].variants.empty() || sheetVariants_[static_cast<size_t>(sheets[i].parent)];
   project_.hierarchy_ = std::make_unique<MemoryHierarchy>();
   project_.library_ = std::make_unique<KcdbMemory>();
   visit(0, nullptr);
@@ -131,7 +123,6 @@ void KicadProject::Loader::check(int32_t entry, const std::string& file, const S
 KicadProject::Loader::OwnTexts KicadProject::Loader::ownTexts(const KicadSymbol& symbol) {
   OwnTexts texts;
   for (const KicadField& field : symbol.fields) {
-    texts.variables = texts.variables || field.value.find("${") != std::string_view::npos;
     if (field.name == "Reference")
       texts.reference = field.value;
     else if (field.name == "Value")
@@ -140,13 +131,6 @@ KicadProject::Loader::OwnTexts KicadProject::Loader::ownTexts(const KicadSymbol&
       texts.footprint = field.value;
   }
   return texts;
-}
-
-bool KicadProject::Loader::mayChange(const KicadPlacedUnit& unit, const OwnTexts& own) const {
-  const KicadInstance* instance = unit.instance;
-  return !unit.variants.empty() || !unit.fields.empty() || own.variables || sheetVariants_[unit.sheet] ||
-         (instance != nullptr && (instance->value.find("${") != std::string_view::npos ||
-                                  instance->footprint.find("${") != std::string_view::npos));
 }
 
 void KicadProject::Loader::resolveUnit(const KicadPlacedUnit& unit, const OwnTexts& own, KicadResolved& out) {
@@ -163,7 +147,7 @@ void KicadProject::Loader::resolveUnit(const KicadPlacedUnit& unit, const OwnTex
   out.attributes = unit.attributes;
   out.lib = unit.lib;
   out.libFound = true;
-  if (!mayChange(unit, own) || !design_.resolveChanges(unit)) return;
+  if (!design_.resolveChanges(unit)) return;
 
   const KicadResolvedUnit base = design_.resolve(unit, "");
   auto& expanded = expanded_.emplace_back(std::make_unique<std::vector<KicadNamedValue>>(base.fields));

@@ -266,21 +266,21 @@ bool KicadDesign::resolveViews(const KicadPlacedUnit& unit, std::string_view var
   return true;
 }
 
+// The one rule of what may change a unit: every condition resolve() and
+// resolveViews() act on, read from what the design noted once per file
+// symbol (a field holding a text variable) and per sheet (variants on it
+// or above it). The listing resolves only the units it names.
 bool KicadDesign::resolveChanges(const KicadPlacedUnit& unit) const {
-  if (!unit.variants.empty()) return true;
-  for (const KicadNamedValue& field : unit.fields)
-    if (field.value.find("${") != std::string::npos) return true;
-  if (unit.fields.empty()) {
-    for (const KicadField& field : unit.file->symbols()[unit.symbol].fields)
-      if (field.value.find("${") != std::string_view::npos) return true;
-    if (const KicadInstance* instance = unit.instance)
-      if (instance->value.find("${") != std::string_view::npos ||
-          instance->footprint.find("${") != std::string_view::npos)
-        return true;
-  }
-  for (int s = static_cast<int>(unit.sheet); s > 0; s = impl_->sheets[static_cast<size_t>(s)].parent)
-    if (!impl_->sheets[static_cast<size_t>(s)].variants.empty()) return true;
-  return false;
+  const Impl& d = *impl_;
+  const Impl::SheetExtra& sheet = d.sheetExtra[unit.sheet];
+  if (!unit.variants.empty() || sheet.variants) return true;
+  const auto variable = [](std::string_view text) { return text.find("${") != std::string_view::npos; };
+  if (!unit.fields.empty())
+    return std::any_of(unit.fields.begin(), unit.fields.end(),
+                       [&](const KicadNamedValue& field) { return variable(field.value); });
+  if (d.instanceIndex[sheet.fileIndex].variables[unit.symbol]) return true;
+  const KicadInstance* instance = unit.instance;
+  return instance != nullptr && (variable(instance->value) || variable(instance->footprint));
 }
 
 }  // namespace comptab

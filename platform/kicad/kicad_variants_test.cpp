@@ -299,5 +299,112 @@ TEST(KicadResolveViews, GiveWhatResolveGivesOrNothing) {
   }
 }
 
+// resolveChanges() against resolve(), for every unit and variant of small
+// projects, with and without the units' fields: a unit it calls unchanged
+// must resolve to its own fields and attributes under every variant (the
+// listing takes those without asking resolve()); the units it calls
+// changed are the ones each case names, and each of them does change.
+TEST(KicadResolveChanges, UnchangedUnitsResolveToTheirOwn) {
+  const std::string root = std::string("/") + kRoot;
+  const std::string sheetA = "30000000-0000-4000-8000-0000000000c1";
+  const std::string sheetB = "30000000-0000-4000-8000-0000000000c2";
+  const auto block = [&](const std::string& name, const std::string& uuid, const std::string& file,
+                         const std::string& holder, const std::string& variants = "") {
+    return "(sheet (at 20 100) (size 20 20) (uuid \"" + uuid + "\")" + property("Sheetname", name) +
+           property("Sheetfile", file) + " (instances (project \"board\" (path \"" + holder + "\" (page \"2\") " +
+           variants + "))))\n";
+  };
+  const std::string kicad6 = "(kicad_sch (version 20211123) (uuid a0) (paper \"A4\")" + std::string(kLibrary);
+  const auto kicad6Symbol = [](const std::string& uuid, const std::string& value, const std::string& mpn) {
+    return "(symbol (lib_id \"Device:R\") (at 1 1 0) (unit 1) (uuid " + uuid +
+           ") (property \"Reference\" \"R?\" (id 0) (at 0 0 0)) (property \"Value\" \"" + value +
+           "\" (id 1) (at 0 0 0)) (property \"MPN\" \"" + mpn + "\" (id 4) (at 0 0 0)))";
+  };
+  const std::string textVariables = R"({"text_variables": {"X": "x"}})";
+  struct Case {
+    const char* what;
+    std::vector<std::pair<std::string, std::string>> files;  // the first is opened
+    std::vector<std::string> changed;  // references, in unit order
+  };
+  const std::vector<Case> cases = {
+      {"KiCad 6: a text variable in an instance's value or footprint",
+       {{"top.kicad_pro", textVariables},
+        {"top.kicad_sch",
+         kicad6 + block("a", "s1", "ch.kicad_sch", "/") + block("b", "s2", "ch.kicad_sch", "/") +
+             block("c", "s3", "ch.kicad_sch", "/") +
+             "(sheet_instances (path \"/\" (page \"1\")) (path \"/s1/\" (page \"2\")) (path \"/s2/\" (page \"3\"))"
+             " (path \"/s3/\" (page \"4\")))"
+             "(symbol_instances (path \"/s1/r9\" (reference \"R11\") (unit 1) (value \"${X}\") (footprint \"F\"))"
+             " (path \"/s2/r9\" (reference \"R21\") (unit 1) (value \"1k\") (footprint \"F${X}\"))"
+             " (path \"/s3/r9\" (reference \"R31\") (unit 1) (value \"1k\") (footprint \"F\"))))"},
+        {"ch.kicad_sch", kicad6 + kicad6Symbol("r9", "1k", "m") + ")"}},
+       {"R11", "R21"}},
+      {"KiCad 6: a text variable in a symbol's own field",
+       {{"top.kicad_pro", textVariables},
+        {"top.kicad_sch", kicad6 + kicad6Symbol("r1", "1k", "m${X}") + kicad6Symbol("r2", "1k", "m") +
+                              "(sheet_instances (path \"/\" (page \"1\")))"
+                              "(symbol_instances (path \"/r1\" (reference \"R1\") (unit 1) (value \"1k\"))"
+                              " (path \"/r2\" (reference \"R2\") (unit 1) (value \"1k\"))))"}},
+       {"R1"}},
+      {"a symbol's variant, a field with a text variable",
+       {{"board.kicad_pro", textVariables},
+        {"board.kicad_sch",
+         schematic(kRoot, symbol("Device:R", "R1", root, property("Value", "1k"), "(variant (name \"V1\") (dnp))") +
+                              symbol("Device:R", "R2", root, property("Value", "1k") + property("MPN", "${X}")) +
+                              symbol("Device:R", "R3", root, property("Value", "${X}")) +
+                              symbol("Device:R", "R4", root, property("Value", "1k")))}},
+       {"R1", "R2", "R3"}},
+      {"a sheet's variant reaches the sheets below it, not its siblings",
+       {{"board.kicad_sch",
+         schematic(kRoot, symbol("Device:R", "R1", root, property("Value", "1k")) +
+                              block("A", sheetA, "mid.kicad_sch", root, "(variant (name \"V1\") (dnp))") +
+                              block("B", sheetB, "leaf.kicad_sch", root))},
+        {"mid.kicad_sch",
+         schematic("40000000-0000-4000-8000-000000000002",
+                   symbol("Device:R", "R2", root + "/" + sheetA, property("Value", "1k")) +
+                       block("C", "30000000-0000-4000-8000-0000000000c3", "leaf.kicad_sch", root + "/" + sheetA))},
+        {"leaf.kicad_sch",
+         schematic("40000000-0000-4000-8000-000000000003",
+                   "(symbol (lib_id \"Device:R\") (at 10 10 0) (unit 1) (uuid \"61\")" + property("Reference", "R?") +
+                       property("Value", "1k") + " (instances (project \"board\" (path \"" + root + "/" + sheetA +
+                       "/30000000-0000-4000-8000-0000000000c3\" (reference \"R3\") (unit 1)) (path \"" + root + "/" +
+                       sheetB + "\" (reference \"R4\") (unit 1)))))\n")}},
+       {"R2", "R3"}},
+  };
+  for (const Case& c : cases) {
+    for (const bool withFields : {false, true}) {
+      SCOPED_TRACE(std::string(c.what) + (withFields ? ", with fields" : ""));
+      ScratchDir files;
+      for (const auto& [name, text] : c.files) files.file(name, text);
+      KicadDesign::Failure failure = KicadDesign::Failure::None;
+      std::string failed, why;
+      const std::string opened = c.files.front().first;
+      const auto design = KicadDesign::open(files.file(opened), failure, failed, &why, withFields);
+      ASSERT_TRUE(design) << why;
+      std::vector<std::string> variants = {""};
+      for (const KicadNamedValue& v : design->variants()) variants.push_back(v.name);
+      const auto same = [](const KicadAttributes& a, const KicadAttributes& b) {
+        return a.dnp == b.dnp && a.inBom == b.inBom && a.onBoard == b.onBoard && a.excludeFromSim == b.excludeFromSim;
+      };
+      std::vector<std::string> changed;
+      for (const KicadPlacedUnit& u : design->units()) {
+        const KicadResolvedUnit own = design->resolve(u, "");
+        bool differs = false;
+        for (const std::string& variant : variants) {
+          const KicadResolvedUnit seen = design->resolve(u, variant);
+          std::vector<std::pair<std::string, std::string>> got, expected;
+          for (const KicadNamedValue& f : seen.fields) got.emplace_back(f.name, f.value);
+          for (const KicadNamedValue& f : own.fields) expected.emplace_back(f.name, f.value);
+          differs = differs || !seen.written.empty() || got != expected || !same(seen.attributes, u.attributes);
+        }
+        const bool changes = design->resolveChanges(u);
+        EXPECT_EQ(changes, differs) << u.reference;
+        if (changes) changed.push_back(u.reference);
+      }
+      EXPECT_EQ(changed, c.changed);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace comptab
