@@ -130,6 +130,37 @@ size_t textBytes(const KicadSchematic& file, const std::vector<KicadResolved>& r
   return bytes;
 }
 
+// Whether the unit placed has `pin`, in the drawn symbol's style.
+bool placedPin(const KicadLibPin& pin, const KicadSymbol& symbol, const KicadResolved& here) {
+  return (pin.unit == 0 || pin.unit == here.unit) && (pin.style == 0 || pin.style == symbol.style);
+}
+
+// Room for every property and pin the sheet stores (a name given twice
+// is stored once: at most this many): grown by doubling, the properties
+// would hold twice their size, and a copy more while they move.
+void reserveEntries(SheetData& sheet, const KicadSchematic& file, const std::vector<KicadResolved>& resolved) {
+  // The reference, partName, cdbName, componentName, sheetPath and the
+  // four flags, less the Reference field, which the reference replaces.
+  constexpr size_t kAdded = 8;
+  size_t properties = 0;
+  size_t pins = 0;
+  const std::vector<KicadSymbol>& symbols = file.symbols();
+  for (size_t i = 0; i < symbols.size(); ++i) {
+    const KicadResolved& here = resolved[i];
+    properties += symbols[i].fields.size() + kAdded + here.destinationProperties.size();
+    if (!here.libFound || here.lib == nullptr) continue;
+    const size_t perPin = here.lib->unitCount > 1 ? 2 : 1;
+    for (const KicadLibPin& pin : here.lib->pins) {
+      if (!placedPin(pin, symbols[i], here)) continue;
+      ++pins;
+      properties += perPin;
+    }
+  }
+  for (const KicadSheetBlock& block : file.sheets()) properties += 3 + block.userFields.size();
+  sheet.properties.reserve(properties);
+  sheet.pins.reserve(pins);
+}
+
 }  // namespace
 
 const KicadLibSymbol* drawnSymbol(const KicadSchematic& file, std::string_view libId, std::string_view libName) {
@@ -203,8 +234,7 @@ void addSymbolPins(SheetData& sheet, ComponentData& component, const KicadSymbol
                    const KicadLibSymbol& lib) {
   component.pins.first = static_cast<uint32_t>(sheet.pins.size());
   for (const KicadLibPin& pin : lib.pins) {
-    if (pin.unit != 0 && pin.unit != here.unit) continue;
-    if (pin.style != 0 && pin.style != symbol.style) continue;
+    if (!placedPin(pin, symbol, here)) continue;
     PinData& data = sheet.pins.emplace_back();
     data.properties.first = static_cast<uint32_t>(sheet.properties.size());
     sheet.properties.push_back({sheet.texts.addName("pinNumber"), sheet.texts.addName(pin.number)});
@@ -268,6 +298,7 @@ std::shared_ptr<SheetData> buildKicadSheet(const KicadSchematic& file, const std
   const std::vector<KicadSymbol>& symbols = file.symbols();
   const std::vector<KicadSheetBlock>& blocks = file.sheets();
   sheet->components.reserve(symbols.size() + blocks.size());
+  reserveEntries(*sheet, file, resolved);
   const std::string_view storedPath = sheet->texts.add(sheetPath);
   // What a model learns of each component; without one, nothing is kept.
   std::vector<KicadSheetModel::Component> slots(model != nullptr ? symbols.size() + blocks.size() : 0);
