@@ -15,7 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (const auto design = comptab::KicadDesign::open(path, &why)) {
     for (const comptab::KicadPlacedUnit& unit : design->units()) {
       (void)design->resolve(unit, "");
-      for (const comptab::KicadVariantOverride& variant : unit.variants) (void)design->resolve(unit, variant.variant);
+      for (const comptab::KicadVariantOverride& variant : design->variantsOf(unit))
+        (void)design->resolve(unit, variant.variant);
     }
   }
   comptab::fuzz::walkKicadProject(path);

@@ -64,8 +64,8 @@ bool checkInput(const std::string& input, std::string* reason) {
 }
 
 // The names of the fields the listed symbols have beyond KiCad's own five:
-// what "*" in --fields adds. Read through resolve(), since the design is
-// opened without the units' own copies of their fields.
+// what "*" in --fields adds. Read through resolve(), since the design's
+// units hold no copies of their fields.
 std::vector<std::string> userFieldNames(const KicadDesign& design) {
   static constexpr std::string_view kMandatory[] = {"Reference", "Value", "Footprint", "Datasheet", "Description"};
   std::set<std::string, std::less<>> names;
@@ -86,13 +86,13 @@ std::vector<std::string> modelColumns(const BomOptions& options, const KicadDesi
   return bomModelColumns(star ? userFieldNames(design) : std::vector<std::string>());
 }
 
-// The design without the units' copies of their fields: the export reads
-// them through resolve() one unit at a time, which halves the memory. Only
-// a page draws the sheets, from their files' bytes.
+// The export reads the units' fields through resolveViews() or resolve()
+// one unit at a time. Only a page draws the sheets, from their files'
+// bytes.
 std::unique_ptr<KicadDesign> openDesign(const std::string& target, KicadDesign::Failure& failure,
                                         std::string* reason, bool forPage = false) {
   std::string failedFile;
-  return KicadDesign::open(target, failure, failedFile, reason, false, forPage);
+  return KicadDesign::open(target, failure, failedFile, reason, forPage);
 }
 
 std::string replaceAll(std::string text, std::string_view from, std::string_view to) {

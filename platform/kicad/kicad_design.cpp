@@ -90,6 +90,9 @@ const std::vector<KicadPlacedUnit>& KicadDesign::units() const { return impl_->u
 const std::vector<KicadNamedValue>& KicadDesign::textVariables() const { return impl_->textVariables; }
 const std::vector<KicadNamedValue>& KicadDesign::variants() const { return impl_->variants; }
 std::string_view KicadDesign::projectJson() const { return impl_->projectJson; }
+std::span<const KicadVariantOverride> KicadDesign::variantsOf(const KicadPlacedUnit& unit) const {
+  return impl_->unitVariantsOf(unit);
+}
 
 std::unique_ptr<KicadDesign> KicadDesign::open(const std::string& target, std::string* reason) {
   Failure failure = Failure::None;
@@ -98,9 +101,8 @@ std::unique_ptr<KicadDesign> KicadDesign::open(const std::string& target, std::s
 }
 
 std::unique_ptr<KicadDesign> KicadDesign::open(const std::string& target, Failure& failure, std::string& failedFile,
-                                               std::string* reason, bool withFields, bool keepFiles) {
+                                               std::string* reason, bool keepFiles) {
   std::unique_ptr<KicadDesign> design(new KicadDesign());
-  design->impl_->withFields = withFields;
   design->impl_->keepFiles = keepFiles;
   std::string why;
   failure = Failure::None;
@@ -165,13 +167,14 @@ bool KicadDesign::Impl::load(const std::string& target, Failure& failure, std::s
   // does not list it.
   std::unordered_set<std::string> known;
   for (const KicadNamedValue& variant : variants) known.insert(variant.name);
-  const auto note = [&](const std::vector<KicadVariantOverride>& list) {
+  const auto note = [&](std::span<const KicadVariantOverride> list) {
     for (const KicadVariantOverride& over : list)
       if (known.insert(over.variant).second) variants.push_back({over.variant, std::string()});
   };
   for (const KicadSheetInstance& sheet : sheets) {
     note(sheet.variants);
-    for (uint32_t u = sheet.firstUnit; u < sheet.firstUnit + sheet.unitCount; ++u) note(units[u].variants);
+    for (uint32_t u = sheet.firstUnit; u < sheet.firstUnit + sheet.unitCount; ++u)
+      note(unitVariantsOf(units[u]));
   }
   return true;
 }
@@ -402,16 +405,13 @@ void KicadDesign::Impl::placeSymbols(const KicadFileTree::File& file, uint32_t s
     unit.instance = instance;
     if (instance != nullptr) {
       if (instance->unit > 0) unit.unit = instance->unit;
-      for (const KicadVariantData& data : instance->variants) unit.variants.push_back(toOverride(data));
+      unit.firstVariant = static_cast<uint32_t>(unitVariants.size());
+      unit.variantCount = static_cast<uint32_t>(instance->variants.size());
+      for (const KicadVariantData& data : instance->variants) unitVariants.push_back(toOverride(data));
     }
     // The instance's reference as written (fieldViews() reads it here, in
-    // the unit, rather than in the file again); with the fields, as they show it.
+    // the unit, rather than in the file again).
     unit.reference = instance != nullptr && !instance->reference.empty() ? instance->reference : index.references[i];
-    if (withFields) {
-      unit.libId = std::string(symbol.libId);
-      unit.fields = buildFields(unit);
-      unit.reference = unit.fields[0].value;
-    }
     unitOwn.push_back(index.own[i]);
     unit.attributes = index.own[i];
     inherit(unit.attributes, sheets[sheetIndex].attributes);

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -65,25 +66,24 @@ struct KicadSheetInstance {
   uint32_t unitCount = 0;
 };
 
-// One placed symbol unit in one sheet instance.
+// One placed symbol unit in one sheet instance. A design holds one a
+// symbol and instance (a million in a large one), so a unit holds no copy
+// of its fields: resolve() gives them, and variantsOf() its variants.
 struct KicadPlacedUnit {
-  uint32_t sheet = 0;  // index into sheets()
-  const KicadSchematic* file = nullptr;
+  uint32_t sheet = 0;   // index into sheets()
   uint32_t symbol = 0;  // index into file->symbols()
+  const KicadSchematic* file = nullptr;
   const KicadLibSymbol* lib = nullptr;  // null when the file embeds none
   std::string reference;  // as the instance gives it ("R?" when unannotated)
-  int unit = 1;
-  bool power = false;
-  std::string libId;
-  // Reference, Value, Footprint, Datasheet, Description, then the other
-  // fields in file order; this instance's values applied, text variables
-  // not yet expanded.
-  std::vector<KicadNamedValue> fields;
-  KicadAttributes attributes;  // the symbol's own, with its sheets' applied
-  std::vector<KicadVariantOverride> variants;
   // The instance data this unit's place gives (reference, unit, KiCad 6
   // value and footprint), as written; null when the file gives none.
   const KicadInstance* instance = nullptr;
+  int unit = 1;
+  KicadAttributes attributes;  // the symbol's own, with its sheets' applied
+  bool power = false;
+  // Its variants: the design's store of them [firstVariant, + variantCount).
+  uint32_t firstVariant = 0;
+  uint32_t variantCount = 0;
 };
 
 // A unit as one variant sees it ("" is the design without a variant):
@@ -104,15 +104,12 @@ class KicadDesign {
   // is one) and what to change, when it cannot.
   static std::unique_ptr<KicadDesign> open(const std::string& target, std::string* reason = nullptr);
   // As open(), saying what was at fault: the project file, a sheet file
-  // (named by `failedFile`), or a hierarchy too large to expand.
+  // (named by `failedFile`), or a hierarchy too large to expand. Without
+  // `keepFiles` the files' bytes are let go once read (see
+  // KicadFileTree::load): no drawing.
   enum class Failure { None, ProjectFile, Sheet, TooLarge };
-  // With `withFields` false the units carry no `fields` and no `libId`
-  // (a lister that asks resolve() for a few units only saves their copies);
-  // resolve() gives them in full either way. Without `keepFiles` the
-  // files' bytes are let go once read (see KicadFileTree::load): no drawing.
   static std::unique_ptr<KicadDesign> open(const std::string& target, Failure& failure, std::string& failedFile,
-                                           std::string* reason = nullptr, bool withFields = true,
-                                           bool keepFiles = true);
+                                           std::string* reason = nullptr, bool keepFiles = true);
   ~KicadDesign();
 
   const std::string& projectDir() const;
@@ -132,6 +129,8 @@ class KicadDesign {
   const std::vector<KicadNamedValue>& variants() const;
   // The .kicad_pro's text ("" when there is none), for the BOM presets.
   std::string_view projectJson() const;
+  // What each design variant changes on `unit`'s symbol instance.
+  std::span<const KicadVariantOverride> variantsOf(const KicadPlacedUnit& unit) const;
 
   // `unit` as variant `variant` sees it. The variant must be one of
   // variants() or "".

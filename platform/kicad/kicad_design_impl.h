@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -89,6 +90,7 @@ struct KicadDesign::Impl {
   // A unit's fields as the header orders them, from its file and instance.
   std::vector<KicadNamedValue> buildFields(const KicadPlacedUnit& unit) const;
   void migrateSimFields(const KicadPlacedUnit& unit, std::vector<KicadNamedValue>& fields) const;
+  std::span<const KicadVariantOverride> unitVariantsOf(const KicadPlacedUnit& unit) const;
   // The attributes of `unit` for `variant`, its sheets' flags applied.
   KicadAttributes attributesFor(const KicadPlacedUnit& unit, std::string_view variant) const;
   bool lookupVar(const VarContext& context, std::string_view name, std::string& value) const;
@@ -107,10 +109,10 @@ struct KicadDesign::Impl {
   mutable std::vector<FileFields> fileFields;  // by file of the tree, at its first fieldViews()
   std::vector<KicadPlacedUnit> units;
   std::vector<KicadAttributes> unitOwn;  // by unit: the symbol's own flags
+  std::vector<KicadVariantOverride> unitVariants;  // KicadPlacedUnit::firstVariant
   std::vector<KicadNamedValue> textVariables;
   std::vector<KicadNamedValue> variants;
   bool hasProjectFile = false;
-  bool withFields = true;  // false: units carry no fields or libId (see open())
   bool keepFiles = true;   // false: the files' bytes are let go once read
   std::string rootPath;  // as given, for ${FILEPATH}
   // A reference's last unit in hierarchy order, for "${R1:VALUE}": made at

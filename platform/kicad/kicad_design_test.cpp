@@ -214,13 +214,13 @@ TEST_F(KicadDesignTest, HierarchyGivesEachInstanceItsPlaceAndUnits) {
   const KicadPlacedUnit* ground = unit(*design, "#PWR01");
   ASSERT_NE(ground, nullptr);
   EXPECT_TRUE(ground->power);
-  EXPECT_EQ(ground->libId, "power:GND");
+  EXPECT_EQ(ground->file->symbols()[ground->symbol].libId, "power:GND");
   const KicadPlacedUnit* u1b = unit(*design, "U1", 2);
   ASSERT_NE(u1b, nullptr);
   ASSERT_NE(u1b->lib, nullptr);
   EXPECT_EQ(u1b->lib->unitCount, 2);
   std::vector<std::string> names;
-  for (const KicadNamedValue& f : unit(*design, "R5")->fields) names.push_back(f.name);
+  for (const KicadNamedValue& f : design->resolve(*unit(*design, "R5"), "").fields) names.push_back(f.name);
   EXPECT_EQ(names, (std::vector<std::string>{"Reference", "Value", "Footprint", "Datasheet", "Description", "MPN",
                                              "MPN2", "Note"}));
 }
@@ -328,7 +328,7 @@ TEST_F(KicadDesignTest, TheFiveFieldsLoseTheSpaceAroundThemOthersKeepIt) {
   const auto design = KicadDesign::open(files.file("t.kicad_sch"), &why);
   ASSERT_TRUE(design) << why;
   std::vector<std::string> values;
-  for (const KicadNamedValue& f : design->units().at(0).fields) values.push_back(f.value);
+  for (const KicadNamedValue& f : design->resolve(design->units().at(0), "").fields) values.push_back(f.value);
   EXPECT_EQ(values, (std::vector<std::string>{"R1", "10 k", "R_0603", "ds", "d e", "  m 2  "}));
 }
 
@@ -342,7 +342,7 @@ TEST_F(KicadDesignTest, TildeIsEmptyInFilesBeforeTheEmptyFieldFormat) {
     const auto design = KicadDesign::open(files.file("t.kicad_sch"), &why);
     ASSERT_TRUE(design) << why;
     const std::string expected = version < 20250318 ? "" : "~";
-    const std::vector<KicadNamedValue>& fields = design->units().at(0).fields;
+    const std::vector<KicadNamedValue> fields = design->resolve(design->units().at(0), "").fields;
     EXPECT_EQ(fields[1].value, expected);
     EXPECT_EQ(fields[2].value, expected);
     EXPECT_EQ(fields[5].value, expected);
@@ -363,10 +363,11 @@ TEST_F(KicadDesignTest, KiCad6RootTableGivesInstanceValues) {
   ASSERT_TRUE(design) << why;
   ASSERT_EQ(design->units().size(), 2u);
   EXPECT_EQ(design->units()[0].reference, "R11");
-  EXPECT_EQ(design->units()[0].fields[1].value, "10k");
-  EXPECT_EQ(design->units()[0].fields[2].value, "");
+  const auto fields = [&](size_t u) { return design->resolve(design->units()[u], "").fields; };
+  EXPECT_EQ(fields(0)[1].value, "10k");
+  EXPECT_EQ(fields(0)[2].value, "");
   EXPECT_EQ(design->units()[1].reference, "R21");
-  EXPECT_EQ(design->units()[1].fields[2].value, "F");
+  EXPECT_EQ(fields(1)[2].value, "F");
   EXPECT_EQ(design->sheets()[2].page, "3");
 }
 

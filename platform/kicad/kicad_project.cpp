@@ -274,9 +274,9 @@ std::unique_ptr<KicadProject> KicadProject::load(const std::string& target, Fail
     project->rootFile_ = target.substr(0, target.size() - kProjectSuffix.size()) + std::string(kSchematicSuffix);
   KicadDesign::Failure designFailure = KicadDesign::Failure::None;
   // The listing takes the files' own texts; only the units a variant or a
-  // text variable changes are resolved, so their copies are not kept.
-  // Only a design kept for its drawing needs the files' bytes.
-  std::unique_ptr<KicadDesign> design = KicadDesign::open(target, designFailure, failedFile, &why, false, keepDesign);
+  // text variable changes are resolved. Only a design kept for its drawing
+  // needs the files' bytes.
+  std::unique_ptr<KicadDesign> design = KicadDesign::open(target, designFailure, failedFile, &why, keepDesign);
   if (!design) {
     failure = designFailure == KicadDesign::Failure::ProjectFile ? Failure::ProjectFile
               : designFailure == KicadDesign::Failure::TooLarge  ? Failure::TooLarge

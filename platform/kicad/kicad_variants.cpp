@@ -17,7 +17,7 @@ namespace {
 // after a few steps too.
 constexpr int kMaxCrossReferenceDepth = 6;
 
-const KicadVariantOverride* findOverride(const std::vector<KicadVariantOverride>& list, std::string_view variant) {
+const KicadVariantOverride* findOverride(std::span<const KicadVariantOverride> list, std::string_view variant) {
   if (variant.empty()) return nullptr;
   for (const KicadVariantOverride& item : list)
     if (item.variant == variant) return &item;
@@ -42,9 +42,13 @@ constexpr std::string_view kMandatoryUpper[] = {"REFERENCE", "VALUE", "FOOTPRINT
 
 }  // namespace
 
+std::span<const KicadVariantOverride> KicadDesign::Impl::unitVariantsOf(const KicadPlacedUnit& unit) const {
+  return std::span<const KicadVariantOverride>(unitVariants).subspan(unit.firstVariant, unit.variantCount);
+}
+
 KicadAttributes KicadDesign::Impl::attributesFor(const KicadPlacedUnit& unit, std::string_view variant) const {
   KicadAttributes attributes = unitOwn[static_cast<size_t>(&unit - units.data())];
-  if (const KicadVariantOverride* over = findOverride(unit.variants, variant)) applyFlags(attributes, *over);
+  if (const KicadVariantOverride* over = findOverride(unitVariantsOf(unit), variant)) applyFlags(attributes, *over);
   for (int s = static_cast<int>(unit.sheet); s > 0; s = sheets[static_cast<size_t>(s)].parent) {
     const KicadSheetInstance& sheet = sheets[static_cast<size_t>(s)];
     KicadAttributes own = sheetExtra[static_cast<size_t>(s)].own;
@@ -132,9 +136,8 @@ bool KicadDesign::Impl::lookupVar(const VarContext& context, std::string_view na
     const KicadPlacedUnit& other = units[found->second];
     VarContext there;
     there.unit = &other;
-    std::vector<KicadNamedValue> built;
-    if (other.fields.empty()) built = buildFields(other);
-    there.fields = other.fields.empty() ? &built : &other.fields;
+    const std::vector<KicadNamedValue> built = buildFields(other);
+    there.fields = &built;
     there.attributes = attributesFor(other, "");
     there.depth = context.depth + 1;
     std::string raw;
@@ -214,8 +217,8 @@ KicadResolvedUnit KicadDesign::resolve(const KicadPlacedUnit& unit, std::string_
   const Impl& d = *impl_;
   KicadResolvedUnit out;
   out.placed = &unit;
-  out.fields = unit.fields.empty() ? d.buildFields(unit) : unit.fields;
-  if (const KicadVariantOverride* over = findOverride(unit.variants, variant)) {
+  out.fields = d.buildFields(unit);
+  if (const KicadVariantOverride* over = findOverride(d.unitVariantsOf(unit), variant)) {
     for (const KicadNamedValue& field : over->fields) {
       bool found = false;
       for (size_t f = 0; f < out.fields.size(); ++f) {
@@ -249,11 +252,9 @@ bool KicadDesign::resolveViews(const KicadPlacedUnit& unit, std::string_view var
                                 std::vector<KicadFieldView>& fields, KicadAttributes& attributes) const {
   const Impl& d = *impl_;
   fields.clear();
-  if (const KicadVariantOverride* over = findOverride(unit.variants, variant); over && !over->fields.empty())
+  if (const KicadVariantOverride* over = findOverride(d.unitVariantsOf(unit), variant); over && !over->fields.empty())
     return false;
-  if (!unit.fields.empty()) {
-    for (const KicadNamedValue& field : unit.fields) fields.push_back({field.name, field.value});
-  } else if (!d.fieldViews(unit, fields)) {
+  if (!d.fieldViews(unit, fields)) {
     fields.clear();
     return false;
   }
@@ -273,11 +274,8 @@ bool KicadDesign::resolveViews(const KicadPlacedUnit& unit, std::string_view var
 bool KicadDesign::resolveChanges(const KicadPlacedUnit& unit) const {
   const Impl& d = *impl_;
   const Impl::SheetExtra& sheet = d.sheetExtra[unit.sheet];
-  if (!unit.variants.empty() || sheet.variants) return true;
+  if (unit.variantCount > 0 || sheet.variants) return true;
   const auto variable = [](std::string_view text) { return text.find("${") != std::string_view::npos; };
-  if (!unit.fields.empty())
-    return std::any_of(unit.fields.begin(), unit.fields.end(),
-                       [&](const KicadNamedValue& field) { return variable(field.value); });
   if (d.instanceIndex[sheet.fileIndex].variables[unit.symbol]) return true;
   const KicadInstance* instance = unit.instance;
   return instance != nullptr && (variable(instance->value) || variable(instance->footprint));

@@ -192,9 +192,6 @@ TEST(KicadResolveViews, GiveWhatResolveGivesOrNothing) {
     // views show them without a variant; "-" for a unit without views.
     std::string listing;
     std::vector<std::string> copies;  // "reference@variant" that resolve() alone gives
-    // Those too when the units carry no fields of their own (with them,
-    // the views are of the unit's rewritten simulation fields).
-    std::vector<std::string> copiesWithoutFields = {};
   };
   const std::vector<Case> cases = {
       {"a sheet used twice: each instance its own reference and unit",
@@ -243,64 +240,58 @@ TEST(KicadResolveViews, GiveWhatResolveGivesOrNothing) {
                               symbol("Device:R", "R5", root, property("Value", "1k") + property("Sim.Enable", "0")))},
         {"board.kicad_pro", R"({"text_variables": {"X": "x"}})"}},
        "-;-;-;-;R5/1 1k ;",
-       {"R1@", "R2@"},
-       {"R3@", "R4@"}},
+       {"R1@", "R2@", "R3@", "R4@"}},
   };
   for (const Case& c : cases) {
-    for (const bool withFields : {false, true}) {
-      SCOPED_TRACE(std::string(c.what) + (withFields ? ", with fields" : ""));
-      ScratchDir files;
-      for (const auto& [name, text] : c.files) files.file(name, text);
-      KicadDesign::Failure failure = KicadDesign::Failure::None;
-      std::string failed, why;
-      const auto design = KicadDesign::open(files.file(c.files.front().first), failure, failed, &why, withFields);
-      ASSERT_TRUE(design) << why;
-      std::vector<std::string> variants = {""};
-      for (const KicadNamedValue& v : design->variants()) variants.push_back(v.name);
-      std::string listing;
-      std::vector<std::string> copies;
-      std::vector<KicadFieldView> views;
-      for (const KicadPlacedUnit& u : design->units()) {
-        for (const std::string& variant : variants) {
-          KicadAttributes attributes;
-          attributes.inBom = false;  // set by a call that gives views
-          const bool viewed = design->resolveViews(u, variant, views, attributes);
-          const KicadResolvedUnit full = design->resolve(u, variant);
-          const std::string key = u.reference + "@" + variant;
-          if (!viewed) {
-            copies.push_back(key);
-            EXPECT_TRUE(views.empty()) << key;
-          } else {
-            std::vector<std::pair<std::string, std::string>> got, expected;
-            for (const KicadFieldView& f : views) got.emplace_back(f.name, f.value);
-            for (const KicadNamedValue& f : full.fields) expected.emplace_back(f.name, f.value);
-            EXPECT_EQ(got, expected) << key;
-            EXPECT_TRUE(full.written.empty()) << key;
-            EXPECT_EQ(attributes.dnp, full.attributes.dnp) << key;
-            EXPECT_EQ(attributes.inBom, full.attributes.inBom) << key;
-            EXPECT_EQ(attributes.onBoard, full.attributes.onBoard) << key;
-            EXPECT_EQ(attributes.excludeFromSim, full.attributes.excludeFromSim) << key;
-          }
-          if (!variant.empty()) continue;
-          listing += viewed ? std::string(views[0].value) + "/" + std::to_string(u.unit) + " " +
-                                  std::string(views[1].value) + " " + std::string(views[2].value) + ";"
-                            : "-;";
+    SCOPED_TRACE(c.what);
+    ScratchDir files;
+    for (const auto& [name, text] : c.files) files.file(name, text);
+    KicadDesign::Failure failure = KicadDesign::Failure::None;
+    std::string failed, why;
+    const auto design = KicadDesign::open(files.file(c.files.front().first), failure, failed, &why);
+    ASSERT_TRUE(design) << why;
+    std::vector<std::string> variants = {""};
+    for (const KicadNamedValue& v : design->variants()) variants.push_back(v.name);
+    std::string listing;
+    std::vector<std::string> copies;
+    std::vector<KicadFieldView> views;
+    for (const KicadPlacedUnit& u : design->units()) {
+      for (const std::string& variant : variants) {
+        KicadAttributes attributes;
+        attributes.inBom = false;  // set by a call that gives views
+        const bool viewed = design->resolveViews(u, variant, views, attributes);
+        const KicadResolvedUnit full = design->resolve(u, variant);
+        const std::string key = u.reference + "@" + variant;
+        if (!viewed) {
+          copies.push_back(key);
+          EXPECT_TRUE(views.empty()) << key;
+        } else {
+          std::vector<std::pair<std::string, std::string>> got, expected;
+          for (const KicadFieldView& f : views) got.emplace_back(f.name, f.value);
+          for (const KicadNamedValue& f : full.fields) expected.emplace_back(f.name, f.value);
+          EXPECT_EQ(got, expected) << key;
+          EXPECT_TRUE(full.written.empty()) << key;
+          EXPECT_EQ(attributes.dnp, full.attributes.dnp) << key;
+          EXPECT_EQ(attributes.inBom, full.attributes.inBom) << key;
+          EXPECT_EQ(attributes.onBoard, full.attributes.onBoard) << key;
+          EXPECT_EQ(attributes.excludeFromSim, full.attributes.excludeFromSim) << key;
         }
-      }
-      std::vector<std::string> expected = c.copies;
-      if (!withFields) expected.insert(expected.end(), c.copiesWithoutFields.begin(), c.copiesWithoutFields.end());
-      std::sort(expected.begin(), expected.end());
-      std::sort(copies.begin(), copies.end());
-      EXPECT_EQ(copies, expected);
-      if (!withFields) {
-        EXPECT_EQ(listing, c.listing);
+        if (!variant.empty()) continue;
+        listing += viewed ? std::string(views[0].value) + "/" + std::to_string(u.unit) + " " +
+                                std::string(views[1].value) + " " + std::string(views[2].value) + ";"
+                          : "-;";
       }
     }
+    std::vector<std::string> expected = c.copies;
+    std::sort(expected.begin(), expected.end());
+    std::sort(copies.begin(), copies.end());
+    EXPECT_EQ(copies, expected);
+    EXPECT_EQ(listing, c.listing);
   }
 }
 
 // resolveChanges() against resolve(), for every unit and variant of small
-// projects, with and without the units' fields: a unit it calls unchanged
+// projects: a unit it calls unchanged
 // must resolve to its own fields and attributes under every variant (the
 // listing takes those without asking resolve()); the units it calls
 // changed are the ones each case names, and each of them does change.
@@ -372,37 +363,35 @@ TEST(KicadResolveChanges, UnchangedUnitsResolveToTheirOwn) {
        {"R2", "R3"}},
   };
   for (const Case& c : cases) {
-    for (const bool withFields : {false, true}) {
-      SCOPED_TRACE(std::string(c.what) + (withFields ? ", with fields" : ""));
-      ScratchDir files;
-      for (const auto& [name, text] : c.files) files.file(name, text);
-      KicadDesign::Failure failure = KicadDesign::Failure::None;
-      std::string failed, why;
-      const std::string opened = c.files.front().first;
-      const auto design = KicadDesign::open(files.file(opened), failure, failed, &why, withFields);
-      ASSERT_TRUE(design) << why;
-      std::vector<std::string> variants = {""};
-      for (const KicadNamedValue& v : design->variants()) variants.push_back(v.name);
-      const auto same = [](const KicadAttributes& a, const KicadAttributes& b) {
-        return a.dnp == b.dnp && a.inBom == b.inBom && a.onBoard == b.onBoard && a.excludeFromSim == b.excludeFromSim;
-      };
-      std::vector<std::string> changed;
-      for (const KicadPlacedUnit& u : design->units()) {
-        const KicadResolvedUnit own = design->resolve(u, "");
-        bool differs = false;
-        for (const std::string& variant : variants) {
-          const KicadResolvedUnit seen = design->resolve(u, variant);
-          std::vector<std::pair<std::string, std::string>> got, expected;
-          for (const KicadNamedValue& f : seen.fields) got.emplace_back(f.name, f.value);
-          for (const KicadNamedValue& f : own.fields) expected.emplace_back(f.name, f.value);
-          differs = differs || !seen.written.empty() || got != expected || !same(seen.attributes, u.attributes);
-        }
-        const bool changes = design->resolveChanges(u);
-        EXPECT_EQ(changes, differs) << u.reference;
-        if (changes) changed.push_back(u.reference);
+    SCOPED_TRACE(c.what);
+    ScratchDir files;
+    for (const auto& [name, text] : c.files) files.file(name, text);
+    KicadDesign::Failure failure = KicadDesign::Failure::None;
+    std::string failed, why;
+    const std::string opened = c.files.front().first;
+    const auto design = KicadDesign::open(files.file(opened), failure, failed, &why);
+    ASSERT_TRUE(design) << why;
+    std::vector<std::string> variants = {""};
+    for (const KicadNamedValue& v : design->variants()) variants.push_back(v.name);
+    const auto same = [](const KicadAttributes& a, const KicadAttributes& b) {
+      return a.dnp == b.dnp && a.inBom == b.inBom && a.onBoard == b.onBoard && a.excludeFromSim == b.excludeFromSim;
+    };
+    std::vector<std::string> changed;
+    for (const KicadPlacedUnit& u : design->units()) {
+      const KicadResolvedUnit own = design->resolve(u, "");
+      bool differs = false;
+      for (const std::string& variant : variants) {
+        const KicadResolvedUnit seen = design->resolve(u, variant);
+        std::vector<std::pair<std::string, std::string>> got, expected;
+        for (const KicadNamedValue& f : seen.fields) got.emplace_back(f.name, f.value);
+        for (const KicadNamedValue& f : own.fields) expected.emplace_back(f.name, f.value);
+        differs = differs || !seen.written.empty() || got != expected || !same(seen.attributes, u.attributes);
       }
-      EXPECT_EQ(changed, c.changed);
+      const bool changes = design->resolveChanges(u);
+      EXPECT_EQ(changes, differs) << u.reference;
+      if (changes) changed.push_back(u.reference);
     }
+    EXPECT_EQ(changed, c.changed);
   }
 }
 
