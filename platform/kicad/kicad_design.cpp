@@ -179,7 +179,7 @@ bool KicadDesign::Impl::load(const std::string& target, Failure& failure, std::s
   return true;
 }
 
-const std::unordered_map<std::string, uint32_t>& KicadDesign::Impl::referenceIndex() const {
+const std::unordered_map<std::string_view, uint32_t>& KicadDesign::Impl::referenceIndex() const {
   if (!byReferenceBuilt) {
     byReferenceBuilt = true;
     byReference.reserve(units.size());

@@ -74,7 +74,8 @@ struct KicadPlacedUnit {
   uint32_t symbol = 0;  // index into file->symbols()
   const KicadSchematic* file = nullptr;
   const KicadLibSymbol* lib = nullptr;  // null when the file embeds none
-  std::string reference;  // as the instance gives it ("R?" when unannotated)
+  // As the instance gives it ("R?" when unannotated): a view into its file.
+  std::string_view reference;
   // The instance data this unit's place gives (reference, unit, KiCad 6
   // value and footprint), as written; null when the file gives none.
   const KicadInstance* instance = nullptr;

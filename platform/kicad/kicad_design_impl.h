@@ -117,8 +117,8 @@ struct KicadDesign::Impl {
   std::string rootPath;  // as given, for ${FILEPATH}
   // A reference's last unit in hierarchy order, for "${R1:VALUE}": made at
   // the first such variable, since most designs name none.
-  const std::unordered_map<std::string, uint32_t>& referenceIndex() const;
-  mutable std::unordered_map<std::string, uint32_t> byReference;
+  const std::unordered_map<std::string_view, uint32_t>& referenceIndex() const;
+  mutable std::unordered_map<std::string_view, uint32_t> byReference;
   mutable bool byReferenceBuilt = false;
   // The SPICE libraries legacy simulation fields name, read on first use.
   mutable std::unique_ptr<KicadSpiceLibraries> spiceLibraries;

@@ -208,7 +208,7 @@ TEST_F(KicadDesignTest, HierarchyGivesEachInstanceItsPlaceAndUnits) {
   EXPECT_EQ(sheets[3].variants[0].dnp, std::optional<bool>(true));
 
   std::vector<std::string> order;
-  for (const KicadPlacedUnit& u : design->units()) order.push_back(u.reference + "/" + std::to_string(u.unit));
+  for (const KicadPlacedUnit& u : design->units()) order.push_back(std::string(u.reference) + "/" + std::to_string(u.unit));
   EXPECT_EQ(order, (std::vector<std::string>{"R1/1", "R2/1", "R3/1", "R4/1", "R5/1", "U1/1", "U1/2", "#PWR01/1",
                                              "R101/1", "R102/1", "R201/1", "R202/1", "R301/1", "R302/1"}));
   const KicadPlacedUnit* ground = unit(*design, "#PWR01");
@@ -246,7 +246,7 @@ TEST_F(KicadDesignTest, EachInstanceFindsItsOwnPathAmongStaleOnes) {
     const auto design = KicadDesign::open(files.file("board.kicad_sch"), &why);
     ASSERT_TRUE(design) << why;
     std::vector<std::string> references;
-    for (const KicadPlacedUnit& u : design->units()) references.push_back(u.reference);
+    for (const KicadPlacedUnit& u : design->units()) references.emplace_back(u.reference);
     EXPECT_EQ(references, (std::vector<std::string>{"R11", "R12", "R13", "R14", "R21", "R22", "R23", "R24"}))
         << stale << " stale paths";
   }
@@ -266,7 +266,7 @@ TEST_F(KicadDesignTest, UnitsFollowTheSheetsInPageOrder) {
   for (const KicadSheetInstance& s : design->sheets()) sheetNames.push_back(s.name);
   EXPECT_EQ(sheetNames, (std::vector<std::string>{"", "X", "Y", "Z"}));
   std::vector<std::string> order;
-  for (const KicadPlacedUnit& u : design->units()) order.push_back(u.reference);
+  for (const KicadPlacedUnit& u : design->units()) order.emplace_back(u.reference);
   EXPECT_EQ(order, (std::vector<std::string>{"R2", "R3", "R1"}));
   EXPECT_EQ(design->units()[design->sheets()[1].firstUnit].reference, "R1");
 }
@@ -468,7 +468,7 @@ TEST(KicadDesignFixture, MatchesKicadCliBom) {
     for (const KicadPlacedUnit& unit : design->units()) {
       const KicadResolvedUnit seen = design->resolve(unit, variant);
       if (unit.power || unit.reference.starts_with('#') || !seen.attributes.inBom) continue;
-      if (listed.empty() || listed.back() != unit.reference) listed.push_back(unit.reference);
+      if (listed.empty() || listed.back() != unit.reference) listed.emplace_back(unit.reference);
     }
     std::vector<std::string> expected;
     for (size_t r = 1; r < rows.size(); ++r) expected.push_back(rows[r][0]);

@@ -261,7 +261,7 @@ TEST(KicadResolveViews, GiveWhatResolveGivesOrNothing) {
         attributes.inBom = false;  // set by a call that gives views
         const bool viewed = design->resolveViews(u, variant, views, attributes);
         const KicadResolvedUnit full = design->resolve(u, variant);
-        const std::string key = u.reference + "@" + variant;
+        const std::string key = std::string(u.reference) + "@" + variant;
         if (!viewed) {
           copies.push_back(key);
           EXPECT_TRUE(views.empty()) << key;
@@ -389,7 +389,7 @@ TEST(KicadResolveChanges, UnchangedUnitsResolveToTheirOwn) {
       }
       const bool changes = design->resolveChanges(u);
       EXPECT_EQ(changes, differs) << u.reference;
-      if (changes) changed.push_back(u.reference);
+      if (changes) changed.emplace_back(u.reference);
     }
     EXPECT_EQ(changed, c.changed);
   }
