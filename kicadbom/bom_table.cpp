@@ -150,14 +150,22 @@ class BomBuilder {
       appendField(out, columns_[shown[c]].label, c + 1 == shown.size(), format_);
     // Room for all rows at half as much again as the first ones took: a
     // string grown by doubling copies itself and holds both copies at once
-    // (pages reserved and never written cost nothing).
+    // (pages reserved and never written cost nothing). The first rows are
+    // only a sample: a few long fields among them would ask for far more
+    // than the file needs, so the room is capped and doubling takes over
+    // beyond it.
     constexpr size_t kSampleRows = 64;
+    constexpr size_t kMaxRoom = size_t{256} << 20;
     size_t written = 0;
     const size_t header = out.size();
     forEachRow(shown, [&](const Row&, const std::vector<std::string_view>& cells) {
       for (size_t c = 0; c < cells.size(); ++c) appendField(out, cells[c], c + 1 == cells.size(), format_);
-      if (++written == kSampleRows && order_.size() > 2 * kSampleRows)
-        out.reserve(out.size() + (out.size() - header) / kSampleRows * (order_.size() - kSampleRows) * 3 / 2);
+      if (++written == kSampleRows && order_.size() > 2 * kSampleRows) {
+        const size_t perRow = (out.size() - header) / kSampleRows;
+        const size_t rest = order_.size() - kSampleRows;
+        const size_t room = perRow > kMaxRoom / rest ? kMaxRoom : std::min(kMaxRoom, perRow * rest * 3 / 2);
+        out.reserve(out.size() + room);
+      }
     });
     return out;
   }

@@ -267,8 +267,10 @@ bool KicadDesign::resolveViews(const KicadPlacedUnit& unit, std::string_view var
   return true;
 }
 
-// The one rule of what may change a unit: every condition resolve() and
-// resolveViews() act on, read from what the design noted once per file
+// The one rule of what may change a unit: every variant and text
+// variable resolve() acts on (the rewrite of legacy simulation fields is
+// part of a unit's own fields, not a change; resolveViews() declines such
+// units on its own), read from what the design noted once per file
 // symbol (a field holding a text variable) and per sheet (variants on it
 // or above it). The listing resolves only the units it names.
 bool KicadDesign::resolveChanges(const KicadPlacedUnit& unit) const {
