@@ -308,12 +308,12 @@ bool KicadDesign::Impl::fieldViews(const KicadPlacedUnit& unit, std::vector<Kica
 
 std::vector<KicadNamedValue> KicadDesign::Impl::buildFields(const KicadPlacedUnit& unit) const {
   std::vector<KicadFieldView> views;
-  fieldViews(unit, views);
+  const bool simulated = !fieldViews(unit, views);
   // Made at its size: with the fields in full, a unit's are kept all run.
   std::vector<KicadNamedValue> fields;
   fields.reserve(views.size());
   for (const KicadFieldView& field : views) fields.push_back({std::string(field.name), std::string(field.value)});
-  migrateSimFields(unit, fields);
+  if (simulated) migrateSimFields(unit, fields);
   return fields;
 }
 
@@ -326,11 +326,6 @@ const KicadInstance* KicadDesign::Impl::InstanceIndex::find(uint32_t pathId, uin
 // KiCad rewrites legacy simulation fields when it loads a file, after the
 // instance data has set Value (kicad_sim_fields.h).
 void KicadDesign::Impl::migrateSimFields(const KicadPlacedUnit& unit, std::vector<KicadNamedValue>& fields) const {
-  // Most symbols have no simulation field: spare them the pin list.
-  bool simulated = false;
-  for (size_t f = std::size(kMandatory); f < fields.size() && !simulated; ++f)
-    simulated = fields[f].name.starts_with("Sim") || fields[f].name.starts_with("Spice");
-  if (!simulated) return;
   const KicadSymbol& symbol = unit.file->symbols()[unit.symbol];
   KicadSimSymbol sim;
   sim.reference = fields[0].value;

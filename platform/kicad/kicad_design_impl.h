@@ -89,6 +89,8 @@ struct KicadDesign::Impl {
   bool fieldViews(const KicadPlacedUnit& unit, std::vector<KicadFieldView>& out) const;
   // A unit's fields as the header orders them, from its file and instance.
   std::vector<KicadNamedValue> buildFields(const KicadPlacedUnit& unit) const;
+  // Only for a unit with legacy simulation fields (fieldViews() false):
+  // the rest are spared the pin list.
   void migrateSimFields(const KicadPlacedUnit& unit, std::vector<KicadNamedValue>& fields) const;
   std::span<const KicadVariantOverride> unitVariantsOf(const KicadPlacedUnit& unit) const;
   // The attributes of `unit` for `variant`, its sheets' flags applied.

@@ -44,13 +44,10 @@ std::string_view fieldText(const KicadResolved& here, const KicadField& field) {
   return field.value;
 }
 
-// True when `text` holds `upper` (capitals) in any case.
-bool holdsNoCase(std::string_view text, std::string_view upper) {
-  for (size_t at = 0; at + upper.size() <= text.size(); ++at) {
-    size_t k = 0;
-    while (k < upper.size() && (text[at + k] == upper[k] || text[at + k] == upper[k] + ('a' - 'A'))) ++k;
-    if (k == upper.size()) return true;
-  }
+// True when `text` holds `word` in any case.
+bool holdsNoCase(std::string_view text, std::string_view word) {
+  for (size_t at = 0; at + word.size() <= text.size(); ++at)
+    if (equalsNoCase(text.substr(at, word.size()), word)) return true;
   return false;
 }
 
